@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian 12, as root), then configures and
+# builds into $BUILD_DIR (default: build). Safe to run again: it installs only
+# missing packages and rebuilds only what changed.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$root/build}
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >&2
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+fi
+
+if [[ ! -f $build_dir/build.ninja ]]; then
+  cmake -S "$root" -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >&2
+fi
+cmake --build "$build_dir" -j "${JOBS:-2}" >&2

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test; ends with ctest's summary.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$root/build}
+BUILD_DIR=$build_dir bash "$root/scripts/bootstrap.sh"
+ctest --test-dir "$build_dir" -j "${JOBS:-2}" --output-on-failure
