@@ -1,0 +1,126 @@
+#include "html/hyphenation_pass.h"
+
+#include "html/markup.h"
+#include "html/soft_hyphen_inserter.h"
+#include "html/tokenizer.h"
+#include "html/unique_words.h"
+#include "html/word_marker.h"
+
+namespace corvane::html {
+namespace {
+
+// Keeps the busy cursor up for exactly the length of a pass, errors included.
+class BusyScope {
+ public:
+  explicit BusyScope(PassObserver& observer) : observer_(observer) { observer_.BeginBusy(); }
+  ~BusyScope() { observer_.EndBusy(); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  PassObserver& observer_;
+};
+
+}  // namespace
+
+HyphenationPass::HyphenationPass(hyphenation::TCorvaneHyphenator& engine, WordLookup* lookup,
+                                 PassObserver* observer)
+    : engine_(engine), lookup_(lookup), observer_(observer) {}
+
+std::string HyphenationPass::HypenateMemo1(std::string_view document) {
+  return Run(document, Form::kDocument);
+}
+
+std::string HyphenationPass::xHyphenateText(std::string_view input) {
+  return Run(input, Form::kText);
+}
+
+std::string HyphenationPass::Run(std::string_view text, Form form) {
+  PassObserver& observer = observer_ != nullptr ? *observer_ : quiet_observer_;
+  BusyScope busy(observer);
+  unique_word_count_ = total_words_ = words_hyphenated_ = 0;
+  if (form == Form::kText) observer.ResetStatistics();
+
+  // Words come only from text runs outside markup; the tokenizer sees a copy
+  // in which comments, raw element content and addresses are blanked.
+  const std::vector<ByteKind> kinds = ClassifyMarkup(text);
+  UniqueWords words;
+  {
+    THTMLParser parser;
+    const std::string visible = BlankHiddenText(text, kinds);
+    if (form == Form::kDocument) {
+      parser.Lines() = SplitEditorLines(visible);
+    } else {
+      parser.Lines().push_back(visible);
+    }
+    parser.ParseTexts([&](std::string_view run) { words.AddText(run); });
+  }
+  unique_word_count_ = words.words().size();
+  total_words_ = words.total_words();
+  if (form == Form::kDocument) {
+    observer.SetStatusText("Unique Words " + std::to_string(unique_word_count_));
+  } else {
+    observer.SetTotalWords(total_words_);
+    observer.SetUniqueWords(unique_word_count_);
+  }
+
+  WordMarker marker(engine_, lookup_);
+  std::vector<HyphenatedWord> hyphenated;
+  const std::size_t count = words.words().size();
+  for (std::size_t n = 1; n <= count; ++n) {
+    if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
+    const std::string& word = words.words()[n - 1];
+    // The document's own underscores stay as they are.
+    if (word.find(kMarkChar) != std::string::npos) continue;
+    std::vector<uint32_t> breaks = BreaksOfMarkedForm(marker.MarkedForm(word), kMarkChar);
+    // A word without a mark would be replaced by itself.
+    if (!breaks.empty()) hyphenated.push_back({word, std::move(breaks)});
+  }
+
+  SoftHyphenInserter inserter(text, kinds, word_bytes_);
+  const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
+  if (form == Form::kText) {
+    for (std::size_t count_of_word : taken) {
+      words_hyphenated_ += count_of_word;
+      observer.SetWordsHyphenated(words_hyphenated_);
+    }
+  }
+  std::string result = inserter.Result();
+
+  if (form == Form::kDocument) {
+    observer.Beep();
+    observer.SetStatusText("Done");
+  } else {
+    observer.EnableDone();
+  }
+  return result;
+}
+
+std::vector<std::string> SplitEditorLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      ++i;
+      continue;
+    }
+    lines.emplace_back(text.substr(start, i - start));
+    i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    start = i;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+int ProgressPercent(std::size_t n, std::size_t count) {
+  if (count == 0) return 0;
+  const unsigned long long scaled = static_cast<unsigned long long>(n) * 100;
+  unsigned long long q = scaled / count;
+  const unsigned long long twice_rest = (scaled % count) * 2;
+  if (twice_rest > count || (twice_rest == count && q % 2 == 1)) ++q;
+  return static_cast<int>(q);
+}
+
+}  // namespace corvane::html

@@ -1,0 +1,74 @@
+// The hyphenation passes: a text in, the same text with "&shy;" between the
+// syllables of its words out.
+//
+// Both passes collect the distinct words of the text runs (never of markup),
+// find each word's marked form (word list first, then the engine), and write
+// soft hyphens into every whole-word occurrence that is not markup:
+//   HypenateMemo1   the whole document, handed to the tokenizer line by line
+//                   as an editor's line list gives it; reports "Unique Words N"
+//                   and "Done" in the status bar, and beeps.
+//   xHyphenateText  a selection, handed to the tokenizer as one line; reports
+//                   its counters and progress in the status window and
+//                   replaces only words whose marked form has a mark.
+// The result depends only on the text and the word list: hyphenating again
+// after removing the soft hyphens gives the same text. Underscores in the
+// text are left alone; words holding one are counted but never changed.
+#ifndef CORVANE_HTML_HYPHENATION_PASS_H_
+#define CORVANE_HTML_HYPHENATION_PASS_H_
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/pass_observer.h"
+#include "html/word_bytes.h"
+#include "html/word_lookup.h"
+#include "hyphenation/hyphenator.h"
+
+namespace corvane::html {
+
+class HyphenationPass {
+ public:
+  // `engine` (with Mark "_") is required; `lookup` and `observer` may be null.
+  // None is owned; all must outlive the pass object.
+  HyphenationPass(hyphenation::TCorvaneHyphenator& engine, WordLookup* lookup,
+                  PassObserver* observer);
+
+  // Bytes that count as letters beyond the usual ones (the stand-in for
+  // characters the code page cannot hold, when the text came from UTF-8).
+  void AddWordByte(uint8_t byte) { word_bytes_.Add(byte); }
+
+  std::string HypenateMemo1(std::string_view document);
+  std::string xHyphenateText(std::string_view input);
+
+  // Figures of the last pass.
+  std::size_t UniqueWordCount() const { return unique_word_count_; }
+  std::size_t TotalWords() const { return total_words_; }
+  std::size_t WordsHyphenated() const { return words_hyphenated_; }
+
+ private:
+  enum class Form { kDocument, kText };
+  std::string Run(std::string_view text, Form form);
+
+  hyphenation::TCorvaneHyphenator& engine_;
+  WordLookup* lookup_;
+  PassObserver* observer_;
+  PassObserver quiet_observer_;
+  WordBytes word_bytes_;
+  std::size_t unique_word_count_ = 0;
+  std::size_t total_words_ = 0;
+  std::size_t words_hyphenated_ = 0;
+};
+
+// The lines of a text as an editor's line list gives them: split at LF, CR LF
+// or CR; a final line break starts no further line.
+std::vector<std::string> SplitEditorLines(std::string_view text);
+
+// n / count x 100 rounded to the nearest whole number, halves to even.
+int ProgressPercent(std::size_t n, std::size_t count);
+
+}  // namespace corvane::html
+
+#endif  // CORVANE_HTML_HYPHENATION_PASS_H_

@@ -1,0 +1,141 @@
+#include "html/markup.h"
+
+#include <algorithm>
+#include <array>
+
+namespace corvane::html {
+namespace {
+
+constexpr std::string_view kRawElements[] = {"script", "style", "textarea", "pre",
+                                             "code",   "kbd",   "samp"};
+
+uint8_t FoldAscii(uint8_t c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool EndsTagName(uint8_t c) { return IsWordSeparator(c) || c == '/' || c == '>'; }
+
+bool IsAsciiAlnum(uint8_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsRawElement(std::string_view name) {
+  return std::any_of(std::begin(kRawElements), std::end(kRawElements),
+                     [&](std::string_view raw) { return EqualsIgnoringAsciiCase(name, raw); });
+}
+
+void Mark(std::vector<ByteKind>& kinds, std::size_t from, std::size_t to, ByteKind kind) {
+  std::fill(kinds.begin() + from, kinds.begin() + to, kind);
+}
+
+// Start of the closing tag "</name" that ends a raw element whose content
+// begins at `from`, or the end of the text.
+std::size_t FindRawElementEnd(std::string_view text, std::size_t from, std::string_view name) {
+  std::size_t pos = from;
+  while ((pos = text.find("</", pos)) != std::string_view::npos) {
+    const std::size_t after = pos + 2 + name.size();
+    if (after < text.size() && EqualsIgnoringAsciiCase(text.substr(pos + 2, name.size()), name) &&
+        EndsTagName(text[after])) {
+      return pos;
+    }
+    pos += 2;
+  }
+  return text.size();
+}
+
+// Comments, tags and raw element content, in one left-to-right scan.
+void MarkStructure(std::string_view text, std::vector<ByteKind>& kinds) {
+  std::size_t i = 0;
+  while ((i = text.find('<', i)) != std::string_view::npos) {
+    if (text.compare(i, 4, "<!--") == 0) {
+      const std::size_t close = text.find("-->", i + 4);
+      const std::size_t end = close == std::string_view::npos ? text.size() : close + 3;
+      Mark(kinds, i, end, ByteKind::kHidden);
+      i = end;
+      continue;
+    }
+    const std::size_t close = text.find('>', i + 1);
+    const std::size_t end = close == std::string_view::npos ? text.size() : close + 1;
+    Mark(kinds, i, end, ByteKind::kTag);
+    std::size_t name_end = i + 1;
+    while (name_end < end && !EndsTagName(text[name_end])) ++name_end;
+    const std::string_view name = text.substr(i + 1, name_end - i - 1);
+    i = end;
+    if (close != std::string_view::npos && IsRawElement(name)) {
+      const std::size_t content_end = FindRawElementEnd(text, end, name);
+      Mark(kinds, end, content_end, ByteKind::kHidden);
+      i = content_end;
+    }
+  }
+}
+
+bool LooksLikeAddress(std::string_view run) {
+  return run.find("://") != std::string_view::npos || run.find("www.") != std::string_view::npos ||
+         run.find('@') != std::string_view::npos;
+}
+
+void MarkAddresses(std::string_view text, std::vector<ByteKind>& kinds) {
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    if (kinds[i] != ByteKind::kText || IsWordSeparator(text[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < n && kinds[end] == ByteKind::kText && !IsWordSeparator(text[end])) ++end;
+    if (LooksLikeAddress(text.substr(i, end - i))) Mark(kinds, i, end, ByteKind::kHidden);
+    i = end;
+  }
+}
+
+// Length of a character reference starting at `at` ("&name;" or "&#123;"),
+// or 0 when there is none.
+std::size_t ReferenceLength(std::string_view text, const std::vector<ByteKind>& kinds,
+                            std::size_t at) {
+  std::size_t k = at + 1;
+  if (k < text.size() && text[k] == '#') ++k;
+  const std::size_t first = k;
+  while (k < text.size() && kinds[k] == ByteKind::kText && IsAsciiAlnum(text[k])) ++k;
+  if (k == first || k >= text.size() || text[k] != ';' || kinds[k] != ByteKind::kText) return 0;
+  return k + 1 - at;
+}
+
+void MarkReferences(std::string_view text, std::vector<ByteKind>& kinds) {
+  std::size_t i = 0;
+  while ((i = text.find('&', i)) != std::string_view::npos) {
+    std::size_t length = kinds[i] == ByteKind::kText ? ReferenceLength(text, kinds, i) : 0;
+    if (length == 0) {
+      ++i;
+      continue;
+    }
+    Mark(kinds, i, i + length, ByteKind::kReference);
+    i += length;
+  }
+}
+
+}  // namespace
+
+std::vector<ByteKind> ClassifyMarkup(std::string_view text) {
+  std::vector<ByteKind> kinds(text.size(), ByteKind::kText);
+  MarkStructure(text, kinds);
+  MarkAddresses(text, kinds);
+  MarkReferences(text, kinds);
+  return kinds;
+}
+
+std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n') out[i] = ' ';
+  }
+  return out;
+}
+
+}  // namespace corvane::html

@@ -1,0 +1,50 @@
+// Markup detection: the bytes of a document that hyphenation must never touch.
+//
+// A pass collects words only from what is not markup and inserts soft hyphens
+// only into words made entirely of non-markup bytes, so links, scripts, code
+// samples, addresses and character references survive a pass intact.
+//
+// The text is scanned once from left to right; what each byte is:
+//   comment     "<!--" up to the end of the next "-->" after it, or to the end
+//   tag         "<" up to the next ">", or to the end
+//   raw content the content of script, style, textarea, pre, code, kbd and
+//               samp elements: from the ">" of the opening tag to the "<" of
+//               the next "</name" followed by ">", "/", space, tab, CR or LF
+//               (names compared ignoring A-Z case), or to the end
+//   address     a run between whitespace (space, tab, CR, LF) or the markup
+//               above that contains "://", "www." or "@"
+//   reference   outside all of these: "&", one or more ASCII letters or digits
+//               (or "#" and one or more), then ";"
+#ifndef CORVANE_HTML_MARKUP_H_
+#define CORVANE_HTML_MARKUP_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::html {
+
+enum class ByteKind : uint8_t {
+  kText = 0,
+  kHidden = 1,     // comment, raw element content, address: blanked for word collection
+  kTag = 2,        // kept for the tokenizer, which skips tags itself
+  kReference = 3,  // kept for the tokenizer, which decodes references itself
+};
+
+// One kind per byte of `text`.
+std::vector<ByteKind> ClassifyMarkup(std::string_view text);
+
+// A copy of `text` in which every hidden byte except CR and LF is a space, so
+// that the tokenizer sees neither comments, nor raw content, nor addresses,
+// while line structure and byte offsets stay as they were.
+std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds);
+
+inline bool IsMarkup(ByteKind kind) { return kind != ByteKind::kText; }
+
+// Space, tab, CR or LF: what separates words.
+inline bool IsWordSeparator(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+}  // namespace corvane::html
+
+#endif  // CORVANE_HTML_MARKUP_H_

@@ -1,0 +1,162 @@
+#include "html/soft_hyphen_inserter.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "html/string_automaton.h"
+
+namespace corvane::html {
+
+std::vector<uint32_t> BreaksOfMarkedForm(std::string_view marked, char mark) {
+  std::vector<uint32_t> breaks;
+  uint32_t letters = 0;
+  for (char c : marked) {
+    if (c == mark) {
+      breaks.push_back(letters);
+    } else {
+      ++letters;
+    }
+  }
+  return breaks;
+}
+
+SoftHyphenInserter::SoftHyphenInserter(std::string_view text, const std::vector<ByteKind>& kinds,
+                                       const WordBytes& word_bytes)
+    : text_(text), kinds_(kinds), word_bytes_(word_bytes), hyphens_before_(text.size() + 1, 0) {}
+
+bool SoftHyphenInserter::IsWordByteAt(std::size_t i) const {
+  return word_bytes_(static_cast<uint8_t>(text_[i]));
+}
+
+bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const {
+  if (start > 0 && IsWordByteAt(start - 1)) return false;
+  if (end < text_.size() && IsWordByteAt(end)) return false;
+  if (start >= kSoftHyphen.size() && text_.substr(start - kSoftHyphen.size(), kSoftHyphen.size()) == kSoftHyphen) {
+    return false;
+  }
+  return text_.substr(end, kSoftHyphen.size()) != kSoftHyphen;
+}
+
+// Words made only of word bytes can occur only as a whole run of word bytes,
+// so one hash lookup per run finds them all.
+void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words,
+                                        std::vector<Occurrence>& out) const {
+  std::unordered_map<std::string_view, uint32_t> index;
+  std::size_t longest = 0;
+  for (uint32_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i].word;
+    if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
+      index.emplace(w, i);
+      longest = std::max(longest, w.size());
+    }
+  }
+  if (index.empty()) return;
+  const std::size_t n = text_.size();
+  std::size_t i = 0;
+  while (i < n) {
+    if (!IsWordByteAt(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    bool plain = true;
+    while (end < n && IsWordByteAt(end)) {
+      plain = plain && kinds_[end] == ByteKind::kText;
+      ++end;
+    }
+    if (plain && end - i <= longest) {
+      const auto it = index.find(text_.substr(i, end - i));
+      if (it != index.end() && HasBoundaries(i, end)) out.push_back({it->second, i});
+    }
+    i = end;
+  }
+}
+
+// Words that hold other bytes (apostrophes, dots, ...) may span several runs
+// and nest in one another; a multi-string automaton finds them in one pass.
+void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
+                                                  std::vector<Occurrence>& out) const {
+  StringAutomaton automaton;
+  bool any = false;
+  for (uint32_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i].word;
+    if (!w.empty() && !std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
+      automaton.Add(w, i);
+      any = true;
+    }
+  }
+  if (!any) return;
+  automaton.Build();
+  const std::size_t n = text_.size();
+  StringAutomaton::State state = StringAutomaton::kRoot;
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<uint8_t>(text_[i]);
+    // Words hold neither markup nor separators, so no occurrence spans one.
+    if (kinds_[i] != ByteKind::kText || IsWordSeparator(c)) {
+      state = StringAutomaton::kRoot;
+      continue;
+    }
+    state = automaton.Next(state, c);
+    const std::size_t end = i + 1;
+    if (end < n && IsWordByteAt(end)) continue;
+    automaton.ForEachMatch(state, [&](uint32_t id, uint32_t length) {
+      const std::size_t start = end - length;
+      if (HasBoundaries(start, end)) out.push_back({id, start});
+    });
+  }
+}
+
+std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedWord>& words) {
+  std::vector<Occurrence> found;
+  FindPlainWords(words, found);
+  FindWordsWithPunctuation(words, found);
+  // Each word is found by exactly one of the two scans, in text order, so a
+  // stable sort by word keeps every word's occurrences leftmost first.
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Occurrence& a, const Occurrence& b) { return a.word < b.word; });
+
+  std::vector<std::size_t> counts(words.size(), 0);
+  std::vector<std::size_t> pending;
+  std::size_t k = 0;
+  while (k < found.size()) {
+    const uint32_t w = found[k].word;
+    const HyphenatedWord& word = words[w];
+    const std::size_t length = word.word.size();
+    std::size_t taken_end = 0;
+    pending.clear();
+    for (; k < found.size() && found[k].word == w; ++k) {
+      const std::size_t start = found[k].start;
+      if (start < taken_end) continue;
+      // A soft hyphen written for an earlier word inside or next to this
+      // occurrence means the word no longer stands there whole.
+      const auto first = hyphens_before_.begin() + start;
+      if (std::any_of(first, first + length + 1, [](uint8_t h) { return h != 0; })) continue;
+      for (uint32_t offset : word.breaks) pending.push_back(start + offset);
+      taken_end = start + length;
+      ++counts[w];
+    }
+    for (std::size_t at : pending) {
+      if (hyphens_before_[at] < 255) {
+        ++hyphens_before_[at];
+        ++hyphen_count_;
+      }
+    }
+  }
+  return counts;
+}
+
+std::string SoftHyphenInserter::Result() const {
+  std::string out;
+  out.reserve(text_.size() + hyphen_count_ * kSoftHyphen.size());
+  std::size_t from = 0;
+  for (std::size_t i = 0; i <= text_.size(); ++i) {
+    if (hyphens_before_[i] == 0) continue;
+    out.append(text_.substr(from, i - from));
+    for (int h = 0; h < hyphens_before_[i]; ++h) out.append(kSoftHyphen);
+    from = i;
+  }
+  out.append(text_.substr(from));
+  return out;
+}
+
+}  // namespace corvane::html

@@ -1,0 +1,41 @@
+#include "html/toggles.h"
+
+#include <algorithm>
+
+#include "html/fast_replace.h"
+#include "html/soft_hyphen_inserter.h"
+
+namespace corvane::html {
+
+std::string RemoveSoftHyphens(std::string_view text) {
+  return FastReplace(text, kSoftHyphen, "", /*case_sensitive=*/false);
+}
+
+std::string HyphenateAll(HyphenationPass& pass, std::string_view text) {
+  if (Contains(text, kSoftHyphen)) return RemoveSoftHyphens(text);
+  return pass.HypenateMemo1(text);
+}
+
+EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std::size_t start,
+                              std::size_t length, SelectionCommand command,
+                              PassObserver* observer) {
+  start = std::min(start, text.size());
+  length = std::min(length, text.size() - start);
+  const std::string_view selected = text.substr(start, length);
+  std::string replacement;
+  if (Contains(selected, kSoftHyphen)) {
+    replacement = RemoveSoftHyphens(selected);
+  } else {
+    if (command == SelectionCommand::kToolbar && observer != nullptr) observer->ShowStatusWindow();
+    replacement = pass.xHyphenateText(selected);
+  }
+  EditResult result;
+  result.text.reserve(text.size() - length + replacement.size());
+  result.text.append(text.substr(0, start));
+  result.text.append(replacement);
+  result.text.append(text.substr(start + length));
+  result.caret = start + replacement.size();
+  return result;
+}
+
+}  // namespace corvane::html

@@ -1,0 +1,42 @@
+#include "html/unique_words.h"
+
+#include "html/markup.h"
+
+namespace corvane::html {
+
+std::string_view TrimWord(std::string_view word) {
+  if (!word.empty()) {
+    switch (word.back()) {
+      case ')': case ']': case '.': case ',': case ':': case ';': case '?': case '!':
+        word.remove_suffix(1);
+    }
+  }
+  if (!word.empty() && (word.front() == '(' || word.front() == '[')) word.remove_prefix(1);
+  return word;
+}
+
+void UniqueWords::AddText(std::string_view text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  while (i < n) {
+    while (i < n && IsWordSeparator(text[i])) ++i;
+    std::size_t end = i;
+    while (end < n && !IsWordSeparator(text[end])) ++end;
+    if (end > i) AddWord(text.substr(i, end - i));
+    i = end;
+  }
+}
+
+void UniqueWords::AddWord(std::string_view word) {
+  word = TrimWord(word);
+  if (word.empty()) return;
+  ++total_words_;
+  if (word.size() < kMinWordLength || words_.size() >= kMaxUniqueWords) return;
+  if (seen_.count(word)) return;
+  // Reserved up front so that the views in seen_ never dangle.
+  if (words_.capacity() < kMaxUniqueWords) words_.reserve(kMaxUniqueWords);
+  words_.emplace_back(word);
+  seen_.insert(words_.back());
+}
+
+}  // namespace corvane::html

@@ -1,0 +1,187 @@
+#include "html/hyphenation_pass.h"
+
+#include <gtest/gtest.h>
+
+#include "html/toggles.h"
+#include "platform/error.h"
+
+namespace corvane::html {
+namespace {
+
+// Records what a pass shows, in order.
+class RecordingObserver : public PassObserver {
+ public:
+  void BeginBusy() override { log.push_back("busy"); }
+  void EndBusy() override { log.push_back("idle"); }
+  void SetStatusText(const std::string& text) override { log.push_back("status:" + text); }
+  void Beep() override { log.push_back("beep"); }
+  void ShowStatusWindow() override { log.push_back("show"); }
+  void ResetStatistics() override { log.push_back("reset"); }
+  void SetProgress(int percent) override { progress.push_back(percent); }
+  void SetTotalWords(std::size_t n) override { total = n; }
+  void SetUniqueWords(std::size_t n) override { unique = n; }
+  void SetWordsHyphenated(std::size_t n) override { hyphenated = n; }
+  void EnableDone() override { log.push_back("done-enabled"); }
+
+  std::vector<std::string> log;
+  std::vector<int> progress;
+  std::size_t total = 0, unique = 0, hyphenated = 0;
+};
+
+class FailingLookup : public WordLookup {
+ public:
+  std::optional<std::string> Find(const std::string&) override { throw Error("lookup failed"); }
+};
+
+class HyphenationPassTest : public ::testing::Test {
+ protected:
+  HyphenationPassTest() {
+    engine.SetMark('_');
+    engine.SetExceptionList({"h_e_ll_os"});
+    words.AddMarked("mer_ha_ba");
+    words.AddMarked("d\xFCn_ya");
+    words.AddMarked("ki_tap");
+    words.AddMarked("bir");
+    words.AddMarked("ki_tap_lar");
+  }
+
+  std::string Text(std::string_view input) { return pass.xHyphenateText(input); }
+  std::string Document(std::string_view input) { return pass.HypenateMemo1(input); }
+
+  hyphenation::TCorvaneHyphenator engine;
+  MapWordLookup words;
+  RecordingObserver observer;
+  HyphenationPass pass{engine, &words, &observer};
+};
+
+TEST_F(HyphenationPassTest, WorkedExampleOfTheTextPass) {
+  EXPECT_EQ(Text("<p>Merhaba d\xFCnya, bu bir kitap.</p>"),
+            "<p>Mer&shy;ha&shy;ba d\xFCn&shy;ya, bu bir ki&shy;tap.</p>");
+  EXPECT_EQ(observer.total, 5u);
+  EXPECT_EQ(observer.unique, 4u);
+  EXPECT_EQ(observer.hyphenated, 3u);
+  EXPECT_EQ(observer.progress, (std::vector<int>{25, 50, 75, 100}));
+  EXPECT_EQ(observer.log, (std::vector<std::string>{"busy", "reset", "done-enabled", "idle"}));
+}
+
+TEST_F(HyphenationPassTest, DocumentPassReportsInTheStatusBar) {
+  EXPECT_EQ(Document("<p>Merhaba d\xFCnya,\r\nbu bir kitap.</p>\r\n"),
+            "<p>Mer&shy;ha&shy;ba d\xFCn&shy;ya,\r\nbu bir ki&shy;tap.</p>\r\n");
+  EXPECT_EQ(observer.log, (std::vector<std::string>{"busy", "status:Unique Words 4", "beep",
+                                                    "status:Done", "idle"}));
+  EXPECT_TRUE(observer.progress.empty());
+}
+
+TEST_F(HyphenationPassTest, CollectingWords) {
+  struct Case {
+    std::string input;
+    std::size_t total, unique;
+  };
+  const Case cases[] = {
+      {"<p><br/></p>", 0, 0},                       // only tags
+      {"Merhaba, d\xFCnya.", 2, 2},
+      {"(Merhaba)", 1, 1},
+      {"a bc de kitap", 4, 1},                      // words under 3 bytes are not looked up
+      {"kitap kitap Kitap kitap kitap", 5, 2},      // Kitap and kitap are two entries
+      {"bir kitap.", 2, 2},                         // the last word too
+      {"(word).", 1, 1},                            // one byte off each end: "word)"
+      {"x\ty\rz\nw . ! ?", 4, 0},                    // tabs and line breaks separate words
+      {"<b>bold</b>er", 2, 1},                      // tags split text runs
+  };
+  for (const Case& c : cases) {
+    Text(c.input);
+    EXPECT_EQ(observer.total, c.total) << c.input;
+    EXPECT_EQ(observer.unique, c.unique) << c.input;
+  }
+}
+
+TEST_F(HyphenationPassTest, ReplacementRules) {
+  struct Case {
+    std::string input, expected;
+  };
+  const Case cases[] = {
+      // Every occurrence, each with its own capitals.
+      {"kitap Kitap KITAP", "ki&shy;tap Ki&shy;tap KI&shy;TAP"},
+      // Never inside a longer word, whatever comes first.
+      {"kitap kitaplar", "ki&shy;tap ki&shy;tap&shy;lar"},
+      // The document's own underscores and placeholders stay.
+      {"+123- ki_tap kitap_ kitap", "+123- ki_tap kitap_ ki&shy;tap"},
+      // Markup: attributes, comments, raw elements, addresses, references.
+      {"<a title=\"kitap\">kitap</a>", "<a title=\"kitap\">ki&shy;tap</a>"},
+      {"<!-- kitap --> kitap", "<!-- kitap --> ki&shy;tap"},
+      {"<pre>kitap</pre><code>kitap</code><script>kitap</script>kitap",
+       "<pre>kitap</pre><code>kitap</code><script>kitap</script>ki&shy;tap"},
+      {"www.kitap.com kitap@x.org http://kitap kitap", "www.kitap.com kitap@x.org http://kitap ki&shy;tap"},
+      {"&kitap; kitap", "&kitap; ki&shy;tap"},
+      // A carriage return ends a word like a space.
+      {"kitap\r\nkitap.\r\n", "ki&shy;tap\r\nki&shy;tap.\r\n"},
+      // A word written with a reference is not found in the text.
+      {"G&uuml;zel hyphenation", "G&uuml;zel hy&shy;phen&shy;ation"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Text(c.input), c.expected) << c.input;
+}
+
+TEST_F(HyphenationPassTest, StoredFormsAreTrustedOnlyWhenTheySpellTheKey) {
+  words.Add("merhaba", "mer_ha");         // stored cut short
+  words.Add("hyphenation", "hyp_hena_tionx");  // damaged
+  EXPECT_EQ(Text("merhaba hyphenation"), "mer&shy;haba hy&shy;phen&shy;ation");
+}
+
+TEST_F(HyphenationPassTest, LongWordsAreHyphenatedWhole) {
+  const std::string word = "internationalizationinternationalizationinternationalization";
+  const std::string out = Text(word);
+  EXPECT_EQ(RemoveSoftHyphens(out), word);
+  EXPECT_GT(out.size(), word.size() + 20);
+}
+
+TEST_F(HyphenationPassTest, TextPassLeavesUnmarkedWordsAndCountsOccurrences) {
+  EXPECT_EQ(Text("bir bir bir table"), "bir bir bir table");
+  EXPECT_EQ(observer.hyphenated, 0u);
+  Text("kitap kitap kitap kitap kitap");
+  EXPECT_EQ(observer.hyphenated, 5u);
+}
+
+TEST_F(HyphenationPassTest, AtMostTenThousandDistinctWords) {
+  std::string input;
+  for (int i = 0; i < 10001; ++i) input += "w" + std::to_string(100000 + i) + " ";
+  Text(input);
+  EXPECT_EQ(observer.unique, 10000u);
+  EXPECT_EQ(observer.total, 10001u);
+}
+
+TEST_F(HyphenationPassTest, HyphenatingAgainGivesTheSameDocument) {
+  const std::string page =
+      "<html><body><p>Merhaba d\xFCnya, representation and concatenation of\n"
+      "internationalization. <a href=\"x.html\">documentation</a></p></body></html>\n";
+  const std::string once = Document(page);
+  EXPECT_NE(once, page);
+  EXPECT_EQ(Document(RemoveSoftHyphens(once)), once);
+  EXPECT_EQ(RemoveSoftHyphens(once), page);
+}
+
+TEST_F(HyphenationPassTest, LookupErrorsEndThePass) {
+  FailingLookup failing;
+  HyphenationPass failing_pass(engine, &failing, &observer);
+  EXPECT_THROW(failing_pass.xHyphenateText("kitap"), Error);
+  EXPECT_EQ(observer.log.back(), "idle");  // the busy cursor is restored
+}
+
+TEST(ProgressPercentTest, RoundsHalvesToEven) {
+  EXPECT_EQ(ProgressPercent(1, 8), 12);   // 12.5
+  EXPECT_EQ(ProgressPercent(3, 8), 38);   // 37.5
+  EXPECT_EQ(ProgressPercent(1, 3), 33);
+  EXPECT_EQ(ProgressPercent(2, 3), 67);
+  EXPECT_EQ(ProgressPercent(1, 200), 0);  // 0.5
+  EXPECT_EQ(ProgressPercent(3, 200), 2);  // 1.5
+  EXPECT_EQ(ProgressPercent(5, 5), 100);
+}
+
+TEST(SplitEditorLinesTest, AllLineEnds) {
+  EXPECT_EQ(SplitEditorLines("a\nb\r\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitEditorLines("a\r\n"), std::vector<std::string>{"a"});
+  EXPECT_EQ(SplitEditorLines("\n\n"), (std::vector<std::string>{"", ""}));
+  EXPECT_TRUE(SplitEditorLines("").empty());
+}
+
+}  // namespace
+}  // namespace corvane::html

@@ -1,0 +1,80 @@
+#include "html/toggles.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::html {
+namespace {
+
+class ShowCounter : public PassObserver {
+ public:
+  void ShowStatusWindow() override { ++shown; }
+  void SetTotalWords(std::size_t n) override { total = n; }
+  int shown = 0;
+  std::size_t total = 99;
+};
+
+class TogglesTest : public ::testing::Test {
+ protected:
+  TogglesTest() {
+    engine.SetMark('_');
+    words.AddMarked("ki_tap");
+    words.AddMarked("mer_ha_ba");
+  }
+  EditResult Select(std::string_view text, std::size_t start, std::size_t length,
+                    SelectionCommand command = SelectionCommand::kMenu) {
+    return HyphenateSelection(pass, text, start, length, command, &observer);
+  }
+
+  hyphenation::TCorvaneHyphenator engine;
+  MapWordLookup words;
+  ShowCounter observer;
+  HyphenationPass pass{engine, &words, &observer};
+};
+
+TEST_F(TogglesTest, HyphenateAllToggles) {
+  EXPECT_EQ(HyphenateAll(pass, "kitap kitap"), "ki&shy;tap ki&shy;tap");
+  // One soft hyphen anywhere: all of them go, nothing is hyphenated.
+  EXPECT_EQ(HyphenateAll(pass, "kitap ki&shy;tap ki&SHY;tap"), "kitap kitap kitap");
+  // Only capital ones: hyphenated, and they stay.
+  EXPECT_EQ(HyphenateAll(pass, "kitap ki&SHY;tap"), "ki&shy;tap ki&SHY;tap");
+}
+
+TEST_F(TogglesTest, SelectionToggles) {
+  const std::string text = "bir kitap bir kitap";
+  EditResult r = Select(text, 4, 5);
+  EXPECT_EQ(r.text, "bir ki&shy;tap bir kitap");
+  EXPECT_EQ(r.caret, 14u);
+  // Running it again on the new selection removes; once more restores.
+  r = Select(r.text, 4, 10);
+  EXPECT_EQ(r.text, text);
+  EXPECT_EQ(r.caret, 9u);
+  EXPECT_EQ(Select(r.text, 4, 5).text, "bir ki&shy;tap bir kitap");
+}
+
+TEST_F(TogglesTest, SelectionEdgeCases) {
+  // Empty selection: the text pass runs on nothing and nothing changes.
+  EditResult r = Select("kitap", 2, 0, SelectionCommand::kToolbar);
+  EXPECT_EQ(r.text, "kitap");
+  EXPECT_EQ(r.caret, 2u);
+  EXPECT_EQ(observer.total, 0u);
+  EXPECT_EQ(observer.shown, 1);
+  // A partly hyphenated selection is only unhyphenated.
+  EXPECT_EQ(Select("ki&shy;tap kitap", 0, 16).text, "kitap kitap");
+  // "&#173;" and the raw soft hyphen byte are never removed.
+  EXPECT_EQ(Select("a&shy;b&#173;c\xAD" "d", 0, 14).text, "ab&#173;c\xAD" "d");
+  // A selection past the end is clamped.
+  EXPECT_EQ(Select("kitap", 0, 100).text, "ki&shy;tap");
+  // The menu command does not show the status window.
+  EXPECT_EQ(observer.shown, 1);
+}
+
+TEST_F(TogglesTest, SelectionStartingInsideATag) {
+  // The rest of the tag and the first word after ">" form one word, which the
+  // text does not hold; later words are hyphenated.
+  const std::string text = "<a href=\"x\">merhaba kitap</a>";
+  const EditResult r = Select(text, 3, 22);
+  EXPECT_EQ(r.text, "<a href=\"x\">merhaba ki&shy;tap</a>");
+}
+
+}  // namespace
+}  // namespace corvane::html
