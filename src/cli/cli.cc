@@ -1,0 +1,78 @@
+#include "cli/cli.h"
+
+#include <iostream>
+
+#include "cli/options.h"
+#include "platform/error.h"
+
+namespace corvane::cli {
+namespace {
+
+constexpr const char* kVersion = "corvane 0.1.0";
+
+constexpr const char* kHelp =
+    "Usage: corvane COMMAND [OPTIONS]\n"
+    "\n"
+    "Puts soft hyphens (&shy;) between the syllables of the words of HTML documents.\n"
+    "\n"
+    "Commands:\n"
+    "  hyphenate [FILE...]   hyphenate documents (stdin to stdout when no FILE)\n"
+    "      -o, --output OUT          write the result to OUT (one FILE only)\n"
+    "      --in-place                replace each FILE by its result\n"
+    "      --mode=hyphenate|unhyphenate|toggle\n"
+    "                                hyphenate (default) removes any soft hyphens\n"
+    "                                first; toggle removes them if there are any,\n"
+    "                                else hyphenates; unhyphenate only removes\n"
+    "      --pass=document|text      whole-document pass (default) or text pass\n"
+    "      --dictionary FILE         your own marked words, one per line (ki_tap)\n"
+    "      --no-wordlist             engine and dictionary only\n"
+    "      --encoding=auto|utf-8|cp1254\n"
+    "      --stats                   print the pass's counters on stderr\n"
+    "      -v, --verbose             print the unique-word count per file on stderr\n"
+    "  words                 one word per line on stdin, its marked form on stdout\n"
+    "      --engine-only             each whole line through the pattern engine\n"
+    "      --dictionary FILE, --no-wordlist\n"
+    "      --utf8                    stdin and stdout are UTF-8 (default code page 1254)\n"
+    "\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 success, 1 input or processing error, 2 usage error.\n";
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  try {
+    if (args.empty()) throw UsageError("no command given");
+    const std::string& command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h" || command == "help") {
+      out << kHelp;
+      return kExitOk;
+    }
+    if (command == "--version") {
+      out << kVersion << "\n";
+      return kExitOk;
+    }
+    for (const std::string& arg : rest) {
+      if (arg == "--help" || arg == "-h") {
+        out << kHelp;
+        return kExitOk;
+      }
+    }
+    if (command == "hyphenate") return RunHyphenate(rest, in, out, err);
+    if (command == "words") return RunWords(rest, in, out, err);
+    throw UsageError("unknown command '" + command + "'");
+  } catch (const UsageError& e) {
+    err << "corvane: " << e.what() << "\nTry 'corvane --help'.\n";
+    return kExitUsage;
+  } catch (const std::bad_alloc&) {
+    err << "corvane: out of memory\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    err << "corvane: " << e.what() << "\n";
+    return kExitFailure;
+  }
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,223 @@
+// corvane hyphenate: the document passes over files or stdin.
+#include <optional>
+#include <ostream>
+
+#include "cli/cli.h"
+#include "cli/dictionary.h"
+#include "cli/engine_setup.h"
+#include "cli/file_io.h"
+#include "cli/options.h"
+#include "cli/text_codec.h"
+#include "html/hyphenation_pass.h"
+#include "html/fast_replace.h"
+#include "html/soft_hyphen_inserter.h"
+#include "html/toggles.h"
+#include "platform/codepage.h"
+#include "platform/error.h"
+
+namespace corvane::cli {
+namespace {
+
+enum class Mode { kHyphenate, kUnhyphenate, kToggle };
+enum class PassKind { kDocument, kText };
+
+struct HyphenateOptions {
+  std::vector<std::string> files;
+  std::optional<std::string> output;
+  bool in_place = false;
+  Mode mode = Mode::kHyphenate;
+  PassKind pass = PassKind::kDocument;
+  Encoding encoding = Encoding::kAuto;
+  std::optional<std::string> dictionary;
+  bool no_wordlist = false;
+  bool stats = false;
+  bool verbose = false;
+};
+
+template <typename T>
+T Choose(const std::string& option, const std::string& value,
+         std::initializer_list<std::pair<const char*, T>> choices) {
+  for (const auto& [name, result] : choices) {
+    if (value == name) return result;
+  }
+  throw UsageError("invalid value '" + value + "' for " + option);
+}
+
+HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
+  HyphenateOptions o;
+  OptionReader reader(args);
+  while (reader.Next()) {
+    if (!reader.IsOption()) {
+      o.files.push_back(reader.Operand());
+      continue;
+    }
+    const std::string& name = reader.Name();
+    if (name == "-o" || name == "--output") {
+      o.output = reader.Value();
+    } else if (name == "--in-place") {
+      reader.NoValue();
+      o.in_place = true;
+    } else if (name == "--mode") {
+      o.mode = Choose<Mode>(name, reader.Value(),
+                            {{"hyphenate", Mode::kHyphenate},
+                             {"unhyphenate", Mode::kUnhyphenate},
+                             {"toggle", Mode::kToggle}});
+    } else if (name == "--pass") {
+      o.pass = Choose<PassKind>(name, reader.Value(),
+                                {{"document", PassKind::kDocument}, {"text", PassKind::kText}});
+    } else if (name == "--encoding") {
+      o.encoding = Choose<Encoding>(name, reader.Value(),
+                                    {{"auto", Encoding::kAuto},
+                                     {"utf-8", Encoding::kUtf8},
+                                     {"utf8", Encoding::kUtf8},
+                                     {"cp1254", Encoding::kCp1254}});
+    } else if (name == "--dictionary") {
+      o.dictionary = reader.Value();
+    } else if (name == "--no-wordlist") {
+      reader.NoValue();
+      o.no_wordlist = true;
+    } else if (name == "--stats") {
+      reader.NoValue();
+      o.stats = true;
+    } else if (name == "-v" || name == "--verbose") {
+      reader.NoValue();
+      o.verbose = true;
+    } else {
+      throw UsageError("unknown option " + name);
+    }
+  }
+  if (o.output && o.in_place) throw UsageError("-o and --in-place exclude each other");
+  if (o.output && o.files.size() > 1) throw UsageError("-o takes one input file");
+  if (o.in_place && o.files.empty()) throw UsageError("--in-place needs at least one FILE");
+  return o;
+}
+
+// Collects the status window's counters for --stats.
+class CountingObserver : public html::PassObserver {
+ public:
+  void SetTotalWords(std::size_t n) override { total_ = n; }
+  void SetUniqueWords(std::size_t n) override { unique_ = n; }
+  void SetWordsHyphenated(std::size_t n) override { hyphenated_ = n; }
+  void ResetStatistics() override { total_ = unique_ = hyphenated_ = 0; }
+
+  std::size_t total() const { return total_; }
+  std::size_t hyphenated() const { return hyphenated_; }
+
+ private:
+  std::size_t total_ = 0;
+  std::size_t unique_ = 0;
+  std::size_t hyphenated_ = 0;
+};
+
+class DocumentHyphenator {
+ public:
+  explicit DocumentHyphenator(const HyphenateOptions& options) : options_(options) {
+    ConfigureEngine(engine_);
+    if (options.dictionary) {
+      dictionary_ = LoadDictionary(*options.dictionary);
+      lookup_.Append(&dictionary_);
+    }
+  }
+
+  // The whole document in and out, in its own encoding.
+  std::string Process(std::string_view bytes) {
+    const DocumentText doc = DecodeDocument(bytes, options_.encoding);
+    html::HyphenationPass pass(engine_, &lookup_, &observer_);
+    if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
+    pass_used_ = false;
+    const std::string result = Transform(pass, doc.text);
+    unique_words_ = pass.UniqueWordCount();
+    return EncodeDocument(result, doc);
+  }
+
+  void Report(const std::string& name, std::ostream& err) const {
+    if (options_.verbose) {
+      err << name << ": " << (pass_used_ ? std::to_string(unique_words_) : "no") << " unique words\n";
+    }
+    if (options_.stats && pass_used_) {
+      if (options_.pass == PassKind::kText) {
+        err << "Total Words : " << observer_.total() << "\n"
+            << "Unique Words : " << unique_words_ << "\n"
+            << "Words Hyphenated : " << observer_.hyphenated() << "\n";
+      } else {
+        err << "Unique Words : " << unique_words_ << "\n";
+      }
+    }
+  }
+
+ private:
+  std::string RunPass(html::HyphenationPass& pass, std::string_view text) {
+    pass_used_ = true;
+    return options_.pass == PassKind::kText ? pass.xHyphenateText(text) : pass.HypenateMemo1(text);
+  }
+
+  std::string Transform(html::HyphenationPass& pass, const std::string& text) {
+    switch (options_.mode) {
+      case Mode::kUnhyphenate:
+        return html::RemoveSoftHyphens(text);
+      case Mode::kToggle:
+        if (html::Contains(text, html::kSoftHyphen)) return html::RemoveSoftHyphens(text);
+        return RunPass(pass, text);
+      case Mode::kHyphenate:
+        break;
+    }
+    return RunPass(pass, html::RemoveSoftHyphens(text));
+  }
+
+  const HyphenateOptions& options_;
+  hyphenation::TCorvaneHyphenator engine_;
+  html::MapWordLookup dictionary_;
+  html::ChainedWordLookup lookup_;
+  CountingObserver observer_;
+  bool pass_used_ = false;
+  std::size_t unique_words_ = 0;
+};
+
+}  // namespace
+
+int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                 std::ostream& err) {
+  const HyphenateOptions options = ParseOptions(args);
+  DocumentHyphenator hyphenator(options);
+
+  if (options.files.empty()) {
+    const std::string result = hyphenator.Process(ReadStream(in));
+    if (options.output) {
+      WriteFileAtomically(*options.output, result);
+    } else {
+      out.write(result.data(), static_cast<std::streamsize>(result.size()));
+      out.flush();
+    }
+    hyphenator.Report("-", err);
+    return out ? kExitOk : kExitFailure;
+  }
+
+  int status = kExitOk;
+  for (const std::string& file : options.files) {
+    try {
+      const std::string result = hyphenator.Process(file == "-" ? ReadStream(in) : ReadFile(file));
+      if (options.in_place) {
+        WriteFileAtomically(file, result);
+      } else if (options.output) {
+        WriteFileAtomically(*options.output, result);
+      } else {
+        out.write(result.data(), static_cast<std::streamsize>(result.size()));
+      }
+      hyphenator.Report(file, err);
+    } catch (const Error& e) {
+      err << "corvane: " << file << ": " << e.what() << "\n";
+      status = kExitFailure;
+    } catch (const std::bad_alloc&) {
+      err << "corvane: " << file << ": out of memory\n";
+      status = kExitFailure;
+    }
+  }
+  out.flush();
+  if (!out) {
+    err << "corvane: cannot write the output\n";
+    status = kExitFailure;
+  }
+  return status;
+}
+
+}  // namespace corvane::cli

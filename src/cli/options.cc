@@ -1,0 +1,38 @@
+#include "cli/options.h"
+
+namespace corvane::cli {
+
+bool OptionReader::Next() {
+  while (next_ < args_.size()) {
+    current_ = args_[next_++];
+    inline_value_.reset();
+    is_option_ = false;
+    if (operands_only_ || current_ == "-" || current_.empty() || current_[0] != '-') return true;
+    if (current_ == "--") {
+      operands_only_ = true;
+      continue;
+    }
+    is_option_ = true;
+    const std::size_t eq = current_.find('=');
+    if (current_.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name_ = current_.substr(0, eq);
+      inline_value_ = current_.substr(eq + 1);
+    } else {
+      name_ = current_;
+    }
+    return true;
+  }
+  return false;
+}
+
+std::string OptionReader::Value() {
+  if (inline_value_) return *inline_value_;
+  if (next_ >= args_.size()) throw UsageError("option " + name_ + " needs a value");
+  return args_[next_++];
+}
+
+void OptionReader::NoValue() const {
+  if (inline_value_) throw UsageError("option " + name_ + " takes no value");
+}
+
+}  // namespace corvane::cli
