@@ -17,7 +17,7 @@ std::string_view Trim(std::string_view s) {
 }  // namespace
 
 html::MapWordLookup ParseDictionary(std::string_view bytes) {
-  const DocumentText doc = DecodeDocument(bytes, Encoding::kAuto);
+  const DocumentText doc = DecodeDocument(std::string(bytes), Encoding::kAuto);
   html::MapWordLookup lookup;
   std::string_view rest = doc.text;
   std::size_t line_number = 0;

@@ -120,12 +120,12 @@ class DocumentHyphenator {
   }
 
   // The whole document in and out, in its own encoding.
-  std::string Process(std::string_view bytes) {
-    const DocumentText doc = DecodeDocument(bytes, options_.encoding);
+  std::string Process(std::string bytes) {
+    DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
     pass_used_ = false;
-    const std::string result = Transform(pass, doc.text);
+    const std::string result = Transform(pass, std::move(doc.text));
     unique_words_ = pass.UniqueWordCount();
     return EncodeDocument(result, doc);
   }
@@ -151,7 +151,8 @@ class DocumentHyphenator {
     return options_.pass == PassKind::kText ? pass.xHyphenateText(text) : pass.HypenateMemo1(text);
   }
 
-  std::string Transform(html::HyphenationPass& pass, const std::string& text) {
+  // Takes the text by value so that large documents are held once.
+  std::string Transform(html::HyphenationPass& pass, std::string text) {
     switch (options_.mode) {
       case Mode::kUnhyphenate:
         return html::RemoveSoftHyphens(text);
@@ -161,7 +162,8 @@ class DocumentHyphenator {
       case Mode::kHyphenate:
         break;
     }
-    return RunPass(pass, html::RemoveSoftHyphens(text));
+    if (html::ContainsSoftHyphenAnyCase(text)) text = html::RemoveSoftHyphens(text);
+    return RunPass(pass, text);
   }
 
   const HyphenateOptions& options_;

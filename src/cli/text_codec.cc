@@ -5,7 +5,7 @@
 
 namespace corvane::cli {
 
-DocumentText DecodeDocument(std::string_view bytes, Encoding encoding) {
+DocumentText DecodeDocument(std::string bytes, Encoding encoding) {
   DocumentText doc;
   bool as_utf8 = false;
   switch (encoding) {
@@ -20,7 +20,7 @@ DocumentText DecodeDocument(std::string_view bytes, Encoding encoding) {
       break;
   }
   if (!as_utf8) {
-    doc.text.assign(bytes);
+    doc.text = std::move(bytes);
     return doc;
   }
   platform::DecodedUtf8 decoded = platform::Utf8ToCp1254(bytes, platform::kUnmappablePlaceholder);

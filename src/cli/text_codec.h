@@ -24,7 +24,7 @@ struct DocumentText {
 };
 
 // Throws corvane::Error when `encoding` is kUtf8 and the bytes are not UTF-8.
-DocumentText DecodeDocument(std::string_view bytes, Encoding encoding);
+DocumentText DecodeDocument(std::string bytes, Encoding encoding);
 
 // `text` in the form the document came in.
 std::string EncodeDocument(std::string_view text, const DocumentText& original);

@@ -43,16 +43,13 @@ std::string HyphenationPass::Run(std::string_view text, Form form) {
 
   // Words come only from text runs outside markup; the tokenizer sees a copy
   // in which comments, raw element content and addresses are blanked.
-  const std::vector<ByteKind> kinds = ClassifyMarkup(text);
+  std::vector<ByteKind> kinds = ClassifyMarkup(text);
   UniqueWords words;
   {
     THTMLParser parser;
-    const std::string visible = BlankHiddenText(text, kinds);
-    if (form == Form::kDocument) {
-      parser.Lines() = SplitEditorLines(visible);
-    } else {
-      parser.Lines().push_back(visible);
-    }
+    std::string visible = BlankHiddenText(text, kinds);
+    if (form == Form::kDocument) JoinEditorLines(visible);
+    parser.Lines().push_back(std::move(visible));
     parser.ParseTexts([&](std::string_view run) { words.AddText(run); });
   }
   unique_word_count_ = words.words().size();
@@ -79,6 +76,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form) {
 
   SoftHyphenInserter inserter(text, kinds, word_bytes_);
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
+  std::vector<ByteKind>().swap(kinds);  // no longer needed; large documents want the room
   if (form == Form::kText) {
     for (std::size_t count_of_word : taken) {
       words_hyphenated_ += count_of_word;
@@ -96,22 +94,18 @@ std::string HyphenationPass::Run(std::string_view text, Form form) {
   return result;
 }
 
-std::vector<std::string> SplitEditorLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') {
-      ++i;
-      continue;
-    }
-    lines.emplace_back(text.substr(start, i - start));
-    i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-    start = i;
+// The whole-document pass reads the text as an editor's line list gives it:
+// lines split at LF, CR LF or CR, each ending in a line feed for the tokenizer
+// when text is open, and joined directly when a tag spans the break. One line
+// in which every break is a single LF (a CR LF's CR becoming a space) yields
+// the same words: a break inside a tag only lengthens the tag's text, which
+// gives no words, and outside tags it separates words either way. It saves a
+// copy of the document.
+void JoinEditorLines(std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') continue;
+    text[i] = (i + 1 < text.size() && text[i + 1] == '\n') ? ' ' : '\n';
   }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
 }
 
 int ProgressPercent(std::size_t n, std::size_t count) {

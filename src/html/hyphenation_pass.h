@@ -4,8 +4,8 @@
 // Both passes collect the distinct words of the text runs (never of markup),
 // find each word's marked form (word list first, then the engine), and write
 // soft hyphens into every whole-word occurrence that is not markup:
-//   HypenateMemo1   the whole document, handed to the tokenizer line by line
-//                   as an editor's line list gives it; reports "Unique Words N"
+//   HypenateMemo1   the whole document, read line by line as an editor's
+//                   line list gives it; reports "Unique Words N"
 //                   and "Done" in the status bar, and beeps.
 //   xHyphenateText  a selection, handed to the tokenizer as one line; reports
 //                   its counters and progress in the status window and
@@ -62,9 +62,10 @@ class HyphenationPass {
   std::size_t words_hyphenated_ = 0;
 };
 
-// The lines of a text as an editor's line list gives them: split at LF, CR LF
-// or CR; a final line break starts no further line.
-std::vector<std::string> SplitEditorLines(std::string_view text);
+// Turns every line break (LF, CR LF, CR) into one LF, a CR LF's CR into a
+// space, in place: the form in which the whole-document pass hands a
+// document's lines to the tokenizer.
+void JoinEditorLines(std::string& text);
 
 // n / count x 100 rounded to the nearest whole number, halves to even.
 int ProgressPercent(std::size_t n, std::size_t count);

@@ -22,7 +22,23 @@ std::vector<uint32_t> BreaksOfMarkedForm(std::string_view marked, char mark) {
 
 SoftHyphenInserter::SoftHyphenInserter(std::string_view text, const std::vector<ByteKind>& kinds,
                                        const WordBytes& word_bytes)
-    : text_(text), kinds_(kinds), word_bytes_(word_bytes), hyphens_before_(text.size() + 1, 0) {}
+    : text_(text), kinds_(kinds), word_bytes_(word_bytes), hyphen_bits_(text.size() / 64 + 1, 0) {}
+
+bool SoftHyphenInserter::AnyHyphenIn(std::size_t first, std::size_t last) const {
+  for (std::size_t i = first; i <= last; ++i) {
+    if (HyphenAt(i)) return true;
+  }
+  return false;
+}
+
+void SoftHyphenInserter::AddHyphen(std::size_t i) {
+  if (HyphenAt(i)) {
+    ++extra_hyphens_[i];
+  } else {
+    hyphen_bits_[i >> 6] |= uint64_t{1} << (i & 63);
+  }
+  ++hyphen_count_;
+}
 
 bool SoftHyphenInserter::IsWordByteAt(std::size_t i) const {
   return word_bytes_(static_cast<uint8_t>(text_[i]));
@@ -129,18 +145,12 @@ std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedW
       if (start < taken_end) continue;
       // A soft hyphen written for an earlier word inside or next to this
       // occurrence means the word no longer stands there whole.
-      const auto first = hyphens_before_.begin() + start;
-      if (std::any_of(first, first + length + 1, [](uint8_t h) { return h != 0; })) continue;
+      if (AnyHyphenIn(start, start + length)) continue;
       for (uint32_t offset : word.breaks) pending.push_back(start + offset);
       taken_end = start + length;
       ++counts[w];
     }
-    for (std::size_t at : pending) {
-      if (hyphens_before_[at] < 255) {
-        ++hyphens_before_[at];
-        ++hyphen_count_;
-      }
-    }
+    for (std::size_t at : pending) AddHyphen(at);
   }
   return counts;
 }
@@ -149,11 +159,18 @@ std::string SoftHyphenInserter::Result() const {
   std::string out;
   out.reserve(text_.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
-  for (std::size_t i = 0; i <= text_.size(); ++i) {
-    if (hyphens_before_[i] == 0) continue;
-    out.append(text_.substr(from, i - from));
-    for (int h = 0; h < hyphens_before_[i]; ++h) out.append(kSoftHyphen);
-    from = i;
+  for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
+    for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
+      const std::size_t i = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+      out.append(text_.substr(from, i - from));
+      out.append(kSoftHyphen);
+      if (!extra_hyphens_.empty()) {
+        if (const auto it = extra_hyphens_.find(i); it != extra_hyphens_.end()) {
+          for (std::size_t h = 0; h < it->second; ++h) out.append(kSoftHyphen);
+        }
+      }
+      from = i;
+    }
   }
   out.append(text_.substr(from));
   return out;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "html/markup.h"
@@ -63,7 +64,15 @@ class SoftHyphenInserter {
   std::string_view text_;
   const std::vector<ByteKind>& kinds_;
   const WordBytes& word_bytes_;
-  std::vector<uint8_t> hyphens_before_;  // soft hyphens to write before byte i (i <= size)
+  bool HyphenAt(std::size_t i) const { return (hyphen_bits_[i >> 6] >> (i & 63)) & 1; }
+  bool AnyHyphenIn(std::size_t first, std::size_t last) const;  // both ends included
+  void AddHyphen(std::size_t i);
+
+  // Bit i: a soft hyphen goes before byte i (i <= size). One bit per byte
+  // keeps a 100 MB document's bookkeeping at 12 MB; the rare second soft
+  // hyphen at one place is counted aside.
+  std::vector<uint64_t> hyphen_bits_;
+  std::unordered_map<std::size_t, std::size_t> extra_hyphens_;
   std::size_t hyphen_count_ = 0;
 };
 

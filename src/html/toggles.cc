@@ -7,6 +7,15 @@
 
 namespace corvane::html {
 
+bool ContainsSoftHyphenAnyCase(std::string_view text) {
+  // Only s, h and y fold to S, H and Y in every locale's casing, so folding
+  // A-Z alone finds what the case-insensitive removal removes.
+  const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  const auto it = std::search(text.begin(), text.end(), kSoftHyphen.begin(), kSoftHyphen.end(),
+                              [&](char a, char b) { return fold(a) == b; });
+  return it != text.end();
+}
+
 std::string RemoveSoftHyphens(std::string_view text) {
   return FastReplace(text, kSoftHyphen, "", /*case_sensitive=*/false);
 }

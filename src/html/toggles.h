@@ -21,6 +21,9 @@
 
 namespace corvane::html {
 
+// True when `text` holds "&shy;" in any letter case.
+bool ContainsSoftHyphenAnyCase(std::string_view text);
+
 // `text` with every "&shy;" removed, in any letter case.
 std::string RemoveSoftHyphens(std::string_view text);
 

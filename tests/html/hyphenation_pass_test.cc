@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "html/toggles.h"
+#include "html/tokenizer.h"
+#include "html/unique_words.h"
 #include "platform/error.h"
 
 namespace corvane::html {
@@ -176,11 +178,40 @@ TEST(ProgressPercentTest, RoundsHalvesToEven) {
   EXPECT_EQ(ProgressPercent(5, 5), 100);
 }
 
-TEST(SplitEditorLinesTest, AllLineEnds) {
-  EXPECT_EQ(SplitEditorLines("a\nb\r\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-  EXPECT_EQ(SplitEditorLines("a\r\n"), std::vector<std::string>{"a"});
-  EXPECT_EQ(SplitEditorLines("\n\n"), (std::vector<std::string>{"", ""}));
-  EXPECT_TRUE(SplitEditorLines("").empty());
+TEST(JoinEditorLinesTest, EveryBreakBecomesOneLineFeed) {
+  std::string text = "a\nb\r\nc\rd\r";
+  JoinEditorLines(text);
+  EXPECT_EQ(text, "a\nb \nc\nd\n");
+}
+
+// Reading the document as separate lines and as one joined line must give the
+// same words, tags spanning line breaks included.
+TEST(JoinEditorLinesTest, SameWordsAsLineByLine) {
+  const std::string documents[] = {
+      "ab<\r\ncd>ef\r\ngh", "\n\nab\n\ncd\n", "x<a\nhref=y>z w\r\n<b\rc>d", "a &amp;\nb &#65\nc",
+      "<p>Merhaba\r\nd\xFCnya</p>\r\n",
+  };
+  for (const std::string& doc : documents) {
+    THTMLParser by_lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= doc.size(); ++i) {
+      if (i < doc.size() && doc[i] != '\r' && doc[i] != '\n') continue;
+      if (i < doc.size() || start < doc.size()) by_lines.Lines().push_back(doc.substr(start, i - start));
+      if (i + 1 < doc.size() && doc[i] == '\r' && doc[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+    UniqueWords expected;
+    by_lines.ParseTexts([&](std::string_view run) { expected.AddText(run); });
+
+    THTMLParser joined;
+    std::string text = doc;
+    JoinEditorLines(text);
+    joined.Lines().push_back(text);
+    UniqueWords actual;
+    joined.ParseTexts([&](std::string_view run) { actual.AddText(run); });
+    EXPECT_EQ(actual.words(), expected.words()) << doc;
+    EXPECT_EQ(actual.total_words(), expected.total_words()) << doc;
+  }
 }
 
 }  // namespace
