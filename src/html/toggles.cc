@@ -20,9 +20,9 @@ std::string RemoveSoftHyphens(std::string_view text) {
   return FastReplace(text, kSoftHyphen, "", /*case_sensitive=*/false);
 }
 
-std::string HyphenateAll(HyphenationPass& pass, std::string_view text) {
-  if (Contains(text, kSoftHyphen)) return RemoveSoftHyphens(text);
-  return pass.HypenateMemo1(text);
+EditResult HyphenateAll(HyphenationPass& pass, std::string_view text) {
+  if (Contains(text, kSoftHyphen)) return {RemoveSoftHyphens(text), 0};
+  return {pass.HypenateMemo1(text), 0};
 }
 
 EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std::size_t start,

@@ -27,16 +27,18 @@ bool ContainsSoftHyphenAnyCase(std::string_view text);
 // `text` with every "&shy;" removed, in any letter case.
 std::string RemoveSoftHyphens(std::string_view text);
 
-std::string HyphenateAll(HyphenationPass& pass, std::string_view text);
+struct EditResult {
+  std::string text;   // the whole new text
+  std::size_t caret;  // nothing selected
+};
+
+// The new text replaces the editor's whole text, which puts the caret first.
+EditResult HyphenateAll(HyphenationPass& pass, std::string_view text);
 
 enum class SelectionCommand { kMenu, kToolbar };
 
-struct EditResult {
-  std::string text;   // the whole new text
-  std::size_t caret;  // at the end of the inserted text, nothing selected
-};
-
-// `start` and `length` are clamped to the text.
+// The result replaces the selection as one edit; the caret goes to the end of
+// the inserted text. `start` and `length` are clamped to the text.
 EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std::size_t start,
                               std::size_t length, SelectionCommand command,
                               PassObserver* observer = nullptr);
