@@ -33,6 +33,8 @@ constexpr const char* kHelp =
     "      --engine-only             each whole line through the pattern engine\n"
     "      --dictionary FILE, --no-wordlist\n"
     "      --utf8                    stdin and stdout are UTF-8 (default code page 1254)\n"
+    "  cipher encode|decode  each line of stdin through the word list's line cipher\n"
+    "      --key K                   the cipher key (default: the built-in key)\n"
     "\n"
     "  --help, --version\n"
     "\n"
@@ -62,6 +64,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     }
     if (command == "hyphenate") return RunHyphenate(rest, in, out, err);
     if (command == "words") return RunWords(rest, in, out, err);
+    if (command == "cipher") return RunCipher(rest, in, out, err);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     err << "corvane: " << e.what() << "\nTry 'corvane --help'.\n";

@@ -3,6 +3,7 @@
 //
 //   corvane hyphenate [FILE...] [-o OUT | --in-place] [--mode=...] ...
 //   corvane words [--engine-only] [--utf8] ...
+//   corvane cipher encode|decode [--key K]
 //
 // Exit status: 0 success, 1 an input or processing error (one line naming the
 // file and the cause), 2 a usage error.
@@ -30,6 +31,8 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
                  std::ostream& err);
 int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
              std::ostream& err);
+int RunCipher(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+              std::ostream& err);
 
 }  // namespace corvane::cli
 
