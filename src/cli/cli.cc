@@ -35,6 +35,14 @@ constexpr const char* kHelp =
     "      --utf8                    stdin and stdout are UTF-8 (default code page 1254)\n"
     "  cipher encode|decode  each line of stdin through the word list's line cipher\n"
     "      --key K                   the cipher key (default: the built-in key)\n"
+    "  container ACTION FILE [NAME]   the single-file container of a database\n"
+    "      ls FILE                   names, sizes, times and pages of its files\n"
+    "      cat FILE NAME             a file's bytes to stdout\n"
+    "      put FILE NAME             stdin into a file (created or replaced)\n"
+    "      rm FILE NAME              delete a file\n"
+    "      create FILE               a new, empty container\n"
+    "      check FILE                verify pages, maps and sizes; exit 1 on problems\n"
+    "      --password P              for containers with a password\n"
     "\n"
     "  --help, --version\n"
     "\n"
@@ -65,6 +73,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     if (command == "hyphenate") return RunHyphenate(rest, in, out, err);
     if (command == "words") return RunWords(rest, in, out, err);
     if (command == "cipher") return RunCipher(rest, in, out, err);
+    if (command == "container") return RunContainer(rest, in, out, err);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     err << "corvane: " << e.what() << "\nTry 'corvane --help'.\n";

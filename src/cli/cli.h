@@ -4,6 +4,8 @@
 //   corvane hyphenate [FILE...] [-o OUT | --in-place] [--mode=...] ...
 //   corvane words [--engine-only] [--utf8] ...
 //   corvane cipher encode|decode [--key K]
+//   corvane container ls|cat|put|rm|create|check FILE [NAME]
+//   corvane cipher encode|decode [--key K]
 //
 // Exit status: 0 success, 1 an input or processing error (one line naming the
 // file and the cause), 2 a usage error.
@@ -33,6 +35,8 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
              std::ostream& err);
 int RunCipher(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
               std::ostream& err);
+int RunContainer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                 std::ostream& err);
 
 }  // namespace corvane::cli
 
