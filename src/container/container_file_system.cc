@@ -186,8 +186,18 @@ int64_t TContainerFileSystem::FileRead(int handle, void* buffer, int64_t count) 
     const int64_t at = h->position + done;
     const auto index = static_cast<std::size_t>(at / d);
     const int64_t within = at % d;
+    if (index >= map.data_pages.size()) break;
+    const int64_t whole = within == 0 ? (n - done) / d : 0;
+    if (whole > 0) {
+      // Whole pages go straight into the caller's buffer.
+      const auto count = std::min<std::size_t>(static_cast<std::size_t>(whole), map.data_pages.size() - index);
+      const std::size_t read = pages_->ReadFullPages(map.data_pages.data() + index, count, out + done);
+      done += static_cast<int64_t>(read) * d;
+      if (read < count) break;
+      continue;
+    }
     const int64_t chunk = std::min<int64_t>(n - done, d - within);
-    if (index >= map.data_pages.size() || !pages_->ReadPage(map.data_pages[index], page.data(), d)) break;
+    if (!pages_->ReadPage(map.data_pages[index], page.data(), d)) break;
     std::memcpy(out + done, page.data() + within, static_cast<std::size_t>(chunk));
     done += chunk;
   }
@@ -221,7 +231,12 @@ int64_t TContainerFileSystem::FileWrite(int handle, const void* buffer, int64_t 
     const int64_t within = at % d;
     const int64_t chunk = std::min<int64_t>(count - done, d - within);
     const int32_t target = map.data_pages[static_cast<std::size_t>(index)];
-    if (chunk < d) {
+    if (chunk == d) {
+      if (!pages_->WritePage(target, in + done, d, kPageData, kNoPage, pages_->Header().encrypted != 0)) break;
+      done += chunk;
+      continue;
+    }
+    {
       // A page the write covers only in part keeps the rest of its bytes; a
       // new page starts empty.
       if (index >= old_pages) {

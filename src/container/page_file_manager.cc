@@ -127,26 +127,70 @@ TPageFileManager::CachedPage* TPageFileManager::LoadPage(int32_t page, int32_t l
     return nullptr;
   }
   CachedPage loaded;
-  loaded.header = PageHeader::Decode(raw.data());
-  uint8_t* data = raw.data() + kPageHeaderSize;
-  if (loaded.header.checksum_kind > kChecksumCrc16 ||
-      PageChecksum(static_cast<ChecksumKind>(loaded.header.checksum_kind), data, length) !=
-          loaded.header.checksum) {
-    last_error_ = kErrChecksum;
-    return nullptr;
-  }
-  if (loaded.header.encryption != kEncryptionNone) {
-    if (loaded.header.encryption != kEncryptionRijndael || cipher_ == nullptr ||
-        !cipher_->Decrypt(page, data, static_cast<std::size_t>(length))) {
-      last_error_ = kErrDecryption;
-      return nullptr;
-    }
-    loaded.encrypted = true;
-  }
+  if (!VerifyStoredPage(page, raw.data(), length, loaded.header)) return nullptr;
+  loaded.encrypted = loaded.header.encryption != kEncryptionNone;
+  const uint8_t* data = raw.data() + kPageHeaderSize;
   loaded.data.assign(data, data + length);
   loaded.length = length;
   TrimCache();
   return &cache_.emplace(page, std::move(loaded)).first->second;
+}
+
+bool TPageFileManager::VerifyStoredPage(int32_t page, uint8_t* raw, int32_t length, PageHeader& header) {
+  header = PageHeader::Decode(raw);
+  uint8_t* data = raw + kPageHeaderSize;
+  if (header.checksum_kind > kChecksumCrc16 ||
+      PageChecksum(static_cast<ChecksumKind>(header.checksum_kind), data, static_cast<std::size_t>(length)) !=
+          header.checksum) {
+    last_error_ = kErrChecksum;
+    return false;
+  }
+  if (header.encryption != kEncryptionNone &&
+      (header.encryption != kEncryptionRijndael || cipher_ == nullptr ||
+       !cipher_->Decrypt(page, data, static_cast<std::size_t>(length)))) {
+    last_error_ = kErrDecryption;
+    return false;
+  }
+  return true;
+}
+
+std::size_t TPageFileManager::ReadFullPages(const int32_t* pages, std::size_t count, uint8_t* out) {
+  const auto d = static_cast<std::size_t>(geometry_.data_size);
+  const auto page_size = static_cast<std::size_t>(geometry_.page_size);
+  std::unique_ptr<uint8_t[]> run;
+  std::size_t i = 0;
+  while (i < count) {
+    if (pages[i] < 1 || pages[i] >= header_.page_count) {
+      last_error_ = kErrHeaderNotRead;
+      return i;
+    }
+    if (cache_.count(pages[i])) {
+      if (!ReadPage(pages[i], out + i * d, geometry_.data_size)) return i;
+      ++i;
+      continue;
+    }
+    // Uncached pages that follow each other on disk: one read for the run.
+    std::size_t j = i + 1;
+    while (j < count && j - i < kMaxRunPages && pages[j] == pages[i] + static_cast<int32_t>(j - i) &&
+           pages[j] < header_.page_count && !cache_.count(pages[j])) {
+      ++j;
+    }
+    if (!run) run.reset(new uint8_t[kMaxRunPages * page_size]);
+    const int64_t got = files_.ReadAt(int64_t{pages[i]} * geometry_.page_size, run.get(),
+                                      static_cast<int64_t>((j - i) * page_size));
+    for (std::size_t k = i; k < j; ++k) {
+      const std::size_t at = (k - i) * page_size;
+      if (got < static_cast<int64_t>(at + kPageHeaderSize + d)) {
+        last_error_ = got < static_cast<int64_t>(at + kPageHeaderSize) ? kErrHeaderNotRead : kErrDataNotRead;
+        return k;
+      }
+      PageHeader header;
+      if (!VerifyStoredPage(pages[k], run.get() + at, geometry_.data_size, header)) return k;
+      std::memcpy(out + k * d, run.get() + at + kPageHeaderSize, d);
+    }
+    i = j;
+  }
+  return count;
 }
 
 bool TPageFileManager::ReadPage(int32_t page, uint8_t* out, int32_t length, PageHeader* header) {
@@ -202,30 +246,30 @@ void TPageFileManager::WriteWaitingPages() {
   std::sort(order.begin(), order.end());
 
   const auto page_size = static_cast<std::size_t>(geometry_.page_size);
-  std::vector<uint8_t> run;
+  // Not zero-filled: every byte of a page is written below.
+  const std::unique_ptr<uint8_t[]> run(new uint8_t[kMaxRunPages * page_size]);
   std::size_t i = 0;
   while (i < order.size()) {
     // Gather pages that follow each other on disk into one write.
     std::size_t j = i;
-    run.assign(0, 0);
     while (j < order.size() && j - i < kMaxRunPages && order[j].first == order[i].first &&
            order[j].second == order[i].second + static_cast<int32_t>(j - i)) {
       CachedPage& cached = cache_[order[j].second];
-      const std::size_t at = run.size();
-      run.resize(at + page_size, 0);
-      uint8_t* data = run.data() + at + kPageHeaderSize;
+      const std::size_t at = (j - i) * page_size;
+      uint8_t* data = run.get() + at + kPageHeaderSize;
       std::memcpy(data, cached.data.data(), cached.data.size());
+      std::memset(data + cached.data.size(), 0, page_size - kPageHeaderSize - cached.data.size());
       if (cached.encrypted &&
           (cipher_ == nullptr || !cipher_->Encrypt(order[j].second, data, static_cast<std::size_t>(cached.length)))) {
         last_error_ = kErrEncryption;
         return;
       }
       cached.header.checksum = XorChecksum(data, static_cast<std::size_t>(cached.length));
-      cached.header.Encode(run.data() + at);
+      cached.header.Encode(run.get() + at);
       ++j;
     }
     const int64_t offset = int64_t{order[i].second} * geometry_.page_size;
-    if (!files_.WriteAt(offset, run.data(), static_cast<int64_t>(run.size()))) {
+    if (!files_.WriteAt(offset, run.get(), static_cast<int64_t>((j - i) * page_size))) {
       last_error_ = kErrDataNotWritten;
       return;
     }

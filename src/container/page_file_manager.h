@@ -51,6 +51,10 @@ class TPageFileManager {
   // `header` when given). False, with LastError() set, on a short read, a
   // checksum mismatch or a failed decryption.
   bool ReadPage(int32_t page, uint8_t* out, int32_t length, PageHeader* header = nullptr);
+  // Reads the full data areas of `count` pages into `out`, one after another;
+  // pages that follow each other on disk are read with one call. Returns how
+  // many pages were read before the first failure.
+  std::size_t ReadFullPages(const int32_t* pages, std::size_t count, uint8_t* out);
   // Queues `length` bytes as the new content of `page`.
   bool WritePage(int32_t page, const uint8_t* data, int32_t length, uint8_t type, int32_t next,
                  bool encrypted = false);
@@ -71,6 +75,9 @@ class TPageFileManager {
 
   void ValidateHeader(const std::string& path) const;
   CachedPage* LoadPage(int32_t page, int32_t length);
+  // Checks a page as stored in `raw` (header and data) and decrypts its data
+  // in place; false with LastError() set when it is not sound.
+  bool VerifyStoredPage(int32_t page, uint8_t* raw, int32_t length, PageHeader& header);
   void WriteWaitingPages();
   bool WriteHeader();
   void TrimCache();
