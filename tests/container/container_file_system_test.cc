@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <random>
 
 #include "container/container_check.h"
@@ -255,6 +258,44 @@ TEST_F(ContainerFileSystemTest, DamageIsReportedNotFollowed) {
   damaged(map_page, {5, 0, 0, 0});
   problems = CheckContainer(Path("c.edb"));
   ASSERT_FALSE(problems.empty());
+}
+
+}  // namespace
+}  // namespace corvane::container
+
+namespace corvane::container {
+namespace {
+
+// The disk refuses to grow the file (a file-size limit stands in for a full
+// disk): the write fails with a message and what was stored stays readable.
+TEST_F(ContainerFileSystemTest, FailedGrowthKeepsWhatWasStored) {
+  {
+    auto c = Create();
+    WriteAll(*c, "kept", std::string(30000, 'k'));
+  }
+  const auto size = static_cast<rlim_t>(std::filesystem::file_size(Path("c.edb")));
+  struct rlimit old_limit {};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = old_limit;
+  limit.rlim_cur = size + 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  bool failed = false;
+  try {
+    auto c = Reopen();
+    const int h = c->FileCreate("big");
+    const std::string data(200000, 'b');
+    failed = c->FileWrite(h, data.data(), static_cast<int64_t>(data.size())) != static_cast<int64_t>(data.size());
+    c->FileClose(h);
+    c->Flush();
+  } catch (const Error& e) {
+    failed = true;
+    EXPECT_NE(std::string(e.what()).find("TFreeSpaceManager.GetPages"), std::string::npos) << e.what();
+  }
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  EXPECT_TRUE(failed);
+  auto c = Reopen();
+  EXPECT_EQ(ReadAll(*c, "kept"), std::string(30000, 'k'));
 }
 
 }  // namespace
