@@ -43,6 +43,22 @@ constexpr const char* kHelp =
     "      create FILE               a new, empty container\n"
     "      check FILE                verify pages, maps and sizes; exit 1 on problems\n"
     "      --password P              for containers with a password\n"
+    "  db ACTION DB [TABLE ...]       the tables of a database (DB: container file or directory)\n"
+    "      tables DB                 table names and record counts\n"
+    "      schema DB TABLE           fields with sizes and widths, indexes with their flags\n"
+    "      dump DB TABLE             the records, tab-separated (\\N for null)\n"
+    "        --index NAME              in the order of that index\n"
+    "        --limit N                 at most N records\n"
+    "      locate DB TABLE FIELD VALUE   the first record whose FIELD is VALUE\n"
+    "        --ci                      ignoring case\n"
+    "        --partial                 FIELD beginning with VALUE\n"
+    "      check DB [TABLE]          headers against file sizes, identifiers, index\n"
+    "                                order; exit 1 with the problems found\n"
+    "  wordlist ACTION               the Turkish word list (CVHYPLIST.EDB beside the program)\n"
+    "      build                     (re)build it from cvhype.lst\n"
+    "      lookup WORD...            the marked form of each WORD\n"
+    "      stats                     its file, size and number of words\n"
+    "      --db FILE, --list FILE    other database and list files\n"
     "\n"
     "  --help, --version\n"
     "\n"
@@ -74,6 +90,8 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     if (command == "words") return RunWords(rest, in, out, err);
     if (command == "cipher") return RunCipher(rest, in, out, err);
     if (command == "container") return RunContainer(rest, in, out, err);
+    if (command == "db") return RunDb(rest, in, out, err);
+    if (command == "wordlist") return RunWordList(rest, in, out, err);
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     err << "corvane: " << e.what() << "\nTry 'corvane --help'.\n";

@@ -5,7 +5,7 @@
 //   corvane words [--engine-only] [--utf8] ...
 //   corvane cipher encode|decode [--key K]
 //   corvane container ls|cat|put|rm|create|check FILE [NAME]
-//   corvane cipher encode|decode [--key K]
+//   corvane db tables|schema|dump|locate|check DB [TABLE ...]
 //
 // Exit status: 0 success, 1 an input or processing error (one line naming the
 // file and the cause), 2 a usage error.
@@ -37,6 +37,9 @@ int RunCipher(const std::vector<std::string>& args, std::istream& in, std::ostre
               std::ostream& err);
 int RunContainer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                  std::ostream& err);
+int RunDb(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+int RunWordList(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                std::ostream& err);
 
 }  // namespace corvane::cli
 

@@ -1,4 +1,5 @@
 // corvane hyphenate: the document passes over files or stdin.
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -8,6 +9,7 @@
 #include "cli/file_io.h"
 #include "cli/options.h"
 #include "cli/text_codec.h"
+#include "cli/word_list_access.h"
 #include "html/hyphenation_pass.h"
 #include "html/fast_replace.h"
 #include "html/soft_hyphen_inserter.h"
@@ -32,6 +34,7 @@ struct HyphenateOptions {
   bool no_wordlist = false;
   bool stats = false;
   bool verbose = false;
+  WordListFiles word_list = DefaultWordListFiles();
 };
 
 template <typename T>
@@ -76,6 +79,10 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--no-wordlist") {
       reader.NoValue();
       o.no_wordlist = true;
+    } else if (name == "--db") {
+      o.word_list.database = reader.Value();
+    } else if (name == "--list") {
+      o.word_list.list = reader.Value();
     } else if (name == "--stats") {
       reader.NoValue();
       o.stats = true;
@@ -111,11 +118,16 @@ class CountingObserver : public html::PassObserver {
 
 class DocumentHyphenator {
  public:
-  explicit DocumentHyphenator(const HyphenateOptions& options) : options_(options) {
+  DocumentHyphenator(const HyphenateOptions& options, std::ostream& err) : options_(options) {
     ConfigureEngine(engine_);
     if (options.dictionary) {
       dictionary_ = LoadDictionary(*options.dictionary);
       lookup_.Append(&dictionary_);
+    }
+    if (!options.no_wordlist) {
+      word_list_ = OpenWordList(options.word_list, ProgressStreamFor(err));
+      word_list_lookup_ = std::make_unique<WordListLookup>(*word_list_);
+      lookup_.Append(word_list_lookup_.get());
     }
   }
 
@@ -169,6 +181,8 @@ class DocumentHyphenator {
   const HyphenateOptions& options_;
   hyphenation::TCorvaneHyphenator engine_;
   html::MapWordLookup dictionary_;
+  std::unique_ptr<wordlist::TWordList> word_list_;
+  std::unique_ptr<WordListLookup> word_list_lookup_;
   html::ChainedWordLookup lookup_;
   CountingObserver observer_;
   bool pass_used_ = false;
@@ -180,7 +194,7 @@ class DocumentHyphenator {
 int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                  std::ostream& err) {
   const HyphenateOptions options = ParseOptions(args);
-  DocumentHyphenator hyphenator(options);
+  DocumentHyphenator hyphenator(options, err);
 
   if (options.files.empty()) {
     const std::string result = hyphenator.Process(ReadStream(in));

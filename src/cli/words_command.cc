@@ -7,6 +7,7 @@
 #include "cli/file_io.h"
 #include "cli/options.h"
 #include "cli/text_codec.h"
+#include "cli/word_list_access.h"
 #include "html/word_marker.h"
 #include "platform/codepage.h"
 
@@ -18,6 +19,7 @@ struct WordsOptions {
   bool utf8 = false;
   bool no_wordlist = false;
   std::optional<std::string> dictionary;
+  WordListFiles word_list = DefaultWordListFiles();
 };
 
 WordsOptions ParseOptions(const std::vector<std::string>& args) {
@@ -37,6 +39,10 @@ WordsOptions ParseOptions(const std::vector<std::string>& args) {
       o.no_wordlist = true;
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
+    } else if (name == "--db") {
+      o.word_list.database = reader.Value();
+    } else if (name == "--list") {
+      o.word_list.list = reader.Value();
     } else {
       throw UsageError("unknown option " + name);
     }
@@ -60,7 +66,7 @@ void ForEachLine(std::string_view text, Each&& each) {
 }  // namespace
 
 int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-             std::ostream& /*err*/) {
+             std::ostream& err) {
   const WordsOptions options = ParseOptions(args);
   hyphenation::TCorvaneHyphenator engine;
   ConfigureEngine(engine);
@@ -69,6 +75,13 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
   if (options.dictionary) {
     dictionary = LoadDictionary(*options.dictionary);
     lookup.Append(&dictionary);
+  }
+  std::unique_ptr<wordlist::TWordList> word_list;
+  std::unique_ptr<WordListLookup> word_list_lookup;
+  if (!options.engine_only && !options.no_wordlist) {
+    word_list = OpenWordList(options.word_list, ProgressStreamFor(err));
+    word_list_lookup = std::make_unique<WordListLookup>(*word_list);
+    lookup.Append(word_list_lookup.get());
   }
   html::WordMarker marker(engine, options.engine_only ? nullptr : &lookup);
 

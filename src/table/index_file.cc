@@ -1,0 +1,199 @@
+#include "table/index_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace corvane::table {
+namespace {
+
+// Reads forward through the file; every read states the bytes it needs.
+class Reader {
+ public:
+  explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+
+  std::size_t Left() const { return bytes_.size() - pos_; }
+  const uint8_t* Take(std::size_t n) {
+    const uint8_t* p = bytes_.data() + pos_;
+    pos_ += n;
+    return p;
+  }
+  uint32_t U32() {
+    const uint8_t* p = Take(4);
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+  }
+  int32_t I32() { return static_cast<int32_t>(U32()); }
+  double Double() {
+    const uint64_t lo = U32();
+    const uint64_t hi = U32();
+    const uint64_t bits = lo | hi << 32;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+  }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  std::size_t pos_ = 0;
+};
+
+class Writer {
+ public:
+  void U8(uint8_t v) { out_.push_back(v); }
+  void U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+  void Double(double d) {
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    U32(static_cast<uint32_t>(bits));
+    U32(static_cast<uint32_t>(bits >> 32));
+  }
+  void ShortString20(const std::string& s) {
+    const std::size_t n = std::min(s.size(), kMaxStoredNameLength);
+    U8(static_cast<uint8_t>(n));
+    for (std::size_t i = 0; i < kMaxStoredNameLength; ++i) U8(i < n ? static_cast<uint8_t>(s[i]) : 0);
+  }
+  void Bits(const std::vector<bool>& flags, std::size_t k) {
+    for (std::size_t byte = 0; byte < (k + 7) / 8; ++byte) {
+      uint8_t v = 0;
+      for (std::size_t bit = 0; bit < 8; ++bit) {
+        const std::size_t i = byte * 8 + bit;
+        if (i < k && i < flags.size() && flags[i]) v = static_cast<uint8_t>(v | (1u << bit));
+      }
+      U8(v);
+    }
+  }
+  std::vector<uint8_t> Take() { return std::move(out_); }
+  void Reserve(std::size_t n) { out_.reserve(n); }
+
+ private:
+  std::vector<uint8_t> out_;
+};
+
+std::vector<bool> ReadBits(const uint8_t* p, std::size_t k) {
+  std::vector<bool> flags(k);
+  for (std::size_t i = 0; i < k; ++i) flags[i] = (p[i / 8] >> (i % 8)) & 1;
+  return flags;
+}
+
+std::optional<IndexHeader> ReadIndexHeader(Reader& in, const RecordLayout& layout, bool has_options) {
+  IndexHeader h;
+  if (in.Left() <= kMaxStoredNameLength) return std::nullopt;
+  const uint8_t* name = in.Take(kMaxStoredNameLength + 1);
+  if (name[0] > kMaxStoredNameLength) return std::nullopt;
+  h.name.assign(reinterpret_cast<const char*>(name + 1), name[0]);
+
+  if (in.Left() <= 3) return std::nullopt;
+  const int32_t k = in.I32();
+  if (k < 1 || static_cast<uint64_t>(k) * 4 > in.Left()) return std::nullopt;
+  const auto field_count = static_cast<int32_t>(layout.fields.size());
+  h.fields.reserve(static_cast<std::size_t>(k));
+  for (int32_t i = 0; i < k; ++i) {
+    const int32_t f = in.I32();
+    if (f < -1 || f >= field_count) return std::nullopt;
+    if (f >= 0 && !IsKeyType(layout.fields[static_cast<std::size_t>(f)].type)) return std::nullopt;
+    h.fields.push_back(f);
+  }
+
+  const std::size_t b = (static_cast<std::size_t>(k) + 7) / 8;
+  if (in.Left() < b) return std::nullopt;
+  h.ascending = ReadBits(in.Take(b), static_cast<std::size_t>(k));
+  if (in.Left() < b) return std::nullopt;
+  h.case_insensitive = ReadBits(in.Take(b), static_cast<std::size_t>(k));
+  if (in.Left() < 1) return std::nullopt;
+  h.all_case_insensitive = *in.Take(1);
+  if (in.Left() < 1) return std::nullopt;
+  h.all_descending = *in.Take(1);
+  if (has_options && in.Left() >= 1) h.options = *in.Take(1);
+  return h;
+}
+
+}  // namespace
+
+bool IsKeyType(FieldType type) {
+  switch (type) {
+    case FieldType::ftString: case FieldType::ftSmallint: case FieldType::ftInteger:
+    case FieldType::ftWord: case FieldType::ftBoolean: case FieldType::ftFloat:
+    case FieldType::ftCurrency: case FieldType::ftBCD: case FieldType::ftDate:
+    case FieldType::ftTime: case FieldType::ftDateTime: case FieldType::ftWideString:
+    case FieldType::ftLargeint:
+      return true;
+    default:
+      return false;
+  }
+}
+
+DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
+                                 double table_version, uint32_t table_change_counter,
+                                 int32_t record_count) {
+  DecodedIndexFile out;
+  out.change_counter = table_change_counter;
+  out.version = table_version;
+  if (bytes.size() < kIndexFileHeaderSize) return out;
+
+  Reader in(bytes);
+  out.change_counter = in.U32();
+  const int32_t count = in.I32();
+  out.version = in.Double();
+  if (count < static_cast<int32_t>(layout.fields.size())) return out;
+
+  const bool has_options = table_version + 0.001 > kIndexFormatVersion;
+  // No reserve by `count`: it is only as true as the file. Each header takes
+  // at least 33 bytes, so the loop ends with the bytes.
+  for (int32_t i = 0; i < count; ++i) {
+    std::optional<IndexHeader> h = ReadIndexHeader(in, layout, has_options);
+    if (!h) {
+      out.headers.clear();
+      return out;
+    }
+    out.headers.push_back(std::move(*h));
+  }
+  out.headers_read = true;
+
+  if (record_count <= 0) {
+    out.arrays_read = true;
+    return out;
+  }
+  const uint64_t needed = uint64_t{4} * static_cast<uint64_t>(record_count) * out.headers.size();
+  if (out.change_counter != table_change_counter || needed > in.Left()) return out;
+  out.arrays.resize(out.headers.size());
+  for (auto& array : out.arrays) {
+    array.resize(static_cast<std::size_t>(record_count));
+    for (int32_t& r : array) r = in.I32();
+  }
+  out.arrays_read = true;
+  return out;
+}
+
+std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
+                                     const std::vector<const RecordNumberArray*>& arrays,
+                                     int32_t record_count) {
+  Writer out;
+  if (record_count > 0) {
+    out.Reserve(kIndexFileHeaderSize + headers.size() * (64 + 4 * static_cast<std::size_t>(record_count)));
+  }
+  out.U32(change_counter);
+  out.I32(static_cast<int32_t>(headers.size()));
+  out.Double(kIndexFormatVersion);
+  for (const IndexHeader& h : headers) {
+    out.ShortString20(h.name);
+    out.I32(static_cast<int32_t>(h.fields.size()));
+    for (int32_t f : h.fields) out.I32(f);
+    out.Bits(h.ascending, h.fields.size());
+    out.Bits(h.case_insensitive, h.fields.size());
+    out.U8(h.all_case_insensitive);
+    out.U8(h.all_descending);
+    out.U8(h.options);
+  }
+  if (record_count > 0) {
+    for (const RecordNumberArray* array : arrays) {
+      array->ForEach([&out](int32_t r) { out.I32(r); });
+    }
+  }
+  return out.Take();
+}
+
+}  // namespace corvane::table

@@ -1,0 +1,60 @@
+// The bytes of a table's ".idx" file (layout in table_indexes.h).
+//
+// Reading follows what the engine has always accepted and nothing more:
+//   - the 16-byte file header is read only from a file of at least 16 bytes;
+//     an index count X below the number of stored fields F means the headers
+//     are missing;
+//   - each index header is read piece by piece, every piece only when the
+//     file still holds enough bytes for it (more than 20 for the name, more
+//     than 3 for K, 4 x K for the field numbers, B each for the two flag
+//     sets, one each for the two "all" bytes); the options byte only for a
+//     table of version 2.2 or later (version + 0.001 > 2.2) and only when a
+//     byte is left;
+//   - the arrays only when every header was read, the saved change counter
+//     equals the table's and the file holds N numbers for every index.
+// On top of that a header is refused when its name's length byte exceeds 20,
+// K is below 1, a field number is not -1 and not a stored field, or a key
+// field's type cannot be a key. Counts are checked against the bytes left
+// before anything is allocated, so a damaged file costs at most its own size.
+#ifndef CORVANE_TABLE_INDEX_FILE_H_
+#define CORVANE_TABLE_INDEX_FILE_H_
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "table/record_layout.h"
+#include "table/record_number_array.h"
+
+namespace corvane::table {
+
+inline constexpr double kIndexFormatVersion = 2.2;
+inline constexpr std::size_t kIndexFileHeaderSize = 16;
+
+// Whether a field of `type` may be a key field.
+bool IsKeyType(FieldType type);
+
+struct DecodedIndexFile {
+  uint32_t change_counter = 0;  // the file's, or the table's when unreadable
+  double version = 0;           // likewise
+  bool headers_read = false;    // the file header and all X index headers
+  std::vector<IndexHeader> headers;
+  bool arrays_read = false;  // headers read and: N = 0, or counter equal and N per index held
+  std::vector<std::vector<int32_t>> arrays;  // one per header when arrays_read and N > 0
+};
+
+// `layout` gives F and the field types; `record_count` is N.
+DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
+                                 double table_version, uint32_t table_change_counter,
+                                 int32_t record_count);
+
+// The whole file: header, every index header with its options byte, then
+// each array when `record_count` > 0 (arrays[i] must hold record_count
+// entries).
+std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
+                                     const std::vector<const RecordNumberArray*>& arrays,
+                                     int32_t record_count);
+
+}  // namespace corvane::table
+
+#endif  // CORVANE_TABLE_INDEX_FILE_H_

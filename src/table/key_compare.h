@@ -1,0 +1,111 @@
+// KeyComparator: the order of record slots under one index.
+//
+// Key fields are compared in order and the first that differs decides:
+//   - the record identifier (field -1) compares as a signed integer and
+//     decides alone, never inverted: identifiers are unique, so nothing after
+//     it could tell two records apart;
+//   - otherwise two empty values (null flag set) are equal and an empty value
+//     sorts before any other;
+//   - strings go through the Collation (case-insensitively when the field's
+//     bit or the index's all-case-insensitive byte is set), wide strings
+//     through Collation::CompareWide;
+//   - small integer, integer and large integer compare signed, word unsigned;
+//     Boolean as false < true (any non-zero value is true); float, currency
+//     and date-time as doubles, with NaN after every number so the order
+//     stays total; date and time by the int32 in their first four bytes;
+//   - BCD as its 8 bytes taken as one unsigned big-endian number: the engine
+//     stores no BCD values, and this keeps equal values together with a total
+//     order;
+//   - anything else (bytes fields are refused as keys, but a damaged file may
+//     name one) by its raw bytes.
+// A descending field inverts its result. Equal keys compare equal; there is
+// no tie-break.
+//
+// A search key is a slot-shaped buffer holding the values at their fields'
+// places. In partial mode a string or wide-string key value is compared over
+// its own length only, so "kal" equals "kalem".
+//
+// Comparisons read the slots in place and never allocate.
+#ifndef CORVANE_TABLE_KEY_COMPARE_H_
+#define CORVANE_TABLE_KEY_COMPARE_H_
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "table/collation.h"
+#include "table/record_layout.h"
+
+namespace corvane::table {
+
+class KeyComparator {
+ public:
+  // `layout` and `collation` must outlive the comparator. Key fields outside
+  // the layout compare equal (an index naming them is refused earlier).
+  KeyComparator(const RecordLayout& layout, const IndexHeader& index, const Collation& collation);
+
+  int KeyFieldCount() const { return static_cast<int>(parts_.size()); }
+
+  // <0, 0, >0 as slot `a` sorts before, with, after slot `b`, over the first
+  // `key_fields` key fields (negative: all).
+  int Compare(const uint8_t* a, const uint8_t* b, int key_fields = -1) const {
+    return CompareKey(a, b, false, key_fields);
+  }
+  // A search key against a record. An index of one string field, the key
+  // of every automatic string index, is compared inline: each probe of each
+  // search comes here.
+  int CompareKey(const uint8_t* key, const uint8_t* record, bool partial, int key_fields = -1) const {
+    if (!single_string_ || partial || key_fields == 0) return CompareKeys(key, record, partial, key_fields);
+    const Part& part = parts_[0];
+    const int byte = null_offset_ + part.field / 8;
+    const int bit = part.field % 8;
+    const bool key_null = (key[byte] >> bit) & 1;
+    const bool record_null = (record[byte] >> bit) & 1;
+    const int c = key_null || record_null
+                      ? (key_null == record_null ? 0 : (key_null ? -1 : 1))
+                      : collation_->CompareField(key + part.offset, record + part.offset,
+                                                 static_cast<std::size_t>(part.width),
+                                                 part.case_insensitive);
+    return part.descending ? -c : c;
+  }
+
+  // One field of two slots, ascending, with the same rules (field -1: the
+  // identifier). Search conditions compare through this.
+  static int CompareField(const RecordLayout& layout, const Collation& collation, int32_t field,
+                          const uint8_t* key, const uint8_t* record, bool case_insensitive,
+                          bool partial);
+
+ private:
+  struct Part {
+    int32_t field = -1;
+    FieldType type = FieldType::ftUnknown;
+    int32_t offset = 0;
+    int32_t width = 0;
+    bool descending = false;
+    bool case_insensitive = false;
+  };
+  static Part MakePart(const RecordLayout& layout, int32_t field, bool case_insensitive);
+  static int ComparePart(const Part& part, const Collation& collation, int32_t id_offset,
+                         int32_t null_offset, const uint8_t* key, const uint8_t* record,
+                         bool partial);
+
+  int CompareKeys(const uint8_t* key, const uint8_t* record, bool partial, int key_fields) const;
+
+  std::vector<Part> parts_;
+  bool single_string_ = false;  // one key field, a string
+  const Collation* collation_;
+  int32_t id_offset_;
+  int32_t null_offset_;
+};
+
+// The "like" pattern match of conditions: "%" matches any run of characters
+// (a pattern rest of exactly "%" matches whatever is left, even nothing), "_"
+// any one character, every other character itself or, case-insensitively,
+// also a character whose code differs by exactly 32; value and pattern must
+// end together. Runs in time proportional to value length x pattern length.
+bool LikeMatches(std::string_view value, std::string_view pattern, bool case_insensitive);
+bool LikeMatchesWide(std::u16string_view value, std::u16string_view pattern, bool case_insensitive);
+
+}  // namespace corvane::table
+
+#endif  // CORVANE_TABLE_KEY_COMPARE_H_

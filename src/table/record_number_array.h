@@ -1,0 +1,80 @@
+// RecordNumberArray: the array of one index, a sequence of int32 record
+// numbers addressed by position, that stays cheap to insert into and erase
+// from anywhere.
+//
+// The entries live in blocks of at most kMaxBlock numbers; `starts_` holds
+// the position of each block's first entry, so reaching a position is a
+// binary search over a few hundred block starts and an insert or erase moves
+// at most one block's entries and bumps the later starts. A block that grows
+// past kMaxBlock splits in two; one that shrinks below kMinBlock merges with
+// a neighbour when the two fit, so the block count stays proportional to the
+// size. Sequential walks hit a cached last block and cost O(1) per step.
+//
+// Positions and order are exactly those of a plain array; the class only
+// changes what inserts cost. Not thread-safe (the cache is mutable), like the
+// rest of a table.
+#ifndef CORVANE_TABLE_RECORD_NUMBER_ARRAY_H_
+#define CORVANE_TABLE_RECORD_NUMBER_ARRAY_H_
+
+#include <cstdint>
+#include <vector>
+
+namespace corvane::table {
+
+class RecordNumberArray {
+ public:
+  static constexpr int32_t kMaxBlock = 1024;
+  static constexpr int32_t kMinBlock = 128;
+
+  RecordNumberArray() = default;
+
+  int32_t Size() const { return size_; }
+  bool Empty() const { return size_ == 0; }
+
+  // Positions must lie in 0..Size()-1 (Insert: 0..Size()); callers check.
+  int32_t At(int32_t position) const {
+    const std::size_t b = BlockOf(position);
+    return blocks_[b][static_cast<std::size_t>(position - starts_[b])];
+  }
+  void Set(int32_t position, int32_t record);
+  void Insert(int32_t position, int32_t record);
+  void Erase(int32_t position);
+
+  void Clear();
+  // Replaces the contents (building, loading).
+  void Assign(const std::vector<int32_t>& records);
+  std::vector<int32_t> ToVector() const;
+
+  // Calls f(record) for every entry in order.
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (const auto& block : blocks_) {
+      for (int32_t r : block) f(r);
+    }
+  }
+
+ private:
+  // The block holding `position` (for Insert, the block it goes into).
+  // Inline: every probe of a search comes through here.
+  std::size_t BlockOf(int32_t position) const {
+    const std::size_t cached = last_block_;
+    if (cached < blocks_.size() && position >= starts_[cached] &&
+        position < starts_[cached] + static_cast<int32_t>(blocks_[cached].size())) {
+      return cached;
+    }
+    return FindBlock(position);
+  }
+  std::size_t FindBlock(int32_t position) const;
+  void ShiftStarts(std::size_t from_block, int32_t delta);
+  void SplitIfFull(std::size_t block);
+  void MergeIfSmall(std::size_t block);
+
+  std::vector<std::vector<int32_t>> blocks_;
+  std::vector<int32_t> starts_;
+  int32_t size_ = 0;
+  mutable std::size_t last_block_ = 0;
+};
+
+}  // namespace corvane::table
+
+#endif  // CORVANE_TABLE_RECORD_NUMBER_ARRAY_H_

@@ -1,0 +1,366 @@
+// TableIndexes: index headers, building, positions, and the ".idx" file.
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/locale.h"
+#include "table/index_file.h"
+#include "table/table_indexes_impl.h"
+
+namespace corvane::table {
+namespace {
+
+constexpr const char* kAddIndex = "Error in TCvDataManager.InternalAddIndex - ";
+
+// Index names compare without regard to case the same way under every
+// locale: a Turkish "ID" must still find "@id".
+std::string FoldName(const std::string& name) {
+  return platform::AnsiCase::ForLocale(platform::kLocaleEnglishUs).Lower(name);
+}
+
+// Sorts a[lo..hi] by `compare(record, pivot_slot)`: quicksort with the middle
+// element as pivot, recursing into the smaller part so the stack stays
+// logarithmic. The scans are bounded by the range, so keys that compare
+// inconsistently cost order, never memory safety.
+template <typename CopyPivot, typename Compare>
+void QuickSort(std::vector<int32_t>& a, int32_t lo, int32_t hi, CopyPivot& copy_pivot,
+               Compare& compare) {
+  while (lo < hi) {
+    int32_t i = lo;
+    int32_t j = hi;
+    const uint8_t* pivot = copy_pivot(a[static_cast<std::size_t>(lo + (hi - lo) / 2)]);
+    do {
+      while (i < hi && compare(a[static_cast<std::size_t>(i)], pivot) < 0) ++i;
+      while (j > lo && compare(a[static_cast<std::size_t>(j)], pivot) > 0) --j;
+      if (i <= j) {
+        std::swap(a[static_cast<std::size_t>(i)], a[static_cast<std::size_t>(j)]);
+        ++i;
+        --j;
+      }
+    } while (i <= j);
+    if (j - lo < hi - i) {
+      QuickSort(a, lo, j, copy_pivot, compare);
+      lo = i;
+    } else {
+      QuickSort(a, i, hi, copy_pivot, compare);
+      hi = j;
+    }
+  }
+}
+
+}  // namespace
+
+// ---- Impl ------------------------------------------------------------------
+
+IndexState& TableIndexes::Impl::State(int index) {
+  if (index < 0 || index >= static_cast<int>(indexes.size())) {
+    throw Error("Error in TCvDataManager - invalid index number " + std::to_string(index));
+  }
+  return indexes[static_cast<std::size_t>(index)];
+}
+
+const uint8_t* TableIndexes::Impl::CopySlot(int32_t record, std::vector<uint8_t>& buffer) {
+  const uint8_t* slot = records.Slot(record);
+  buffer.assign(slot, slot + layout.slot_size);
+  return buffer.data();
+}
+
+void TableIndexes::Impl::AddHeader(IndexHeader header) {
+  KeyComparator comparator(layout, header, collation);
+  condition_index.clear();
+  indexes.push_back(IndexState{std::move(header), std::move(comparator), {}, false});
+}
+
+void TableIndexes::Impl::Build(IndexState& s) {
+  const int32_t n = records.RecordCount();
+  std::vector<int32_t> a(static_cast<std::size_t>(std::max(n, 0)));
+  std::iota(a.begin(), a.end(), 0);
+  auto copy_pivot = [this](int32_t r) { return CopySlot(r, pivot_buffer); };
+  auto compare = [this, &s](int32_t r, const uint8_t* pivot) {
+    return s.comparator.Compare(records.Slot(r), pivot);
+  };
+  if (n > 1) QuickSort(a, 0, n - 1, copy_pivot, compare);
+  s.array.Assign(a);
+  s.current = true;
+}
+
+int32_t TableIndexes::Impl::FindRecordPosition(IndexState& s, const uint8_t* key, int32_t record) {
+  const int32_t n = s.array.Size();
+  auto slot_of = [&](int32_t r) { return r == record ? key : records.Slot(r); };
+  const int32_t pos = PositionSearch(
+      n, [&](int32_t p) { return s.comparator.Compare(key, slot_of(s.array.At(p))); });
+  for (int32_t q = pos; q < n; ++q) {
+    const int32_t r = s.array.At(q);
+    if (r == record) return q;
+    if (s.comparator.Compare(key, records.Slot(r)) != 0) break;
+  }
+  for (int32_t q = pos - 1; q >= 0; --q) {
+    const int32_t r = s.array.At(q);
+    if (r == record) return q;
+    if (s.comparator.Compare(key, records.Slot(r)) != 0) break;
+  }
+  // The key search missed: keys that compare inconsistently (the Turkish
+  // blank rule is not transitive) can hide an entry from it. Look at all.
+  int32_t q = 0;
+  int32_t found = -1;
+  s.array.ForEach([&](int32_t r) {
+    if (r == record && found < 0) found = q;
+    ++q;
+  });
+  return found;
+}
+
+void TableIndexes::Impl::EqualRun(IndexState& s, const uint8_t* key, bool partial, int key_fields,
+                                  int32_t pos, int32_t* first, int32_t* last) {
+  const int32_t n = s.array.Size();
+  auto equal = [&](int32_t p) {
+    return s.comparator.CompareKey(key, records.Slot(s.array.At(p)), partial, key_fields) == 0;
+  };
+  // The run is contiguous, so its ends are found by galloping out from pos
+  // and halving back: counting a run of 1000 costs about 20 reads, not 1000.
+  auto edge = [&](int direction) -> int64_t {
+    // Distances from pos - 1 going down, or from pos going up: `good` is
+    // known to lie inside the run, `bad` outside it.
+    const int64_t base = direction < 0 ? pos - 1 : pos;
+    auto inside = [&](int64_t d) {
+      const int64_t p = base + direction * d;
+      return p >= 0 && p < n && equal(static_cast<int32_t>(p));
+    };
+    if (!inside(0)) return -1;
+    int64_t good = 0;
+    int64_t bad = 1;
+    while (inside(bad)) {
+      good = bad;
+      bad *= 2;
+    }
+    while (bad - good > 1) {
+      const int64_t mid = good + (bad - good) / 2;
+      (inside(mid) ? good : bad) = mid;
+    }
+    return good;
+  };
+  const int64_t down = edge(-1);
+  const int64_t up = edge(1);
+  *first = static_cast<int32_t>(down < 0 ? pos : pos - 1 - down);
+  *last = static_cast<int32_t>(up < 0 ? pos : pos + up + 1);
+}
+
+void TableIndexes::Impl::BuildWithProgress(const std::vector<int>& which,
+                                           const BuildProgress& progress) {
+  if (progress) progress(true, false, 0);
+  for (std::size_t i = 0; i < which.size(); ++i) {
+    Build(State(which[i]));
+    if (progress) progress(false, false, static_cast<int>((i + 1) * 100 / which.size()));
+  }
+  if (progress) progress(false, true, 100);
+}
+
+bool TableIndexes::Impl::Trustworthy(IndexState& s, const std::vector<int32_t>& array) {
+  const auto n = static_cast<int32_t>(array.size());
+  if (n != records.RecordCount()) return false;
+  std::vector<bool> seen(array.size());
+  for (int32_t r : array) {
+    if (r < 0 || r >= n || seen[static_cast<std::size_t>(r)]) return false;
+    seen[static_cast<std::size_t>(r)] = true;
+  }
+  for (std::size_t p = 1; p < array.size(); ++p) {
+    const uint8_t* before = CopySlot(array[p - 1], key_buffer);
+    if (s.comparator.Compare(before, records.Slot(array[p])) > 0) return false;
+  }
+  return true;
+}
+
+// ---- Headers ---------------------------------------------------------------
+
+TableIndexes::TableIndexes(const RecordLayout& layout, RecordSource& records,
+                           const Collation& collation)
+    : impl_(std::make_unique<Impl>(layout, records, collation)) {
+  impl_->tick = platform::TickCount;
+}
+
+TableIndexes::~TableIndexes() = default;
+
+int TableIndexes::Count() const { return static_cast<int>(impl_->indexes.size()); }
+
+const IndexHeader& TableIndexes::Header(int index) const { return impl_->State(index).header; }
+
+int TableIndexes::Impl::Find(const std::string& name) const {
+  const std::string folded = FoldName(name);
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    if (FoldName(indexes[i].header.name) == folded) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void TableIndexes::Impl::AddIndexHeader(const std::string& name, const std::vector<int32_t>& fields,
+                                        const std::vector<bool>& case_insensitive,
+                                        const std::vector<bool>& ascending,
+                                        bool all_case_insensitive, bool all_descending,
+                                        uint8_t options) {
+  if (name.empty()) throw Error(std::string(kAddIndex) + "name is empty.");
+  if (name.size() > kMaxStoredNameLength) {
+    throw Error(std::string(kAddIndex) + "name length > " + std::to_string(kMaxStoredNameLength));
+  }
+  if (fields.empty()) throw Error(std::string(kAddIndex) + "empty field name list");
+  if (ascending.empty()) throw Error(std::string(kAddIndex) + "empty sort orders list");
+  if (Find(name) >= 0) throw Error(std::string(kAddIndex) + "index \"" + name + "\" already exists!");
+
+  IndexHeader h;
+  h.name = name;
+  const auto& stored = layout.fields;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    const int32_t f = fields[k];
+    const bool valid = f == -1 || (f >= 0 && f < static_cast<int32_t>(stored.size()) &&
+                                   IsKeyType(stored[static_cast<std::size_t>(f)].type));
+    if (!valid) throw Error(std::string(kAddIndex) + "unsupported field type!");
+    const bool text = f >= 0 && IsStringType(stored[static_cast<std::size_t>(f)].type);
+    h.fields.push_back(f);
+    // Lists shorter than the field list leave the rest ascending and
+    // case-sensitive; case never applies to other than text.
+    h.ascending.push_back(k < ascending.size() ? ascending[k] : true);
+    h.case_insensitive.push_back(text && k < case_insensitive.size() && case_insensitive[k]);
+  }
+  h.all_case_insensitive = all_case_insensitive ? 1 : 0;
+  h.all_descending = all_descending ? 1 : 0;
+  h.options = options;
+  AddHeader(std::move(h));
+}
+
+void TableIndexes::Impl::AddAutomaticHeaders(const std::string& id_name) {
+  id_field_name = id_name;
+  AddIndexHeader("@" + id_name, {-1}, {false}, {true}, false, false, 0);
+  for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+    const FieldHeader& f = layout.fields[i];
+    if (IsBlobType(f.type) || f.type == FieldType::ftBytes) continue;
+    const auto field = static_cast<int32_t>(i);
+    if (IsStringType(f.type)) {
+      AddIndexHeader("@@" + f.name, {field}, {true}, {true}, true, false, ixCaseInsensitive);
+    }
+    AddIndexHeader("@" + f.name, {field}, {false}, {true}, false, false, 0);
+  }
+}
+
+int TableIndexes::Find(const std::string& name) const { return impl_->Find(name); }
+
+int TableIndexes::Get(const std::string& name) const {
+  const int index = Find(name);
+  if (index < 0) {
+    throw Error("Error in TCvDataManager.InternalGetIndexNo - Index \"" + name + "\" not found!");
+  }
+  return index;
+}
+
+void TableIndexes::AddAutomaticIndexes(const std::string& id_field_name) {
+  const std::size_t first = impl_->indexes.size();
+  impl_->AddAutomaticHeaders(id_field_name);
+  for (std::size_t i = first; i < impl_->indexes.size(); ++i) impl_->Build(impl_->indexes[i]);
+}
+
+void TableIndexes::AddIndex(const std::string& name, const std::vector<int32_t>& fields,
+                            const std::vector<bool>& case_insensitive,
+                            const std::vector<bool>& ascending, bool all_case_insensitive,
+                            bool all_descending, uint8_t options) {
+  impl_->AddIndexHeader(name, fields, case_insensitive, ascending, all_case_insensitive,
+                        all_descending, options);
+  impl_->Build(impl_->indexes.back());
+}
+
+// ---- Building and positions ------------------------------------------------
+
+bool TableIndexes::IsCurrent(int index) const { return impl_->State(index).current; }
+
+void TableIndexes::Build(int index) { impl_->Build(impl_->State(index)); }
+
+void TableIndexes::BuildAll(const BuildProgress& progress) {
+  std::vector<int> all(impl_->indexes.size());
+  std::iota(all.begin(), all.end(), 0);
+  impl_->BuildWithProgress(all, progress);
+}
+
+void TableIndexes::EnsureCurrent(int index) { impl_->EnsureCurrent(impl_->State(index)); }
+
+int32_t TableIndexes::RecordAt(int index, int32_t position) {
+  IndexState& s = impl_->State(index);
+  impl_->EnsureCurrent(s);
+  if (position < 0 || position >= s.array.Size()) return -1;
+  return s.array.At(position);
+}
+
+int32_t TableIndexes::PositionOf(int index, int32_t record) {
+  IndexState& s = impl_->State(index);
+  impl_->EnsureCurrent(s);
+  if (record < 0 || record >= impl_->records.RecordCount()) return -1;
+  const uint8_t* key = impl_->CopySlot(record, impl_->key_buffer);
+  return impl_->FindRecordPosition(s, key, record);
+}
+
+int32_t TableIndexes::FindPosition(int index, const uint8_t* key_slot, bool partial) {
+  IndexState& s = impl_->State(index);
+  impl_->EnsureCurrent(s);
+  return impl_->Search(s, key_slot, partial);
+}
+
+// ---- The ".idx" file ---------------------------------------------------------
+
+std::vector<uint8_t> TableIndexes::Save(uint32_t change_counter) const {
+  // Arrays skipped by the throttle are brought up to date first: the file
+  // must hold every index in order.
+  std::vector<IndexHeader> headers;
+  std::vector<const RecordNumberArray*> arrays;
+  for (IndexState& s : impl_->indexes) {
+    impl_->EnsureCurrent(s);
+    headers.push_back(s.header);
+    arrays.push_back(&s.array);
+  }
+  impl_->saved_counter = change_counter;
+  return EncodeIndexFile(change_counter, headers, arrays, impl_->records.RecordCount());
+}
+
+void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_counter,
+                        int /*field_count: the layout's*/, double table_version,
+                        const std::string& id_field_name, const BuildProgress& progress) {
+  Impl& m = *impl_;
+  m.ClearIndexes();
+  m.id_field_name = id_field_name;
+  const int32_t n = m.records.RecordCount();
+  DecodedIndexFile file = DecodeIndexFile(bytes, m.layout, table_version, change_counter, n);
+  m.saved_counter = file.change_counter;
+
+  std::vector<int> rebuild;
+  if (!file.headers_read) {
+    // Declared indexes are lost with their headers; the automatic ones can
+    // be made again from the fields.
+    m.ClearIndexes();
+    m.AddAutomaticHeaders(id_field_name);
+    rebuild.resize(m.indexes.size());
+    std::iota(rebuild.begin(), rebuild.end(), 0);
+  } else {
+    for (IndexHeader& h : file.headers) m.AddHeader(std::move(h));
+    for (std::size_t i = 0; i < m.indexes.size(); ++i) {
+      IndexState& s = m.indexes[i];
+      if (file.arrays_read && n <= 0) {
+        s.array.Clear();
+        s.current = true;
+      } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i])) {
+        s.array.Assign(file.arrays[i]);
+        s.current = true;
+      } else {
+        rebuild.push_back(static_cast<int>(i));
+      }
+      if (file.arrays_read && n > 0) std::vector<int32_t>().swap(file.arrays[i]);
+    }
+  }
+  if (rebuild.empty()) return;
+  m.BuildWithProgress(rebuild, progress);
+  // The file does not hold what was just built; make the counters differ so
+  // that closing the table writes it.
+  if (m.saved_counter == change_counter) m.saved_counter = change_counter - 1;
+}
+
+uint32_t TableIndexes::SavedChangeCounter() const { return impl_->saved_counter; }
+
+void TableIndexes::SetTickSource(std::function<uint32_t()> tick) { impl_->tick = std::move(tick); }
+
+}  // namespace corvane::table

@@ -1,0 +1,102 @@
+// The state behind TableIndexes, shared by its source files (headers and
+// building, maintenance, searches). Private to the table library.
+#ifndef CORVANE_TABLE_TABLE_INDEXES_IMPL_H_
+#define CORVANE_TABLE_TABLE_INDEXES_IMPL_H_
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "table/collation.h"
+#include "table/key_compare.h"
+#include "table/position_search.h"
+#include "table/record_number_array.h"
+#include "table/table_indexes.h"
+
+namespace corvane::table {
+
+struct IndexState {
+  IndexHeader header;
+  KeyComparator comparator;
+  RecordNumberArray array;
+  bool current = false;  // the array is complete and sorted
+};
+
+struct TableIndexes::Impl {
+  Impl(const RecordLayout& l, RecordSource& r, const Collation& c)
+      : layout(l), records(r), collation(c) {}
+
+  const RecordLayout& layout;
+  RecordSource& records;
+  const Collation& collation;
+  std::vector<IndexState> indexes;
+  std::string id_field_name;
+  uint32_t saved_counter = 0;
+  // The automatic index a condition on a field uses, by field + 1 and case
+  // ("@" + name, "@@" + name); -2 when not looked up yet. Cleared whenever
+  // the index list changes, so searches skip the lookup by name.
+  std::vector<std::array<int, 2>> condition_index;
+
+  // Throttle of maintenance for tiny tables.
+  std::function<uint32_t()> tick;
+  bool have_last_tick = false;
+  uint32_t last_tick = 0;
+  int burst = 0;
+
+  // Slot copies: a record source hands out one slot at a time, so a
+  // comparison of two records, or a key taken from a record, needs a copy.
+  std::vector<uint8_t> key_buffer;
+  std::vector<uint8_t> pivot_buffer;
+
+  IndexState& State(int index);
+  const uint8_t* CopySlot(int32_t record, std::vector<uint8_t>& buffer);
+
+  int Find(const std::string& name) const;
+  void ClearIndexes() {
+    indexes.clear();
+    condition_index.clear();
+  }
+  void AddHeader(IndexHeader header);
+  // Checks an index definition (InternalAddIndex and its messages) and adds
+  // its header with an empty array, not current.
+  void AddIndexHeader(const std::string& name, const std::vector<int32_t>& fields,
+                      const std::vector<bool>& case_insensitive, const std::vector<bool>& ascending,
+                      bool all_case_insensitive, bool all_descending, uint8_t options);
+  void AddAutomaticHeaders(const std::string& id_name);
+  void Build(IndexState& s);
+  void EnsureCurrent(IndexState& s) {
+    if (!s.current) Build(s);
+  }
+  void Drop(IndexState& s) {
+    s.current = false;
+    s.array.Clear();
+  }
+
+  // The position search over `s` for `key`.
+  int32_t Search(IndexState& s, const uint8_t* key, bool partial, int key_fields = -1) {
+    return PositionSearch(s.array.Size(), [&](int32_t p) {
+      return s.comparator.CompareKey(key, records.Slot(s.array.At(p)), partial, key_fields);
+    });
+  }
+  // The position of `record`, whose key is `key`, or -1. The record's own
+  // entry reads as `key` (its slot may already hold a new value).
+  int32_t FindRecordPosition(IndexState& s, const uint8_t* key, int32_t record);
+  // The run [first, last) of entries whose key equals `key` around `pos`.
+  void EqualRun(IndexState& s, const uint8_t* key, bool partial, int key_fields, int32_t pos,
+                int32_t* first, int32_t* last);
+
+  // Whether every index is maintained by this change (the throttle), given
+  // the number of records before it.
+  bool MaintainAll(int32_t records_before);
+  // Rebuilds the given indexes, reporting progress over them.
+  void BuildWithProgress(const std::vector<int>& which, const BuildProgress& progress);
+  // A loaded array is used only when it is a permutation of 0..N-1 in order
+  // under this process's collation.
+  bool Trustworthy(IndexState& s, const std::vector<int32_t>& array);
+};
+
+}  // namespace corvane::table
+
+#endif  // CORVANE_TABLE_TABLE_INDEXES_IMPL_H_

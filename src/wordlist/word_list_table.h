@@ -1,0 +1,66 @@
+// The word list: table "HYPLIST" (ID auto-increment, NWORD and HWORD strings
+// of 30) in the single-file database "CVHYPLIST.EDB", with the indexes
+// "PrimaryKey" (ID, primary) and "ByNWORD" (NWORD, case-insensitive).
+//
+// The five operations the system performs on it: create the empty table
+// (and open it), open, close, append an entry, look a word up (an exact,
+// case-sensitive match of the already lower-cased key on NWORD, giving
+// HWORD). Nothing else writes to it.
+#ifndef CORVANE_WORDLIST_WORD_LIST_TABLE_H_
+#define CORVANE_WORDLIST_WORD_LIST_TABLE_H_
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "table/database.h"
+#include "table/table.h"
+#include "wordlist/import.h"
+
+namespace corvane::wordlist {
+
+inline constexpr const char* kDatabaseName = "CVHYPLIST";
+inline constexpr const char* kDatabaseFileName = "CVHYPLIST.EDB";
+inline constexpr const char* kTableName = "HYPLIST";
+inline constexpr const char* kListFileName = "cvhype.lst";
+// A database file smaller than this counts as missing or incomplete.
+inline constexpr int64_t kMinDatabaseSize = 16777216;
+
+class TWordList : public EntrySink {
+ public:
+  // `database_file` is the full path of "CVHYPLIST.EDB".
+  explicit TWordList(std::string database_file);
+  ~TWordList() override;
+
+  const std::string& DatabaseFile() const { return database_file_; }
+  table::TCvDatabase& CvDatabase1() { return *database_; }
+  table::TCvTable& CvTable1() { return *table_; }
+
+  // Creates a new, empty database file with the empty table, and opens it.
+  void CreateEmptyTable();
+  void Open();
+  void Close();
+  bool IsOpen() const;
+  // Insert, NWORD and HWORD as text (each cut to 30), Post.
+  void Append(std::string_view plain, std::string_view marked) override;
+  // HWORD of the first record whose NWORD equals `key`, if any.
+  std::optional<std::string> Lookup(const std::string& key);
+  int RecordCount();
+
+  // Present and complete: the file exists and holds at least
+  // kMinDatabaseSize bytes.
+  static bool DatabaseComplete(const std::string& database_file);
+
+ private:
+  void SetNames();
+
+  std::string database_file_;
+  std::unique_ptr<table::TCvDatabase> database_;
+  std::unique_ptr<table::TCvTable> table_;
+};
+
+}  // namespace corvane::wordlist
+
+#endif  // CORVANE_WORDLIST_WORD_LIST_TABLE_H_

@@ -1,0 +1,209 @@
+// corvane db over databases built through the engine: listing, schema,
+// dumps, lookups, and the check that finds damaged tables.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "table/table.h"
+
+namespace corvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status;
+  std::string out, err;
+};
+
+RunResult Db(std::vector<std::string> args) {
+  args.insert(args.begin(), "db");
+  std::istringstream in;
+  std::ostringstream out, err;
+  const int status = RunCli(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+class DbCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("corvane_db_" + std::to_string(getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // The word list, in a container file or (`directory`) in a folder, with
+  // kalem, ağaç (code page 1254) and Kalem, in that order.
+  std::string MakeWordList(bool directory) {
+    const std::string db = (dir_ / (directory ? "words" : "words.edb")).string();
+    table::TCvTable t;
+    if (directory) {
+      fs::create_directories(db);
+      t.SetDatabaseName(db);
+    } else {
+      t.SetDatabaseFileName(db);
+    }
+    t.SetTableName("HYPLIST");
+    t.FieldDefs().Add("ID", table::FieldType::ftAutoInc);
+    t.FieldDefs().Add("NWORD", table::FieldType::ftString, 30);
+    t.FieldDefs().Add("HWORD", table::FieldType::ftString, 30);
+    t.IndexDefs().Add("PrimaryKey", "ID", table::ixPrimary);
+    t.IndexDefs().Add("ByNWORD", "NWORD", table::ixCaseInsensitive);
+    t.CreateTable();
+    t.Open();
+    for (const auto& [nword, hword] : {std::pair<std::string, std::string>{"kalem", "ka_lem"},
+                                       {"a\xF0" "a\xE7", "a_\xF0" "a\xE7"},
+                                       {"Kalem", "Ka_lem"}}) {
+      t.Insert();
+      t.FieldByName("NWORD").SetAsString(nword);
+      t.FieldByName("HWORD").SetAsString(hword);
+      t.Post();
+    }
+    return db;
+  }
+
+  static std::vector<char> Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+  }
+  static void Write(const std::string& path, const std::vector<char>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(DbCommandTest, TablesSchemaAndDump) {
+  for (const bool directory : {false, true}) {
+    const std::string db = MakeWordList(directory);
+    EXPECT_EQ(Db({"tables", db}).out, "HYPLIST\t3 records\n");
+
+    const RunResult schema = Db({"schema", db, "HYPLIST.dat"});
+    ASSERT_EQ(schema.status, kExitOk) << schema.err;
+    for (const char* part : {"table HYPLIST: 3 records, version 2.20, last identifier 3", "NWORD", "ftString",
+                             "size 30    width 31", "ID                  ftAutoInc     record identifier",
+                             "@@NWORD", "PrimaryKey          ID                      primary",
+                             "ByNWORD             NWORD                   case-insensitive"}) {
+      EXPECT_NE(schema.out.find(part), std::string::npos) << part << "\n" << schema.out;
+    }
+
+    EXPECT_EQ(Db({"dump", db, "HYPLIST"}).out,
+              "NWORD\tHWORD\tID\nkalem\tka_lem\t1\nağaç\ta_ğaç\t2\nKalem\tKa_lem\t3\n");
+    EXPECT_EQ(Db({"dump", db, "HYPLIST", "--index", "@NWORD", "--limit=2"}).out,
+              "NWORD\tHWORD\tID\nağaç\ta_ğaç\t2\nkalem\tka_lem\t1\n");
+    const RunResult bad_index = Db({"dump", db, "HYPLIST", "--index", "ByHWORD"});
+    EXPECT_EQ(bad_index.status, kExitFailure);
+    EXPECT_EQ(bad_index.err, "corvane: Error in TCvDataSet.OpenIndex - index \"ByHWORD\" not found!\n");
+    EXPECT_EQ(Db({"dump", db, "NOPE"}).err, "corvane: TCvDataset.OpenTable - table \"NOPE\" does not exist.\n");
+  }
+}
+
+TEST_F(DbCommandTest, LocateFindsWholeValuesCaseSensitivelyUnlessAsked) {
+  const std::string db = MakeWordList(false);
+  struct Case {
+    std::vector<std::string> args;
+    std::string row;  // "" when not found
+  };
+  const Case cases[] = {
+      {{"NWORD", "kalem"}, "kalem\tka_lem\t1"},
+      {{"NWORD", "Kalem"}, "Kalem\tKa_lem\t3"},
+      {{"NWORD", "KALEM"}, ""},
+      {{"NWORD", "KALEM", "--ci"}, "kalem\tka_lem\t1"},
+      {{"NWORD", "ka", "--partial"}, "kalem\tka_lem\t1"},
+      {{"nword", "ağaç"}, "ağaç\ta_ğaç\t2"},
+      {{"ID", "3"}, "Kalem\tKa_lem\t3"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"locate", db, "HYPLIST"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const RunResult r = Db(args);
+    if (c.row.empty()) {
+      EXPECT_EQ(r.status, kExitFailure);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, "corvane: HYPLIST: no record with " + c.args[0] + " = " + c.args[1] + "\n");
+    } else {
+      EXPECT_EQ(r.status, kExitOk) << r.err;
+      EXPECT_EQ(r.out, "NWORD\tHWORD\tID\n" + c.row + "\n");
+    }
+  }
+}
+
+TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
+  const std::string file_db = MakeWordList(false);
+  EXPECT_EQ(Db({"check", file_db}).out, file_db + ": ok (1 table)\n");
+  const std::string db = MakeWordList(true);
+  EXPECT_EQ(Db({"check", db, "HYPLIST"}).out, db + ": ok (1 table)\n");
+
+  const std::string dat = db + "/HYPLIST.dat", idx = db + "/HYPLIST.idx";
+  const std::vector<char> good_dat = Read(dat), good_idx = Read(idx);
+  struct Case {
+    const char* what;
+    std::function<void(std::vector<char>& dat, std::vector<char>& idx)> damage;
+    std::string problem;
+  };
+  // The ".idx" file ends with the arrays of its 7 indexes, 3 entries each;
+  // the third from the start, @NWORD, holds ağaç, kalem, Kalem = records
+  // 1, 0, 2 and ends 13 entries before the end of the file.
+  const auto entry = [](std::vector<char>& idx, int from_end) { return idx.end() - 4 * from_end; };
+  const Case cases[] = {
+      {"torn tail", [](auto& d, auto&) { d.push_back('x'); }, "HYPLIST.dat: 1 bytes after the last record"},
+      {"lost record", [](auto& d, auto&) { d.resize(d.size() - 94); },
+       "HYPLIST.dat: 3 records need 402 bytes; the file has 308"},
+      {"newer format", [](auto& d, auto&) { d[46] = 0x40; d[47] = 0x40; },
+       "HYPLIST.dat: format version 33.200000 is not one this engine reads"},
+      {"identifier twice", [](auto& d, auto&) { d[120 + 94 + 62] = 1; },
+       "HYPLIST.dat: records 0 and 1 share identifier 1"},
+      {"out of order",
+       [&](auto&, auto& i) { std::swap_ranges(entry(i, 15), entry(i, 14), entry(i, 14)); },
+       "HYPLIST.idx: index @NWORD is out of order at position 1 (records 0 and 1)"},
+      {"not a permutation", [&](auto&, auto& i) { std::copy(entry(i, 15), entry(i, 14), entry(i, 14)); },
+       "HYPLIST.idx: index @NWORD is not a permutation of 0..2 (position 1 holds 1)"},
+      {"stale", [](auto&, auto& i) { i[0] = 99; },
+       "HYPLIST.idx: saved at change counter 99, the table is at 3 (the indexes will be rebuilt)"},
+      {"no index file", [](auto&, auto& i) { i.clear(); },
+       "HYPLIST.idx: shorter than its 16-byte header (the indexes will be rebuilt)"},
+  };
+  for (const Case& c : cases) {
+    std::vector<char> d = good_dat, i = good_idx;
+    c.damage(d, i);
+    Write(dat, d);
+    Write(idx, i);
+    const RunResult r = Db({"check", db});
+    EXPECT_EQ(r.status, kExitFailure) << c.what;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(db + ": " + c.problem + "\n"), std::string::npos) << c.what << "\n" << r.err;
+  }
+}
+
+TEST_F(DbCommandTest, UsageErrors) {
+  const std::vector<std::vector<std::string>> calls = {
+      {},
+      {"drop", "x"},
+      {"tables"},
+      {"schema", "x"},
+      {"locate", "x", "T", "F"},
+      {"check", "x", "T", "U"},
+      {"dump", "x", "T", "--limit", "-1"},
+      {"dump", "x", "T", "--limit", "ten"},
+      {"locate", "x", "T", "F", "V", "--index", "I"},
+      {"dump", "x", "T", "--ci"},
+      {"tables", "x", "--bogus"},
+  };
+  for (const auto& args : calls) {
+    const RunResult r = Db(args);
+    EXPECT_EQ(r.status, kExitUsage) << r.err;
+    EXPECT_EQ(r.err.rfind("corvane: ", 0), 0u);
+  }
+  const RunResult missing = Db({"tables", (dir_ / "none").string()});
+  EXPECT_EQ(missing.status, kExitFailure);
+  EXPECT_EQ(missing.err, "corvane: " + (dir_ / "none").string() + ": no such file or directory\n");
+}
+
+}  // namespace
+}  // namespace corvane::cli

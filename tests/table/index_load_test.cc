@@ -1,0 +1,186 @@
+// Saving the indexes and loading them back, with every fallback of Load.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "memory_records.h"
+#include "platform/locale.h"
+
+namespace corvane::table {
+namespace {
+
+using testing::Slot;
+using testing::Table;
+using Bytes = std::vector<uint8_t>;
+using Call = std::tuple<bool, bool, int>;  // starting, finished, percent
+
+constexpr uint32_t kCounter = 77;
+
+class IndexLoadTest : public ::testing::Test {
+ protected:
+  IndexLoadTest() : t_(testing::WordList()) {
+    t_.indexes->AddAutomaticIndexes("ID");
+    t_.indexes->AddIndex("ByNWORD", {0}, {true}, {true}, true, false, ixCaseInsensitive);
+    std::mt19937 rng(3);
+    for (int i = 0; i < 60; ++i) {
+      std::string w;
+      for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n) w.push_back(static_cast<char>('a' + rng() % 26));
+      t_.InsertWord(w + std::to_string(i));
+    }
+  }
+  // Loads `bytes` into fresh indexes over the same records.
+  std::vector<Call> Reload(const Bytes& bytes, uint32_t counter = kCounter,
+                           const Collation& collation = testing::Turkish()) {
+    std::vector<Call> calls;
+    t_.indexes = std::make_unique<TableIndexes>(t_.layout, t_.records, collation);
+    t_.indexes->Load(bytes, counter, 2, 2.2, "ID", [&calls](bool s, bool f, int p) {
+      calls.emplace_back(s, f, p);
+    });
+    return calls;
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < t_.indexes->Count(); ++i) out.push_back(t_.indexes->Header(i).name);
+    return out;
+  }
+  // Offset of entry p of index i's array in a saved file.
+  std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
+    const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
+    const std::size_t arrays = bytes.size() - 4 * n * static_cast<std::size_t>(t_.indexes->Count());
+    return arrays + 4 * (n * static_cast<std::size_t>(index) + static_cast<std::size_t>(p));
+  }
+  void ExpectAllSortedAndCurrent() {
+    for (int i = 0; i < t_.indexes->Count(); ++i) {
+      EXPECT_TRUE(t_.indexes->IsCurrent(i)) << i;
+      t_.ExpectSorted(i);
+    }
+  }
+
+  Table t_;
+};
+
+const std::vector<std::string> kAll = {"@ID", "@@NWORD", "@NWORD", "@@HWORD", "@HWORD", "ByNWORD"};
+const std::vector<std::string> kAutomatic = {"@ID", "@@NWORD", "@NWORD", "@@HWORD", "@HWORD"};
+const std::vector<Call> kOneRebuilt = {{true, false, 0}, {false, false, 100}, {false, true, 100}};
+
+TEST_F(IndexLoadTest, IntactFileIsTakenAsItIs) {
+  std::vector<std::vector<int32_t>> before;
+  for (int i = 0; i < t_.indexes->Count(); ++i) before.push_back(t_.Order(i));
+  const Bytes bytes = t_.indexes->Save(kCounter);
+  EXPECT_TRUE(Reload(bytes).empty());
+  EXPECT_EQ(Names(), kAll);
+  for (int i = 0; i < t_.indexes->Count(); ++i) {
+    EXPECT_TRUE(t_.indexes->IsCurrent(i));
+    EXPECT_EQ(t_.Order(i), before[static_cast<std::size_t>(i)]) << i;
+  }
+  EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
+}
+
+TEST_F(IndexLoadTest, StaleCounterRebuildsEveryIndex) {
+  const Bytes bytes = t_.indexes->Save(kCounter);
+  const std::vector<Call> expected = {{true, false, 0},   {false, false, 16}, {false, false, 33},
+                                      {false, false, 50}, {false, false, 66}, {false, false, 83},
+                                      {false, false, 100}, {false, true, 100}};
+  EXPECT_EQ(Reload(bytes, kCounter + 1), expected);
+  EXPECT_EQ(Names(), kAll);
+  ExpectAllSortedAndCurrent();
+  EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter + 1);  // closing will save
+}
+
+TEST_F(IndexLoadTest, UnreadableHeadersLeaveOnlyTheAutomaticIndexes) {
+  const Bytes bytes = t_.indexes->Save(kCounter);
+  for (std::size_t size : {std::size_t{0}, std::size_t{15}, std::size_t{16 + 21 + 3}, std::size_t{200}}) {
+    const std::vector<Call> calls = Reload(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)));
+    EXPECT_EQ(Names(), kAutomatic) << size;
+    ASSERT_EQ(calls.size(), kAutomatic.size() + 2) << size;
+    EXPECT_EQ(calls.front(), Call(true, false, 0));
+    EXPECT_EQ(calls.back(), Call(false, true, 100));
+    ExpectAllSortedAndCurrent();
+    EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
+  }
+}
+
+TEST_F(IndexLoadTest, ShortArraysRebuildEveryIndex) {
+  Bytes bytes = t_.indexes->Save(kCounter);
+  bytes.pop_back();
+  EXPECT_EQ(Reload(bytes).size(), kAll.size() + 2);
+  EXPECT_EQ(Names(), kAll);
+  ExpectAllSortedAndCurrent();
+}
+
+TEST_F(IndexLoadTest, UntrustworthyArraysAreRebuiltAlone) {
+  const int nword = 2;
+  struct Row {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+  } rows[] = {
+      {"duplicate entry", [&](Bytes& b) { std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0)), 4,
+                                                      b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 1))); }},
+      {"entry out of range", [&](Bytes& b) { b[Entry(b, nword, 5) + 3] = 0x40; }},
+      {"out of order", [&](Bytes& b) { std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0)),
+                                                        b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0) + 4),
+                                                        b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 59))); }},
+  };
+  const Bytes good = t_.indexes->Save(kCounter);
+  for (const Row& r : rows) {
+    Bytes bytes = good;
+    r.damage(bytes);
+    EXPECT_EQ(Reload(bytes), kOneRebuilt) << r.what;
+    ExpectAllSortedAndCurrent();
+    EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter) << r.what;
+  }
+}
+
+TEST_F(IndexLoadTest, ArraysSortedUnderAnotherLocaleAreRebuilt) {
+  // Written by a process with another locale: ç after z there, before d here.
+  Table other(testing::WordList());
+  other.indexes = std::make_unique<TableIndexes>(other.layout, other.records,
+                                                 Collation::ForLocale(platform::kLocaleEnglishUs));
+  other.indexes->AddAutomaticIndexes("ID");
+  for (const char* w : {"\xE7" "am", "dam", "cam"}) other.InsertWord(w);
+  const Bytes bytes = other.indexes->Save(kCounter);
+  std::vector<Call> calls;
+  other.indexes = std::make_unique<TableIndexes>(other.layout, other.records, testing::Turkish());
+  other.indexes->Load(bytes, kCounter, 2, 2.2, "ID", [&calls](bool s, bool f, int p) { calls.emplace_back(s, f, p); });
+  // @NWORD and @@NWORD change order; @ID and the empty HWORD indexes do not.
+  EXPECT_EQ(calls.size(), 2u + 2u);
+  EXPECT_EQ(other.Words(2), (std::vector<std::string>{"cam", "\xE7" "am", "dam"}));
+}
+
+TEST_F(IndexLoadTest, ThrottledArraysAreSavedInOrder) {
+  Table tiny(testing::WordList());
+  tiny.indexes->AddAutomaticIndexes("ID");
+  for (int r = 0; r < 5; ++r) tiny.InsertWord("w" + std::to_string(r), 2);
+  for (int op = 0; op < 150; ++op) {
+    tiny.Update(op % 5, [&](Slot& s) { tiny.records.SetString(s, 0, "v" + std::to_string(op * 7 % 13)); }, 2);
+  }
+  ASSERT_FALSE(tiny.indexes->IsCurrent(1));
+  const Bytes bytes = tiny.indexes->Save(kCounter);
+  std::vector<Call> calls;
+  tiny.indexes = std::make_unique<TableIndexes>(tiny.layout, tiny.records, testing::Turkish());
+  tiny.indexes->Load(bytes, kCounter, 2, 2.2, "ID", [&calls](bool s, bool f, int p) { calls.emplace_back(s, f, p); });
+  EXPECT_TRUE(calls.empty());
+  for (int i = 0; i < tiny.indexes->Count(); ++i) tiny.ExpectSorted(i);
+}
+
+TEST_F(IndexLoadTest, EmptyTableLoadsWithoutBuilding) {
+  Table empty(testing::WordList());
+  empty.indexes->AddAutomaticIndexes("ID");
+  const Bytes bytes = empty.indexes->Save(5);
+  std::vector<Call> calls;
+  empty.indexes = std::make_unique<TableIndexes>(empty.layout, empty.records, testing::Turkish());
+  empty.indexes->Load(bytes, 6, 2, 2.2, "ID", [&calls](bool s, bool f, int p) { calls.emplace_back(s, f, p); });
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(empty.indexes->Count(), 5);
+  EXPECT_TRUE(empty.indexes->IsCurrent(0));
+  empty.InsertWord("first");
+  EXPECT_EQ(empty.indexes->RecordAt(2, 0), 0);
+}
+
+}  // namespace
+}  // namespace corvane::table

@@ -1,0 +1,81 @@
+#include "table/record_number_array.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <random>
+#include <vector>
+
+namespace corvane::table {
+namespace {
+
+void ExpectSame(const RecordNumberArray& a, const std::vector<int32_t>& ref) {
+  ASSERT_EQ(a.Size(), static_cast<int32_t>(ref.size()));
+  ASSERT_EQ(a.ToVector(), ref);
+  for (std::size_t i = 0; i < ref.size(); i += 1 + ref.size() / 97) {
+    ASSERT_EQ(a.At(static_cast<int32_t>(i)), ref[i]) << i;
+  }
+}
+
+TEST(RecordNumberArrayTest, RandomEditsMatchAPlainArray) {
+  std::mt19937 rng(42);
+  RecordNumberArray a;
+  std::vector<int32_t> ref;
+  int32_t next = 0;
+  // Grow past many block splits, then shrink through merges, then mix.
+  const struct Phase {
+    int steps;
+    int insert_percent;
+  } phases[] = {{20000, 100}, {15000, 20}, {30000, 55}};
+  for (const Phase& phase : phases) {
+    for (int step = 0; step < phase.steps; ++step) {
+      const int kind = static_cast<int>(rng() % 100);
+      if (ref.empty() || kind < phase.insert_percent) {
+        const auto pos = static_cast<int32_t>(rng() % (ref.size() + 1));
+        a.Insert(pos, next);
+        ref.insert(ref.begin() + pos, next++);
+      } else if (kind < phase.insert_percent + (100 - phase.insert_percent) / 2) {
+        const auto pos = static_cast<int32_t>(rng() % ref.size());
+        a.Erase(pos);
+        ref.erase(ref.begin() + pos);
+      } else {
+        const auto pos = static_cast<int32_t>(rng() % ref.size());
+        a.Set(pos, -pos);
+        ref[static_cast<std::size_t>(pos)] = -pos;
+      }
+      if (step % 997 == 0) ExpectSame(a, ref);
+    }
+    ExpectSame(a, ref);
+  }
+  while (!ref.empty()) {
+    const auto pos = static_cast<int32_t>(rng() % ref.size());
+    a.Erase(pos);
+    ref.erase(ref.begin() + pos);
+    if (ref.size() % 1009 == 0) ExpectSame(a, ref);
+  }
+  EXPECT_TRUE(a.Empty());
+  a.Insert(0, 1);
+  ExpectSame(a, {1});
+}
+
+TEST(RecordNumberArrayTest, AssignThenEdit) {
+  std::vector<int32_t> ref(100000);
+  std::iota(ref.begin(), ref.end(), 0);
+  RecordNumberArray a;
+  a.Assign(ref);
+  ExpectSame(a, ref);
+  a.Insert(50000, -1);
+  ref.insert(ref.begin() + 50000, -1);
+  a.Erase(0);
+  ref.erase(ref.begin());
+  a.Insert(a.Size(), -2);
+  ref.push_back(-2);
+  ExpectSame(a, ref);
+  a.Assign({});
+  EXPECT_TRUE(a.Empty());
+  a.Insert(0, 7);
+  ExpectSame(a, {7});
+}
+
+}  // namespace
+}  // namespace corvane::table
