@@ -7,7 +7,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 
-packages=(clang libclang-rt-14-dev libssl-dev)
+packages=(clang libclang-rt-14-dev libssl-dev zlib1g-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -33,5 +33,20 @@ if [[ -x $root/build/bin/corvane && -z $(ls -A "$corpus") ]]; then
   head -c 9000 /dev/zero | "$root/build/bin/corvane" container put "$corpus/two.edb" b.dat
 fi
 
+echo "container reader:"
 "$build/container_fuzz" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 -timeout=10 \
-  -print_final_stats=1 "$corpus" 2>&1 | tail -n 15
+  -print_final_stats=1 "$corpus" 2>&1 | tail -n 6
+
+# The table files: a seed made from a small word-list table.
+table_sources=("$root"/src/table/*.cc "$root"/src/container/*.cc "$root"/src/platform/*.cc)
+clang++ "${flags[@]}" "$root/tests/fuzz/table_fuzz.cc" "${table_sources[@]}" -lcrypto -lz -o "$build/table_fuzz"
+table_corpus=$build/table_corpus
+mkdir -p "$table_corpus"
+if [[ -z $(ls -A "$table_corpus") ]]; then
+  clang++ -std=c++20 -O1 -DTABLE_FUZZ_SEED -I"$root/src" "$root/tests/fuzz/table_fuzz.cc" "${table_sources[@]}" \
+    -lcrypto -lz -o "$build/table_seed"
+  "$build/table_seed" "$table_corpus/hyplist.seed"
+fi
+echo "table files:"
+"$build/table_fuzz" -max_total_time="$seconds" -max_len=100000 -rss_limit_mb=2048 -timeout=10 \
+  -print_final_stats=1 "$table_corpus" 2>&1 | tail -n 6
