@@ -23,6 +23,17 @@ std::size_t RecordNumberArray::FindBlock(int32_t position) const {
 void RecordNumberArray::Set(int32_t position, int32_t record) {
   const std::size_t b = BlockOf(position);
   blocks_[b][static_cast<std::size_t>(position - starts_[b])] = record;
+  if (flat_valid_) flat_[static_cast<std::size_t>(position)] = record;
+}
+
+void RecordNumberArray::BuildFlat() const {
+  flat_.resize(static_cast<std::size_t>(size_));
+  std::size_t at = 0;
+  for (const auto& block : blocks_) {
+    std::copy(block.begin(), block.end(), flat_.begin() + static_cast<std::ptrdiff_t>(at));
+    at += block.size();
+  }
+  flat_valid_ = true;
 }
 
 void RecordNumberArray::ShiftStarts(std::size_t from_block, int32_t delta) {
@@ -30,6 +41,7 @@ void RecordNumberArray::ShiftStarts(std::size_t from_block, int32_t delta) {
 }
 
 void RecordNumberArray::Insert(int32_t position, int32_t record) {
+  Changed();
   if (blocks_.empty()) {
     blocks_.push_back({record});
     starts_.push_back(0);
@@ -55,6 +67,7 @@ void RecordNumberArray::SplitIfFull(std::size_t b) {
 }
 
 void RecordNumberArray::Erase(int32_t position) {
+  Changed();
   const std::size_t b = BlockOf(position);
   auto& block = blocks_[b];
   block.erase(block.begin() + (position - starts_[b]));
@@ -88,6 +101,8 @@ void RecordNumberArray::MergeIfSmall(std::size_t b) {
 }
 
 void RecordNumberArray::Clear() {
+  Changed();
+  std::vector<int32_t>().swap(flat_);
   blocks_.clear();
   starts_.clear();
   size_ = 0;
@@ -105,6 +120,7 @@ void RecordNumberArray::Assign(const std::vector<int32_t>& records) {
     starts_.push_back(static_cast<int32_t>(at));
   }
   size_ = static_cast<int32_t>(records.size());
+  Changed();
 }
 
 std::vector<int32_t> RecordNumberArray::ToVector() const {

@@ -10,12 +10,21 @@
 // a neighbour when the two fit, so the block count stays proportional to the
 // size. Sequential walks hit a cached last block and cost O(1) per step.
 //
+// Searching is what an open word list mostly does, and there the block
+// lookup is a good part of each probe. So once an array has been read many
+// times since it last changed (an eighth of its size in reads, at least
+// kFlatAfterReads), it keeps a flat copy and reads come straight from it
+// until the next insert or erase drops the copy. Building the copy costs
+// about what a hundred searches do; a table being filled never reads enough
+// between two changes to build one.
+//
 // Positions and order are exactly those of a plain array; the class only
 // changes what inserts cost. Not thread-safe (the cache is mutable), like the
 // rest of a table.
 #ifndef CORVANE_TABLE_RECORD_NUMBER_ARRAY_H_
 #define CORVANE_TABLE_RECORD_NUMBER_ARRAY_H_
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +34,7 @@ class RecordNumberArray {
  public:
   static constexpr int32_t kMaxBlock = 1024;
   static constexpr int32_t kMinBlock = 128;
+  static constexpr int64_t kFlatAfterReads = 4096;
 
   RecordNumberArray() = default;
 
@@ -33,6 +43,8 @@ class RecordNumberArray {
 
   // Positions must lie in 0..Size()-1 (Insert: 0..Size()); callers check.
   int32_t At(int32_t position) const {
+    if (flat_valid_) return flat_[static_cast<std::size_t>(position)];
+    if (++reads_since_change_ > flat_threshold_) BuildFlat();
     const std::size_t b = BlockOf(position);
     return blocks_[b][static_cast<std::size_t>(position - starts_[b])];
   }
@@ -65,6 +77,12 @@ class RecordNumberArray {
     return FindBlock(position);
   }
   std::size_t FindBlock(int32_t position) const;
+  void BuildFlat() const;
+  void Changed() {
+    flat_valid_ = false;
+    reads_since_change_ = 0;
+    flat_threshold_ = std::max<int64_t>(kFlatAfterReads, size_ / 8);
+  }
   void ShiftStarts(std::size_t from_block, int32_t delta);
   void SplitIfFull(std::size_t block);
   void MergeIfSmall(std::size_t block);
@@ -73,6 +91,11 @@ class RecordNumberArray {
   std::vector<int32_t> starts_;
   int32_t size_ = 0;
   mutable std::size_t last_block_ = 0;
+  // The flat copy for reading, valid only while nothing changed.
+  mutable std::vector<int32_t> flat_;
+  mutable bool flat_valid_ = false;
+  mutable int64_t reads_since_change_ = 0;
+  int64_t flat_threshold_ = kFlatAfterReads;
 };
 
 }  // namespace corvane::table

@@ -77,5 +77,34 @@ TEST(RecordNumberArrayTest, AssignThenEdit) {
   ExpectSame(a, {7});
 }
 
+TEST(RecordNumberArrayTest, ReadsStayRightAcrossTheFlatCopy) {
+  std::vector<int32_t> ref(10000);
+  std::iota(ref.begin(), ref.end(), 0);
+  RecordNumberArray a;
+  a.Assign(ref);
+  auto read_all = [&] {
+    // Enough reads to switch to the flat copy, then every value checked.
+    for (int round = 0; round < 3; ++round) {
+      for (int32_t i = 0; i < a.Size(); ++i) ASSERT_EQ(a.At(i), ref[static_cast<std::size_t>(i)]);
+    }
+  };
+  read_all();
+  a.Set(17, -17);  // kept in both
+  ref[17] = -17;
+  read_all();
+  a.Insert(5000, -1);  // drops the copy
+  ref.insert(ref.begin() + 5000, -1);
+  EXPECT_EQ(a.At(5000), -1);
+  read_all();
+  a.Erase(0);
+  ref.erase(ref.begin());
+  read_all();
+  a.Assign({3, 2, 1});
+  ref = {3, 2, 1};
+  read_all();
+  a.Clear();
+  EXPECT_TRUE(a.Empty());
+}
+
 }  // namespace
 }  // namespace corvane::table
