@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/text_codec.h"
 #include "cli/word_list_access.h"
 #include "html/word_lookup.h"
 #include "html/word_marker.h"
@@ -65,14 +66,17 @@ int RunWordList(const std::vector<std::string>& args, std::istream& /*in*/, std:
         << "Words : " << list->RecordCount() << "\n";
     return kExitOk;
   }
-  for (const std::string& word : a.words) {
-    const std::string key = html::FoldAsciiLower(word);
+  for (const std::string& argument : a.words) {
+    // Words typed in a UTF-8 terminal are looked up in code page 1254 and
+    // shown as they were typed.
+    const DocumentText word = DecodeDocument(argument, Encoding::kAuto);
+    const std::string key = html::FoldAsciiLower(word.text);
     const auto stored = list->Lookup(key);
     if (stored && html::RemoveMarks(*stored) == key) {
-      out << html::RestoreCase(word, html::CollapseMarks(*stored)) << "\n";
+      out << EncodeDocument(html::RestoreCase(word.text, html::CollapseMarks(*stored)), word) << "\n";
     } else {
-      out << word << "\n";
-      err << "corvane: " << word << ": not in the word list\n";
+      out << argument << "\n";
+      err << "corvane: " << argument << ": not in the word list\n";
     }
   }
   return kExitOk;
