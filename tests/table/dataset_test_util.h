@@ -13,7 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "container/container_check.h"
+#include "container/pfs_manager.h"
 #include "platform/error.h"
+#include "table/collation.h"
+#include "table/table_check.h"
 #include "table/database.h"
 #include "table/dataset.h"
 #include "table/table.h"
@@ -41,6 +45,20 @@ class DatasetTest : public ::testing::Test {
     // Every component a test made is gone by now; so must be the managers,
     // or a test leaked an open table.
     EXPECT_TRUE(DatabaseManagerRegistry().empty());
+    // Whatever a test wrote must pass the integrity checks.
+    if (std::filesystem::exists(DbFile())) {
+      EXPECT_EQ(container::CheckContainer(DbFile()), std::vector<std::string>{});
+      container::TPFSManager& stores = container::TPFSManager::Instance();
+      bool read_only = false;
+      if (auto* store = stores.GetPFSHandle(DbFile(), container::StoreMode::kContainer, false, read_only)) {
+        std::vector<std::string> names;
+        store->ListFiles(".dat", names);
+        for (const std::string& name : names) {
+          EXPECT_EQ(CheckTable(*store, name, Collation::User()), std::vector<std::string>{}) << name;
+        }
+        stores.ReleaseStore(DbFile(), container::StoreMode::kContainer);
+      }
+    }
     std::filesystem::remove_all(dir_);
   }
 
