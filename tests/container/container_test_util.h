@@ -14,7 +14,7 @@
 namespace corvane::container::testing {
 
 class TempDirTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
            ("corvane_container_" + std::to_string(getpid()) + "_" +

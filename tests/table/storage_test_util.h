@@ -14,36 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "../container/container_test_util.h"
 #include "platform/error.h"
 #include "table/data_manager.h"
 #include "table/record_layout.h"
 
 namespace corvane::table::storage_testing {
 
-class TempDirTest : public ::testing::Test {
- public:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_table_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  static std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }
-  static void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-
-  std::filesystem::path dir_;
-};
+// The container tests' fresh folder per test, with raw file access.
+using TempDirTest = container::testing::TempDirTest;
 
 inline FieldHeader StoredField(const std::string& name, FieldType type, int32_t size = 0) {
   FieldHeader f;
