@@ -57,6 +57,11 @@ Collation::Collation(const Table& weights, const Table& upper, const Table& lowe
     upper_weight_[weights_[b]] = weights_[upper[b]];
     lower_weight_[weights_[b]] = weights_[lower[b]];
   }
+  // The weights are a permutation, so lifting those below the zero byte's
+  // by one keeps them distinct, in order, and clear of zero.
+  for (int b = 1; b < 256; ++b) {
+    prefix_rank_[b] = static_cast<uint8_t>(weights_[b] + (weights_[b] < weights_[0] ? 1 : 0));
+  }
 }
 
 Collation Collation::FromCharComparison(const CharComparison& compare, const Table& upper,

@@ -116,6 +116,22 @@ class Collation {
   int CompareWide(std::string_view a, std::string_view b, bool case_insensitive,
                   long limit = -1) const;
 
+  // Eight characters of a string field packed into one number whose
+  // unsigned order is the case-sensitive order of CompareField over those
+  // characters: a byte per character, first character highest, the
+  // terminator and everything after it (or past `width`) zero. Equal
+  // prefixes say nothing about what follows unless they end in zero, in
+  // which case both strings have ended and compare equal. Index searches
+  // compare these before they touch a record. Meaningful only when
+  // UsesTable().
+  uint64_t Prefix(const uint8_t* field, std::size_t width) const {
+    const std::size_t n = width < 8 ? width : 8;
+    uint64_t p = 0;
+    std::size_t i = 0;
+    for (; i < n && field[i] != 0; ++i) p = (p << 8) | prefix_rank_[field[i]];
+    return i == 0 ? 0 : p << (8 * (8 - i));
+  }
+
   bool UsesTable() const { return uses_table_; }
   uint8_t Weight(uint8_t byte) const { return weights_[byte]; }
   // The byte of a weight, and the upper- and lower-case weight of a weight
@@ -144,6 +160,10 @@ class Collation {
   std::array<uint8_t, 256> lower_weight_{};
   std::array<uint8_t, 256> upper_byte_{};  // byte casing the tables came from
   std::array<uint8_t, 256> wide_upper_{};  // casing for wide strings (no blank quirk)
+  // Weights re-ranked so that only the terminator ranks zero: it ends a
+  // string before any character whatever its own weight, and Prefix()
+  // needs the zero for its padding.
+  std::array<uint8_t, 256> prefix_rank_{};
   CharComparison fallback_;                // one-character order without a table
 };
 

@@ -117,6 +117,9 @@ KeyComparator::KeyComparator(const RecordLayout& layout, const IndexHeader& inde
     parts_.push_back(part);
   }
   single_string_ = parts_.size() == 1 && parts_[0].type == FieldType::ftString;
+  has_prefixes_ = !parts_.empty() && parts_[0].type == FieldType::ftString &&
+                  parts_[0].field >= 0 && !parts_[0].descending && !parts_[0].case_insensitive &&
+                  collation.UsesTable();
 }
 
 int KeyComparator::ComparePart(const Part& part, const Collation& collation, int32_t id_offset,

@@ -29,6 +29,7 @@
 #ifndef CORVANE_TABLE_KEY_COMPARE_H_
 #define CORVANE_TABLE_KEY_COMPARE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,35 @@ class KeyComparator {
     return part.descending ? -c : c;
   }
 
+  // Key prefixes, for an index whose first key field is an ascending,
+  // case-sensitive string under a weight-table collation: a number per
+  // slot (Collation::Prefix of that field, kNullPrefix when the field is
+  // empty) whose order agrees with the full comparison wherever two
+  // prefixes differ. Searches keep them beside the index array so most
+  // probes never read a record.
+  static constexpr uint64_t kNullPrefix = 1;  // no string packs to 1: ranks never follow a zero
+  bool HasPrefixes() const { return has_prefixes_; }
+  uint64_t Prefix(const uint8_t* slot) const {
+    const Part& part = parts_[0];
+    if ((slot[null_offset_ + part.field / 8] >> (part.field % 8)) & 1) return kNullPrefix;
+    return collation_->Prefix(slot + part.offset, static_cast<std::size_t>(part.width));
+  }
+  // CompareKey(key, record, false, key_fields) for a key that is not empty
+  // (key_prefix != kNullPrefix), given both prefixes; `record_slot()` is
+  // called only when the prefixes cannot decide. key_fields must not be 0.
+  template <typename RecordSlot>
+  int CompareKeyPrefixed(const uint8_t* key, uint64_t key_prefix, uint64_t record_prefix,
+                         RecordSlot&& record_slot, int key_fields) const {
+    if (key_prefix != record_prefix) {
+      if (record_prefix == kNullPrefix) return 1;  // an empty value sorts first
+      return key_prefix < record_prefix ? -1 : 1;
+    }
+    // A prefix ending in zero holds the whole string: the first field is
+    // equal, and nothing else is compared when it is the only one.
+    if ((key_prefix & 0xFF) == 0 && (key_fields == 1 || parts_.size() == 1)) return 0;
+    return CompareKey(key, record_slot(), false, key_fields);
+  }
+
   // One field of two slots, ascending, with the same rules (field -1: the
   // identifier). Search conditions compare through this.
   static int CompareField(const RecordLayout& layout, const Collation& collation, int32_t field,
@@ -93,6 +123,7 @@ class KeyComparator {
 
   std::vector<Part> parts_;
   bool single_string_ = false;  // one key field, a string
+  bool has_prefixes_ = false;
   const Collation* collation_;
   int32_t id_offset_;
   int32_t null_offset_;

@@ -24,6 +24,21 @@ void RecordNumberArray::Set(int32_t position, int32_t record) {
   const std::size_t b = BlockOf(position);
   blocks_[b][static_cast<std::size_t>(position - starts_[b])] = record;
   if (flat_valid_) flat_[static_cast<std::size_t>(position)] = record;
+  // The entry now stands for another record, whose prefix is not known here.
+  prefixes_valid_ = false;
+}
+
+bool RecordNumberArray::SetPrefixes(const std::vector<uint64_t>& by_record) const {
+  prefixes_valid_ = false;
+  if (!flat_valid_) return false;
+  prefixes_.resize(flat_.size());
+  for (std::size_t p = 0; p < flat_.size(); ++p) {
+    const auto r = static_cast<std::size_t>(flat_[p]);  // a negative number wraps out of range
+    if (r >= by_record.size()) return false;
+    prefixes_[p] = by_record[r];
+  }
+  prefixes_valid_ = true;
+  return true;
 }
 
 void RecordNumberArray::BuildFlat() const {
@@ -103,6 +118,7 @@ void RecordNumberArray::MergeIfSmall(std::size_t b) {
 void RecordNumberArray::Clear() {
   Changed();
   std::vector<int32_t>().swap(flat_);
+  std::vector<uint64_t>().swap(prefixes_);
   blocks_.clear();
   starts_.clear();
   size_ = 0;

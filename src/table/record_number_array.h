@@ -18,6 +18,15 @@
 // about what a hundred searches do; a table being filled never reads enough
 // between two changes to build one.
 //
+// Beside the flat copy the owner may keep one 64-bit sort key per entry
+// (the key prefixes of an index search), valid exactly as long as the copy.
+// Building them reads every record once, about what 2,500 searches of
+// 164,000 records cost, so they wait until the copy has served as many
+// searches as it took reads to appear (an eighth of the size, at least
+// kFlatAfterReads): a table changed now and then between runs of searches
+// pays a small share of its search time for them, a table being filled
+// nothing.
+//
 // Positions and order are exactly those of a plain array; the class only
 // changes what inserts cost. Not thread-safe (the cache is mutable), like the
 // rest of a table.
@@ -48,6 +57,19 @@ class RecordNumberArray {
     const std::size_t b = BlockOf(position);
     return blocks_[b][static_cast<std::size_t>(position - starts_[b])];
   }
+  // The flat copy, or null while there is none.
+  const int32_t* FlatData() const { return flat_valid_ ? flat_.data() : nullptr; }
+  // The per-entry prefixes in position order, or null while there are none.
+  const uint64_t* Prefixes() const { return prefixes_valid_ ? prefixes_.data() : nullptr; }
+  // Counts a search that could use prefixes; true when there is a flat copy
+  // and enough searches have gone by since it was built to build them.
+  bool PrefixesWanted() const {
+    return flat_valid_ && ++searches_since_flat_ > flat_threshold_;
+  }
+  // Sets the prefixes from `by_record` (indexed by record number) while the
+  // flat copy exists; false, leaving none, when an entry lies outside it.
+  bool SetPrefixes(const std::vector<uint64_t>& by_record) const;
+
   void Set(int32_t position, int32_t record);
   void Insert(int32_t position, int32_t record);
   void Erase(int32_t position);
@@ -80,6 +102,8 @@ class RecordNumberArray {
   void BuildFlat() const;
   void Changed() {
     flat_valid_ = false;
+    prefixes_valid_ = false;
+    searches_since_flat_ = 0;
     reads_since_change_ = 0;
     flat_threshold_ = std::max<int64_t>(kFlatAfterReads, size_ / 8);
   }
@@ -96,6 +120,10 @@ class RecordNumberArray {
   mutable bool flat_valid_ = false;
   mutable int64_t reads_since_change_ = 0;
   int64_t flat_threshold_ = kFlatAfterReads;
+  // The owner's prefixes, valid only while the flat copy is.
+  mutable std::vector<uint64_t> prefixes_;
+  mutable bool prefixes_valid_ = false;
+  mutable int64_t searches_since_flat_ = 0;
 };
 
 }  // namespace corvane::table

@@ -50,6 +50,39 @@ void QuickSort(std::vector<int32_t>& a, int32_t lo, int32_t hi, CopyPivot& copy_
   }
 }
 
+// The run [first, last) of positions around `pos` where compare_at gives 0.
+template <typename CompareAt>
+void EqualRunOf(int32_t n, CompareAt&& compare_at, int32_t pos, int32_t* first, int32_t* last) {
+  auto equal = [&](int32_t p) { return compare_at(p) == 0; };
+  // The run is contiguous, so its ends are found by galloping out from pos
+  // and halving back: counting a run of 1000 costs about 20 reads, not 1000.
+  auto edge = [&](int direction) -> int64_t {
+    // Distances from pos - 1 going down, or from pos going up: `good` is
+    // known to lie inside the run, `bad` outside it.
+    const int64_t base = direction < 0 ? pos - 1 : pos;
+    auto inside = [&](int64_t d) {
+      const int64_t p = base + direction * d;
+      return p >= 0 && p < n && equal(static_cast<int32_t>(p));
+    };
+    if (!inside(0)) return -1;
+    int64_t good = 0;
+    int64_t bad = 1;
+    while (inside(bad)) {
+      good = bad;
+      bad *= 2;
+    }
+    while (bad - good > 1) {
+      const int64_t mid = good + (bad - good) / 2;
+      (inside(mid) ? good : bad) = mid;
+    }
+    return good;
+  };
+  const int64_t down = edge(-1);
+  const int64_t up = edge(1);
+  *first = static_cast<int32_t>(down < 0 ? pos : pos - 1 - down);
+  *last = static_cast<int32_t>(up < 0 ? pos : pos + up + 1);
+}
+
 }  // namespace
 
 // ---- Impl ------------------------------------------------------------------
@@ -86,6 +119,17 @@ void TableIndexes::Impl::Build(IndexState& s) {
   s.current = true;
 }
 
+const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
+  // By record number, so the slots are read in storage order, then placed
+  // by the flat copy.
+  const int32_t n = records.RecordCount();
+  std::vector<uint64_t> by_record(static_cast<std::size_t>(std::max(n, 0)));
+  for (int32_t r = 0; r < n; ++r) {
+    by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
+  }
+  return s.array.SetPrefixes(by_record) ? s.array.Prefixes() : nullptr;
+}
+
 int32_t TableIndexes::Impl::FindRecordPosition(IndexState& s, const uint8_t* key, int32_t record) {
   const int32_t n = s.array.Size();
   auto slot_of = [&](int32_t r) { return r == record ? key : records.Slot(r); };
@@ -114,37 +158,9 @@ int32_t TableIndexes::Impl::FindRecordPosition(IndexState& s, const uint8_t* key
 
 void TableIndexes::Impl::EqualRun(IndexState& s, const uint8_t* key, bool partial, int key_fields,
                                   int32_t pos, int32_t* first, int32_t* last) {
-  const int32_t n = s.array.Size();
-  auto equal = [&](int32_t p) {
-    return s.comparator.CompareKey(key, records.Slot(s.array.At(p)), partial, key_fields) == 0;
-  };
-  // The run is contiguous, so its ends are found by galloping out from pos
-  // and halving back: counting a run of 1000 costs about 20 reads, not 1000.
-  auto edge = [&](int direction) -> int64_t {
-    // Distances from pos - 1 going down, or from pos going up: `good` is
-    // known to lie inside the run, `bad` outside it.
-    const int64_t base = direction < 0 ? pos - 1 : pos;
-    auto inside = [&](int64_t d) {
-      const int64_t p = base + direction * d;
-      return p >= 0 && p < n && equal(static_cast<int32_t>(p));
-    };
-    if (!inside(0)) return -1;
-    int64_t good = 0;
-    int64_t bad = 1;
-    while (inside(bad)) {
-      good = bad;
-      bad *= 2;
-    }
-    while (bad - good > 1) {
-      const int64_t mid = good + (bad - good) / 2;
-      (inside(mid) ? good : bad) = mid;
-    }
-    return good;
-  };
-  const int64_t down = edge(-1);
-  const int64_t up = edge(1);
-  *first = static_cast<int32_t>(down < 0 ? pos : pos - 1 - down);
-  *last = static_cast<int32_t>(up < 0 ? pos : pos + up + 1);
+  WithCompareAt(s, key, partial, key_fields, [&](auto&& compare_at) {
+    EqualRunOf(s.array.Size(), compare_at, pos, first, last);
+  });
 }
 
 void TableIndexes::Impl::BuildWithProgress(const std::vector<int>& which,

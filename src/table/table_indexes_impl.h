@@ -74,10 +74,46 @@ struct TableIndexes::Impl {
     s.array.Clear();
   }
 
+  // Calls f(compare_at), where compare_at(p) compares `key` with the entry
+  // at position p as KeyComparator::CompareKey does. While the array is
+  // unchanged and searched often, it compares key prefixes first and reads
+  // the record only on a tie: most probes then stay in memory the size of
+  // the array instead of missing the caches on a record's slot.
+  // The prefixes describe the slots as they were when built. That holds
+  // because a slot is only rewritten or moved right before OnUpdate or
+  // OnDelete, which change (or drop) every current array before the next
+  // prefixed search of it, and a change drops its prefixes.
+  template <typename F>
+  decltype(auto) WithCompareAt(IndexState& s, const uint8_t* key, bool partial, int key_fields,
+                               F&& f) {
+    if (const uint64_t* prefixes = PrefixesFor(s, partial, key_fields)) {
+      const uint64_t key_prefix = s.comparator.Prefix(key);
+      if (key_prefix != KeyComparator::kNullPrefix) {
+        const int32_t* flat = s.array.FlatData();
+        return f([&, prefixes, flat, key_prefix](int32_t p) {
+          const auto at = static_cast<std::size_t>(p);
+          return s.comparator.CompareKeyPrefixed(
+              key, key_prefix, prefixes[at], [&] { return records.Slot(flat[at]); }, key_fields);
+        });
+      }
+    }
+    return f([&](int32_t p) {
+      return s.comparator.CompareKey(key, records.Slot(s.array.At(p)), partial, key_fields);
+    });
+  }
+  // The prefixes of `s` when a search with these arguments can use them,
+  // built here once the array has been searched enough; else null.
+  const uint64_t* PrefixesFor(IndexState& s, bool partial, int key_fields) {
+    if (partial || key_fields == 0 || !s.comparator.HasPrefixes()) return nullptr;
+    if (const uint64_t* prefixes = s.array.Prefixes()) return prefixes;
+    return s.array.PrefixesWanted() ? BuildPrefixes(s) : nullptr;
+  }
+  const uint64_t* BuildPrefixes(IndexState& s);
+
   // The position search over `s` for `key`.
   int32_t Search(IndexState& s, const uint8_t* key, bool partial, int key_fields = -1) {
-    return PositionSearch(s.array.Size(), [&](int32_t p) {
-      return s.comparator.CompareKey(key, records.Slot(s.array.At(p)), partial, key_fields);
+    return WithCompareAt(s, key, partial, key_fields, [&](auto&& compare_at) {
+      return PositionSearch(s.array.Size(), compare_at);
     });
   }
   // The position of `record`, whose key is `key`, or -1. The record's own

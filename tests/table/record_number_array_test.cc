@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -104,6 +106,51 @@ TEST(RecordNumberArrayTest, ReadsStayRightAcrossTheFlatCopy) {
   read_all();
   a.Clear();
   EXPECT_TRUE(a.Empty());
+}
+
+// Prefixes are laid out by the flat copy and go with any change to the
+// entries, even one that keeps the copy.
+TEST(RecordNumberArrayTest, PrefixesLiveOnlyWhileTheEntriesStay) {
+  const std::vector<int32_t> records = {4, 0, 3, 1, 2};
+  const std::vector<uint64_t> by_record = {10, 11, 12, 13, 14};
+  auto searched = [&] {
+    auto a = std::make_unique<RecordNumberArray>();
+    a->Assign(records);
+    for (int64_t i = 0; i <= RecordNumberArray::kFlatAfterReads; ++i) a->At(0);
+    return a;
+  };
+  {
+    auto a = searched();
+    EXPECT_EQ(a->Prefixes(), nullptr);
+    int64_t searches = 1;
+    while (!a->PrefixesWanted()) ++searches;
+    EXPECT_GT(searches, RecordNumberArray::kFlatAfterReads);
+    ASSERT_TRUE(a->SetPrefixes(by_record));
+    ASSERT_NE(a->Prefixes(), nullptr);
+    EXPECT_EQ(std::vector<uint64_t>(a->Prefixes(), a->Prefixes() + 5),
+              (std::vector<uint64_t>{14, 10, 13, 11, 12}));
+    // A record outside the list leaves no prefixes.
+    EXPECT_FALSE(a->SetPrefixes({10, 11, 12}));
+    EXPECT_EQ(a->Prefixes(), nullptr);
+  }
+  const struct Change {
+    const char* name;
+    std::function<void(RecordNumberArray&)> apply;
+    bool keeps_flat;
+  } changes[] = {
+      {"set", [](RecordNumberArray& a) { a.Set(1, 2); }, true},
+      {"insert", [](RecordNumberArray& a) { a.Insert(5, 5); }, false},
+      {"erase", [](RecordNumberArray& a) { a.Erase(0); }, false},
+      {"assign", [&](RecordNumberArray& a) { a.Assign(records); }, false},
+      {"clear", [](RecordNumberArray& a) { a.Clear(); }, false},
+  };
+  for (const Change& c : changes) {
+    auto a = searched();
+    ASSERT_TRUE(a->SetPrefixes(by_record)) << c.name;
+    c.apply(*a);
+    EXPECT_EQ(a->Prefixes(), nullptr) << c.name;
+    EXPECT_EQ(a->SetPrefixes(by_record), c.keeps_flat) << c.name;
+  }
 }
 
 }  // namespace
