@@ -13,6 +13,7 @@
 
 #include "container/pattern_match.h"
 #include "platform/error.h"
+#include "platform/positioned_io.h"
 
 namespace corvane::container {
 
@@ -22,7 +23,6 @@ namespace {
 
 // One system call moves at most this much, well inside what Linux accepts
 // (a little under 2 GB) and what ssize_t holds.
-constexpr int64_t kMaxTransfer = int64_t{1} << 30;
 
 }  // namespace
 
@@ -104,32 +104,14 @@ void TDiskFile::Flush() {
 
 int64_t TDiskFile::Read(void* buffer, int64_t count) {
   if (fd_ < 0 || count <= 0 || position_ < 0) return 0;
-  auto* bytes = static_cast<char*>(buffer);
-  int64_t done = 0;
-  while (done < count) {
-    const ssize_t n =
-        ::pread(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kMaxTransfer)),
-                static_cast<off_t>(position_ + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
+  const int64_t done = platform::ReadAt(fd_, buffer, count, position_);
   position_ += done;
   return done;
 }
 
 int64_t TDiskFile::Write(const void* buffer, int64_t count) {
   if (fd_ < 0 || count <= 0 || position_ < 0) return 0;
-  const auto* bytes = static_cast<const char*>(buffer);
-  int64_t done = 0;
-  while (done < count) {
-    const ssize_t n =
-        ::pwrite(fd_, bytes + done, static_cast<size_t>(std::min(count - done, kMaxTransfer)),
-                 static_cast<off_t>(position_ + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
+  const int64_t done = platform::WriteAt(fd_, buffer, count, position_);
   position_ += done;
   return done;
 }

@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <set>
 
 #include "container/container_format.h"
 #include "platform/error.h"
+#include "platform/positioned_io.h"
 
 namespace corvane::container {
 namespace {
@@ -28,28 +28,8 @@ std::string BaseName(const std::string& path) {
   throw Error("File " + path + " has corrupted header.");
 }
 
-bool PreadAll(int fd, void* buffer, int64_t n, int64_t offset, int64_t& got) {
-  got = 0;
-  auto* p = static_cast<uint8_t*>(buffer);
-  while (got < n) {
-    const ssize_t r = pread(fd, p + got, static_cast<std::size_t>(n - got), offset + got);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return r == 0;
-    got += r;
-  }
-  return true;
-}
-
 bool PwriteAll(int fd, const void* buffer, int64_t n, int64_t offset) {
-  const auto* p = static_cast<const uint8_t*>(buffer);
-  int64_t done = 0;
-  while (done < n) {
-    const ssize_t r = pwrite(fd, p + done, static_cast<std::size_t>(n - done), offset + done);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    done += r;
-  }
-  return true;
+  return platform::WriteAt(fd, buffer, n, offset) == n;
 }
 
 int64_t FileSize(int fd) {
@@ -72,8 +52,7 @@ PartFiles PartFiles::Open(const std::string& path, bool read_only) {
     if (fd < 0) ThrowCorrupted(current);
     files.parts_.push_back({current, fd});
     uint8_t bytes[kPartHeaderSize];
-    int64_t got = 0;
-    const auto header = PreadAll(fd, bytes, kPartHeaderSize, 0, got) && got == kPartHeaderSize
+    const auto header = platform::ReadAt(fd, bytes, kPartHeaderSize, 0) == static_cast<int64_t>(kPartHeaderSize)
                             ? PartHeader::Decode(bytes)
                             : std::nullopt;
     if (!header) ThrowCorrupted(current);
@@ -145,8 +124,7 @@ int64_t PartFiles::ReadAt(int64_t offset, void* buffer, int64_t n) const {
     if (part >= parts_.size()) break;
     const int64_t within = at % Capacity();
     const int64_t chunk = std::min(n - done, Capacity() - within);
-    int64_t got = 0;
-    PreadAll(parts_[part].fd, p + done, chunk, static_cast<int64_t>(kPartHeaderSize) + within, got);
+    const int64_t got = platform::ReadAt(parts_[part].fd, p + done, chunk, static_cast<int64_t>(kPartHeaderSize) + within);
     done += got;
     if (got < chunk) break;
   }
