@@ -56,7 +56,7 @@ void TColorRule::ScanKeywords(std::u16string_view region, int32_t scan_start, Sp
   }
   for (const Keyword& keyword : parsed_keywords_) {
     const size_t length = keyword.text.size();
-    for (size_t at = text.find(keyword.text); at != kNone; at = text.find(keyword.text, at + 1)) {
+    for (size_t at = text.find(keyword.text); at != kNone; at = text.find(keyword.text, at + length)) {
       // Outside the region counts as a non-letter on both sides.
       const bool letter_before = at > 0 && IsRuleLetter(text[at - 1]);
       const bool letter_after = at + length < text.size() && IsRuleLetter(text[at + length]);
