@@ -101,7 +101,8 @@ class TColorMemo : public QPlainTextEdit {
   bool CanColor() const;
   void FindRegion(bool current_line_only);
   void FetchRegionText();
-  bool LineOnlyPaint(const QRect& painted) const;
+  bool LineOnlyPaint(const QRect& painted);
+  const std::vector<editor::TKeyDescr>& RunPass(bool current_line_only);
   void RememberFullPass();
   void PaintRuns(QPainter& painter);
   void UpdateHotSpotCursor(const QPoint& pos);

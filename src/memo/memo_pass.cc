@@ -19,8 +19,8 @@ bool TColorMemo::CanColor() const {
 }
 
 // Rows are the laid-out lines of the text blocks. The region runs from the
-// first row (the first visible one, or the caret's), KeyMaxHeight - 1 lines
-// higher, down to the last row that is fully visible.
+// first visible row (or the first of the lines repainted after typing),
+// KeyMaxHeight - 1 lines higher, down to the last row that is fully visible.
 void TColorMemo::FindRegion(bool current_line_only) {
   PassRegion& region = state_->region;
   const QTextCursor caret = textCursor();
@@ -28,8 +28,9 @@ void TColorMemo::FindRegion(bool current_line_only) {
   const QTextLine caret_line = caret_block.layout()->lineForTextPosition(caret.positionInBlock());
   region.caret_row_start = caret_block.position() + (caret_line.isValid() ? caret_line.textStart() : 0);
 
-  const QTextBlock first = current_line_only ? caret_block : firstVisibleBlock();
-  const int32_t first_row_start = current_line_only ? region.caret_row_start : first.position();
+  const QTextBlock first =
+      current_line_only ? document()->findBlockByNumber(state_->line_blocks.first) : firstVisibleBlock();
+  const int32_t first_row_start = first.position();
   region.scan_start = first_row_start;
   if (state_->rules.Count() > 0) {
     QTextBlock above = first;
@@ -40,12 +41,12 @@ void TColorMemo::FindRegion(bool current_line_only) {
   }
 
   const int bottom = viewport()->height();
-  int rows_left = current_line_only ? 1 : INT_MAX;
+  const int last_block = current_line_only ? state_->line_blocks.second : INT_MAX;
   int32_t end_of_last_row = first_row_start;
   QPointF offset = blockBoundingGeometry(first).translated(contentOffset()).topLeft();
-  for (QTextBlock block = first; block.isValid() && rows_left > 0; block = block.next()) {
+  for (QTextBlock block = first; block.isValid() && block.blockNumber() <= last_block; block = block.next()) {
     const QTextLayout* layout = block.layout();
-    for (int i = 0; block.isVisible() && i < layout->lineCount() && rows_left > 0; ++i) {
+    for (int i = 0; block.isVisible() && i < layout->lineCount(); ++i) {
       const QTextLine line = layout->lineAt(i);
       const int32_t row_start = block.position() + line.textStart();
       const qreal top = offset.y() + layout->position().y() + line.y();
@@ -55,7 +56,6 @@ void TColorMemo::FindRegion(bool current_line_only) {
         return;
       }
       end_of_last_row = row_start + line.textLength();
-      --rows_left;
     }
     offset.ry() += blockBoundingRect(block).height();
   }
@@ -77,6 +77,12 @@ void TColorMemo::FetchRegionText() {
 }
 
 const std::vector<TKeyDescr>& TColorMemo::ComputeColors(bool current_line_only) {
+  const int caret_block = textCursor().blockNumber();
+  state_->line_blocks = {caret_block, caret_block};
+  return RunPass(current_line_only);
+}
+
+const std::vector<TKeyDescr>& TColorMemo::RunPass(bool current_line_only) {
   State& s = *state_;
   s.rules.PrepareRules();
   FindRegion(current_line_only);
@@ -104,16 +110,20 @@ size_t TColorMemo::ColoringBufferBytes() const {
          state_->multi_line_spans.capacity() * sizeof(std::pair<int32_t, int32_t>);
 }
 
-// One line may be coloured alone when only the caret's row is repainted
-// and no span of the last full pass reaches into or out of that row.
-bool TColorMemo::LineOnlyPaint(const QRect& painted) const {
-  const State& s = *state_;
+// The typed line may be coloured alone when the editor repaints only it
+// (and perhaps a pixel of its neighbours, whose lines are then coloured
+// too), and no span of the last full pass reaches into or out of them.
+bool TColorMemo::LineOnlyPaint(const QRect& painted) {
+  State& s = *state_;
   if (!s.pending_line_only) return false;
-  const QRect row = cursorRect();
-  if (painted.top() < row.top() || painted.bottom() > row.bottom()) return false;
-  const QTextCursor caret = textCursor();
-  const int32_t row_start = caret.block().position();
-  const int32_t row_end = row_start + caret.block().length();
+  if (painted.height() > 3 * cursorRect().height()) return false;
+  const QTextBlock first = cursorForPosition(QPoint(0, painted.top())).block();
+  const QTextBlock last = cursorForPosition(QPoint(0, painted.bottom())).block();
+  const int caret_block = textCursor().blockNumber();
+  if (caret_block < first.blockNumber() || caret_block > last.blockNumber()) return false;
+  s.line_blocks = {first.blockNumber(), last.blockNumber()};
+  const int32_t row_start = first.position();
+  const int32_t row_end = last.position() + last.length();
   if (s.first_open_begin >= 0 && s.first_open_begin < row_start) return false;
   return std::none_of(s.multi_line_spans.begin(), s.multi_line_spans.end(), [&](const auto& span) {
     return span.first <= row_end + 1 && span.second + s.typed_since_full >= row_start - 1;
@@ -144,7 +154,7 @@ void TColorMemo::paintEvent(QPaintEvent* event) {
   s.pending_line_only = false;
   if (!CanColor()) return;
 
-  ComputeColors(line_only);
+  RunPass(line_only);
   if (line_only && s.pass.Spans().FirstOpenBegin() >= 0) line_only = false;  // may reach below
   if (line_only) {
     ++s.typed_since_full;

@@ -38,6 +38,7 @@ struct TColorMemo::State {
   int last_line_count = 0;
   int last_text_end = 0;
   bool pending_line_only = false;
+  std::pair<int, int> line_blocks;  // first and last line of a one-line pass
 
   // What the last full pass found that one line's pass could not see: the
   // first begin marker left open, and spans that cross a line break. Text
