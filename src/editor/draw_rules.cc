@@ -2,6 +2,14 @@
 
 namespace corvane::editor {
 
+TDrawRules& TDrawRules::operator=(const TDrawRules& other) {
+  if (&other != this) {
+    items_ = other.items_;
+    needs_parse_ = true;
+  }
+  return *this;
+}
+
 TColorRule& TDrawRules::Add() { return items_.emplace_back(); }
 
 void TDrawRules::Assign(const TDrawRules& source) {

@@ -15,6 +15,12 @@ namespace corvane::editor {
 
 class TDrawRules {
  public:
+  TDrawRules() = default;
+  // Copies take the rules, never the event source: that belongs to the
+  // editor that owns a collection.
+  TDrawRules(const TDrawRules& other) : items_(other.items_) {}
+  TDrawRules& operator=(const TDrawRules& other);
+
   TColorRule& Add();  // references stay valid while the collection lives
   int Count() const { return static_cast<int>(items_.size()); }
   TColorRule& operator[](int i) { return items_[i]; }

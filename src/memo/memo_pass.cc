@@ -166,7 +166,7 @@ void TColorMemo::paintEvent(QPaintEvent* event) {
   }
   QPainter painter(viewport());
   // The caret stays as the editor painted it.
-  painter.setClipRegion(event->region().subtracted(QRegion(cursorRect())));
+  painter.setClipRegion(hasFocus() ? event->region().subtracted(QRegion(cursorRect())) : event->region());
   PaintRuns(painter);
 }
 

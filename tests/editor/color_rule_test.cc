@@ -117,6 +117,12 @@ TEST(DrawRules, AssignCopiesRulesWithTheirTables) {
   EXPECT_EQ(copy[0].MarkerPairs()[0].begin, u"<!--");
   EXPECT_EQ(copy[1].KeywordTable(), std::u16string(u"*&NBSP*+\1*"));
   EXPECT_EQ(copy[1].ColorTable()[0], clGreen);
+
+  DrawEventSource events;
+  copy.SetEvents(&events);
+  copy = TDrawRules();
+  EXPECT_EQ(copy.Events(), &events) << "the editor's handler stays with its collection";
+  EXPECT_EQ(TDrawRules(copy).Events(), nullptr);
 }
 
 }  // namespace
