@@ -39,7 +39,7 @@ TEST(ScanRule, KeywordsMatchWholeWordsByTheLetterRule) {
   const struct {
     const char* what;
     TColorRule rule;
-    std::u16string_view text;
+    std::u16string text;
     std::vector<Span> expected;
   } cases[] = {
       {"attribute after a blank", Keywords({u"COLOR"}), u"<FONT COLOR=red>", {{6, 10, clRed}}},
@@ -52,6 +52,9 @@ TEST(ScanRule, KeywordsMatchWholeWordsByTheLetterRule) {
       {"accented letters separate words", Keywords({u"SRC"}), u"\u0131src\u015f", {{1, 3, clRed}}},
       {"entity before its colour separator", Keywords({u"&nbsp;green"}), u"a &nbsp;b", {{2, 6, clGreen}}},
       {"one keyword never overlaps itself", Keywords({u"AA"}, false, true), u"aaaa", {{0, 1, clRed}, {2, 3, clRed}}},
+      {"a star inside a keyword", Keywords({u"A*+B"}), u"x a*+b", {{2, 5, clRed}}},
+      {"keywords longer than 31 characters", Keywords({u"<" + std::u16string(40, u'x') + u">"}),
+       u" <" + std::u16string(40, u'x') + u">", {{1, 42, clRed}}},
       {"keywords searched independently", Keywords({u"<B>", u"B"}), u"<B>", {{0, 2, clRed}, {1, 1, clRed}}},
   };
   for (auto c : cases) {

@@ -127,5 +127,29 @@ TEST_F(MemoRender, SelectionKeepsTheEditorsSelectionColours) {
   EXPECT_GT(Ink(image, CharsRect(0, 1), QColor(0, 0, 255), palette.color(QPalette::Base)).matching, 5);
 }
 
+TEST_F(MemoRender, HotSpotMarkersVanishAndTheirTextIsUnderlined) {
+  editor::THotSpot hs;
+  hs.Active = true;
+  hs.BeginChar = u'[';
+  hs.EndChar = u']';
+  memo_.SetHotSpot(hs);
+  memo_.SetColorRules({});
+  const QImage image = Show("see [home] end", "hot_spot.png");
+  const QColor white = memo_.palette().color(QPalette::Base);
+  for (int marker : {4, 9}) {
+    const InkCount ink = Ink(image, CharsRect(marker, marker + 1), white, white);
+    EXPECT_EQ(ink.matching + ink.other_ink, 0) << marker;
+  }
+  const QRect word = CharsRect(5, 9);
+  EXPECT_GT(Ink(image, word, QColor(0, 0, 255), white).matching, 10);
+  int underline_rows = 0;
+  for (int y = word.top(); y <= word.bottom(); ++y) {
+    int blue = 0;
+    for (int x = word.left(); x <= word.right(); ++x) blue += image.pixelColor(x, y).blue() > 200 && image.pixelColor(x, y).red() < 100;
+    underline_rows += blue == word.width();
+  }
+  EXPECT_GE(underline_rows, 1);
+}
+
 }  // namespace
 }  // namespace corvane::memo

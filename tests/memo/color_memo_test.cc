@@ -143,6 +143,16 @@ TEST_F(Memo, HotSpotsAreColouredAndClicked) {
   EXPECT_EQ(clicked, "home");
 }
 
+TEST_F(Memo, TheOwnerMayDrawKeywordsItself) {
+  QStringList keys;
+  memo_.OnDrawKey = [&](QPainter&, const QString& key, const QRect& rect, const QColor&) {
+    EXPECT_GT(rect.width(), 0);
+    keys << key;
+  };
+  Load("<font color=red>a&nbsp;b &nbsp; c</font>");
+  EXPECT_EQ(keys, QStringList({"color", "&nbsp"}));  // "a&nbsp" is no whole word
+}
+
 TEST_F(Memo, EventRulesNeedABuffer) {
   editor::TDrawRules rules;
   rules.Add().SetKeyDrawingType(editor::dtEventDraw);
