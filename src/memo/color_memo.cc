@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include "memo/memo_state.h"
 
@@ -13,6 +14,8 @@ namespace corvane::memo {
 TColorMemo::TColorMemo(QWidget* parent) : QPlainTextEdit(parent), state_(std::make_unique<State>()) {
   state_->events.OnDraw = &OnDraw;
   state_->rules.SetEvents(&state_->events);
+  connect(document(), &QTextDocument::contentsChange, this,
+          [this](int position, int, int) { state_->last_change_block = document()->findBlock(position).blockNumber(); });
   connect(this, &QPlainTextEdit::textChanged, this, &TColorMemo::TextChanged);
 }
 
@@ -56,13 +59,14 @@ void TColorMemo::RedrawColors(bool current_line_only) {
   viewport()->update(QRect(0, row.top(), viewport()->width(), row.height()));
 }
 
-// A single character typed within a line recolours that line alone;
-// anything else recolours every visible line.
+// A single character typed within the caret's line recolours that line
+// alone; anything else recolours every visible line.
 void TColorMemo::TextChanged() {
   const int line_count = document()->blockCount();
   const int text_end = document()->characterCount() - 1;
-  const bool one_character_typed =
-      line_count == state_->last_line_count && text_end == state_->last_text_end + 1;
+  const bool one_character_typed = line_count == state_->last_line_count &&
+                                   text_end == state_->last_text_end + 1 &&
+                                   state_->last_change_block == textCursor().blockNumber();
   state_->last_line_count = line_count;
   state_->last_text_end = text_end;
   RedrawColors(!state_->redraw_always && one_character_typed);

@@ -37,6 +37,7 @@ struct TColorMemo::State {
   // paint may colour the caret's line alone.
   int last_line_count = 0;
   int last_text_end = 0;
+  int last_change_block = -1;
   bool pending_line_only = false;
   std::pair<int, int> line_blocks;  // first and last line of a one-line pass
 
