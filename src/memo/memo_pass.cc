@@ -155,7 +155,10 @@ void TColorMemo::paintEvent(QPaintEvent* event) {
   if (!CanColor()) return;
 
   RunPass(line_only);
-  if (line_only && s.pass.Spans().FirstOpenBegin() >= 0) line_only = false;  // may reach below
+  if (line_only && s.pass.Spans().FirstOpenBegin() >= 0) {  // a span may reach below the line
+    line_only = false;
+    RunPass(false);
+  }
   if (line_only) {
     ++s.typed_since_full;
   } else {

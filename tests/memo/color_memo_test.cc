@@ -79,6 +79,14 @@ TEST_F(Memo, TypingThatBreaksASpanOverSeveralLinesRecoloursThemAll) {
   Settle();
   EXPECT_FALSE(AnyRun(editor::clGray));
   EXPECT_EQ(BlockOf(memo_.LastRuns().back().EndPos), 2) << "the whole visible text was coloured again";
+
+  Load("one\ntwo\nthree>\n");
+  PutCaret(1, 1);
+  QTest::keyClick(&memo_, Qt::Key_Less);  // "t<wo": a tag that ends on the next line
+  Settle();
+  ASSERT_FALSE(memo_.LastRuns().empty());
+  EXPECT_EQ(memo_.LastRuns().back().Color, editor::clBlue);
+  EXPECT_EQ(BlockOf(memo_.LastRuns().back().EndPos), 2);
 }
 
 TEST_F(Memo, OnlyFullyVisibleLinesAndKeyMaxHeightLinesAboveAreScanned) {
