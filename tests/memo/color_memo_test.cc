@@ -80,13 +80,13 @@ TEST_F(Memo, TypingThatBreaksASpanOverSeveralLinesRecoloursThemAll) {
   EXPECT_FALSE(AnyRun(editor::clGray));
   EXPECT_EQ(BlockOf(memo_.LastRuns().back().EndPos), 2) << "the whole visible text was coloured again";
 
-  Load("one\ntwo\nthree>\n");
+  Load("one\ntwo\nthree\nfour>\n");
   PutCaret(1, 1);
-  QTest::keyClick(&memo_, Qt::Key_Less);  // "t<wo": a tag that ends on the next line
+  QTest::keyClick(&memo_, Qt::Key_Less);  // "t<wo": a tag that ends two lines below
   Settle();
   ASSERT_FALSE(memo_.LastRuns().empty());
   EXPECT_EQ(memo_.LastRuns().back().Color, editor::clBlue);
-  EXPECT_EQ(BlockOf(memo_.LastRuns().back().EndPos), 2);
+  EXPECT_EQ(BlockOf(memo_.LastRuns().back().EndPos), 3);
 }
 
 TEST_F(Memo, OnlyFullyVisibleLinesAndKeyMaxHeightLinesAboveAreScanned) {
