@@ -103,7 +103,10 @@ void TColorMemo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TColorMemo::keyReleaseEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Shift && event->modifiers() == Qt::NoModifier) RedrawColors(false);
+  // Some platforms still report the released Shift among the modifiers.
+  if (event->key() == Qt::Key_Shift && (event->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier) {
+    RedrawColors(false);
+  }
   QPlainTextEdit::keyReleaseEvent(event);
 }
 
