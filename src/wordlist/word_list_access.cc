@@ -1,14 +1,19 @@
 #include "wordlist/word_list_access.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
-#include "platform/app_dir.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
+#include "wordlist/data_locations.h"
 #include "wordlist/import.h"
 #include "wordlist/list_file.h"
 
 namespace corvane::wordlist {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Removes the half-built database unless the build got to the end.
 class BuildingFile {
@@ -28,11 +33,28 @@ class BuildingFile {
 }  // namespace
 
 WordListFiles DefaultWordListFiles() {
-  const std::string dir = platform::AppDir();
-  return {dir + kDatabaseFileName, dir + kListFileName};
+  const DataLocations where = DefaultDataLocations();
+  WordListFiles files{where.user_dir + kDatabaseFileName, where.data_dir + kListFileName, {}};
+  if (where.user_dir != where.data_dir) files.prebuilt = where.data_dir + kDatabaseFileName;
+  return files;
+}
+
+void InstallPrebuiltDatabase(const WordListFiles& files) {
+  std::error_code ec;
+  if (files.prebuilt.empty() || fs::exists(files.database, ec) || !fs::exists(files.prebuilt, ec)) return;
+  fs::create_directories(fs::path(files.database).parent_path(), ec);
+  if (ec) throw Error("Cannot create folder " + fs::path(files.database).parent_path().string() + ": " + ec.message());
+  try {
+    platform::WriteFileAtomically(files.database, platform::ReadFile(files.prebuilt));
+  } catch (const Error& e) {
+    throw Error(files.prebuilt + ": " + e.what());
+  }
 }
 
 void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
+  std::error_code ec;
+  const fs::path folder = fs::path(files.database).parent_path();
+  if (!folder.empty()) fs::create_directories(folder, ec);
   BuildingFile file(files.database + ".building");
   const std::string& building = file.path();
   {
@@ -63,6 +85,7 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
 }
 
 std::unique_ptr<TWordList> OpenWordList(const WordListFiles& files, const BuildProgress& progress) {
+  InstallPrebuiltDatabase(files);
   if (!TWordList::DatabaseComplete(files.database)) BuildWordList(files, progress);
   auto list = std::make_unique<TWordList>(files.database);
   try {

@@ -14,11 +14,17 @@
 namespace corvane::wordlist {
 
 struct WordListFiles {
-  std::string database;  // default: AppDir + "CVHYPLIST.EDB"
-  std::string list;      // default: AppDir + "cvhype.lst"
+  std::string database;  // default: the user's "CVHYPLIST.EDB" (wordlist/data_locations.h)
+  std::string list;      // default: "cvhype.lst" in the data folder
+  std::string prebuilt;  // an installed copy's database, copied to `database` when that is missing
 };
 
 WordListFiles DefaultWordListFiles();
+
+// When `database` is missing and `prebuilt` names a file, copies it there
+// (making the folder), through a temporary file so that a half copy never
+// counts as a database. Throws corvane::Error when that fails.
+void InstallPrebuiltDatabase(const WordListFiles& files);
 
 // Percent done, 0 to 100, called whenever it changes.
 using BuildProgress = std::function<void(int percent)>;
@@ -39,8 +45,8 @@ class WordListLookup : public html::WordLookup {
   TWordList& list_;
 };
 
-// Opens the word list, building it first when the file is missing or too
-// small. A damaged database fails with the engine's message and a hint.
+// Opens the word list, installing the prebuilt one or building it first
+// when the file is missing or too small. A damaged database fails with the engine's message and a hint.
 std::unique_ptr<TWordList> OpenWordList(const WordListFiles& files, const BuildProgress& progress = {});
 
 }  // namespace corvane::wordlist
