@@ -106,10 +106,10 @@ def splash():
     rows = [[18, 12, 20], [26, 14], [12, 22, 10, 16], [30, 12], [16, 18, 14]]
     for r, parts in enumerate(rows):
         body += syllable_bar(30, 96 + r * 18, parts, h=8, gap=7)
-    body += (f'<text x="230" y="120" font-family="DejaVu Sans, sans-serif" font-size="30" fill="{INK}">'
+    body += (f'<text x="150" y="120" font-family="DejaVu Sans, sans-serif" font-size="28" fill="{INK}">'
              f'hy<tspan fill="{ACCENT}">-</tspan>phen<tspan fill="{ACCENT}">-</tspan>'
              f'a<tspan fill="{ACCENT}">-</tspan>tion</text>\n')
-    body += (f'<text x="230" y="150" font-family="DejaVu Sans Mono, monospace" font-size="13" fill="{SKY}">'
+    body += (f'<text x="150" y="150" font-family="DejaVu Sans Mono, monospace" font-size="12" fill="{SKY}">'
              f'hy&amp;shy;phen&amp;shy;a&amp;shy;tion</text>\n')
     body += f'<rect y="236" width="400" height="14" fill="{LEAF}"/>\n'
     return svg(400, 250, body)
@@ -117,7 +117,7 @@ def splash():
 
 def about():
     body = (f'<rect x="2" y="2" width="60" height="60" rx="10" fill="{INK}"/>\n'
-            f'<text x="32" y="30" text-anchor="middle" font-family="DejaVu Sans, sans-serif" font-size="14" '
+            f'<text x="32" y="30" text-anchor="middle" font-family="DejaVu Sans, sans-serif" font-size="11" '
             f'font-weight="bold" fill="{PAPER}">hy<tspan fill="{ACCENT}">-</tspan>phen</text>\n'
             + syllable_bar(10, 42, [12, 8, 14], h=6, gap=4, colour="#a8dadc"))
     return svg(64, 64, body)

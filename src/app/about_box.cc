@@ -51,10 +51,10 @@ TAboutBox::TAboutBox(Shell& shell, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
   setWindowTitle("About");
-  setFixedSize(298, 242);
+  setFixedSize(340, 242);
   auto* panel = new QFrame(this);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setGeometry(8, 8, 282, 190);
+  panel->setGeometry(8, 8, 324, 190);
   auto* picture = new QLabel(panel);
   picture->setGeometry(12, 12, 64, 64);
   picture->setPixmap(Picture("about", QSize(64, 64)));
@@ -62,16 +62,16 @@ TAboutBox::TAboutBox(Shell& shell, QWidget* parent)
   QFont bold = product->font();
   bold.setBold(true);
   product->setFont(bold);
-  product->setGeometry(88, 16, 186, 20);
+  product->setGeometry(88, 16, 230, 20);
   auto* version = new QLabel("Version 1.0", panel);
-  version->setGeometry(88, 42, 186, 18);
+  version->setGeometry(88, 42, 230, 18);
   auto* slogan = new QLabel("Make your pages Beatifull now!", panel);
-  slogan->setGeometry(12, 100, 262, 18);
+  slogan->setGeometry(12, 100, 300, 18);
   url_ = new TURLLabel("Open Corvane Html Hyphenator Homepage!", kHomePageAddress, shell, panel);
-  url_->setGeometry(12, 140, 262, 18);
+  url_->setGeometry(12, 140, 300, 18);
   ok_ = new QPushButton("OK", this);
   ok_->setDefault(true);
-  ok_->setGeometry(111, 208, 75, 25);
+  ok_->setGeometry(132, 208, 75, 25);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
