@@ -35,6 +35,7 @@ int RunProgram(int argc, char** argv) {
   TMainForm main_form(DefaultContext(dialogs, shell, settings));
   Thyphstatus status(&main_form);
   main_form.SetStatusWindow(&status);
+  QObject::connect(&main_form, &TMainForm::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) {
     const QString path = arguments.at(1);

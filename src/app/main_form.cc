@@ -179,6 +179,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   if (hyphstatus_ != nullptr) hyphstatus_->hide();
+  emit Closed();
 }
 
 void TMainForm::changeEvent(QEvent* event) {

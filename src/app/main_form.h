@@ -91,6 +91,10 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void Memo1Change();
   void TrayIcon1DblClick();
 
+ signals:
+  // The window has closed after its save prompt: the program ends.
+  void Closed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
