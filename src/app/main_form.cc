@@ -120,15 +120,18 @@ QString TMainForm::SelectedText() const {
   return text;
 }
 
+void TMainForm::HyphenateSelection(html::SelectionCommand command) {
+  const QTextCursor cursor = Memo1_->textCursor();
+  const qsizetype start = cursor.selectionStart();
+  const QString result = passes_->HyphenateSelection(Memo1_->toPlainText(), start, cursor.selectionEnd() - start,
+                                                     command, format_.utf8, *this);
+  ReplaceSelection(result);
+}
+
 void TMainForm::ReplaceSelection(const QString& text) {
   QTextCursor cursor = Memo1_->textCursor();
   cursor.insertText(text);
   Memo1_->setTextCursor(cursor);
-}
-
-void TMainForm::HyphenateSelection(html::SelectionCommand command) {
-  const QString result = passes_->HyphenateSelection(SelectedText(), command, format_.utf8, *this);
-  ReplaceSelection(result);
 }
 
 void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu); }

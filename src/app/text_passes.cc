@@ -1,5 +1,8 @@
 #include "app/text_passes.h"
 
+#include <QList>
+#include <QStringView>
+
 #include "app/editor_text.h"
 #include "html/hyphenation_pass.h"
 #include "hyphenation/engine_setup.h"
@@ -27,13 +30,20 @@ QString TextPasses::HyphenateAll(const QString& text, bool utf8_document, html::
   return FromPassText(html::HyphenateAll(pass, in.bytes).text, in.unmappable);
 }
 
-QString TextPasses::HyphenateSelection(const QString& selected, html::SelectionCommand command,
-                                       bool utf8_document, html::PassObserver& observer) {
-  const PassText in = ToPassText(selected);
+QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
+                                       html::SelectionCommand command, bool utf8_document,
+                                       html::PassObserver& observer) {
+  // Each character is one byte in the pass's text, so offsets count characters.
+  const auto characters = [&](qsizetype from, qsizetype count) {
+    return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
+  };
+  const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
-  const html::EditResult result =
-      html::HyphenateSelection(pass, in.bytes, 0, in.bytes.size(), command, &observer);
-  return FromPassText(result.text, in.unmappable);
+  const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
+                                                           characters(start, length), command, &observer);
+  // The text around the selection comes back as it was.
+  const QString whole = FromPassText(result.text, in.unmappable);
+  return whole.mid(start, whole.size() - (text.size() - length));
 }
 
 }  // namespace corvane::app

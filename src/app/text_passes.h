@@ -26,9 +26,11 @@ class TextPasses {
 
   // "Hy&penate All": the toggle on the whole text.
   QString HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
-  // The selection commands: the toggle on `selected`, giving its replacement.
-  QString HyphenateSelection(const QString& selected, html::SelectionCommand command, bool utf8_document,
-                             html::PassObserver& observer);
+  // The selection commands: the toggle on the `length` characters (UTF-16
+  // units) of `text` from `start`, giving their replacement. The whole text
+  // goes along so that the pass sees what surrounds the selection.
+  QString HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
+                             html::SelectionCommand command, bool utf8_document, html::PassObserver& observer);
 
  private:
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer);
