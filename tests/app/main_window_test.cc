@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QClipboard>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -203,6 +204,30 @@ TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
   EXPECT_EQ(shell_.opened[1], QUrl::fromLocalFile(Path("TEMP.HTM")));
   EXPECT_EQ(shell_.opened[2], QUrl::fromLocalFile(Path("help/help.html")));
   EXPECT_EQ(shell_.opened[3].host(), "www.example.com");
+}
+
+TEST_F(AppTest, ClipboardCommands) {
+  TMainForm& form = Start();
+  form.Memo1()->setPlainText("one two");
+  QApplication::clipboard()->setText("old");
+  form.Action("copytool")->trigger();  // nothing selected
+  EXPECT_EQ(QApplication::clipboard()->text(), "");
+  form.Action("SelectAll1")->trigger();
+  form.Action("Copy1")->trigger();
+  EXPECT_EQ(QApplication::clipboard()->text(), "one two");
+  form.Action("pastetool")->trigger();  // replaces the selection
+  form.Action("Paste1")->trigger();
+  EXPECT_EQ(form.Memo1()->toPlainText(), "one twoone two");
+}
+
+TEST_F(AppTest, TrayAnimationCyclesItsFrames) {
+  TMainForm& form = Start();
+  QList<int> frames;
+  for (int i = 0; i < 5; ++i) {
+    frames << form.TrayIcon1().Frame();
+    form.TrayIcon1().Step();
+  }
+  EXPECT_EQ(frames, QList<int>({0, 1, 2, 3, 0}));
 }
 
 }  // namespace
