@@ -169,7 +169,7 @@ void TMainForm::Topics1Click() {
 void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HomePageUrl()); }
 
 void TMainForm::About2Click() {
-  TAboutBox about(*context_.shell, this);
+  TAboutBox about(*context_.shell);  // centred on the screen
   context_.dialogs->Exec(about);
 }
 
