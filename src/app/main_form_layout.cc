@@ -196,8 +196,10 @@ void TMainForm::BuildToolBar() {
   AddTool("selectalltool", "Select All", "Select all text in textarea.", "selectall",
           &TMainForm::selectalltoolClick);
   ToolBar1_->addSeparator();
+  // Preview has no menu item; F5 reaches it from the keyboard.
   AddTool("previewtool", "Preview", "Preview current text in your default browser.", "preview",
-          &TMainForm::previewtoolClick);
+          &TMainForm::previewtoolClick)
+      ->setShortcut(QKeySequence(Qt::Key_F5));
 }
 
 }  // namespace corvane::app

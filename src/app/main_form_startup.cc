@@ -22,9 +22,10 @@ void TMainForm::FormCreate() {
   context_.dialogs->Exec(splash);
   TrayIcon1_->SetImageList(TrayFrames());
   SetState(kNewFileName, false);
-  if (!CvTable1_->IsOpen()) OfferRebuild();
   passes_->SetLanguage(context_.settings->Language());
-  LoadMyWords();
+  // Each step reports its own failure, so that one does not skip the other.
+  RunGuarded([this] { LoadMyWords(); });
+  if (!CvTable1_->IsOpen()) OfferRebuild();
 }
 
 void TMainForm::CheckDatabase() {

@@ -41,7 +41,10 @@ Thyphstatus::Thyphstatus(QWidget* main_window)
   Button1_ = new QPushButton("&Done", panel);
   Button1_->setGeometry(88, 160, 84, 26);
   Button1_->setEnabled(false);
-  connect(Button1_, &QPushButton::clicked, this, &QWidget::hide);
+  connect(Button1_, &QPushButton::clicked, this, [this] {
+    hide();
+    if (QWidget* main = parentWidget()) main->activateWindow();
+  });
 }
 
 void Thyphstatus::ShowCentred() {
@@ -51,6 +54,7 @@ void Thyphstatus::ShowCentred() {
   }
   show();
   raise();
+  activateWindow();  // so that the keyboard reaches "&Done"
 }
 
 void Thyphstatus::ResetStatistics() {
@@ -72,6 +76,10 @@ void Thyphstatus::SetWordsHyphenated(std::size_t count) {
   repaint();
 }
 
-void Thyphstatus::EnableDone() { Button1_->setEnabled(true); }
+void Thyphstatus::EnableDone() {
+  Button1_->setEnabled(true);
+  Button1_->setDefault(true);
+  Button1_->setFocus();
+}
 
 }  // namespace corvane::app
