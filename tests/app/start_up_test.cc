@@ -102,6 +102,19 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   EXPECT_FALSE(QFile::exists(Path("CVHYPLIST.EDB.building")));
 }
 
+// One batch of 2500 lines per tick; "&Finished" only after the last.
+TEST_F(AppTest, ImportWindowWorksInBatches) {
+  WriteList(std::vector<std::string>(2501, "ki_tap"));
+  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  window.Timer1Timer();
+  EXPECT_FALSE(window.Button1()->isEnabled());
+  EXPECT_FALSE(QFile::exists(Path("CVHYPLIST.EDB")));  // built aside until complete
+  window.Timer1Timer();
+  EXPECT_TRUE(window.Button1()->isEnabled());
+  EXPECT_TRUE(window.Succeeded());
+  EXPECT_TRUE(QFile::exists(Path("CVHYPLIST.EDB")));
+}
+
 TEST_F(AppTest, ImportWindowWithoutListFile) {
   QFile::remove(Path("cvhype.lst"));
   TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
