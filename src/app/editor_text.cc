@@ -23,7 +23,12 @@ PassText ToPassText(const QString& text) {
 QString FromPassText(std::string_view bytes, const std::vector<char32_t>& unmappable) {
   const std::string utf8 =
       platform::Cp1254ToUtf8(bytes, unmappable, platform::kUnmappablePlaceholder, /*bom=*/false);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  // QString::fromUtf8 would take a leading U+FEFF for a signature and drop it.
+  constexpr std::string_view kMark = "\xEF\xBB\xBF";
+  const bool mark = std::string_view(utf8).substr(0, kMark.size()) == kMark;
+  const std::size_t from = mark ? kMark.size() : 0;
+  const QString text = QString::fromUtf8(utf8.data() + from, static_cast<qsizetype>(utf8.size() - from));
+  return mark ? QChar(0xFEFF) + text : text;
 }
 
 LoadedDocument DecodeDocumentFile(const std::string& bytes) {

@@ -188,7 +188,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimised, the window leaves the task bar and lives in the tray.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1_->Available()) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1_ != nullptr &&
+      TrayIcon1_->Available()) {
     QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
   }
 }
