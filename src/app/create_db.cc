@@ -13,7 +13,7 @@
 namespace corvane::app {
 
 TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       files_(std::move(files)),
       building_(files_.database + ".building") {
   setWindowTitle("Creating Index");

@@ -1,7 +1,8 @@
 // The import window "Creating Index": builds the word list from the list
 // file in batches of 2500 lines, one batch per timer tick (2000 ms), with a
-// progress bar, and offers "&Finished" at the end. It has no title-bar
-// buttons; "&Finished" is its only way out.
+// progress bar, and offers "&Finished" at the end. It stays above the
+// splash (on top as well) and has no title-bar buttons; "&Finished" is its
+// only way out.
 //
 // The new database is written beside the old one and renamed over it when
 // the last batch is in, so a failed or abandoned import leaves the old word
