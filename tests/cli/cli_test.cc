@@ -7,14 +7,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/dictionary.h"
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 #include "platform/error.h"
 
 namespace corvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::ReadFile;
 
 struct RunResult {
   int status;

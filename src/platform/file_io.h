@@ -1,12 +1,12 @@
 // Whole-file reads and crash-safe writes.
-#ifndef CORVANE_CLI_FILE_IO_H_
-#define CORVANE_CLI_FILE_IO_H_
+#ifndef CORVANE_PLATFORM_FILE_IO_H_
+#define CORVANE_PLATFORM_FILE_IO_H_
 
 #include <istream>
 #include <string>
 #include <string_view>
 
-namespace corvane::cli {
+namespace corvane::platform {
 
 // The whole file; throws corvane::Error with the system's reason.
 std::string ReadFile(const std::string& path);
@@ -19,6 +19,6 @@ std::string ReadStream(std::istream& in);
 // An existing file keeps its permissions.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 
-}  // namespace corvane::cli
+}  // namespace corvane::platform
 
-#endif  // CORVANE_CLI_FILE_IO_H_
+#endif  // CORVANE_PLATFORM_FILE_IO_H_

@@ -1,18 +1,18 @@
-// How the command-line tool reads and writes documents.
+// How the programs read and write documents.
 //
 // Inside, text is code page 1254 bytes. A file that is valid UTF-8 (with or
 // without a byte-order mark) and not plain ASCII is decoded for the passes and
 // written back as UTF-8, its mark kept as found; characters the code page
 // cannot hold travel through as a stand-in byte and come back unchanged. Any
 // other file is taken as code page 1254 bytes.
-#ifndef CORVANE_CLI_TEXT_CODEC_H_
-#define CORVANE_CLI_TEXT_CODEC_H_
+#ifndef CORVANE_PLATFORM_TEXT_CODEC_H_
+#define CORVANE_PLATFORM_TEXT_CODEC_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace corvane::cli {
+namespace corvane::platform {
 
 enum class Encoding { kAuto, kUtf8, kCp1254 };
 
@@ -29,6 +29,6 @@ DocumentText DecodeDocument(std::string bytes, Encoding encoding);
 // `text` in the form the document came in.
 std::string EncodeDocument(std::string_view text, const DocumentText& original);
 
-}  // namespace corvane::cli
+}  // namespace corvane::platform
 
-#endif  // CORVANE_CLI_TEXT_CODEC_H_
+#endif  // CORVANE_PLATFORM_TEXT_CODEC_H_

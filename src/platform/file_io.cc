@@ -1,4 +1,4 @@
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 
 #include "platform/error.h"
 
-namespace corvane::cli {
+namespace corvane::platform {
 namespace {
 
 [[noreturn]] void ThrowSystemError(const std::string& what) {
@@ -108,4 +108,4 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
   temp.Release();
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::platform

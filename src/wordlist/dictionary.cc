@@ -1,11 +1,11 @@
-#include "cli/dictionary.h"
+#include "wordlist/dictionary.h"
 
-#include "cli/file_io.h"
-#include "cli/text_codec.h"
+#include "platform/file_io.h"
+#include "platform/text_codec.h"
 #include "html/markup.h"
 #include "platform/error.h"
 
-namespace corvane::cli {
+namespace corvane::wordlist {
 namespace {
 
 std::string_view Trim(std::string_view s) {
@@ -17,7 +17,7 @@ std::string_view Trim(std::string_view s) {
 }  // namespace
 
 html::MapWordLookup ParseDictionary(std::string_view bytes) {
-  const DocumentText doc = DecodeDocument(std::string(bytes), Encoding::kAuto);
+  const platform::DocumentText doc = platform::DecodeDocument(std::string(bytes), platform::Encoding::kAuto);
   html::MapWordLookup lookup;
   std::string_view rest = doc.text;
   std::size_t line_number = 0;
@@ -45,10 +45,10 @@ html::MapWordLookup ParseDictionary(std::string_view bytes) {
 
 html::MapWordLookup LoadDictionary(const std::string& path) {
   try {
-    return ParseDictionary(ReadFile(path));
+    return ParseDictionary(platform::ReadFile(path));
   } catch (const Error& e) {
     throw Error("dictionary " + path + ": " + e.what());
   }
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::wordlist
