@@ -110,6 +110,7 @@ void TCvDataset::ClearCurrent() {
   record_id_ = 0;
   buffer_.clear();
   bof_ = eof_ = true;
+  NotifyDetails();
 }
 
 void TCvDataset::RecomputeBounds() {
