@@ -262,7 +262,9 @@ class TSearchParser::Reader {
     }
     const RecordLayout& layout = *parser_.table_.layout;
     c.search.value = layout.NewRecord(0);
-    if (field.number < 0) {
+    if (field.number < 0 && Trimmed(text).empty()) {
+      CompareWithEmpty(c.search);  // as for any other number field
+    } else if (field.number < 0) {
       layout.SetId(c.search.value.data(), IdentifierFromText(text));
     } else {
       SlotField(layout, field.number).SetText(c.search.value.data(), text);
