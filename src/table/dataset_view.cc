@@ -55,6 +55,7 @@ void TCvDataset::SelectOrder() {
     }
   }
   index_ = index;
+  master_parsed_ = false;  // the master expression names this order's key fields
   range_active_ = false;
   range_start_ = range_end_ = RangeKey{};
   range_order_.reset();
