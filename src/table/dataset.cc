@@ -206,6 +206,7 @@ void TCvDataset::NewRecordBuffer() {
   buffer_.resize(static_cast<std::size_t>(layout.slot_size) + 8, 0);
   pending_blobs_.clear();
   modified_ = false;
+  NotifyDetails();
 }
 
 void TCvDataset::LoadBuffer() {

@@ -148,7 +148,13 @@ TEST_F(DatasetFilterTest, DetailFollowsTheMastersCurrentRecord) {
     EXPECT_EQ(Sorted(Column(parts, "PART")), c.parts) << c.expression;
   }
 
+  // A new master record has no key yet; cancelling it returns to kalem.
   ASSERT_TRUE(master->Locate("NWORD", Variant("kalem")));
+  master->Insert();
+  EXPECT_EQ(Column(parts, "PART"), Strings({"none"}));
+  master->Cancel();
+  EXPECT_EQ(Sorted(Column(parts, "PART")), Strings({"ka", "lem"}));
+
   EXPECT_FALSE(parts.Locate("PART", Variant("bal")));  // another master's record
   EXPECT_TRUE(parts.Locate("PART", Variant("lem")));
   parts.Insert();  // takes its key from the master
