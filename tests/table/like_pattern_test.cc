@@ -37,14 +37,11 @@ TEST(LikePatternTest, WildcardsAndEnds) {
     const char* pattern;
     bool expected;
   } const rows[] = {
-      {"ac", "a%c", true},    {"abc", "a%c", true},  {"abbc", "a%c", true},  {"abcd", "a%c", false},
-      {"", "%", true},        {"abc", "%", true},    {"abc", "a_c", true},   {"ac", "a_c", false},
-      {"a", "", false},       {"", "", true},        {"ab", "ab%", true},    {"abc", "%c", true},
-      {"c", "%c", true},      {"", "_", false},      {"ab", "a", false},     {"a", "ab", false},
-      {"ABC", "abc", false},  {"kalemler", "%lar", false}, {"kitaplar", "%lar", true},
-      {"lar", "%lar", true},  {"larlar", "%lar%lar", true}, {"abab", "%ab", true},
+      {"abbc", "a%c", true},  {"abcd", "a%c", false}, {"ac", "a_c", false},  {"", "", true},
+      {"a", "", false},       {"", "_", false},       {"kalemler", "%lar", false},
+      {"kitaplar", "%lar", true}, {"larlar", "%lar%lar", true}, {"abab", "%ab", true},
       // "%" may match nothing, at the end of the value too.
-      {"a", "a%%", true},     {"", "%%", true},      {"ab", "a%%", true},    {"a", "a%_", false},
+      {"a", "a%%", true},     {"", "%%", true},       {"a", "a%_", false},
   };
   for (const Row& r : rows) EXPECT_EQ(Like(r.value, r.pattern, false), r.expected) << r.value << " like " << r.pattern;
 }
