@@ -328,7 +328,8 @@ class TCvDataset {
   std::unique_ptr<TSearchParser> NewParser() const;
   std::unique_ptr<TSearchParser> ParseFilter(const std::string& expression, TFilterOptions options) const;
   void Refilter();
-  bool Accepts(TSearchParser& parser, ConditionBits& cache, int32_t record);
+  // The parser's whole-table result, evaluated again when the table changed.
+  const RecordBits& Evaluated(TSearchParser& parser, ConditionBits& cache);
   bool CallFilterRecord(int32_t record);
   void ParseMaster(const std::string& expression);
   void NotifyDetails();
@@ -402,7 +403,8 @@ class TCvDataset {
   bool filtered_ = false;
   TFilterOptions filter_options_ = 0;
   std::unique_ptr<TSearchParser> filter_parser_, find_parser_, master_parser_;
-  ConditionBits filter_bits_, master_bits_;
+  ConditionBits filter_bits_, master_bits_, find_bits_;
+  TFilterOptions find_options_ = 0;  // of the expression find_parser_ holds
   bool master_parsed_ = false;
   std::vector<TCvDataset*> details_;
   bool notifying_details_ = false;  // a master/detail cycle must not recurse

@@ -37,7 +37,7 @@ void TCvDataset::OpenConditions() {
   filter_parser_ = filtered_ ? ParseFilter(filter_, filter_options_) : NewParser();
   find_parser_ = NewParser();
   master_parser_ = NewParser();
-  filter_bits_ = master_bits_ = ConditionBits{};
+  filter_bits_ = master_bits_ = find_bits_ = ConditionBits{};
   master_parsed_ = false;
 }
 
@@ -45,17 +45,17 @@ void TCvDataset::CloseConditions() {
   filter_parser_.reset();
   find_parser_.reset();
   master_parser_.reset();
-  filter_bits_ = master_bits_ = ConditionBits{};
+  filter_bits_ = master_bits_ = find_bits_ = ConditionBits{};
   master_parsed_ = false;
 }
 
-bool TCvDataset::Accepts(TSearchParser& parser, ConditionBits& cache, int32_t record) {
+const RecordBits& TCvDataset::Evaluated(TSearchParser& parser, ConditionBits& cache) {
   TCvDataManager& data = Data();
   if (cache.bits == nullptr || cache.counter != data.ChangeCounter() || cache.bits->Count() != data.RecordCount()) {
     cache.bits = &parser.EvaluateTable();
     cache.counter = data.ChangeCounter();
   }
-  return cache.bits->Test(record);
+  return *cache.bits;
 }
 
 // ---- filter ----
@@ -100,7 +100,9 @@ void TCvDataset::Refilter() {
 }
 
 bool TCvDataset::FilterAccepts(int32_t record) {
-  if (filter_parser_ && !filter_parser_->Empty() && !Accepts(*filter_parser_, filter_bits_, record)) return false;
+  if (filter_parser_ && !filter_parser_->Empty() && !Evaluated(*filter_parser_, filter_bits_).Test(record)) {
+    return false;
+  }
   return !OnFilterRecord || CallFilterRecord(record);
 }
 
@@ -133,8 +135,14 @@ bool TCvDataset::FindRecord(bool restart, bool forward) {
   // A search for 'ab*' asks for a prefix; any other is exact.
   TFilterOptions options = filter_options_;
   if (text.size() < 2 || text[text.size() - 2] != '*') options |= foNoPartialCompare;
-  find_parser_->Parse(filter_, options);
-  const RecordBits& found = find_parser_->EvaluateTable();
+  // FindNext in a loop reuses the result while the search and the table
+  // stay as they were.
+  if (find_bits_.bits == nullptr || find_parser_->Expression() != filter_ || find_options_ != options) {
+    find_bits_ = ConditionBits{};
+    find_parser_->Parse(filter_, options);
+    find_options_ = options;
+  }
+  const RecordBits& found = Evaluated(*find_parser_, find_bits_);
   if (index_ >= 0) Data().Indexes().EnsureCurrent(index_);
   const int step = forward ? 1 : -1;
   int32_t position = restart || position_ < 0 ? (forward ? lo_ : hi_ - 1) : position_ + step;
@@ -192,7 +200,7 @@ void TCvDataset::MasterRecordChanged() {
 bool TCvDataset::MasterDetailAccepts(int32_t record) {
   if (!master_parser_) return true;
   if (!master_parsed_) ParseMaster(MasterExpression());
-  return master_parser_->Empty() || Accepts(*master_parser_, master_bits_, record);
+  return master_parser_->Empty() || Evaluated(*master_parser_, master_bits_).Test(record);
 }
 
 }  // namespace corvane::table
