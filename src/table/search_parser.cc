@@ -197,9 +197,9 @@ class TSearchParser::Reader {
       ReadString(field, c, ReadLiteral(first));
     } else if (first == 't' || first == 'T' || first == 'f' || first == 'F') {
       if (Keyword("true")) {
-        Convert(field, c, "true");
+        PrepareValueBuffer(field, c, "true");
       } else if (Keyword("false")) {
-        Convert(field, c, "false");
+        PrepareValueBuffer(field, c, "false");
       } else {
         throw Error("Unexpected meet of " + InQuotes(Rest()) + "  found");
       }
@@ -210,7 +210,7 @@ class TSearchParser::Reader {
         ++pos_;
       }
       if (pos_ == begin) throw Error("Number expected, but " + InQuotes(Rest()) + "  found");
-      Convert(field, c, text_.substr(begin, pos_ - begin));
+      PrepareValueBuffer(field, c, text_.substr(begin, pos_ - begin));
     }
   }
 
@@ -245,13 +245,13 @@ class TSearchParser::Reader {
       }
       if (!literal.empty() && literal.back() == '*') literal.pop_back();
     }
-    Convert(field, c, literal);
+    PrepareValueBuffer(field, c, literal);
     c.search.partial = partial && IsStringType(field.type);
   }
 
-  // PrepareValueBuffer: the text in the field's stored encoding, in a
+  // The text in the field's stored encoding, in a
   // record-shaped buffer at the field's place.
-  void Convert(const Field& field, Condition& c, const std::string& text) {
+  void PrepareValueBuffer(const Field& field, Condition& c, const std::string& text) {
     const bool like = c.search.op == SearchCondition::kLike || c.search.op == SearchCondition::kNotLike;
     if (like && !IsStringType(field.type)) {
       throw Error(
