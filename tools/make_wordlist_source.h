@@ -322,7 +322,7 @@ struct StemSplit {
 // (çubuğ- -> çubuk, kitab- -> kitap) or a dropped vowel (metn- -> metin).
 template <typename IsStem>
 std::optional<StemSplit> SplitOffStem(std::string_view word, const IsStem& is_stem) {
-  auto is_vowel = [](char c) { return wordlist::IsTurkishVowel(static_cast<uint8_t>(c)); };
+  auto is_vowel = [](char c) { return hyphenation::IsTurkishVowel(static_cast<uint8_t>(c)); };
   std::string candidate;
   for (std::size_t cut = word.size() - 1; cut >= kMinLetters && cut < word.size(); --cut) {
     const std::string_view front = word.substr(0, cut);
