@@ -144,7 +144,9 @@ std::vector<ByteKind> ClassifyMarkup(std::string_view text) {
 std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds) {
   std::string out(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
-    if (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n') out[i] = ' ';
+    const bool blank = kinds[i] == ByteKind::kReference ||
+                       (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n');
+    if (blank) out[i] = ' ';
   }
   return out;
 }

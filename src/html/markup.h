@@ -42,9 +42,12 @@ enum class ByteKind : uint8_t {
 // One kind per byte of `text`.
 std::vector<ByteKind> ClassifyMarkup(std::string_view text);
 
-// A copy of `text` in which every hidden byte except CR and LF is a space, so
-// that the tokenizer sees neither comments, nor raw content, nor addresses,
-// while line structure and byte offsets stay as they were.
+// A copy of `text` in which every hidden byte except CR and LF, and every
+// byte of a reference that is not a letter, is a space, so that the tokenizer
+// sees neither comments, nor raw content, nor addresses, and words break at
+// "&quot;", "&amp;" or "&#8217;" as they do where occurrences are sought;
+// letter references stay for the tokenizer to decode. Line structure and
+// byte offsets stay as they were.
 std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds);
 
 // Space, tab, CR or LF: what separates words.

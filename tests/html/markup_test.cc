@@ -46,10 +46,10 @@ TEST(MarkupTest, ClassifiesEveryByte) {
   }
 }
 
-TEST(MarkupTest, BlankingKeepsLineBreaksTagsAndReferences) {
-  const std::string text = "a<!--x\r\ny-->&amp;<pre>p\nq</pre>www.z";
+TEST(MarkupTest, BlankingKeepsLineBreaksTagsAndLetters) {
+  const std::string text = "a<!--x\r\ny-->&amp;<pre>p\nq</pre>www.z &uuml;&quot;";
   const std::string blank = BlankHiddenText(text, ClassifyMarkup(text));
-  EXPECT_EQ(blank, "a     \r\n    &amp;<pre> \n </pre>     ");
+  EXPECT_EQ(blank, "a     \r\n         <pre> \n </pre>      &uuml;      ");
   EXPECT_EQ(blank.size(), text.size());
 }
 
