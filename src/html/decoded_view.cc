@@ -26,7 +26,14 @@ DecodedView::DecodedView(std::string_view source, const std::vector<ByteKind>& k
     }
     // A letter reference runs from its "&" to its ";"; the markup scan made
     // sure it decodes, and two references never touch without a ";" between.
-    const std::size_t end = source.find(';', i) + 1;
+    const std::size_t semicolon = source.find(';', i);
+    if (semicolon == std::string_view::npos) {  // kinds from elsewhere; read as text
+      decoded_.push_back(source[i]);
+      decoded_kinds_.push_back(ByteKind::kText);
+      ++i;
+      continue;
+    }
+    const std::size_t end = semicolon + 1;
     const std::optional<uint8_t> byte = DecodeReference(source.substr(i, end - i));
     extra += end - i - 1;
     collapsed_.push_back({decoded_.size(), i, end - i, extra});

@@ -2,6 +2,9 @@
 // holds, languages of pages and elements, words spelled with references.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "html/hyphenation_pass.h"
 #include "html/toggles.h"
 
@@ -107,6 +110,20 @@ TEST_F(TurkishPagesTest, PagesFullOfReferencesGoBackByteForByte) {
     EXPECT_NE(once, page);
     EXPECT_EQ(RemoveSoftHyphens(once), page);
     EXPECT_EQ(Hyphenate(RemoveSoftHyphens(once), language), once);
+  }
+}
+
+TEST_F(TurkishPagesTest, RandomPagesComeBackByteForByte) {
+  const char* const kPieces[] = {"ka", "l\xFD", "tap", "e", "&uuml;", "&#305;", "&#x15F;", "&amp;",
+                                 "&", ";", "#", "<b>", "</b>", "<p lang=tr>", "</p>", "<!--",
+                                 "-->", " ", "'", "\x92", "_", "\r\n", "<pre>", "<", ">", "ler"};
+  std::mt19937 rng(8);
+  for (int page_number = 0; page_number < 300; ++page_number) {
+    std::string page;
+    for (int i = 0; i < 120; ++i) page += kPieces[rng() % std::size(kPieces)];
+    for (Language language : {Language::kAuto, Language::kTurkish, Language::kEnglish}) {
+      ASSERT_EQ(RemoveSoftHyphens(Hyphenate(page, language)), page);
+    }
   }
 }
 
