@@ -68,8 +68,7 @@ void Judge(std::string_view token, Tally& tally) {
 }
 
 void Count(const std::string& page, Tally& tally) {
-  const std::vector<html::ByteKind> kinds = html::ClassifyMarkup(page);
-  const html::DecodedView view(page, kinds);
+  const html::DecodedView view(page, html::ClassifyMarkup(page));
   const std::string_view text = view.Text();
   std::string token;
   for (std::size_t i = 0; i < text.size(); ++i) {

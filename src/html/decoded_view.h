@@ -5,7 +5,9 @@
 // in the same reading; soft hyphens found there go back into the source
 // between whole characters, never inside a reference, and references stay
 // exactly as written. A page without letter references is its own view: no
-// copy is made.
+// copy of the text is made. The view owns the kinds (one per view byte),
+// compacted in place where references collapse, so a large page never holds
+// two sets of them.
 //
 // Offsets map both ways through the list of collapsed references, which is
 // empty for most pages and short for the rest.
@@ -23,15 +25,15 @@ namespace corvane::html {
 
 class DecodedView {
  public:
-  // `source` and `kinds` (ClassifyMarkup of it) must outlive the view.
-  DecodedView(std::string_view source, const std::vector<ByteKind>& kinds);
+  // `kinds` is ClassifyMarkup(source); `source` must outlive the view.
+  DecodedView(std::string_view source, std::vector<ByteKind> kinds);
   DecodedView(const DecodedView&) = delete;
   DecodedView& operator=(const DecodedView&) = delete;
 
   std::string_view Source() const { return source_; }
   // The decoded text; a letter reference's byte has the kind kText.
   std::string_view Text() const { return text_; }
-  const std::vector<ByteKind>& Kinds() const { return *kinds_; }
+  const std::vector<ByteKind>& Kinds() const { return kinds_; }
 
   // Source offset of view offset `at` (0 <= at <= Text().size()): where a
   // soft hyphen before the view's byte `at` goes.
@@ -39,6 +41,10 @@ class DecodedView {
   // View offset of the byte at source offset `at`; inside a reference, its
   // decoded byte.
   std::size_t ViewOffset(std::size_t at) const;
+
+  // Frees the text copy and the kinds, for large pages once matching is
+  // over; afterwards only Source() and the offset maps may be used.
+  void ReleaseText();
 
  private:
   struct Collapsed {
@@ -50,9 +56,8 @@ class DecodedView {
 
   std::string_view source_;
   std::string_view text_;
-  const std::vector<ByteKind>* kinds_;
+  std::vector<ByteKind> kinds_;
   std::string decoded_;
-  std::vector<ByteKind> decoded_kinds_;
   std::vector<Collapsed> collapsed_;
 };
 

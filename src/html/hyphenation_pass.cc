@@ -47,20 +47,20 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   if (form == Form::kText) observer.ResetStatistics();
 
   // Words come only from text runs outside markup; the tokenizer sees a copy
-  // in which comments, raw element content and addresses are blanked. Their
-  // occurrences are sought in the decoded view, where letter references are
-  // letters.
+  // in which comments, raw element content, addresses and references other
+  // than letters are blanked. Their occurrences are sought in the decoded
+  // view, where letter references are letters.
+  UniqueWords words;
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
-  const DecodedView view(text, kinds);
+  std::string visible = BlankHiddenText(text, kinds);
+  if (form == Form::kDocument) JoinEditorLines(visible);
+  DecodedView view(text, std::move(kinds));
   const LanguageMap languages =
       MapLanguages(view.Text(), view.Kinds(),
                    at_start != nullptr ? *at_start
                                        : LanguageScopesOfPage(view.Text(), view.Kinds(), language_));
-  UniqueWords words;
   {
     THTMLParser parser;
-    std::string visible = BlankHiddenText(text, kinds);
-    if (form == Form::kDocument) JoinEditorLines(visible);
     parser.Lines().push_back(std::move(visible));
     parser.ParseTexts([&](std::string_view run, std::size_t offset) {
       words.AddText(run, languages.At(view.ViewOffset(offset)));
@@ -94,7 +94,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
   // The result reads only the source and the view's offsets; large documents
   // want the room.
-  std::vector<ByteKind>().swap(kinds);
+  view.ReleaseText();
   if (form == Form::kText) {
     for (std::size_t count_of_word : taken) {
       words_hyphenated_ += count_of_word;

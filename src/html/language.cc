@@ -219,8 +219,7 @@ LanguageScopes LanguageScopesOfPage(std::string_view view_text,
 
 LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting) {
   if (setting != Language::kAuto) return LanguageScopes(setting, setting);
-  const std::vector<ByteKind> kinds = ClassifyMarkup(page);
-  const DecodedView view(page, kinds);
+  const DecodedView view(page, ClassifyMarkup(page));
   LanguageScopes scopes = LanguageScopesOfPage(view.Text(), view.Kinds(), setting);
   ForEachTag(view.Text(), view.Kinds(), view.ViewOffset(std::min(offset, page.size())),
              [&](std::string_view tag, std::size_t) { scopes.Feed(tag); });

@@ -10,8 +10,7 @@ namespace {
 
 // One letter per word of the page's text: T Turkish, E English.
 std::string WordLanguages(std::string_view page, Language setting = Language::kAuto) {
-  const std::vector<ByteKind> kinds = ClassifyMarkup(page);
-  const DecodedView view(page, kinds);
+  const DecodedView view(page, ClassifyMarkup(page));
   const LanguageMap map =
       MapLanguages(view.Text(), view.Kinds(), LanguageScopesOfPage(view.Text(), view.Kinds(), setting));
   std::string out;
@@ -65,8 +64,7 @@ TEST(LanguageTest, PageLanguageIsTurkishFromOnePercent) {
       {"", Language::kEnglish},
   };
   for (const Case& c : cases) {
-    const std::vector<ByteKind> kinds = ClassifyMarkup(c.page);
-    const DecodedView view(c.page, kinds);
+    const DecodedView view(c.page, ClassifyMarkup(c.page));
     EXPECT_EQ(PageLanguage(view.Text(), view.Kinds()), c.expected) << c.page;
   }
 }
