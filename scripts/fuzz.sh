@@ -67,3 +67,18 @@ fi
 echo "filter expressions:"
 "$build/filter_fuzz" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -timeout=10 \
   -print_final_stats=1 "$filter_corpus" 2>&1 | tail -n 6
+
+# The hyphenation passes: arbitrary pages in every language setting, seeded
+# with a page full of references and the example page.
+clang++ "${flags[@]}" "$root/tests/fuzz/pass_fuzz.cc" "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
+  "$root"/src/platform/*.cc -o "$build/pass_fuzz"
+pass_corpus=$build/pass_corpus
+mkdir -p "$pass_corpus"
+if [[ -z $(ls -A "$pass_corpus") ]]; then
+  printf '\x02<html lang="tr"><p>G&uuml;zel k&#305;rm&#305;z&#305; <b lang=en>hyphenation</b> Ankara'"'"'dan &amp; AT&T</p>' \
+    > "$pass_corpus/references"
+  { printf '\x00'; cat "$root/data/examples/sample.html"; } > "$pass_corpus/sample"
+fi
+echo "hyphenation passes:"
+"$build/pass_fuzz" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 -timeout=10 \
+  -print_final_stats=1 "$pass_corpus" 2>&1 | tail -n 6

@@ -1,6 +1,7 @@
 #include "app/page_language.h"
 
 #include "html/hyphenation_pass.h"
+#include "html/language.h"
 
 namespace corvane::app {
 
@@ -22,6 +23,18 @@ PageLanguage PageLanguageFromName(const QString& name) {
   return PageLanguage::kAutomatic;
 }
 
-void ApplyPageLanguage(PageLanguage /*language*/, html::HyphenationPass& /*pass*/) {}
+void ApplyPageLanguage(PageLanguage language, html::HyphenationPass& pass) {
+  switch (language) {
+    case PageLanguage::kTurkish:
+      pass.SetLanguage(html::Language::kTurkish);
+      return;
+    case PageLanguage::kEnglish:
+      pass.SetLanguage(html::Language::kEnglish);
+      return;
+    case PageLanguage::kAutomatic:
+      break;
+  }
+  pass.SetLanguage(html::Language::kAuto);
+}
 
 }  // namespace corvane::app

@@ -18,9 +18,8 @@ QString PageLanguageName(PageLanguage language);
 // kAutomatic for a name it does not know.
 PageLanguage PageLanguageFromName(const QString& name);
 
-// The one place where the setting reaches a pass. The passes of this build
-// take every page alike (word list first, then the patterns), so all three
-// settings give the same result for now.
+// The one place where the setting reaches a pass: Automatic reads each
+// stretch's language from the page, the others fix one for the whole page.
 void ApplyPageLanguage(PageLanguage language, html::HyphenationPass& pass);
 
 }  // namespace corvane::app

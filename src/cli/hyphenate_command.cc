@@ -44,6 +44,7 @@ struct HyphenateOptions {
   Mode mode = Mode::kHyphenate;
   PassKind pass = PassKind::kDocument;
   Encoding encoding = Encoding::kAuto;
+  html::Language language = html::Language::kAuto;
   std::optional<std::string> dictionary;
   bool no_wordlist = false;
   bool stats = false;
@@ -88,6 +89,11 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
                                      {"utf-8", Encoding::kUtf8},
                                      {"utf8", Encoding::kUtf8},
                                      {"cp1254", Encoding::kCp1254}});
+    } else if (name == "--language") {
+      o.language = Choose<html::Language>(name, reader.Value(),
+                                          {{"auto", html::Language::kAuto},
+                                           {"tr", html::Language::kTurkish},
+                                           {"en", html::Language::kEnglish}});
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
     } else if (name == "--no-wordlist") {
@@ -150,6 +156,7 @@ class DocumentHyphenator {
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
+    pass.SetLanguage(options_.language);
     pass_used_ = false;
     const std::string result = Transform(pass, std::move(doc.text));
     unique_words_ = pass.UniqueWordCount();

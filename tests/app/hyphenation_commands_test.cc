@@ -103,6 +103,16 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   again.Memo1()->setPlainText("kitap");
   again.HypenateText1Click();
   EXPECT_EQ(again.Memo1()->toPlainText(), "kit&shy;ap");
+
+  // The setting reaches the pass: a word neither list holds follows the
+  // language chosen, whatever the page's own letters say.
+  for (const auto& [action, expected] :
+       {std::pair{"Turkish1", u"da&shy;ğı&shy;tır&shy;ken"}, std::pair{"English1", u"dağıtırken"}}) {
+    again.Action(action)->trigger();
+    again.Memo1()->setPlainText(QString::fromUtf16(u"dağıtırken"));
+    again.HypenateText1Click();
+    EXPECT_EQ(again.Memo1()->toPlainText(), QString::fromUtf16(expected)) << action;
+  }
 }
 
 }  // namespace

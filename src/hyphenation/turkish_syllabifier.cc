@@ -1,8 +1,8 @@
-#include "wordlist/syllabifier.h"
+#include "hyphenation/turkish_syllabifier.h"
 
 #include <vector>
 
-namespace corvane::wordlist {
+namespace corvane::hyphenation {
 namespace {
 
 // Fewest letters a hyphenated piece may keep at either end of the word.
@@ -53,4 +53,4 @@ std::string Syllabify(std::string_view word, char mark) {
   return out;
 }
 
-}  // namespace corvane::wordlist
+}  // namespace corvane::hyphenation

@@ -1,4 +1,6 @@
-// Turkish syllabification, in marked-word notation ("ki_tap").
+// Turkish syllabification, in marked-word notation ("ki_tap"): the rule the
+// word list was made with, and the passes' fallback for Turkish words the
+// list lacks (an agglutinative language has more forms than any list).
 //
 // Rules (code page 1254 text):
 //   - every syllable has exactly one vowel (a e ı i o ö u ü â î û);
@@ -13,20 +15,20 @@
 //   - no mark leaves a single letter before the first mark or after the last
 //     (a_ra_ba gives ara_ba).
 // Letters of both cases are recognised; everything else is a consonant.
-#ifndef CORVANE_WORDLIST_SYLLABIFIER_H_
-#define CORVANE_WORDLIST_SYLLABIFIER_H_
+#ifndef CORVANE_HYPHENATION_TURKISH_SYLLABIFIER_H_
+#define CORVANE_HYPHENATION_TURKISH_SYLLABIFIER_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace corvane::wordlist {
+namespace corvane::hyphenation {
 
 bool IsTurkishVowel(uint8_t c);
 
 // `word` with `mark` between its syllables.
 std::string Syllabify(std::string_view word, char mark = '_');
 
-}  // namespace corvane::wordlist
+}  // namespace corvane::hyphenation
 
-#endif  // CORVANE_WORDLIST_SYLLABIFIER_H_
+#endif  // CORVANE_HYPHENATION_TURKISH_SYLLABIFIER_H_

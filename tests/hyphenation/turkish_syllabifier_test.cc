@@ -1,8 +1,8 @@
-#include "wordlist/syllabifier.h"
+#include "hyphenation/turkish_syllabifier.h"
 
 #include <gtest/gtest.h>
 
-namespace corvane::wordlist {
+namespace corvane::hyphenation {
 namespace {
 
 TEST(SyllabifierTest, TurkishRules) {
@@ -34,4 +34,4 @@ TEST(SyllabifierTest, TurkishRules) {
 }
 
 }  // namespace
-}  // namespace corvane::wordlist
+}  // namespace corvane::hyphenation
