@@ -115,7 +115,7 @@ void TableIndexes::Impl::Build(IndexState& s) {
     return s.comparator.Compare(records.Slot(r), pivot);
   };
   if (n > 1) QuickSort(a, 0, n - 1, copy_pivot, compare);
-  s.array.Assign(a);
+  s.array.Assign(std::move(a));
   s.current = true;
 }
 
@@ -367,7 +367,7 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
         s.array.Clear();
         s.current = true;
       } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i], !sorted_here)) {
-        s.array.Assign(file.arrays[i]);
+        s.array.Assign(std::move(file.arrays[i]));
         s.current = true;
       } else {
         rebuild.push_back(static_cast<int>(i));
