@@ -1,6 +1,7 @@
 #include "table/index_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -199,7 +200,12 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
   out.arrays.resize(out.headers.size());
   for (auto& array : out.arrays) {
     array.resize(static_cast<std::size_t>(record_count));
-    for (int32_t& r : array) r = in.I32();
+    if constexpr (std::endian::native == std::endian::little) {
+      // The stored little-endian numbers are already this machine's.
+      std::memcpy(array.data(), in.Take(array.size() * 4), array.size() * 4);
+    } else {
+      for (int32_t& r : array) r = in.I32();
+    }
   }
   out.arrays_read = true;
   if (in.Left() == kSortMarkSize) out.sorted_by = ReadSortMark(bytes);
