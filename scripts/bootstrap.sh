@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian 12, as root), then configures and
-# builds into $BUILD_DIR (default: build). Safe to run again: it installs only
-# missing packages and rebuilds only what changed.
+# builds into $BUILD_DIR (default: build). Arguments name the targets to
+# build (default: all of them). Safe to run again: it installs only missing
+# packages and rebuilds only what changed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
@@ -22,4 +23,6 @@ fi
 if [[ ! -f $build_dir/build.ninja ]]; then
   cmake -S "$root" -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >&2
 fi
-cmake --build "$build_dir" -j "${JOBS:-2}" >&2
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build_dir" -j "${JOBS:-2}" "${targets[@]}" >&2

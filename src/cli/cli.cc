@@ -19,6 +19,8 @@ constexpr const char* kHelp =
     "  hyphenate [FILE...]   hyphenate documents (stdin to stdout when no FILE)\n"
     "      -o, --output OUT          write the result to OUT (one FILE only)\n"
     "      --in-place                replace each FILE by its result\n"
+    "      -j, --jobs N              with --in-place, N files at once (default: one\n"
+    "                                per processor); same results as one at a time\n"
     "      --mode=hyphenate|unhyphenate|toggle\n"
     "                                hyphenate (default) removes any soft hyphens\n"
     "                                first; toggle removes them if there are any,\n"

@@ -1,13 +1,16 @@
 // corvane hyphenate: the document passes over files or stdin.
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <sstream>
 
 #include "cli/cli.h"
 #include "wordlist/dictionary.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/file_io.h"
 #include "cli/options.h"
+#include "cli/parallel_files.h"
 #include "platform/text_codec.h"
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
@@ -49,8 +52,20 @@ struct HyphenateOptions {
   bool no_wordlist = false;
   bool stats = false;
   bool verbose = false;
+  int jobs = DefaultJobs();  // files hyphenated at once with --in-place
   WordListFiles word_list = DefaultWordListFiles();
 };
+
+int ParseJobs(const std::string& option, const std::string& value) {
+  constexpr int kMaxJobs = 1024;
+  int jobs = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9' || jobs > kMaxJobs) throw UsageError("invalid value '" + value + "' for " + option);
+    jobs = jobs * 10 + (c - '0');
+  }
+  if (jobs < 1 || jobs > kMaxJobs) throw UsageError("invalid value '" + value + "' for " + option);
+  return jobs;
+}
 
 template <typename T>
 T Choose(const std::string& option, const std::string& value,
@@ -106,6 +121,8 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--stats") {
       reader.NoValue();
       o.stats = true;
+    } else if (name == "-j" || name == "--jobs") {
+      o.jobs = ParseJobs(name, reader.Value());
     } else if (name == "-v" || name == "--verbose") {
       reader.NoValue();
       o.verbose = true;
@@ -136,10 +153,11 @@ class CountingObserver : public html::PassObserver {
   std::size_t hyphenated_ = 0;
 };
 
-class DocumentHyphenator {
+// Where marked forms come from before the engine: the user's dictionary,
+// then the word list, each opened once per process.
+class WordSources {
  public:
-  DocumentHyphenator(const HyphenateOptions& options, std::ostream& err) : options_(options) {
-    ConfigureEngine(engine_);
+  WordSources(const HyphenateOptions& options, std::ostream& err) {
     if (options.dictionary) {
       dictionary_ = LoadDictionary(*options.dictionary);
       lookup_.Append(&dictionary_);
@@ -149,6 +167,22 @@ class DocumentHyphenator {
       word_list_lookup_ = std::make_unique<WordListLookup>(*word_list_);
       lookup_.Append(word_list_lookup_.get());
     }
+  }
+  html::WordLookup& Lookup() { return lookup_; }
+
+ private:
+  html::MapWordLookup dictionary_;
+  std::unique_ptr<wordlist::TWordList> word_list_;
+  std::unique_ptr<WordListLookup> word_list_lookup_;
+  html::ChainedWordLookup lookup_;
+};
+
+// One thread's engine and pass over documents, one at a time.
+class DocumentHyphenator {
+ public:
+  DocumentHyphenator(const HyphenateOptions& options, html::WordLookup& lookup)
+      : options_(options), lookup_(lookup) {
+    ConfigureEngine(engine_);
   }
 
   // The whole document in and out, in its own encoding.
@@ -200,23 +234,74 @@ class DocumentHyphenator {
   }
 
   const HyphenateOptions& options_;
+  html::WordLookup& lookup_;
   hyphenation::TCorvaneHyphenator engine_;
-  html::MapWordLookup dictionary_;
-  std::unique_ptr<wordlist::TWordList> word_list_;
-  std::unique_ptr<WordListLookup> word_list_lookup_;
-  html::ChainedWordLookup lookup_;
   CountingObserver observer_;
   bool pass_used_ = false;
   std::size_t unique_words_ = 0;
 };
+
+// One file: read, hyphenate, write where the options say. Failures are
+// reported on `err` naming the file; returns the file's exit status.
+int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options, const std::string& file,
+                std::istream& in, std::ostream& out, std::ostream& err) {
+  try {
+    const std::string result = hyphenator.Process(file == "-" ? ReadStream(in) : ReadFile(file));
+    if (options.in_place) {
+      WriteFileAtomically(file, result);
+    } else if (options.output) {
+      WriteFileAtomically(*options.output, result);
+    } else {
+      out.write(result.data(), static_cast<std::streamsize>(result.size()));
+    }
+    hyphenator.Report(file, err);
+    return kExitOk;
+  } catch (const Error& e) {
+    err << "corvane: " << file << ": " << e.what() << "\n";
+  } catch (const std::bad_alloc&) {
+    err << "corvane: " << file << ": out of memory\n";
+  }
+  return kExitFailure;
+}
+
+// In-place over many files on `options.jobs` threads. Each file's messages
+// are held and printed in the order of the files, so the output does not
+// depend on the threads; the status is the worst file's.
+int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup, std::istream& in,
+                      std::ostream& err) {
+  SharedWordLookup shared(lookup);
+  const std::size_t count = options.files.size();
+  std::vector<std::ostringstream> messages(count);
+  std::vector<int> status(count, kExitOk);
+  // Made by each thread on its first file, used only by that thread.
+  std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(ThreadCount(count, options.jobs));
+  RunInParallel(count, options.jobs, [&](std::size_t thread, std::size_t i) {
+    auto& mine = per_thread[thread];
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared);
+    std::ostringstream no_output;
+    status[i] = ProcessFile(*mine, options, options.files[i], in, no_output, messages[i]);
+  });
+  int worst = kExitOk;
+  for (std::size_t i = 0; i < count; ++i) {
+    err << messages[i].str();
+    worst = std::max(worst, status[i]);
+  }
+  return worst;
+}
 
 }  // namespace
 
 int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                  std::ostream& err) {
   const HyphenateOptions options = ParseOptions(args);
-  DocumentHyphenator hyphenator(options, err);
+  WordSources sources(options, err);
 
+  const bool reads_stdin = std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+  if (options.in_place && options.jobs > 1 && options.files.size() > 1 && !reads_stdin) {
+    return ProcessInParallel(options, sources.Lookup(), in, err);
+  }
+
+  DocumentHyphenator hyphenator(options, sources.Lookup());
   if (options.files.empty()) {
     const std::string result = hyphenator.Process(ReadStream(in));
     if (options.output) {
@@ -231,23 +316,7 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
 
   int status = kExitOk;
   for (const std::string& file : options.files) {
-    try {
-      const std::string result = hyphenator.Process(file == "-" ? ReadStream(in) : ReadFile(file));
-      if (options.in_place) {
-        WriteFileAtomically(file, result);
-      } else if (options.output) {
-        WriteFileAtomically(*options.output, result);
-      } else {
-        out.write(result.data(), static_cast<std::streamsize>(result.size()));
-      }
-      hyphenator.Report(file, err);
-    } catch (const Error& e) {
-      err << "corvane: " << file << ": " << e.what() << "\n";
-      status = kExitFailure;
-    } catch (const std::bad_alloc&) {
-      err << "corvane: " << file << ": out of memory\n";
-      status = kExitFailure;
-    }
+    status = std::max(status, ProcessFile(hyphenator, options, file, in, out, err));
   }
   out.flush();
   if (!out) {

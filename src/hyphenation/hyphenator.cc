@@ -104,16 +104,8 @@ void TCorvaneHyphenator::AppendException(std::string_view word, const std::strin
 void TCorvaneHyphenator::AppendFromPatterns(std::string_view word, std::string& out) {
   const PatternMatcher& matcher = PatternMatcher::Instance();
   const size_t length = word.size();
-  const size_t dotted = length + 2;
-  symbols_.resize(dotted);
-  levels_.assign(dotted + 1, 0);
-
-  symbols_[0] = PatternMatcher::kDotSymbol;
-  for (size_t i = 0; i < length; ++i) {
-    symbols_[i + 1] = matcher.SymbolOf(static_cast<unsigned char>(word[i]));
-  }
-  symbols_[dotted - 1] = PatternMatcher::kDotSymbol;
-  matcher.RaiseLevels(symbols_.data(), dotted, levels_.data());
+  levels_.resize(length + 3);
+  matcher.FindLevels(word, levels_.data());
 
   // levels_[i + 1] is the gap before word byte i; breaks need two bytes
   // before them and three after.

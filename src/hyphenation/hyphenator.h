@@ -112,7 +112,6 @@ class TCorvaneHyphenator {
 
   // Per-word work space, kept to avoid allocating for every word.
   std::string lowered_;
-  std::vector<uint8_t> symbols_;
   std::vector<uint8_t> levels_;
 };
 

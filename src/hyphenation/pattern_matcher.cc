@@ -74,75 +74,96 @@ void PatternMatcher::Insert(std::vector<BuildNode>& trie, const char* pattern, s
   for (size_t i = 0; i < letters; ++i) {
     if (trie[node].children[symbols[i]] == 0) {
       trie[node].children[symbols[i]] = static_cast<int>(trie.size());
-      trie.emplace_back();
+      const int depth = trie[node].depth + 1;
+      trie.emplace_back().depth = depth;
     }
     node = static_cast<size_t>(trie[node].children[symbols[i]]);
   }
   BuildNode& terminal = trie[node];
   if (terminal.terminal) return;
   terminal.terminal = true;
-  int shift = 0;
   for (size_t gap = 0; gap <= letters; ++gap) {
-    if (gap_values[gap] == 0) continue;
-    terminal.digits |= static_cast<uint64_t>(gap << 4 | gap_values[gap]) << shift;
-    shift += 8;
+    terminal.levels_from_end |= static_cast<uint64_t>(gap_values[gap]) << (8 * (letters - gap));
   }
   ++entry_count_;
 }
 
-void PatternMatcher::Pack(const std::vector<BuildNode>& trie) {
-  auto has_children = [](const BuildNode& n) {
-    return std::any_of(std::begin(n.children), std::end(n.children), [](int c) { return c != 0; });
-  };
-  // Root first, then the other nodes with children, then the leaves.
-  std::vector<uint16_t> id(trie.size(), 0);
-  size_t rows = 1;
-  for (size_t i = 1; i < trie.size(); ++i) {
-    if (has_children(trie[i])) id[i] = static_cast<uint16_t>(rows++);
-  }
-  size_t next_id = rows;
-  for (size_t i = 1; i < trie.size(); ++i) {
-    if (!has_children(trie[i])) id[i] = static_cast<uint16_t>(next_id++);
-  }
-  // Only a far larger pattern table than the built-in one could get here.
-  if (next_id > kIdMask) throw Error("pattern trie exceeds its id space");
+namespace {
 
-  next_.assign(rows * kColumns, 0);
-  digits_.assign(next_id, 0);
-  for (size_t i = 0; i < trie.size(); ++i) {
-    digits_[id[i]] = trie[i].digits;
-    if (i != 0 && !has_children(trie[i])) continue;
+// Byte-wise maximum of two sets of levels, each byte below 0x80.
+uint64_t MaxLevels(uint64_t a, uint64_t b) {
+  constexpr uint64_t kHighs = 0x8080808080808080ull;
+  const uint64_t a_not_below = ((a | kHighs) - b) & kHighs;  // per byte: a >= b
+  const uint64_t take_a = (a_not_below >> 7) * 0xFF;
+  return (a & take_a) | (b & ~take_a);
+}
+
+// The levels counted back from the end (byte r = r gaps back) as the
+// eight-gap window of the state (byte 7 - r).
+uint64_t WindowOf(uint64_t levels_from_end) {
+  uint64_t window = 0;
+  for (int r = 0; r < 8; ++r) window |= ((levels_from_end >> (8 * r)) & 0xFF) << (8 * (7 - r));
+  return window;
+}
+
+}  // namespace
+
+void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
+  // Only a far larger pattern table than the built-in one could get here.
+  if (trie.size() > kMaxStates) throw Error("pattern automaton exceeds its state space");
+  const size_t states = trie.size();
+  std::vector<size_t> fail(states, 0);
+  std::vector<size_t> delta(states * kColumns, 0);
+  // Breadth first, so that a state's failure state, being shallower, is
+  // complete before the state itself.
+  std::vector<size_t> queue = {0};
+  for (size_t head = 0; head < queue.size(); ++head) {
+    const size_t u = queue[head];
+    BuildNode& node = trie[u];
+    if (u != 0) node.levels_from_end = MaxLevels(node.levels_from_end, trie[fail[u]].levels_from_end);
     for (size_t symbol = 0; symbol < kColumns; ++symbol) {
-      const int child = trie[i].children[symbol];
-      if (child == 0) continue;
-      const BuildNode& c = trie[static_cast<size_t>(child)];
-      uint16_t entry = id[static_cast<size_t>(child)];
-      if (c.digits != 0) entry |= kHasDigits;
-      if (has_children(c)) entry |= kHasChildren;
-      next_[id[i] * kColumns + symbol] = entry;
+      const auto child = static_cast<size_t>(node.children[symbol]);
+      const size_t via_fail = u == 0 ? 0 : delta[fail[u] * kColumns + symbol];
+      if (symbol == kNoSymbol) continue;  // back to the root
+      if (child == 0) {
+        delta[u * kColumns + symbol] = via_fail;
+        continue;
+      }
+      fail[child] = via_fail;
+      delta[u * kColumns + symbol] = child;
+      queue.push_back(child);
     }
+  }
+  window_.assign(states, 0);
+  for (size_t u = 0; u < states; ++u) window_[u] = WindowOf(trie[u].levels_from_end);
+  next_.assign(states * kColumns, 0);
+  for (size_t i = 0; i < delta.size(); ++i) {
+    next_[i] = static_cast<uint16_t>(delta[i] | (window_[delta[i]] != 0 ? kHasDigits : 0));
   }
 }
 
-void PatternMatcher::RaiseLevels(const uint8_t* symbols, size_t count, uint8_t* levels) const {
+void PatternMatcher::FindLevels(std::string_view word, uint8_t* levels) const {
   const uint16_t* next = next_.data();
-  const uint64_t* digits = digits_.data();
-  for (size_t start = 0; start < count; ++start) {
-    const size_t end = std::min(count, start + kMaxLetters);
-    uint8_t* gaps = levels + start;
-    size_t row = 0;
-    for (size_t at = start; at < end; ++at) {
-      const uint16_t entry = next[row * kColumns + symbols[at]];
-      if (entry & kHasDigits) {
-        for (uint64_t d = digits[entry & kIdMask]; d != 0; d >>= 8) {
-          uint8_t& level = gaps[(d >> 4) & 0x0F];
-          level = std::max(level, static_cast<uint8_t>(d & 0x0F));
-        }
-      }
-      if ((entry & kHasChildren) == 0) break;
-      row = entry & kIdMask;
-    }
-  }
+  const uint64_t* windows = window_.data();
+  // window byte j is the gap t - 7 + j after reading dotted symbol t - 1;
+  // the bytes for gaps before 0 stay zero and are never written out.
+  uint64_t window = 0;
+  size_t state = 0;
+  size_t t = 0;  // dotted symbols read
+  auto step = [&](uint8_t symbol) {
+    const uint16_t entry = next[state * kColumns + symbol];
+    state = entry & kStateMask;
+    // Gap t + 1 enters the window; gap t - 7 leaves it, final.
+    if (t >= 7) levels[t - 7] = static_cast<uint8_t>(window);
+    window >>= 8;
+    if (entry & kHasDigits) window = MaxLevels(window, windows[state]);
+    ++t;
+  };
+  step(kDotSymbol);
+  for (char c : word) step(symbol_of_[static_cast<unsigned char>(c)]);
+  step(kDotSymbol);
+  // The last eight gaps, t - 7 .. t, are still in the window.
+  for (size_t g = t >= 7 ? t - 7 : 0; g <= t; ++g) levels[g] = static_cast<uint8_t>(window >> (8 * (g + 7 - t)));
 }
 
 }  // namespace corvane::hyphenation

@@ -5,7 +5,12 @@
 // kMaxLetters characters is compared with every entry in its first
 // character's run of the table (see pattern_table.h). The matcher answers
 // the same question with a trie over "." and a-z holding exactly the entries
-// that walk can find:
+// that walk can find, run as an automaton (Aho and Corasick's): one step per
+// symbol of the word, each state being the longest suffix of the symbols
+// read that begins some entry, and carrying the merged digits of every entry
+// that ends there (its own and those of its proper suffixes). Since levels
+// only ever take a maximum, applying those merged digits at each position
+// is the same as applying every matching entry one by one. The entries:
 //   - entries whose letters-only form is longer than kMaxLetters, since no
 //     looked-up substring is that long;
 //   - entries standing in another character's run of the index, since the
@@ -28,6 +33,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace corvane::hyphenation {
@@ -43,40 +49,45 @@ class PatternMatcher {
   // Symbol of a word byte ('.' and letters of either case), else kNoSymbol.
   uint8_t SymbolOf(unsigned char byte) const { return symbol_of_[byte]; }
 
-  // `symbols` is the dotted word as symbols, `count` of them. `levels` has
-  // count + 1 slots, levels[t] being the gap before symbol t.
-  void RaiseLevels(const uint8_t* symbols, size_t count, uint8_t* levels) const;
+  // The levels of the dotted word "." + word + ".": `levels` has
+  // word.size() + 3 slots, each written, levels[t] being the largest digit
+  // any entry places in the gap before dotted symbol t.
+  void FindLevels(std::string_view word, uint8_t* levels) const;
 
   // Number of entries that can take effect; for tests of the reachability rules.
   size_t EntryCount() const { return entry_count_; }
 
  private:
-  // Rows of the child table have one column per symbol plus one for
-  // kNoSymbol that is always empty, so a foreign byte needs no test of its own.
+  // Rows of the transition table have one column per symbol plus one for
+  // kNoSymbol, which always leads back to the root: no entry holds it.
   static constexpr size_t kColumns = 28;
-  static constexpr uint16_t kIdMask = 0x3FFF;
-  static constexpr uint16_t kHasDigits = 0x4000;
-  static constexpr uint16_t kHasChildren = 0x8000;
+  static constexpr uint16_t kStateMask = 0x7FFF;
+  static constexpr uint16_t kHasDigits = 0x8000;
+  static constexpr size_t kMaxStates = kStateMask + 1;
 
-  // The trie as it is built; Pack() turns it into the lookup form.
+  // The trie as it is built; Pack() turns it into the automaton.
   struct BuildNode {
     int children[kColumns] = {};
+    int depth = 0;
     bool terminal = false;
-    uint64_t digits = 0;
+    // Level per gap counted back from the end of the node's string: byte r
+    // is the gap r symbols before the gap after its last symbol.
+    uint64_t levels_from_end = 0;
   };
 
   PatternMatcher();
   void Insert(std::vector<BuildNode>& trie, const char* pattern, size_t length);
-  void Pack(const std::vector<BuildNode>& trie);
+  void Pack(std::vector<BuildNode>& trie);
 
   uint8_t symbol_of_[256];
-  // A child entry is a node id with kHasDigits and kHasChildren; 0 means no
-  // child. Nodes with children are numbered first, so such a node's id is
-  // also its row here (row 0 is the root).
+  // Per state and symbol: the next state, with kHasDigits when that state
+  // carries digits. State 0 is the root.
   std::vector<uint16_t> next_;
-  // Per node id: up to 7 (gap offset << 4 | digit) bytes, lowest first,
-  // ending at a zero byte.
-  std::vector<uint64_t> digits_;
+  // Per state: its merged levels over the last eight gaps, byte 7 - r being
+  // the gap r symbols before the gap after the symbol just read. No entry
+  // reaches further back than kMaxLetters gaps, so a gap that has left the
+  // eight is final.
+  std::vector<uint64_t> window_;
   size_t entry_count_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "table/collation.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -39,6 +40,15 @@ int AnsiCharCompare(uint8_t x, uint8_t y) {
   return kx < ky ? -1 : (ky < kx ? 1 : 0);
 }
 
+// FNV-1a over the tables that decide an order; never 0, which means "none".
+uint64_t MarkOf(std::initializer_list<const Collation::Table*> tables) {
+  uint64_t h = 14695981039346656037ull;
+  for (const Collation::Table* t : tables) {
+    for (uint8_t b : *t) h = (h ^ b) * 1099511628211ull;
+  }
+  return h == 0 ? 1 : h;
+}
+
 }  // namespace
 
 Collation::Collation(const Table& weights, const Table& upper, const Table& lower,
@@ -62,6 +72,7 @@ Collation::Collation(const Table& weights, const Table& upper, const Table& lowe
   for (int b = 1; b < 256; ++b) {
     prefix_rank_[b] = static_cast<uint8_t>(weights_[b] + (weights_[b] < weights_[0] ? 1 : 0));
   }
+  mark_ = MarkOf({&weights_, &upper_weight_, &lower_weight_, &wide_upper_});
 }
 
 Collation Collation::FromCharComparison(const CharComparison& compare, const Table& upper,

@@ -133,6 +133,12 @@ class Collation {
   }
 
   bool UsesTable() const { return uses_table_; }
+  // A fingerprint of the order and casing (weights, case tables in weight
+  // space, wide casing): two collations with the same mark sort and fold
+  // every string alike. 0 for a collation without a table, whose order
+  // lies in a function and cannot be named. Saved indexes carry it, so an
+  // index sorted under this collation need not be checked again.
+  uint64_t Mark() const { return mark_; }
   uint8_t Weight(uint8_t byte) const { return weights_[byte]; }
   // The byte of a weight, and the upper- and lower-case weight of a weight
   // (meaningful only when UsesTable()).
@@ -153,6 +159,7 @@ class Collation {
   uint32_t WideKey(uint16_t unit, bool case_insensitive) const;
 
   bool uses_table_ = false;
+  uint64_t mark_ = 0;
   bool zero_first_ = false;  // the zero byte, and only it, weighs zero
   std::array<uint8_t, 256> weights_{};
   std::array<uint8_t, 256> bytes_{};        // weight -> byte

@@ -1,5 +1,6 @@
 #include "table/data_manager.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <exception>
@@ -63,10 +64,15 @@ void ReplaceContent(TAbstractFile& file, const std::vector<uint8_t>& bytes) {
 }
 
 // Reads a whole file in chunks, so that memory follows the bytes really
-// read and not a size the file merely reports.
+// read and not a size the file merely reports; room for the reported size
+// is taken up front only up to a bound, sparing a large index file its
+// reallocations.
 std::vector<uint8_t> ReadAll(TAbstractFile& file) {
   constexpr int64_t kChunk = 1 << 20;
+  constexpr int64_t kMaxReserve = int64_t{64} << 20;
   std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<std::size_t>(std::clamp<int64_t>(file.GetSize(), 0, kMaxReserve) + kChunk));
+  platform::AdviseHugePages(bytes.data(), bytes.capacity());
   file.SetPosition(0);
   for (;;) {
     const std::size_t at = bytes.size();

@@ -1,12 +1,44 @@
 #include "table/index_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
 
 namespace corvane::table {
 namespace {
+
+constexpr char kSortMarkMagic[8] = {'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T'};
+
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  return v;
+}
+
+// A check number over the bytes, eight at a time: any change to the arrays
+// or headers of a saved file, short of a deliberate forgery, changes it.
+uint64_t CheckNumber(std::span<const uint8_t> bytes) {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t h = bytes.size() * kMul;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    h = (h ^ Load64(bytes.data() + i)) * kMul;
+    h ^= h >> 29;
+  }
+  for (; i < bytes.size(); ++i) h = (h ^ bytes[i]) * kMul;
+  return h ^ (h >> 32);
+}
+
+// The collation mark of an intact sort mark ending `bytes`, else 0.
+uint64_t ReadSortMark(std::span<const uint8_t> bytes) {
+  if (bytes.size() < kSortMarkSize) return 0;
+  const uint8_t* mark = bytes.data() + bytes.size() - kSortMarkSize;
+  if (std::memcmp(mark, kSortMarkMagic, sizeof kSortMarkMagic) != 0) return 0;
+  if (Load64(mark + 16) != CheckNumber(bytes.first(bytes.size() - 8))) return 0;
+  return Load64(mark + 8);
+}
 
 // Reads forward through the file; every read states the bytes it needs.
 class Reader {
@@ -45,6 +77,10 @@ class Writer {
     for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
   }
   void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
+  void U64(uint64_t v) {
+    U32(static_cast<uint32_t>(v));
+    U32(static_cast<uint32_t>(v >> 32));
+  }
   void Double(double d) {
     uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
@@ -66,6 +102,8 @@ class Writer {
       U8(v);
     }
   }
+  void Bytes(const char* p, std::size_t n) { out_.insert(out_.end(), p, p + n); }
+  std::span<const uint8_t> Written() const { return out_; }
   std::vector<uint8_t> Take() { return std::move(out_); }
   void Reserve(std::size_t n) { out_.reserve(n); }
 
@@ -162,18 +200,25 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
   out.arrays.resize(out.headers.size());
   for (auto& array : out.arrays) {
     array.resize(static_cast<std::size_t>(record_count));
-    for (int32_t& r : array) r = in.I32();
+    if constexpr (std::endian::native == std::endian::little) {
+      // The stored little-endian numbers are already this machine's.
+      std::memcpy(array.data(), in.Take(array.size() * 4), array.size() * 4);
+    } else {
+      for (int32_t& r : array) r = in.I32();
+    }
   }
   out.arrays_read = true;
+  if (in.Left() == kSortMarkSize) out.sorted_by = ReadSortMark(bytes);
   return out;
 }
 
 std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
                                      const std::vector<const RecordNumberArray*>& arrays,
-                                     int32_t record_count) {
+                                     int32_t record_count, uint64_t collation_mark) {
   Writer out;
   if (record_count > 0) {
-    out.Reserve(kIndexFileHeaderSize + headers.size() * (64 + 4 * static_cast<std::size_t>(record_count)));
+    out.Reserve(kIndexFileHeaderSize + kSortMarkSize +
+                headers.size() * (64 + 4 * static_cast<std::size_t>(record_count)));
   }
   out.U32(change_counter);
   out.I32(static_cast<int32_t>(headers.size()));
@@ -191,6 +236,11 @@ std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<
   if (record_count > 0) {
     for (const RecordNumberArray* array : arrays) {
       array->ForEach([&out](int32_t r) { out.I32(r); });
+    }
+    if (collation_mark != 0) {
+      out.Bytes(kSortMarkMagic, sizeof kSortMarkMagic);
+      out.U64(collation_mark);
+      out.U64(CheckNumber(out.Written()));
     }
   }
   return out.Take();

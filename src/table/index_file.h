@@ -11,7 +11,9 @@
 //     table of version 2.2 or later (version + 0.001 > 2.2) and only when a
 //     byte is left;
 //   - the arrays only when every header was read, the saved change counter
-//     equals the table's and the file holds N numbers for every index.
+//     equals the table's and the file holds N numbers for every index;
+//   - the sort mark only when exactly its 24 bytes follow the arrays, its
+//     magic is right and its check number matches the bytes before it.
 // On top of that a header is refused when its name's length byte exceeds 20,
 // K is below 1, a field number is not -1 and not a stored field, or a key
 // field's type cannot be a key. Counts are checked against the bytes left
@@ -41,7 +43,10 @@ struct DecodedIndexFile {
   std::vector<IndexHeader> headers;
   bool arrays_read = false;  // headers read and: N = 0, or counter equal and N per index held
   std::vector<std::vector<int32_t>> arrays;  // one per header when arrays_read and N > 0
+  uint64_t sorted_by = 0;  // the sort mark's collation mark; 0 without an intact mark
 };
+
+inline constexpr std::size_t kSortMarkSize = 24;
 
 // `layout` gives F and the field types; `record_count` is N.
 DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
@@ -50,10 +55,11 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
 
 // The whole file: header, every index header with its options byte, then
 // each array when `record_count` > 0 (arrays[i] must hold record_count
-// entries).
+// entries), followed by the sort mark naming `collation_mark` unless that
+// is 0.
 std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
                                      const std::vector<const RecordNumberArray*>& arrays,
-                                     int32_t record_count);
+                                     int32_t record_count, uint64_t collation_mark);
 
 }  // namespace corvane::table
 

@@ -21,6 +21,7 @@ std::size_t RecordNumberArray::FindBlock(int32_t position) const {
 }
 
 void RecordNumberArray::Set(int32_t position, int32_t record) {
+  EnsureBlocks();
   const std::size_t b = BlockOf(position);
   blocks_[b][static_cast<std::size_t>(position - starts_[b])] = record;
   if (flat_valid_) flat_[static_cast<std::size_t>(position)] = record;
@@ -56,6 +57,7 @@ void RecordNumberArray::ShiftStarts(std::size_t from_block, int32_t delta) {
 }
 
 void RecordNumberArray::Insert(int32_t position, int32_t record) {
+  EnsureBlocks();
   Changed();
   if (blocks_.empty()) {
     blocks_.push_back({record});
@@ -82,6 +84,7 @@ void RecordNumberArray::SplitIfFull(std::size_t b) {
 }
 
 void RecordNumberArray::Erase(int32_t position) {
+  EnsureBlocks();
   Changed();
   const std::size_t b = BlockOf(position);
   auto& block = blocks_[b];
@@ -121,22 +124,32 @@ void RecordNumberArray::Clear() {
   std::vector<uint64_t>().swap(prefixes_);
   blocks_.clear();
   starts_.clear();
+  blocks_ready_ = true;
   size_ = 0;
   last_block_ = 0;
 }
 
-void RecordNumberArray::Assign(const std::vector<int32_t>& records) {
+void RecordNumberArray::Assign(std::vector<int32_t> records) {
   Clear();
-  // Half-full blocks leave room for inserts before the first split.
-  constexpr std::size_t kFill = kMaxBlock / 2;
-  for (std::size_t at = 0; at < records.size(); at += kFill) {
-    const std::size_t end = std::min(records.size(), at + kFill);
-    blocks_.emplace_back(records.begin() + static_cast<std::ptrdiff_t>(at),
-                         records.begin() + static_cast<std::ptrdiff_t>(end));
-    starts_.push_back(static_cast<int32_t>(at));
-  }
   size_ = static_cast<int32_t>(records.size());
   Changed();
+  flat_ = std::move(records);
+  flat_valid_ = true;
+  blocks_ready_ = false;
+}
+
+void RecordNumberArray::EnsureBlocks() {
+  if (blocks_ready_) return;
+  // Half-full blocks leave room for inserts before the first split.
+  constexpr std::size_t kFill = kMaxBlock / 2;
+  for (std::size_t at = 0; at < flat_.size(); at += kFill) {
+    const std::size_t end = std::min(flat_.size(), at + kFill);
+    blocks_.emplace_back(flat_.begin() + static_cast<std::ptrdiff_t>(at),
+                         flat_.begin() + static_cast<std::ptrdiff_t>(end));
+    starts_.push_back(static_cast<int32_t>(at));
+  }
+  last_block_ = 0;
+  blocks_ready_ = true;
 }
 
 std::vector<int32_t> RecordNumberArray::ToVector() const {

@@ -27,6 +27,10 @@
 // pays a small share of its search time for them, a table being filled
 // nothing.
 //
+// An array that is assigned whole (loaded from an index file, or built) keeps
+// only the flat copy until its first change makes the blocks: an open word
+// list that is only searched never pays for them.
+//
 // Positions and order are exactly those of a plain array; the class only
 // changes what inserts cost. Not thread-safe (the cache is mutable), like the
 // rest of a table.
@@ -75,13 +79,18 @@ class RecordNumberArray {
   void Erase(int32_t position);
 
   void Clear();
-  // Replaces the contents (building, loading).
-  void Assign(const std::vector<int32_t>& records);
+  // Replaces the contents (building, loading), taking the vector as the
+  // flat copy.
+  void Assign(std::vector<int32_t> records);
   std::vector<int32_t> ToVector() const;
 
   // Calls f(record) for every entry in order.
   template <typename F>
   void ForEach(F&& f) const {
+    if (!blocks_ready_) {
+      for (int32_t r : flat_) f(r);
+      return;
+    }
     for (const auto& block : blocks_) {
       for (int32_t r : block) f(r);
     }
@@ -100,6 +109,8 @@ class RecordNumberArray {
   }
   std::size_t FindBlock(int32_t position) const;
   void BuildFlat() const;
+  // Makes the blocks from the flat copy if they are not there yet.
+  void EnsureBlocks();
   void Changed() {
     flat_valid_ = false;
     prefixes_valid_ = false;
@@ -113,6 +124,9 @@ class RecordNumberArray {
 
   std::vector<std::vector<int32_t>> blocks_;
   std::vector<int32_t> starts_;
+  // False while the contents live only in the flat copy (flat_valid_ then
+  // holds too).
+  bool blocks_ready_ = true;
   int32_t size_ = 0;
   mutable std::size_t last_block_ = 0;
   // The flat copy for reading, valid only while nothing changed.

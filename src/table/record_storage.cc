@@ -48,7 +48,11 @@ void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) 
 
 void TRecordsPage::SetMaxRecordCount(int32_t count) {
   try {
-    data_.reserve(static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_));
+    const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_);
+    if (data_.capacity() < bytes) {
+      data_.reserve(bytes);
+      platform::AdviseHugePages(data_.data(), data_.capacity());
+    }
   } catch (const std::bad_alloc&) {
     ReallocFailed();
   } catch (const std::length_error&) {

@@ -23,6 +23,9 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace corvane::container {
@@ -46,6 +49,28 @@ struct PagePlan {
 // 25 pages of 1 record.
 PagePlan PlanPages(int64_t record_count, int32_t slot_size, uint64_t available_memory, bool in_memory,
                    bool small_cache);
+
+// Leaves new elements of a vector uninitialised: a page's bytes are read from
+// the file or copied in right after it grows, so zeroing them first would
+// only write the whole page twice.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
 
 class TRecordsPage {
  public:
@@ -81,7 +106,7 @@ class TRecordsPage {
   int32_t first_ = 0;
   int32_t capacity_ = 0;
   int32_t count_ = 0;
-  std::vector<uint8_t> data_;
+  std::vector<uint8_t, UninitialisedAllocator<uint8_t>> data_;
 };
 
 class TRecordPageArray {

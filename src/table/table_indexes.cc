@@ -115,7 +115,7 @@ void TableIndexes::Impl::Build(IndexState& s) {
     return s.comparator.Compare(records.Slot(r), pivot);
   };
   if (n > 1) QuickSort(a, 0, n - 1, copy_pivot, compare);
-  s.array.Assign(a);
+  s.array.Assign(std::move(a));
   s.current = true;
 }
 
@@ -173,14 +173,16 @@ void TableIndexes::Impl::BuildWithProgress(const std::vector<int>& which,
   if (progress) progress(false, true, 100);
 }
 
-bool TableIndexes::Impl::Trustworthy(IndexState& s, const std::vector<int32_t>& array) {
+bool TableIndexes::Impl::Trustworthy(IndexState& s, const std::vector<int32_t>& array,
+                                     bool check_order) {
   const auto n = static_cast<int32_t>(array.size());
   if (n != records.RecordCount()) return false;
-  std::vector<bool> seen(array.size());
+  std::vector<uint8_t> seen(array.size());
   for (int32_t r : array) {
-    if (r < 0 || r >= n || seen[static_cast<std::size_t>(r)]) return false;
-    seen[static_cast<std::size_t>(r)] = true;
+    if (static_cast<uint32_t>(r) >= static_cast<uint32_t>(n) || seen[static_cast<std::size_t>(r)]) return false;
+    seen[static_cast<std::size_t>(r)] = 1;
   }
+  if (!check_order) return true;
   for (std::size_t p = 1; p < array.size(); ++p) {
     const uint8_t* before = CopySlot(array[p - 1], key_buffer);
     if (s.comparator.Compare(before, records.Slot(array[p])) > 0) return false;
@@ -331,7 +333,8 @@ std::vector<uint8_t> TableIndexes::Save(uint32_t change_counter) const {
     arrays.push_back(&s.array);
   }
   impl_->saved_counter = change_counter;
-  return EncodeIndexFile(change_counter, headers, arrays, impl_->records.RecordCount());
+  return EncodeIndexFile(change_counter, headers, arrays, impl_->records.RecordCount(),
+                         impl_->collation.Mark());
 }
 
 void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_counter,
@@ -344,6 +347,10 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
   DecodedIndexFile file = DecodeIndexFile(bytes, m.layout, table_version, change_counter, n);
   m.saved_counter = file.change_counter;
 
+  // Arrays this process's collation sorted need no order check; any others
+  // (an older file, another locale) are checked, and the file is saved
+  // again with the mark so the check is paid once.
+  const bool sorted_here = file.sorted_by != 0 && file.sorted_by == m.collation.Mark();
   std::vector<int> rebuild;
   if (!file.headers_read) {
     // Declared indexes are lost with their headers; the automatic ones can
@@ -359,8 +366,8 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
       if (file.arrays_read && n <= 0) {
         s.array.Clear();
         s.current = true;
-      } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i])) {
-        s.array.Assign(file.arrays[i]);
+      } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i], !sorted_here)) {
+        s.array.Assign(std::move(file.arrays[i]));
         s.current = true;
       } else {
         rebuild.push_back(static_cast<int>(i));
@@ -368,10 +375,11 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
       if (file.arrays_read && n > 0) std::vector<int32_t>().swap(file.arrays[i]);
     }
   }
-  if (rebuild.empty()) return;
-  m.BuildWithProgress(rebuild, progress);
-  // The file does not hold what was just built; make the counters differ so
-  // that closing the table writes it.
+  const bool unmarked = file.arrays_read && n > 0 && !sorted_here && m.collation.Mark() != 0;
+  if (!rebuild.empty()) m.BuildWithProgress(rebuild, progress);
+  if (rebuild.empty() && !unmarked) return;
+  // The file does not hold what was just built, or not the mark; make the
+  // counters differ so that closing the table writes it.
   if (m.saved_counter == change_counter) m.saved_counter = change_counter - 1;
 }
 

@@ -12,6 +12,11 @@
 //          all-descending byte, options byte (only in version >= 2.2 files)
 //   then, for each index in header order, N record numbers (int32), only
 //          when N > 0
+//   then, only when N > 0, the sort mark (readers that stop after the
+//          arrays never see it):
+//          0   8  "CVIXSORT"
+//          8   8  Collation::Mark() of the collation the arrays are sorted by
+//          16  8  check number of every byte before this one
 //
 // The arrays are order-statistics structures: inserting or removing an entry
 // at a position costs far less than moving the whole array, so posting
@@ -21,8 +26,11 @@
 // A loaded array is trusted only when it is a permutation of 0..N-1 whose
 // neighbours are in order under this process's collation: a file written
 // under another locale, or damaged in a way its counts do not show, gets
-// that index rebuilt instead of searched wrongly. Nothing read from the
-// file allocates more than the file's own size.
+// that index rebuilt instead of searched wrongly. Checking the order reads
+// every record, so it is skipped when an intact sort mark names this
+// process's collation; a file without one is saved again, with it, when
+// the table closes. Nothing read from the file allocates more than the
+// file's own size.
 #ifndef CORVANE_TABLE_TABLE_INDEXES_H_
 #define CORVANE_TABLE_TABLE_INDEXES_H_
 

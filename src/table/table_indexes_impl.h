@@ -129,8 +129,9 @@ struct TableIndexes::Impl {
   // Rebuilds the given indexes, reporting progress over them.
   void BuildWithProgress(const std::vector<int>& which, const BuildProgress& progress);
   // A loaded array is used only when it is a permutation of 0..N-1 in order
-  // under this process's collation.
-  bool Trustworthy(IndexState& s, const std::vector<int32_t>& array);
+  // under this process's collation; the order is taken on trust when
+  // `check_order` is false (the file's sort mark names this collation).
+  bool Trustworthy(IndexState& s, const std::vector<int32_t>& array, bool check_order);
 };
 
 }  // namespace corvane::table

@@ -182,3 +182,41 @@ TEST_F(CliFilesTest, UserDictionary) {
 
 }  // namespace
 }  // namespace corvane::cli
+
+namespace corvane::cli {
+namespace {
+
+TEST_F(CliFilesTest, InPlaceJobsGiveWhatOneAtATimeGives) {
+  const std::vector<std::string> pages = {"<p>hyphenation</p>", "concatenation <b>dictionary</b>",
+                                          "<p>Hyphenation &amp; representation</p>", "", "international"};
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < 24; ++i) {
+    Write("p" + std::to_string(i), pages[i % pages.size()]);
+    files.push_back(Path("p" + std::to_string(i)));
+  }
+  files.insert(files.begin() + 7, Path("missing.html"));
+  std::vector<std::string> args = {"hyphenate", "--in-place", "-v", "-j", "1"};
+  args.insert(args.end(), files.begin(), files.end());
+  const RunResult one = Cli(args);
+  std::vector<std::string> serial;
+  for (std::size_t i = 0; i < 24; ++i) serial.push_back(Read("p" + std::to_string(i)));
+
+  for (std::size_t i = 0; i < 24; ++i) Write("p" + std::to_string(i), pages[i % pages.size()]);
+  args[4] = "4";
+  const RunResult four = Cli(args);
+  EXPECT_EQ(four.status, kExitFailure);  // the worst file's status
+  EXPECT_EQ(four.status, one.status);
+  EXPECT_EQ(four.err, one.err);  // messages in the order of the files
+  EXPECT_NE(four.err.find("missing.html: cannot open"), std::string::npos) << four.err;
+  for (std::size_t i = 0; i < 24; ++i) EXPECT_EQ(Read("p" + std::to_string(i)), serial[i]) << i;
+  EXPECT_EQ(serial[0], "<p>hy&shy;phen&shy;ation</p>");
+}
+
+TEST(CliTest, JobsMustBeAPositiveNumber) {
+  for (const char* jobs : {"0", "-1", "x", "2x", "", "99999999999"}) {
+    EXPECT_EQ(Cli({"hyphenate", "--in-place", "-j", jobs, "a"}).status, kExitUsage) << jobs;
+  }
+}
+
+}  // namespace
+}  // namespace corvane::cli

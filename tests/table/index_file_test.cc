@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -18,6 +19,9 @@ using testing::Field;
 
 void Put32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+uint32_t U32At(const Bytes& b, std::size_t at) {
+  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
 }
 void PutName(Bytes& b, const std::string& name) {
   b.push_back(static_cast<uint8_t>(name.size()));
@@ -85,9 +89,37 @@ TEST_F(IndexFileTest, EncodesTheLayoutByteForByte) {
   RecordNumberArray b;
   a.Assign({2, 0, 1});
   b.Assign({1, 2, 0});
-  EXPECT_EQ(EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3), HandBuilt());
-  // No records: no arrays.
-  EXPECT_EQ(EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 0), HandBuilt(true, false));
+  EXPECT_EQ(EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3, 0), HandBuilt());
+  // No records: no arrays, and no sort mark.
+  EXPECT_EQ(EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 0, 0x55), HandBuilt(true, false));
+}
+
+TEST_F(IndexFileTest, SortMarkFollowsTheArraysAndIsReadOnlyWhenIntact) {
+  RecordNumberArray a;
+  RecordNumberArray b;
+  a.Assign({2, 0, 1});
+  b.Assign({1, 2, 0});
+  const Bytes marked = EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3, 0x1122334455667788);
+  const Bytes plain = HandBuilt();
+  ASSERT_EQ(marked.size(), plain.size() + kSortMarkSize);
+  EXPECT_TRUE(std::equal(plain.begin(), plain.end(), marked.begin()));
+  const Bytes mark_bytes(marked.begin() + static_cast<std::ptrdiff_t>(plain.size()), marked.begin() + 16 +
+                                                                                         static_cast<std::ptrdiff_t>(plain.size()));
+  EXPECT_EQ(mark_bytes, (Bytes{'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T', 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
+  const DecodedIndexFile d = Decode(marked);
+  EXPECT_EQ(d.sorted_by, 0x1122334455667788u);
+  EXPECT_EQ(d.arrays, (std::vector<std::vector<int32_t>>{{2, 0, 1}, {1, 2, 0}}));
+  EXPECT_EQ(Decode(plain).sorted_by, 0u);
+  // Any changed byte, in a header, an array or the mark itself, voids it.
+  for (std::size_t at : {std::size_t{4}, std::size_t{20}, plain.size() - 1, plain.size() + 3, plain.size() + 9,
+                         marked.size() - 1}) {
+    Bytes damaged = marked;
+    damaged[at] ^= 0x04;
+    EXPECT_EQ(Decode(damaged, 2.2, U32At(damaged, 0)).sorted_by, 0u) << at;
+  }
+  Bytes longer = marked;
+  longer.push_back(0);
+  EXPECT_EQ(Decode(longer).sorted_by, 0u);
 }
 
 TEST_F(IndexFileTest, DecodesHeadersAndArrays) {

@@ -10,6 +10,7 @@
 
 #include "memory_records.h"
 #include "platform/locale.h"
+#include "table/index_file.h"
 
 namespace corvane::table {
 namespace {
@@ -51,7 +52,8 @@ class IndexLoadTest : public ::testing::Test {
   // Offset of entry p of index i's array in a saved file.
   std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
     const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
-    const std::size_t arrays = bytes.size() - 4 * n * static_cast<std::size_t>(t_.indexes->Count());
+    const std::size_t arrays =
+        bytes.size() - kSortMarkSize - 4 * n * static_cast<std::size_t>(t_.indexes->Count());
     return arrays + 4 * (n * static_cast<std::size_t>(index) + static_cast<std::size_t>(p));
   }
   void ExpectAllSortedAndCurrent() {
@@ -81,6 +83,17 @@ TEST_F(IndexLoadTest, IntactFileIsTakenAsItIs) {
   EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
 }
 
+TEST_F(IndexLoadTest, FileWithoutSortMarkIsCheckedOnceThenSavedWithIt) {
+  const Bytes marked = t_.indexes->Save(kCounter);
+  const Bytes unmarked(marked.begin(), marked.end() - static_cast<std::ptrdiff_t>(kSortMarkSize));
+  EXPECT_TRUE(Reload(unmarked).empty());
+  ExpectAllSortedAndCurrent();
+  EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);  // closing will save it, marked
+  EXPECT_EQ(t_.indexes->Save(kCounter), marked);
+  EXPECT_TRUE(Reload(marked).empty());
+  EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
+}
+
 TEST_F(IndexLoadTest, StaleCounterRebuildsEveryIndex) {
   const Bytes bytes = t_.indexes->Save(kCounter);
   const std::vector<Call> expected = {{true, false, 0},   {false, false, 16}, {false, false, 33},
@@ -107,7 +120,7 @@ TEST_F(IndexLoadTest, UnreadableHeadersLeaveOnlyTheAutomaticIndexes) {
 
 TEST_F(IndexLoadTest, ShortArraysRebuildEveryIndex) {
   Bytes bytes = t_.indexes->Save(kCounter);
-  bytes.pop_back();
+  bytes.resize(bytes.size() - kSortMarkSize - 1);
   EXPECT_EQ(Reload(bytes).size(), kAll.size() + 2);
   EXPECT_EQ(Names(), kAll);
   ExpectAllSortedAndCurrent();
