@@ -67,6 +67,9 @@ void TCreateDB::FormCreate() {
   } catch (const Error& e) {
     throw Error(files_.list + ": " + e.what());
   }
+  // The shipped list holds every word; one with none is cut short, and an
+  // empty word list would take the place of the working one.
+  if (reader->Eof()) throw Error(files_.list + ": the file holds no words");
   import_ = std::make_unique<wordlist::TCreateDB>(std::move(reader), *list_);
   import_->OnProgress = [this](int percent) { ProgressBar1_->setValue(percent); };
 }
@@ -75,6 +78,9 @@ void TCreateDB::Timer1Timer() {
   if (import_ == nullptr || failed_ || !import_->BatchReady() || import_->ImportDone()) return;
   try {
     import_->Timer1Timer();
+  } catch (const Error& e) {
+    Fail();
+    throw Error(files_.list + ": line " + std::to_string(import_->FailedLine()) + ": " + e.what());
   } catch (...) {
     Fail();
     throw;

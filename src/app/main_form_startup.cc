@@ -42,7 +42,17 @@ void TMainForm::CheckDatabase() {
   if (size < wordlist::kMinDatabaseSize) RunImport();
 }
 
-void TMainForm::OpenTable() { CvTable1_->Open(); }
+void TMainForm::OpenTable() {
+  const QString path = QString::fromStdString(context_.word_list.database);
+  // Only a failed import leaves no database, and it has said why; the
+  // engine would add no more than that a table is missing.
+  if (!QFileInfo::exists(path)) return;
+  try {
+    CvTable1_->Open();
+  } catch (const Error& e) {
+    throw Error(context_.word_list.database + ": " + e.what());
+  }
+}
 
 void TMainForm::RunImport() {
   TCreateDB window(context_.word_list, context_.timings.import_tick_ms);

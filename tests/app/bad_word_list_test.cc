@@ -1,0 +1,91 @@
+// Start-up with a word list that is missing, cut short or damaged: one
+// message that names the file and the cause, the rebuild offered, the
+// window with its fresh document, and the files as they were.
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include "app_test_util.h"
+
+namespace corvane::app {
+namespace {
+
+std::string Noise(std::size_t size) {
+  std::string bytes(size, '\0');
+  uint32_t state = 12345;
+  for (char& c : bytes) c = static_cast<char>((state = state * 1103515245 + 12345) >> 16);
+  return bytes;
+}
+
+TEST_F(AppTest, StartUpWithABadWordList) {
+  const std::string list = StdPath("cvhype.lst"), database = StdPath("CVHYPLIST.EDB");
+  const std::string good_list = ReadFile("cvhype.lst");
+  const struct {
+    const char* what;
+    std::function<void()> damage;
+    std::string message_start, message_end;
+  } kCases[] = {
+      {"list file missing", [&] { QFile::remove(Path("cvhype.lst")); }, list + ": File not found", ""},
+      {"list file a folder",
+       [&] {
+         QFile::remove(Path("cvhype.lst"));
+         QDir(dir_.path()).mkdir("cvhype.lst");
+       },
+       list + ": Is a directory", ""},
+      {"list file empty", [&] { WriteFile("cvhype.lst", ""); }, list + ": the file holds no words", ""},
+      {"list file damaged on line 2", [&] { WriteFile("cvhype.lst", good_list.substr(0, 30) + "Q" + good_list.substr(31)); },
+       list + ": line 2: '$", "' is not a valid integer value"},
+      {"list file of binary data", [&] { WriteFile("cvhype.lst", Noise(4096)); }, list + ": line 1: '$", ""},
+      {"database damaged", [&] { WriteFile("CVHYPLIST.EDB", Noise(16 << 20)); },
+       database + ": TCvDataset.OpenTable - some table files are missed or locked.", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    QDir(dir_.path()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(dir_.path()));
+    WriteList({"ki_tap"});
+    c.damage();
+    const QStringList files = QDir(dir_.path()).entryList(QDir::Files);
+    const std::string list_bytes = QFileInfo(Path("cvhype.lst")).isFile() ? ReadFile("cvhype.lst") : "";
+    errors_.clear();
+    dialogs_.questions.clear();
+    dialogs_.confirm_answers = {false};
+    TMainForm& form = Start();
+    ASSERT_EQ(errors_.size(), 1) << errors_.join("\n").toStdString();
+    const std::string message = errors_[0].toStdString();
+    EXPECT_EQ(message.substr(0, c.message_start.size()), c.message_start) << message;
+    EXPECT_TRUE(message.size() >= c.message_end.size() &&
+                message.compare(message.size() - c.message_end.size(), std::string::npos, c.message_end) == 0)
+        << message;
+    EXPECT_EQ(dialogs_.questions, QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
+    EXPECT_FALSE(form.CvTable1().IsOpen());
+    EXPECT_EQ(form.CurrentFileName(), "noname.html");
+    EXPECT_FALSE(form.Modified());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), files);
+    if (!list_bytes.empty()) {
+      EXPECT_EQ(ReadFile("cvhype.lst"), list_bytes);
+    }
+  }
+}
+
+// A database cut short, yet above the size that start-up trusts, is
+// refused with the engine's message; the rebuild brings it back whole.
+TEST_F(AppTest, StartUpWithADatabaseCutShort) {
+  WriteFile("cvhype.lst", platform::ReadFile(CORVANE_DATA_DIR "/cvhype.lst"));
+  Start();
+  ASSERT_TRUE(form_->CvTable1().IsOpen()) << errors_.join("\n").toStdString();
+  status_.reset();
+  form_.reset();
+  QFile database(Path("CVHYPLIST.EDB"));
+  ASSERT_GT(database.size(), 20'000'000);
+  ASSERT_TRUE(database.resize(20'000'000));
+  dialogs_.confirm_answers = {true};
+  TMainForm& form = Start();
+  ASSERT_EQ(errors_.size(), 1);
+  EXPECT_EQ(errors_[0], Path("CVHYPLIST.EDB") + ": TCvDataset.OpenTable - some table files are missed or locked.");
+  ASSERT_TRUE(form.CvTable1().IsOpen());
+  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
+}
+
+}  // namespace
+}  // namespace corvane::app
