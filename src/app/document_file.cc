@@ -60,6 +60,12 @@ void CheckRegularFile(const QString& path, const std::string& name) {
   if (info.st_size > kMaxDocumentBytes) TooLarge(path);
 }
 
+QString NulReason(std::string_view data) {
+  const std::string_view start = data.substr(0, 2);
+  if (start == "\xFF\xFE" || start == "\xFE\xFF") return "It is UTF-16 text; save it as UTF-8 to open it.";
+  return "It holds binary data, not text.";
+}
+
 }  // namespace
 
 std::string ReadDocumentFile(const QString& path) {
@@ -79,7 +85,7 @@ std::string ReadDocumentFile(const QString& path) {
     if (static_cast<qint64>(data.size()) + got > kMaxDocumentBytes) TooLarge(path);
     data.append(buffer, static_cast<std::size_t>(got));
   }
-  if (data.find('\0') != std::string::npos) CannotOpen(path, "It holds binary data, not text.");
+  if (data.find('\0') != std::string::npos) CannotOpen(path, NulReason(data));
   return data;
 }
 

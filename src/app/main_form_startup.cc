@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/create_db.h"
+#include "app/document_file.h"
 #include "app/error_handler.h"
 #include "app/main_form.h"
 #include "app/pictures.h"
@@ -76,10 +77,24 @@ void TMainForm::RecreateWordListDatabase1Click() {
   OpenTable();
 }
 
+namespace {
+
+// Read as a document is, so that a folder, a device or a huge file is
+// refused with its reason instead of being read without end.
+html::MapWordLookup ReadMyWords(const QString& path) {
+  const std::string bytes = ReadDocumentFile(path);
+  try {
+    return wordlist::ParseDictionary(bytes);
+  } catch (const Error& e) {
+    throw Error("dictionary " + path.toStdString() + ": " + e.what());
+  }
+}
+
+}  // namespace
+
 void TMainForm::LoadMyWords() {
   const QString path = context_.settings->MyWordsFile();
-  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup()
-                                     : wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup() : ReadMyWords(path));
 }
 
 void TMainForm::LanguageClick(PageLanguage language) {
@@ -91,7 +106,7 @@ void TMainForm::MyWordsFile1Click() {
   const QString path = context_.dialogs->OpenFileName(this, "My Words|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.
-  passes_->SetMyWords(wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+  passes_->SetMyWords(ReadMyWords(path));
   context_.settings->SetMyWordsFile(path);
 }
 

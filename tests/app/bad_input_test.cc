@@ -34,6 +34,7 @@ void PrintTo(const Snapshot& s, std::ostream* out) {
 TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
   WriteFile("page.html", "<p>kitap</p>");
   WriteFile("binary.html", std::string("GIF89a\0\0\x01\x02", 10));
+  WriteFile("utf16.html", std::string("\xFF\xFE<\0p\0>\0", 8));
   QDir(dir_.path()).mkdir("folder.html");
   {
     QFile huge(Path("huge.html"));  // sparse: 100 MB without writing them
@@ -45,6 +46,7 @@ TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
     QString cause;    // the second
   } kCases[] = {
       {Path("binary.html"), "Cannot open file " + Path("binary.html"), "It holds binary data, not text."},
+      {Path("utf16.html"), "Cannot open file " + Path("utf16.html"), "It is UTF-16 text; save it as UTF-8 to open it."},
       {Path("folder.html"), "Cannot open file " + Path("folder.html"), "It is a folder, not a file."},
       {Path("page.html/x.html"), "Cannot open file " + Path("page.html/x.html"), "Not a directory."},
       {Path("none.html"), "Cannot open file " + Path("none.html"), "No such file or directory."},
@@ -66,6 +68,22 @@ TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
     EXPECT_EQ(Take(form), before);
   }
   EXPECT_EQ(ReadFile("page.html"), "<p>kitap</p>");
+}
+
+// The words file is read as a document is: refused with the same reasons,
+// and not remembered.
+TEST_F(AppTest, MyWordsFileThatCannotBeRead) {
+  QDir(dir_.path()).mkdir("words");
+  WriteFile("binary.txt", std::string("ki_tap\0", 7));
+  TMainForm& form = Start();
+  for (const QString& path : {Path("words"), Path("binary.txt"), QString("/dev/zero")}) {
+    errors_.clear();
+    dialogs_.open_answers = {path};
+    form.Action("MyWordsFile1")->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith("Cannot open file " + path + "\n")) << errors_[0].toStdString();
+  }
+  EXPECT_EQ(settings_->MyWordsFile(), "");
 }
 
 // Spaces, quotes and letters beyond ASCII reach the disk, the title and
