@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "app_test_util.h"
+#include "wordlist/word_list_access.h"
 
 namespace corvane::app {
 namespace {
@@ -68,21 +69,19 @@ TEST_F(AppTest, StartUpWithABadWordList) {
   }
 }
 
-// A database cut short, yet above the size that start-up trusts, is
-// refused with the engine's message; the rebuild brings it back whole.
+// A database cut short and grown back with zeros past the size that
+// start-up trusts (a copy that stopped part way) is refused with the
+// engine's message; the rebuild brings it back whole.
 TEST_F(AppTest, StartUpWithADatabaseCutShort) {
-  WriteFile("cvhype.lst", platform::ReadFile(CORVANE_DATA_DIR "/cvhype.lst"));
-  Start();
-  ASSERT_TRUE(form_->CvTable1().IsOpen()) << errors_.join("\n").toStdString();
-  status_.reset();
-  form_.reset();
-  QFile database(Path("CVHYPLIST.EDB"));
-  ASSERT_GT(database.size(), 20'000'000);
-  ASSERT_TRUE(database.resize(20'000'000));
+  wordlist::BuildWordList({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}});
+  std::string bytes = ReadFile("CVHYPLIST.EDB");
+  bytes.resize(8192);  // the container's first pages only
+  bytes.resize(16 << 20);
+  WriteFile("CVHYPLIST.EDB", bytes);
   dialogs_.confirm_answers = {true};
   TMainForm& form = Start();
   ASSERT_EQ(errors_.size(), 1);
-  EXPECT_EQ(errors_[0], Path("CVHYPLIST.EDB") + ": TCvDataset.OpenTable - some table files are missed or locked.");
+  EXPECT_TRUE(errors_[0].startsWith(Path("CVHYPLIST.EDB") + ": TCvDataset.OpenTable")) << errors_[0].toStdString();
   ASSERT_TRUE(form.CvTable1().IsOpen());
   EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
 }
