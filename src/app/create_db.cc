@@ -4,8 +4,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "app/document_file.h"
 #include "app/error_handler.h"
 #include "platform/error.h"
 #include "wordlist/list_file.h"
@@ -60,7 +63,14 @@ TCreateDB::~TCreateDB() {
 void TCreateDB::FormCreate() {
   Button1_->setEnabled(false);
   list_ = std::make_unique<wordlist::TWordList>(building_);
-  list_->CreateEmptyTable();
+  try {
+    list_->CreateEmptyTable();
+  } catch (const Error& e) {
+    // The engine names the file but not why: add the folder's reason.
+    const QString reason = CreateProblem(building_);
+    if (reason.isEmpty()) throw;
+    throw Error(std::string(e.what()) + "\n" + reason.toStdString());
+  }
   std::unique_ptr<wordlist::ListFileReader> reader;
   try {
     reader = std::make_unique<wordlist::ListFileReader>(files_.list);
@@ -91,8 +101,9 @@ void TCreateDB::Timer1Timer() {
 void TCreateDB::Finish() {
   list_->Close();
   if (std::rename(building_.c_str(), files_.database.c_str()) != 0) {
+    const int error = errno;
     Fail();
-    throw Error("Cannot create file " + files_.database);
+    throw Error("Cannot create file " + files_.database + "\n" + std::strerror(error) + ".");
   }
   succeeded_ = true;
   Button1_->setEnabled(true);

@@ -97,4 +97,13 @@ void WriteDocumentFile(const QString& path, std::string_view bytes) {
   }
 }
 
+QString CreateProblem(const std::string& path) {
+  std::string probe = path + ".XXXXXX";
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) return SystemReason(errno);
+  close(fd);
+  unlink(probe.c_str());
+  return {};
+}
+
 }  // namespace corvane::app

@@ -27,6 +27,11 @@ std::string ReadDocumentFile(const QString& path);
 // what was there untouched.
 void WriteDocumentFile(const QString& path, std::string_view bytes);
 
+// Why no file can be created at `path` (its folder is missing, is a file,
+// or refuses it), found by creating and removing a file beside it; empty
+// when one can. For messages of writers that do not say why.
+QString CreateProblem(const std::string& path);
+
 }  // namespace corvane::app
 
 #endif  // CORVANE_APP_DOCUMENT_FILE_H_

@@ -143,6 +143,23 @@ TEST_F(AppTest, SaveAsWhereNothingCanBeWritten) {
             QStringList({"CVHYPLIST.EDB", "cvhype.lst", "folder.html", "page.html"}));
 }
 
+// Closing keeps the window and its text when the save prompt's write fails,
+// instead of closing over edits that reached no file.
+TEST_F(AppTest, ClosingWhenTheSaveFails) {
+  WriteFile("page.html", "old");
+  TMainForm& form = Start();
+  form.show();
+  form.OpenFile(Path("page.html"));
+  form.Memo1()->setPlainText("edited");
+  ASSERT_TRUE(QFile::remove(Path("page.html")) && QDir(dir_.path()).mkdir("page.html"));
+  dialogs_.confirm_answers = {true};
+  EXPECT_FALSE(form.close());
+  EXPECT_EQ(errors_, QStringList("Cannot create file " + Path("page.html") + "\nIs a directory."));
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.Memo1()->toPlainText(), "edited");
+  EXPECT_TRUE(form.Modified());
+}
+
 // The preview copy goes where the program writes its files; when that
 // folder takes no file, nothing reaches the browser.
 TEST_F(AppTest, PreviewWhereNothingCanBeWritten) {

@@ -86,5 +86,19 @@ TEST_F(AppTest, StartUpWithADatabaseCutShort) {
   EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
 }
 
+// Where the database goes takes no file (a path through a regular file here):
+// the import says why, and each rebuild asked for says it again.
+TEST_F(AppTest, StartUpWhereTheDatabaseCannotBeWritten) {
+  WriteFile("file", "");
+  const std::string database = StdPath("file/CVHYPLIST.EDB");
+  adjust_context_ = [&](AppContext& context) { context.word_list.database = database; };
+  dialogs_.confirm_answers = {true};
+  TMainForm& form = Start();
+  const QString message = "Cannot create file \"" + QString::fromStdString(database) + ".building\"\nNot a directory.";
+  EXPECT_EQ(errors_, QStringList({message, message}));
+  EXPECT_FALSE(form.CvTable1().IsOpen());
+  EXPECT_EQ(ReadFile("file"), "");
+}
+
 }  // namespace
 }  // namespace corvane::app
