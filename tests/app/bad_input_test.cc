@@ -87,11 +87,13 @@ TEST_F(AppTest, MyWordsFileThatCannotBeRead) {
 }
 
 // Spaces, quotes and letters beyond ASCII reach the disk, the title and
-// the browser's address unchanged.
+// the browser's address unchanged, for documents and for the program's
+// own folder alike.
 TEST_F(AppTest, PathsWithSpacesQuotesAndTurkishLetters) {
   const QString folder = QString::fromUtf8("Belgeler \"yeni\" 'ağaç' şİıĞ");
   ASSERT_TRUE(QDir(dir_.path()).mkdir(folder));
   const QString page = Path(folder + QString::fromUtf8("/sayfa çözüm; $x `1`.html"));
+  adjust_context_ = [&](AppContext& context) { context.user_dir = Path(folder).toStdString() + "/"; };
   QFile file(page);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write("<p>kitap</p>");
@@ -106,6 +108,10 @@ TEST_F(AppTest, PathsWithSpacesQuotesAndTurkishLetters) {
   form.Action("Save2")->trigger();
   EXPECT_EQ(form.CurrentFileName(), copy);
   EXPECT_EQ(ReadDocumentFile(copy), "x<p>kitap</p>");
+  form.previewtoolClick();
+  ASSERT_EQ(shell_.opened.size(), 1);
+  EXPECT_EQ(shell_.opened[0].toLocalFile(), Path(folder + "/TEMP.HTM"));
+  EXPECT_EQ(ReadDocumentFile(Path(folder + "/TEMP.HTM")), "x<p>kitap</p>");
   EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
 }
 
