@@ -37,7 +37,10 @@ void TMainForm::CheckDatabase() {
     return;
   }
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw Error("File access denied");
+  if (!file.open(QIODevice::ReadOnly)) {
+    const QString reason = QFileInfo(path).isDir() ? "It is a folder, not a file." : file.errorString();
+    throw Error(("File access denied\n" + path + ": " + reason).toStdString());
+  }
   const qint64 size = file.size();
   file.close();
   if (size < wordlist::kMinDatabaseSize) RunImport();
@@ -45,9 +48,9 @@ void TMainForm::CheckDatabase() {
 
 void TMainForm::OpenTable() {
   const QString path = QString::fromStdString(context_.word_list.database);
-  // Only a failed import leaves no database, and it has said why; the
-  // engine would add no more than that a table is missing.
-  if (!QFileInfo::exists(path)) return;
+  // Only a failed import or check leaves no database file, and it has said
+  // why; the engine would add no more than that a table is missing.
+  if (!QFileInfo(path).isFile()) return;
   try {
     CvTable1_->Open();
   } catch (const Error& e) {
