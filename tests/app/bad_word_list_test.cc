@@ -24,21 +24,21 @@ TEST_F(AppTest, StartUpWithABadWordList) {
   const struct {
     const char* what;
     std::function<void()> damage;
-    std::string message_start, message_end;
+    std::string message;  // its start
   } kCases[] = {
-      {"list file missing", [&] { QFile::remove(Path("cvhype.lst")); }, list + ": File not found", ""},
+      {"list file missing", [&] { QFile::remove(Path("cvhype.lst")); }, list + ": File not found"},
       {"list file a folder",
        [&] {
          QFile::remove(Path("cvhype.lst"));
          QDir(dir_.path()).mkdir("cvhype.lst");
        },
-       list + ": Is a directory", ""},
-      {"list file empty", [&] { WriteFile("cvhype.lst", ""); }, list + ": the file holds no words", ""},
+       list + ": Is a directory"},
+      {"list file empty", [&] { WriteFile("cvhype.lst", ""); }, list + ": the file holds no words"},
       {"list file damaged on line 2", [&] { WriteFile("cvhype.lst", good_list.substr(0, 30) + "Q" + good_list.substr(31)); },
-       list + ": line 2: '$", "' is not a valid integer value"},
-      {"list file of binary data", [&] { WriteFile("cvhype.lst", Noise(4096)); }, list + ": line 1: '$", ""},
+       list + ": line 2: '$"},
+      {"list file of binary data", [&] { WriteFile("cvhype.lst", Noise(4096)); }, list + ": line 1: '$"},
       {"database damaged", [&] { WriteFile("CVHYPLIST.EDB", Noise(16 << 20)); },
-       database + ": TCvDataset.OpenTable - some table files are missed or locked.", ""},
+       database + ": TCvDataset.OpenTable - some table files are missed or locked."},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -53,11 +53,7 @@ TEST_F(AppTest, StartUpWithABadWordList) {
     dialogs_.confirm_answers = {false};
     TMainForm& form = Start();
     ASSERT_EQ(errors_.size(), 1) << errors_.join("\n").toStdString();
-    const std::string message = errors_[0].toStdString();
-    EXPECT_EQ(message.substr(0, c.message_start.size()), c.message_start) << message;
-    EXPECT_TRUE(message.size() >= c.message_end.size() &&
-                message.compare(message.size() - c.message_end.size(), std::string::npos, c.message_end) == 0)
-        << message;
+    EXPECT_TRUE(errors_[0].startsWith(QString::fromStdString(c.message))) << errors_[0].toStdString();
     EXPECT_EQ(dialogs_.questions, QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
     EXPECT_FALSE(form.CvTable1().IsOpen());
     EXPECT_EQ(form.CurrentFileName(), "noname.html");
