@@ -4,8 +4,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "app/document_file.h"
 #include "app/error_handler.h"
 #include "platform/error.h"
 #include "wordlist/list_file.h"
@@ -60,13 +63,23 @@ TCreateDB::~TCreateDB() {
 void TCreateDB::FormCreate() {
   Button1_->setEnabled(false);
   list_ = std::make_unique<wordlist::TWordList>(building_);
-  list_->CreateEmptyTable();
+  try {
+    list_->CreateEmptyTable();
+  } catch (const Error& e) {
+    // The engine names the file but not why: add the folder's reason.
+    const QString reason = CreateProblem(building_);
+    if (reason.isEmpty()) throw;
+    throw Error(std::string(e.what()) + "\n" + reason.toStdString());
+  }
   std::unique_ptr<wordlist::ListFileReader> reader;
   try {
     reader = std::make_unique<wordlist::ListFileReader>(files_.list);
   } catch (const Error& e) {
     throw Error(files_.list + ": " + e.what());
   }
+  // The shipped list holds every word; one with none is cut short, and an
+  // empty word list would take the place of the working one.
+  if (reader->Eof()) throw Error(files_.list + ": the file holds no words");
   import_ = std::make_unique<wordlist::TCreateDB>(std::move(reader), *list_);
   import_->OnProgress = [this](int percent) { ProgressBar1_->setValue(percent); };
 }
@@ -75,6 +88,9 @@ void TCreateDB::Timer1Timer() {
   if (import_ == nullptr || failed_ || !import_->BatchReady() || import_->ImportDone()) return;
   try {
     import_->Timer1Timer();
+  } catch (const Error& e) {
+    Fail();
+    throw Error(files_.list + ": line " + std::to_string(import_->FailedLine()) + ": " + e.what());
   } catch (...) {
     Fail();
     throw;
@@ -85,8 +101,9 @@ void TCreateDB::Timer1Timer() {
 void TCreateDB::Finish() {
   list_->Close();
   if (std::rename(building_.c_str(), files_.database.c_str()) != 0) {
+    const int error = errno;
     Fail();
-    throw Error("Cannot create file " + files_.database);
+    throw Error("Cannot create file " + files_.database + "\n" + std::strerror(error) + ".");
   }
   succeeded_ = true;
   Button1_->setEnabled(true);

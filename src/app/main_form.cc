@@ -4,41 +4,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
 #include "app/about_box.h"
+#include "app/document_file.h"
 #include "app/error_handler.h"
 #include "app/status_window.h"
 #include "app/tray.h"
-#include "platform/error.h"
-#include "platform/file_io.h"
 
 namespace corvane::app {
-namespace {
-
-// More than any page a person edits; a larger file is refused before it is
-// read whole.
-constexpr qint64 kMaxDocumentBytes = 256ll << 20;
-
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-std::string ReadDocumentFile(const QString& path) {
-  const QFileInfo info(path);
-  if (!info.isFile() || !info.isReadable()) throw Error("Cannot open file " + path.toStdString());
-  if (info.size() > kMaxDocumentBytes) throw Error("Text exceeds memo capacity");
-  try {
-    return platform::ReadFile(ToPath(path));
-  } catch (const Error&) {
-    throw Error("Cannot open file " + path.toStdString());
-  }
-}
-
-}  // namespace
-
 TMainForm::TMainForm(AppContext context, QWidget* parent)
     : QMainWindow(parent),
       context_(std::move(context)),
@@ -72,11 +49,7 @@ void TMainForm::Memo1Change() {
 
 void TMainForm::WriteDocument(const QString& path) {
   const std::string bytes = EncodeDocumentFile(Memo1_->toPlainText(), format_);
-  try {
-    platform::WriteFileAtomically(ToPath(path), bytes);
-  } catch (const Error&) {
-    throw Error("Cannot create file " + path.toStdString());
-  }
+  WriteDocumentFile(path, bytes);
 }
 
 bool TMainForm::SaveAsDialog() {
@@ -100,7 +73,9 @@ bool TMainForm::SavePrompt() {
 
 void TMainForm::OpenFile(const QString& path) {
   LoadedDocument loaded = DecodeDocumentFile(ReadDocumentFile(path));
+  BeginBusy();  // the editor takes seconds over a page of many megabytes
   Memo1_->setPlainText(loaded.text);
+  EndBusy();
   format_ = loaded.format;
   SetState(path, false);
 }

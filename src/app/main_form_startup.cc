@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/create_db.h"
+#include "app/document_file.h"
 #include "app/error_handler.h"
 #include "app/main_form.h"
 #include "app/pictures.h"
@@ -36,13 +37,26 @@ void TMainForm::CheckDatabase() {
     return;
   }
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw Error("File access denied");
+  if (!file.open(QIODevice::ReadOnly)) {
+    const QString reason = QFileInfo(path).isDir() ? "It is a folder, not a file." : file.errorString();
+    throw Error(("File access denied\n" + path + ": " + reason).toStdString());
+  }
   const qint64 size = file.size();
   file.close();
   if (size < wordlist::kMinDatabaseSize) RunImport();
 }
 
-void TMainForm::OpenTable() { CvTable1_->Open(); }
+void TMainForm::OpenTable() {
+  const QString path = QString::fromStdString(context_.word_list.database);
+  // Only a failed import or check leaves no database file, and it has said
+  // why; the engine would add no more than that a table is missing.
+  if (!QFileInfo(path).isFile()) return;
+  try {
+    CvTable1_->Open();
+  } catch (const Error& e) {
+    throw Error(context_.word_list.database + ": " + e.what());
+  }
+}
 
 void TMainForm::RunImport() {
   TCreateDB window(context_.word_list, context_.timings.import_tick_ms);
@@ -66,10 +80,24 @@ void TMainForm::RecreateWordListDatabase1Click() {
   OpenTable();
 }
 
+namespace {
+
+// Read as a document is, so that a folder, a device or a huge file is
+// refused with its reason instead of being read without end.
+html::MapWordLookup ReadMyWords(const QString& path) {
+  const std::string bytes = ReadDocumentFile(path);
+  try {
+    return wordlist::ParseDictionary(bytes);
+  } catch (const Error& e) {
+    throw Error("dictionary " + path.toStdString() + ": " + e.what());
+  }
+}
+
+}  // namespace
+
 void TMainForm::LoadMyWords() {
   const QString path = context_.settings->MyWordsFile();
-  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup()
-                                     : wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup() : ReadMyWords(path));
 }
 
 void TMainForm::LanguageClick(PageLanguage language) {
@@ -81,7 +109,7 @@ void TMainForm::MyWordsFile1Click() {
   const QString path = context_.dialogs->OpenFileName(this, "My Words|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.
-  passes_->SetMyWords(wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+  passes_->SetMyWords(ReadMyWords(path));
   context_.settings->SetMyWordsFile(path);
 }
 

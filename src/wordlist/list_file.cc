@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "platform/error.h"
 
@@ -19,6 +21,9 @@ constexpr int kFileNotOpen = 103;
 }  // namespace
 
 ListFileReader::ListFileReader(const std::string& path) {
+  // A folder opens as a stream and reads as nothing: it would pass for an empty list.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) throw IoError(std::strerror(EISDIR), EISDIR);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     if (errno == ENOENT) throw IoError("File not found", kFileNotFound);

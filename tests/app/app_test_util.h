@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "app/app_context.h"
@@ -124,6 +125,7 @@ class AppTest : public ::testing::Test {
     context.data_dir = dir_.path().toStdString() + "/";
     context.user_dir = context.data_dir;
     context.timings = {5, 5, 400};
+    if (adjust_context_) adjust_context_(context);
     return context;
   }
 
@@ -139,6 +141,7 @@ class AppTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
+  std::function<void(AppContext&)> adjust_context_;  // before Start()
   FakeDialogs dialogs_;
   FakeShell shell_;
   std::unique_ptr<UserSettings> settings_;

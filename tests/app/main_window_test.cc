@@ -184,8 +184,8 @@ TEST_F(AppTest, FailedSaveAsLeavesTheState) {
     EXPECT_EQ(form.CurrentFileName(), "noname.html") << name;
     EXPECT_TRUE(form.Modified()) << name;
   }
-  EXPECT_EQ(errors_, QStringList({"Cannot create file " + Path("missing/x.html"),
-                                  "Cannot create file " + Path("missing/x.html")}));
+  const QString message = "Cannot create file " + Path("missing/x.html") + "\nNo such file or directory.";
+  EXPECT_EQ(errors_, QStringList({message, message}));
 }
 
 TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
