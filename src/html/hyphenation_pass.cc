@@ -120,8 +120,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
 // gives no words, and outside tags it separates words either way. It saves a
 // copy of the document.
 void JoinEditorLines(std::string& text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') continue;
+  for (std::size_t i = text.find('\r'); i != std::string::npos; i = text.find('\r', i + 1)) {
     text[i] = (i + 1 < text.size() && text[i + 1] == '\n') ? ' ' : '\n';
   }
 }

@@ -143,10 +143,14 @@ std::vector<ByteKind> ClassifyMarkup(std::string_view text) {
 
 std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds) {
   std::string out(text);
+  // Branch-free, so that the compiler can take many bytes at a time.
+  char* const bytes = out.data();
+  const ByteKind* const kind = kinds.data();
   for (std::size_t i = 0; i < out.size(); ++i) {
-    const bool blank = kinds[i] == ByteKind::kReference ||
-                       (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n');
-    if (blank) out[i] = ' ';
+    const char c = bytes[i];
+    const bool blank = (kind[i] == ByteKind::kReference) |
+                       ((kind[i] == ByteKind::kHidden) & (c != '\r') & (c != '\n'));
+    bytes[i] = blank ? ' ' : c;
   }
   return out;
 }

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "html/string_automaton.h"
+#include "html/word_hash.h"
 
 namespace corvane::html {
 
@@ -75,7 +76,8 @@ bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const
 // so one hash lookup per run finds them all.
 void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words,
                                         std::vector<Occurrence>& out) const {
-  std::unordered_map<std::string_view, WordsBySpelling> index;
+  std::unordered_map<std::string_view, WordsBySpelling, WordHash> index;
+  index.reserve(words.size());
   std::size_t longest = 0;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
@@ -114,7 +116,7 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
 void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
                                                   std::vector<Occurrence>& out) const {
   StringAutomaton automaton;
-  std::unordered_map<std::string_view, uint32_t> spelling_ids;
+  std::unordered_map<std::string_view, uint32_t, WordHash> spelling_ids;
   std::vector<WordsBySpelling> spellings;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;

@@ -32,7 +32,7 @@ void UniqueWords::AddWord(std::string_view word, Language language) {
   if (word.empty()) return;
   ++total_words_;
   if (word.size() < kMinWordLength) return;
-  std::unordered_set<std::string_view>& seen = seen_[language == Language::kTurkish ? 1 : 0];
+  std::unordered_set<std::string_view, WordHash>& seen = seen_[language == Language::kTurkish ? 1 : 0];
   if (seen.count(word)) return;
   words_.push_back({std::string(word), language});
   seen.insert(words_.back().word);

@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "html/language.h"
+#include "html/word_hash.h"
 
 namespace corvane::html {
 
@@ -46,7 +47,7 @@ class UniqueWords {
   void AddWord(std::string_view word, Language language);
 
   std::deque<UniqueWord> words_;
-  std::unordered_set<std::string_view> seen_[2];  // by language
+  std::unordered_set<std::string_view, WordHash> seen_[2];  // by language
   std::size_t total_words_ = 0;
 };
 
