@@ -73,9 +73,15 @@ bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const
 }
 
 // Words made only of word bytes can occur only as a whole run of word bytes,
-// so one hash lookup per run finds them all.
-void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words,
-                                        std::vector<Occurrence>& out) const {
+// so one hash lookup per run finds them all. Two such occurrences never
+// touch each other's bytes (each spans its whole run), so an occurrence
+// clear of every guarded span (see GuardedSpans) is taken at once; only the
+// others wait, in `deferred`, for the ordered pass of Apply. A large page
+// thus never holds a list of all its words' occurrences.
+void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words,
+                                        const std::vector<Span>& guarded,
+                                        std::vector<std::size_t>& counts,
+                                        std::vector<Occurrence>& deferred) {
   std::unordered_map<std::string_view, WordsBySpelling, WordHash> index;
   index.reserve(words.size());
   std::size_t longest = 0;
@@ -88,6 +94,7 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
   }
   if (index.empty()) return;
   const std::size_t n = text_.size();
+  std::size_t next_guard = 0;
   std::size_t i = 0;
   while (i < n) {
     if (!IsWordByteAt(i)) {
@@ -104,11 +111,40 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
       const auto it = index.find(text_.substr(i, end - i));
       if (it != index.end() && HasBoundaries(i, end)) {
         const int32_t word = WordAt(it->second, i);
-        if (word >= 0) out.push_back({static_cast<uint32_t>(word), i});
+        if (word >= 0) {
+          // An occurrence's soft hyphens, and the hyphens that could stop
+          // it, lie within [i, end], both ends included.
+          while (next_guard < guarded.size() && guarded[next_guard].last < i) ++next_guard;
+          if (next_guard < guarded.size() && guarded[next_guard].first <= end) {
+            deferred.push_back({static_cast<uint32_t>(word), i});
+          } else {
+            for (uint32_t offset : words[static_cast<std::size_t>(word)].breaks) AddHyphen(i + offset);
+            ++counts[static_cast<std::size_t>(word)];
+          }
+        }
       }
     }
     i = end;
   }
+}
+
+// The stretches [start, start + length] (both ends included) of the given
+// occurrences, merged and in text order.
+std::vector<SoftHyphenInserter::Span> SoftHyphenInserter::GuardedSpans(
+    const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found) {
+  std::vector<Span> spans;
+  spans.reserve(found.size());
+  for (const Occurrence& o : found) spans.push_back({o.start, o.start + words[o.word].word.size()});
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+  std::vector<Span> merged;
+  for (const Span& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().last) {
+      merged.back().last = std::max(merged.back().last, span.last);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
 }
 
 // Words that hold other bytes (apostrophes, dots, ...) may span several runs
@@ -153,15 +189,15 @@ void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWo
 }
 
 std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedWord>& words) {
+  std::vector<std::size_t> counts(words.size(), 0);
   std::vector<Occurrence> found;
-  FindPlainWords(words, found);
   FindWordsWithPunctuation(words, found);
+  TakePlainWords(words, GuardedSpans(words, found), counts, found);
   // Each word is found by exactly one of the two scans, in text order, so a
   // stable sort by word keeps every word's occurrences leftmost first.
   std::stable_sort(found.begin(), found.end(),
                    [](const Occurrence& a, const Occurrence& b) { return a.word < b.word; });
 
-  std::vector<std::size_t> counts(words.size(), 0);
   std::vector<std::size_t> pending;
   std::size_t k = 0;
   while (k < found.size()) {
