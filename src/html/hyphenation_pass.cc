@@ -3,7 +3,7 @@
 #include "html/decoded_view.h"
 #include "html/markup.h"
 #include "html/soft_hyphen_inserter.h"
-#include "html/tokenizer.h"
+#include "html/text_runs.h"
 #include "html/unique_words.h"
 #include "html/word_marker.h"
 
@@ -46,26 +46,20 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   unique_word_count_ = total_words_ = words_hyphenated_ = 0;
   if (form == Form::kText) observer.ResetStatistics();
 
-  // Words come only from text runs outside markup; the tokenizer sees a copy
-  // in which comments, raw element content, addresses and references other
-  // than letters are blanked. Their occurrences are sought in the decoded
-  // view, where letter references are letters.
+  // Words come only from text runs outside markup, read with comments, raw
+  // element content, addresses and references other than letters blanked
+  // (text_runs.h). Their occurrences are sought in the decoded view, where
+  // letter references are letters; languages change only just past tags, so
+  // the page's map serves the runs and, moved to view offsets, the view.
   UniqueWords words;
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
-  std::string visible = BlankHiddenText(text, kinds);
-  if (form == Form::kDocument) JoinEditorLines(visible);
+  const LanguageMap page_languages = MapLanguages(
+      text, kinds, at_start != nullptr ? *at_start : LanguageScopesOfPage(text, kinds, language_));
+  ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
+    words.AddText(run, page_languages.At(offset));
+  });
   DecodedView view(text, std::move(kinds));
-  const LanguageMap languages =
-      MapLanguages(view.Text(), view.Kinds(),
-                   at_start != nullptr ? *at_start
-                                       : LanguageScopesOfPage(view.Text(), view.Kinds(), language_));
-  {
-    THTMLParser parser;
-    parser.Lines().push_back(std::move(visible));
-    parser.ParseTexts([&](std::string_view run, std::size_t offset) {
-      words.AddText(run, languages.At(view.ViewOffset(offset)));
-    });
-  }
+  const LanguageMap languages = page_languages.InViewOf(view);
   unique_word_count_ = words.words().size();
   total_words_ = words.total_words();
   if (form == Form::kDocument) {

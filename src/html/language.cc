@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "html/decoded_view.h"
+#include "html/entities.h"
 #include "html/word_bytes.h"
 
 namespace corvane::html {
@@ -160,6 +161,14 @@ Language LanguageMap::At(std::size_t offset) const {
   return std::prev(it)->second;
 }
 
+LanguageMap LanguageMap::InViewOf(const DecodedView& view) const {
+  LanguageMap mapped(changes_.front().second);
+  for (std::size_t k = 1; k < changes_.size(); ++k) {
+    mapped.changes_.emplace_back(view.ViewOffset(changes_[k].first), changes_[k].second);
+  }
+  return mapped;
+}
+
 void LanguageMap::Change(std::size_t from, Language language) {
   if (changes_.back().second == language) return;
   if (changes_.back().first == from) {
@@ -192,8 +201,15 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
   std::size_t letters = 0;
   std::size_t turkish = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    // Branch-free: letters and markup alternate too often for a branch to guess.
-    const uint8_t c = kClass[static_cast<uint8_t>(text[i])] & -static_cast<uint8_t>(kinds[i] == ByteKind::kText);
+    uint8_t c = kClass[static_cast<uint8_t>(text[i])];
+    if (kinds[i] == ByteKind::kLetter) {
+      // A page read before decoding: the reference counts as its letter.
+      const std::size_t end = std::min(text.find(';', i), text.size() - 1);
+      c = kClass[DecodeReference(text.substr(i, end + 1 - i)).value_or(0)];
+      i = end;
+    } else if (c == 0 || kinds[i] != ByteKind::kText) {
+      continue;
+    }
     letters += c != 0;
     turkish += c == 2;
   }
