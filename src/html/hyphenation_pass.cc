@@ -4,6 +4,7 @@
 #include "html/markup.h"
 #include "html/soft_hyphen_inserter.h"
 #include "html/text_runs.h"
+#include "html/tokenizer.h"
 #include "html/unique_words.h"
 #include "html/word_marker.h"
 
@@ -55,7 +56,14 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
   const LanguageMap page_languages = MapLanguages(
       text, kinds, at_start != nullptr ? *at_start : LanguageScopesOfPage(text, kinds, language_));
+  std::string decoded;
   ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
+    // Without a reference, decoding would change only spacing, which the
+    // split into words ignores.
+    if (run.find('&') != std::string_view::npos) {
+      DecodeTextInto(run, decoded);
+      run = decoded;
+    }
     words.AddText(run, page_languages.At(offset));
   });
   DecodedView view(text, std::move(kinds));

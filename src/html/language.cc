@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
 #include "html/decoded_view.h"
@@ -190,28 +191,39 @@ bool IsTurkishSpecialLetter(uint8_t byte) {
 }
 
 Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds) {
-  static const std::array<uint8_t, 256> kClass = [] {
-    std::array<uint8_t, 256> c{};
+  // Letters count in the low half, Turkish ones also in the high half, so
+  // one branch-free sum over the text bytes counts both.
+  static const std::array<uint64_t, 256> kCount = [] {
+    std::array<uint64_t, 256> c{};
     for (int b = 0; b < 256; ++b) {
       const auto byte = static_cast<uint8_t>(b);
-      c[b] = IsTurkishSpecialLetter(byte) ? 2 : IsCodePageLetter(byte) ? 1 : 0;
+      c[b] = (IsCodePageLetter(byte) ? 1 : 0) + (IsTurkishSpecialLetter(byte) ? uint64_t{1} << 32 : 0);
     }
     return c;
   }();
-  std::size_t letters = 0;
-  std::size_t turkish = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    uint8_t c = kClass[static_cast<uint8_t>(text[i])];
-    if (kinds[i] == ByteKind::kLetter) {
-      // A page read before decoding: the reference counts as its letter.
-      const std::size_t end = std::min(text.find(';', i), text.size() - 1);
-      c = kClass[DecodeReference(text.substr(i, end + 1 - i)).value_or(0)];
-      i = end;
-    } else if (c == 0 || kinds[i] != ByteKind::kText) {
-      continue;
+  uint64_t letters = 0;
+  uint64_t turkish = 0;
+  auto add = [&](uint64_t sum) {
+    letters += sum & 0xFFFFFFFFu;
+    turkish += sum >> 32;
+  };
+  // Blocks short enough that the low half never carries into the high one.
+  constexpr std::size_t kBlock = std::size_t{1} << 30;
+  for (std::size_t from = 0; from < text.size(); from += kBlock) {
+    uint64_t sum = 0;
+    for (std::size_t i = from, to = std::min(text.size(), from + kBlock); i < to; ++i) {
+      sum += kCount[static_cast<uint8_t>(text[i])] & (uint64_t{0} - (kinds[i] == ByteKind::kText));
     }
-    letters += c != 0;
-    turkish += c == 2;
+    add(sum);
+  }
+  // A page read before decoding: each letter reference counts as its letter.
+  const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
+  for (const void* hit = std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size());
+       hit != nullptr;) {
+    const auto i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - kind_bytes);
+    const std::size_t end = std::min(text.find(';', i), text.size() - 1);
+    add(kCount[DecodeReference(text.substr(i, end + 1 - i)).value_or(0)]);
+    hit = std::memchr(kind_bytes + end + 1, static_cast<int>(ByteKind::kLetter), kinds.size() - end - 1);
   }
   return letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
 }

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "html/tokenizer.h"
 
 namespace corvane::html {
 namespace {
@@ -61,13 +60,11 @@ void AppendVisible(std::string_view page, const ByteKind* kinds, std::size_t fro
 void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, bool join_lines,
                     const std::function<void(std::string_view text, std::size_t offset)>& on_run) {
   std::string run;
-  std::string decoded;
   std::size_t run_start = 0;
   bool in_tag = false;
   auto close_run = [&] {
     if (in_tag || run.empty()) return;
-    DecodeTextInto(run, decoded);
-    on_run(decoded, run_start);
+    on_run(run, run_start);
     run.clear();
   };
 

@@ -18,9 +18,10 @@
 
 namespace corvane::html {
 
-// Calls `on_run` with the decoded text of each run (html::DecodeText) and the
-// page offset of its first byte. `kinds` is ClassifyMarkup(page). The view is
-// valid only during the call.
+// Calls `on_run` with the raw text of each run, as the tokenizer holds it
+// before decoding (html::DecodeText gives its Text), and the page offset of
+// its first byte. `kinds` is ClassifyMarkup(page). The view is valid only
+// during the call.
 void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, bool join_lines,
                     const std::function<void(std::string_view text, std::size_t offset)>& on_run);
 

@@ -28,7 +28,7 @@ Runs TokenizerRuns(const std::string& page, bool join_lines) {
 Runs ScannedRuns(const std::string& page, bool join_lines) {
   Runs runs;
   ForEachTextRun(page, ClassifyMarkup(page), join_lines,
-                 [&](std::string_view text, std::size_t at) { runs.emplace_back(text, at); });
+                 [&](std::string_view raw, std::size_t at) { runs.emplace_back(DecodeText(raw), at); });
   return runs;
 }
 
