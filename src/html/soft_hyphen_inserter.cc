@@ -5,6 +5,7 @@
 
 #include "html/string_automaton.h"
 #include "html/word_hash.h"
+#include "html/word_table.h"
 
 namespace corvane::html {
 
@@ -82,17 +83,25 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
                                         const std::vector<Span>& guarded,
                                         std::vector<std::size_t>& counts,
                                         std::vector<Occurrence>& deferred) {
-  std::unordered_map<std::string_view, WordsBySpelling, WordHash> index;
-  index.reserve(words.size());
+  WordTable index;  // spelling -> its place in `spellings`
+  std::vector<WordsBySpelling> spellings;
+  index.Reserve(words.size());
   std::size_t longest = 0;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
     if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      AddSpelling(index.try_emplace(w, WordsBySpelling{-1, -1}).first->second, words[i], i);
+      const uint64_t hash = WordTable::Hash(w);
+      uint32_t spelling = index.Find(w, hash);
+      if (spelling == WordTable::kAbsent) {
+        spelling = static_cast<uint32_t>(spellings.size());
+        index.Insert(w, hash, spelling);
+        spellings.push_back({-1, -1});
+      }
+      AddSpelling(spellings[spelling], words[i], i);
       longest = std::max(longest, w.size());
     }
   }
-  if (index.empty()) return;
+  if (spellings.empty()) return;
   const std::size_t n = text_.size();
   std::size_t next_guard = 0;
   std::size_t i = 0;
@@ -108,9 +117,9 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
       ++end;
     }
     if (plain && end - i <= longest) {
-      const auto it = index.find(text_.substr(i, end - i));
-      if (it != index.end() && HasBoundaries(i, end)) {
-        const int32_t word = WordAt(it->second, i);
+      const uint32_t spelling = index.Find(text_.substr(i, end - i));
+      if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
+        const int32_t word = WordAt(spellings[spelling], i);
         if (word >= 0) {
           // An occurrence's soft hyphens, and the hyphens that could stop
           // it, lie within [i, end], both ends included.
