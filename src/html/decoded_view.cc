@@ -66,6 +66,11 @@ std::size_t DecodedView::SourceOffset(std::size_t at) const {
   return it == collapsed_.begin() ? at : at + std::prev(it)->extra;
 }
 
+std::size_t DecodedView::SourceOffset(std::size_t at, std::size_t& cursor) const {
+  while (cursor < collapsed_.size() && collapsed_[cursor].view < at) ++cursor;
+  return cursor == 0 ? at : at + collapsed_[cursor - 1].extra;
+}
+
 std::size_t DecodedView::ViewOffset(std::size_t at) const {
   const auto it = std::upper_bound(collapsed_.begin(), collapsed_.end(), at,
                                    [](std::size_t s, const Collapsed& c) { return s < c.source; });

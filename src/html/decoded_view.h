@@ -38,6 +38,10 @@ class DecodedView {
   // Source offset of view offset `at` (0 <= at <= Text().size()): where a
   // soft hyphen before the view's byte `at` goes.
   std::size_t SourceOffset(std::size_t at) const;
+  // The same for offsets taken in ascending order: `cursor` (0 at first)
+  // carries the place reached from one call to the next, so a whole page
+  // of soft hyphens costs one walk over the references.
+  std::size_t SourceOffset(std::size_t at, std::size_t& cursor) const;
   // View offset of the byte at source offset `at`; inside a reference, its
   // decoded byte.
   std::size_t ViewOffset(std::size_t at) const;

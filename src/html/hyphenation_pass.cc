@@ -1,5 +1,7 @@
 #include "html/hyphenation_pass.h"
 
+#include <algorithm>
+
 #include "html/decoded_view.h"
 #include "html/markup.h"
 #include "html/soft_hyphen_inserter.h"
@@ -85,7 +87,9 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
     const UniqueWord& entry = words.words()[n - 1];
     // The document's own underscores stay as they are; a word still holding
     // "&" after decoding is spelled with something that is not a letter.
-    if (entry.word.find_first_of("_&") != std::string::npos) continue;
+    if (std::any_of(entry.word.begin(), entry.word.end(), [](char c) { return c == '_' || c == '&'; })) {
+      continue;
+    }
     std::vector<uint32_t> breaks =
         BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
     // A word without a mark would be replaced by itself.

@@ -103,19 +103,21 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
   }
   if (spellings.empty()) return;
   const std::size_t n = text_.size();
+  // Local copies, so that the compiler keeps them in registers across the
+  // writes of the loop.
+  const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
+  const ByteKind* const kinds = kinds_.data();
+  const WordBytes is_word = word_bytes_;
   std::size_t next_guard = 0;
   std::size_t i = 0;
   while (i < n) {
-    if (!IsWordByteAt(i)) {
+    if (!is_word(bytes[i])) {
       ++i;
       continue;
     }
     std::size_t end = i;
     bool plain = true;
-    while (end < n && IsWordByteAt(end)) {
-      plain = plain && kinds_[end] == ByteKind::kText;
-      ++end;
-    }
+    for (; end < n && is_word(bytes[end]); ++end) plain &= kinds[end] == ByteKind::kText;
     if (plain && end - i <= longest) {
       const uint32_t spelling = index.Find(text_.substr(i, end - i));
       if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
@@ -235,10 +237,11 @@ std::string SoftHyphenInserter::Result() const {
   std::string out;
   out.reserve(source.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
+  std::size_t cursor = 0;
   for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
     for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
       const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
-      const std::size_t i = view_.SourceOffset(at);
+      const std::size_t i = view_.SourceOffset(at, cursor);
       out.append(source.substr(from, i - from));
       out.append(kSoftHyphen);
       if (!extra_hyphens_.empty()) {
