@@ -106,6 +106,15 @@ TagFacts ReadTag(std::string_view tag) {
   return facts;
 }
 
+// "lang" in any letter case somewhere in `tag`: what every tag naming a
+// lang or xml:lang attribute holds.
+bool MentionsLang(std::string_view tag) {
+  for (std::size_t i = 0; i + 4 <= tag.size(); ++i) {
+    if (FoldAscii(tag[i]) == 'l' && EqualsIgnoringAsciiCase(tag.substr(i, 4), "lang")) return true;
+  }
+  return false;
+}
+
 Language LanguageOfValue(std::string_view value) {
   const bool turkish = value.size() >= 2 && FoldAscii(value[0]) == 't' && FoldAscii(value[1]) == 'r';
   return turkish ? Language::kTurkish : Language::kEnglish;
@@ -136,6 +145,10 @@ LanguageScopes::LanguageScopes(Language setting, Language page)
 
 void LanguageScopes::Feed(std::string_view tag) {
   if (fixed_) return;
+  // Most tags carry no lang attribute, and an end tag closes only open
+  // scopes: such tags are passed over without being read.
+  const bool end_tag = !tag.empty() && tag[0] == '/';
+  if (end_tag ? scopes_.empty() : !MentionsLang(tag)) return;
   const TagFacts facts = ReadTag(tag);
   if (facts.name.empty()) return;
   if (facts.end) {

@@ -92,9 +92,15 @@ void MarkAddresses(std::string_view text, std::vector<ByteKind>& kinds) {
       ++i;
       continue;
     }
+    // Only a run holding ":", "w" or "@" can be an address; most words
+    // hold none, and are passed over without another look.
     std::size_t end = i;
-    while (end < n && kinds[end] == ByteKind::kText && !IsWordSeparator(text[end])) ++end;
-    if (LooksLikeAddress(text.substr(i, end - i))) Mark(kinds, i, end, ByteKind::kHidden);
+    bool candidate = false;
+    for (; end < n && kinds[end] == ByteKind::kText && !IsWordSeparator(text[end]); ++end) {
+      const char c = text[end];
+      candidate |= (c == ':') | (c == 'w') | (c == '@');
+    }
+    if (candidate && LooksLikeAddress(text.substr(i, end - i))) Mark(kinds, i, end, ByteKind::kHidden);
     i = end;
   }
 }
