@@ -10,7 +10,7 @@ namespace corvane::html {
 
 namespace {
 
-// The first view byte of kind kLetter at or after `from`, or `n`.
+// The first byte of kind kLetter at or after `from`, or `n`.
 std::size_t NextLetter(const std::vector<ByteKind>& kinds, std::size_t from, std::size_t n) {
   const auto* base = reinterpret_cast<const unsigned char*>(kinds.data());
   const void* hit = std::memchr(base + from, static_cast<int>(ByteKind::kLetter), n - from);
@@ -19,44 +19,72 @@ std::size_t NextLetter(const std::vector<ByteKind>& kinds, std::size_t from, std
 
 }  // namespace
 
-DecodedView::DecodedView(std::string_view source, std::vector<ByteKind> kinds)
-    : source_(source), text_(source), kinds_(std::move(kinds)) {
+DecodedView::DecodedView(std::string_view source, std::vector<ByteKind> kinds, KeepKinds keep)
+    : source_(source), text_(source) {
   const std::size_t n = source.size();
-  std::size_t i = NextLetter(kinds_, 0, n);
-  if (i == n) return;
-
-  // The view is never longer than the source, so its kinds are written over
-  // the source's as the scan passes them; the stretches between references
-  // are copied whole.
-  decoded_.reserve(n);
-  decoded_.append(source.substr(0, i));
-  std::size_t out = i;
+  text_bits_.assign(n / 64 + 2, 0);
+  // First the references and the text bits, and the kinds compacted in place
+  // when they are kept: the view is never longer than the source.
+  const bool keep_kinds = keep == KeepKinds::kYes;
+  std::size_t out = 0;
   std::size_t extra = 0;
+  std::size_t i = 0;
   while (i < n) {
-    const std::size_t semicolon = source.find(';', i);
-    if (semicolon == std::string_view::npos) {  // a letter kind from elsewhere, without its ";"
-      decoded_.push_back(source[i]);
-      kinds_[out++] = ByteKind::kText;
-      ++i;
-    } else {
-      // A letter reference runs from its "&" to its ";"; the markup scan
-      // made sure it decodes.
-      const std::size_t end = semicolon + 1;
-      const std::optional<uint8_t> byte = DecodeReference(source.substr(i, end - i));
-      extra += end - i - 1;
-      collapsed_.push_back({decoded_.size(), i, end - i, extra});
-      decoded_.push_back(static_cast<char>(byte.value_or('?')));
-      kinds_[out++] = ByteKind::kText;
-      i = end;
-    }
-    const std::size_t next = NextLetter(kinds_, i, n);
-    decoded_.append(source.substr(i, next - i));
-    std::memmove(kinds_.data() + out, kinds_.data() + i, next - i);
+    const std::size_t next = NextLetter(kinds, i, n);
+    MarkTextStretch(kinds.data() + i, next - i, out);
+    if (keep_kinds && out != i) std::memmove(kinds.data() + out, kinds.data() + i, next - i);
     out += next - i;
-    i = next;
+    if (next == n) break;
+    // A letter reference runs from its "&" to its ";" (the markup scan made
+    // sure it decodes) and is one text byte of the view; a letter kind from
+    // elsewhere, without its ";", is that one byte.
+    const std::size_t semicolon = source.find(';', next);
+    const std::size_t end = semicolon == std::string_view::npos ? next + 1 : semicolon + 1;
+    if (semicolon != std::string_view::npos) {
+      extra += end - next - 1;
+      collapsed_.push_back({out, next, end - next, extra});
+    }
+    text_bits_[out >> 6] |= uint64_t{1} << (out & 63);
+    if (keep_kinds) kinds[out] = ByteKind::kText;
+    ++out;
+    i = end;
   }
-  kinds_.resize(out);
+  if (keep_kinds) {
+    kinds.resize(out);
+    kinds_ = std::move(kinds);
+  } else {
+    std::vector<ByteKind>().swap(kinds);  // before the decoded copy is made
+  }
+  if (collapsed_.empty()) return;
+
+  // Then the decoded text: the stretches between references copied whole.
+  decoded_.reserve(out);
+  std::size_t from = 0;
+  for (const Collapsed& c : collapsed_) {
+    decoded_.append(source.substr(from, c.source - from));
+    decoded_.push_back(static_cast<char>(DecodeReference(source.substr(c.source, c.length)).value_or('?')));
+    from = c.source + c.length;
+  }
+  decoded_.append(source.substr(from));
   text_ = decoded_;
+}
+
+void DecodedView::MarkTextStretch(const ByteKind* kinds, std::size_t count, std::size_t at) {
+  std::size_t k = 0;
+  while (k < count) {
+    // Eight text bytes (kind 0) at a time where the stretch is plain text.
+    uint64_t chunk = 1;
+    if (k + 8 <= count) std::memcpy(&chunk, kinds + k, 8);
+    const std::size_t bit = at + k;
+    if (chunk == 0) {
+      text_bits_[bit >> 6] |= uint64_t{0xFF} << (bit & 63);
+      if ((bit & 63) > 56) text_bits_[(bit >> 6) + 1] |= uint64_t{0xFF} >> (64 - (bit & 63));
+      k += 8;
+    } else {
+      text_bits_[bit >> 6] |= uint64_t{kinds[k] == ByteKind::kText} << (bit & 63);
+      ++k;
+    }
+  }
 }
 
 std::size_t DecodedView::SourceOffset(std::size_t at) const {
@@ -82,6 +110,7 @@ std::size_t DecodedView::ViewOffset(std::size_t at) const {
 void DecodedView::ReleaseText() {
   std::string().swap(decoded_);
   std::vector<ByteKind>().swap(kinds_);
+  std::vector<uint64_t>().swap(text_bits_);
   text_ = {};
 }
 

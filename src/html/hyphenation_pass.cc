@@ -54,47 +54,36 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   // (text_runs.h). Their occurrences are sought in the decoded view, where
   // letter references are letters; languages change only just past tags, so
   // the page's map serves the runs and, moved to view offsets, the view.
-  UniqueWords words;
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
   const LanguageMap page_languages = MapLanguages(
       text, kinds, at_start != nullptr ? *at_start : LanguageScopesOfPage(text, kinds, language_));
-  std::string decoded;
-  ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
-    // Without a reference, decoding would change only spacing, which the
-    // split into words ignores.
-    if (run.find('&') != std::string_view::npos) {
-      DecodeTextInto(run, decoded);
-      run = decoded;
-    }
-    words.AddText(run, page_languages.At(offset));
-  });
-  DecodedView view(text, std::move(kinds));
-  const LanguageMap languages = page_languages.InViewOf(view);
-  unique_word_count_ = words.words().size();
-  total_words_ = words.total_words();
-  if (form == Form::kDocument) {
-    observer.SetStatusText("Unique Words " + std::to_string(unique_word_count_));
-  } else {
-    observer.SetTotalWords(total_words_);
-    observer.SetUniqueWords(unique_word_count_);
-  }
-
-  WordMarker marker(engine_, lookup_);
   std::vector<HyphenatedWord> hyphenated;
-  const std::size_t count = words.words().size();
-  for (std::size_t n = 1; n <= count; ++n) {
-    if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
-    const UniqueWord& entry = words.words()[n - 1];
-    // The document's own underscores stay as they are; a word still holding
-    // "&" after decoding is spelled with something that is not a letter.
-    if (std::any_of(entry.word.begin(), entry.word.end(), [](char c) { return c == '_' || c == '&'; })) {
-      continue;
+  {
+    // The table of distinct words is gone before the view is built, so a
+    // large page never holds both.
+    UniqueWords words;
+    std::string decoded;
+    ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
+      // Without a reference, decoding would change only spacing, which the
+      // split into words ignores.
+      if (run.find('&') != std::string_view::npos) {
+        DecodeTextInto(run, decoded);
+        run = decoded;
+      }
+      words.AddText(run, page_languages.At(offset));
+    });
+    unique_word_count_ = words.words().size();
+    total_words_ = words.total_words();
+    if (form == Form::kDocument) {
+      observer.SetStatusText("Unique Words " + std::to_string(unique_word_count_));
+    } else {
+      observer.SetTotalWords(total_words_);
+      observer.SetUniqueWords(unique_word_count_);
     }
-    std::vector<uint32_t> breaks =
-        BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
-    // A word without a mark would be replaced by itself.
-    if (!breaks.empty()) hyphenated.push_back({entry.word, std::move(breaks), entry.language});
+    hyphenated = MarkWords(words, form, observer);
   }
+  DecodedView view(text, std::move(kinds), DecodedView::KeepKinds::kTextOnly);
+  const LanguageMap languages = page_languages.InViewOf(view);
 
   SoftHyphenInserter inserter(view, word_bytes_, &languages);
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
@@ -116,6 +105,28 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
     observer.EnableDone();
   }
   return result;
+}
+
+std::vector<HyphenatedWord> HyphenationPass::MarkWords(const UniqueWords& words, Form form,
+                                                      PassObserver& observer) {
+  WordMarker marker(engine_, lookup_);
+  std::vector<HyphenatedWord> hyphenated;
+  const std::size_t count = words.words().size();
+  hyphenated.reserve(count);
+  for (std::size_t n = 1; n <= count; ++n) {
+    if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
+    const UniqueWord& entry = words.words()[n - 1];
+    // The document's own underscores stay as they are; a word still holding
+    // "&" after decoding is spelled with something that is not a letter.
+    if (std::any_of(entry.word.begin(), entry.word.end(), [](char c) { return c == '_' || c == '&'; })) {
+      continue;
+    }
+    std::vector<uint32_t> breaks =
+        BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
+    // A word without a mark would be replaced by itself.
+    if (!breaks.empty()) hyphenated.push_back({entry.word, std::move(breaks), entry.language});
+  }
+  return hyphenated;
 }
 
 // The whole-document pass reads the text as an editor's line list gives it:

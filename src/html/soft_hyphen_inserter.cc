@@ -26,7 +26,6 @@ SoftHyphenInserter::SoftHyphenInserter(const DecodedView& view, const WordBytes&
                                        const LanguageMap* languages)
     : view_(view),
       text_(view.Text()),
-      kinds_(view.Kinds()),
       word_bytes_(word_bytes),
       languages_(languages),
       hyphen_bits_(text_.size() / 64 + 1, 0) {}
@@ -106,7 +105,7 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
   // Local copies, so that the compiler keeps them in registers across the
   // writes of the loop.
   const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
-  const ByteKind* const kinds = kinds_.data();
+  const DecodedView& view = view_;
   const WordBytes is_word = word_bytes_;
   std::size_t next_guard = 0;
   std::size_t i = 0;
@@ -117,7 +116,7 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
     }
     std::size_t end = i;
     bool plain = true;
-    for (; end < n && is_word(bytes[end]); ++end) plain &= kinds[end] == ByteKind::kText;
+    for (; end < n && is_word(bytes[end]); ++end) plain &= view.IsText(end);
     if (plain && end - i <= longest) {
       const uint32_t spelling = index.Find(text_.substr(i, end - i));
       if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
@@ -183,7 +182,7 @@ void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWo
   for (std::size_t i = 0; i < n; ++i) {
     const auto c = static_cast<uint8_t>(text_[i]);
     // Words hold neither markup nor separators, so no occurrence spans one.
-    if (kinds_[i] != ByteKind::kText || IsWordSeparator(c)) {
+    if (!view_.IsText(i) || IsWordSeparator(c)) {
       state = StringAutomaton::kRoot;
       continue;
     }

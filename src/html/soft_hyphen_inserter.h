@@ -82,7 +82,6 @@ class SoftHyphenInserter {
 
   const DecodedView& view_;
   std::string_view text_;
-  const std::vector<ByteKind>& kinds_;
   const WordBytes& word_bytes_;
   const LanguageMap* languages_;
   bool HyphenAt(std::size_t i) const { return (hyphen_bits_[i >> 6] >> (i & 63)) & 1; }
