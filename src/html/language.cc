@@ -231,7 +231,8 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
   }
   // A page read before decoding: each letter reference counts as its letter.
   const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
-  for (const void* hit = std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size());
+  for (const void* hit = kinds.empty() ? nullptr
+                                       : std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size());
        hit != nullptr;) {
     const auto i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - kind_bytes);
     const std::size_t end = std::min(text.find(';', i), text.size() - 1);

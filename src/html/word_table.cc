@@ -11,7 +11,7 @@ uint32_t WordTable::Find(std::string_view word, uint64_t hash) const {
     const Slot& slot = slots_[i];
     if (slot.value == kAbsent) return kAbsent;
     if (slot.hash == hash && slot.size == word.size() &&
-        std::memcmp(slot.data, word.data(), word.size()) == 0) {
+        (word.empty() || std::memcmp(slot.data, word.data(), word.size()) == 0)) {
       return slot.value;
     }
   }
