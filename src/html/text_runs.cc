@@ -9,9 +9,9 @@ namespace corvane::html {
 namespace {
 
 // Hidden bytes and references are the kinds with the lowest bit set.
-static_assert((static_cast<int>(ByteKind::kHidden) & 1) && (static_cast<int>(ByteKind::kReference) & 1));
-static_assert(!(static_cast<int>(ByteKind::kText) & 1) && !(static_cast<int>(ByteKind::kTag) & 1) &&
-              !(static_cast<int>(ByteKind::kLetter) & 1));
+constexpr bool LowBit(ByteKind kind) { return (static_cast<int>(kind) & 1) == 1; }
+static_assert(LowBit(ByteKind::kHidden) && LowBit(ByteKind::kReference));
+static_assert(!LowBit(ByteKind::kText) && !LowBit(ByteKind::kTag) && !LowBit(ByteKind::kLetter));
 
 bool IsBlanked(ByteKind kind) { return (static_cast<uint8_t>(kind) & 1) != 0; }
 
