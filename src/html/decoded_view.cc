@@ -70,20 +70,23 @@ DecodedView::DecodedView(std::string_view source, std::vector<ByteKind> kinds, K
 }
 
 void DecodedView::MarkTextStretch(const ByteKind* kinds, std::size_t count, std::size_t at) {
+  static_assert(static_cast<int>(ByteKind::kLetter) < 8, "kinds must fit in the three low bits");
+  constexpr uint64_t kLowBits = 0x0101010101010101ULL;
   std::size_t k = 0;
-  while (k < count) {
-    // Eight text bytes (kind 0) at a time where the stretch is plain text.
-    uint64_t chunk = 1;
-    if (k + 8 <= count) std::memcpy(&chunk, kinds + k, 8);
+  // Eight kinds at a time: a byte is text when its kind (at most 4) is 0;
+  // the multiplication gathers the eight answers into one byte.
+  for (; k + 8 <= count; k += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, kinds + k, 8);
+    const uint64_t zero = ((chunk | (chunk >> 1) | (chunk >> 2)) & kLowBits) ^ kLowBits;
+    const uint64_t text = (zero * 0x0102040810204080ULL) >> 56;
     const std::size_t bit = at + k;
-    if (chunk == 0) {
-      text_bits_[bit >> 6] |= uint64_t{0xFF} << (bit & 63);
-      if ((bit & 63) > 56) text_bits_[(bit >> 6) + 1] |= uint64_t{0xFF} >> (64 - (bit & 63));
-      k += 8;
-    } else {
-      text_bits_[bit >> 6] |= uint64_t{kinds[k] == ByteKind::kText} << (bit & 63);
-      ++k;
-    }
+    text_bits_[bit >> 6] |= text << (bit & 63);
+    if ((bit & 63) > 56) text_bits_[(bit >> 6) + 1] |= text >> (64 - (bit & 63));
+  }
+  for (; k < count; ++k) {
+    const std::size_t bit = at + k;
+    text_bits_[bit >> 6] |= uint64_t{kinds[k] == ByteKind::kText} << (bit & 63);
   }
 }
 

@@ -94,12 +94,20 @@ void MarkAddresses(std::string_view text, std::vector<ByteKind>& kinds) {
     }
     // Only a run holding ":", "w" or "@" can be an address; most words
     // hold none, and are passed over without another look.
+    static const std::array<uint8_t, 256> kByteClass = [] {
+      std::array<uint8_t, 256> c{};
+      for (int b = 0; b < 256; ++b) c[b] = IsWordSeparator(static_cast<uint8_t>(b)) ? 1 : 0;
+      c[':'] = c['w'] = c['@'] = 2;
+      return c;
+    }();
     std::size_t end = i;
-    bool candidate = false;
-    for (; end < n && kinds[end] == ByteKind::kText && !IsWordSeparator(text[end]); ++end) {
-      const char c = text[end];
-      candidate |= (c == ':') | (c == 'w') | (c == '@');
+    uint8_t seen = 0;
+    for (; end < n && kinds[end] == ByteKind::kText; ++end) {
+      const uint8_t c = kByteClass[static_cast<uint8_t>(text[end])];
+      if (c == 1) break;
+      seen |= c;
     }
+    const bool candidate = seen != 0;
     if (candidate && LooksLikeAddress(text.substr(i, end - i))) Mark(kinds, i, end, ByteKind::kHidden);
     i = end;
   }

@@ -1,6 +1,7 @@
 #include "html/soft_hyphen_inserter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "html/string_automaton.h"
@@ -86,6 +87,7 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
   std::vector<WordsBySpelling> spellings;
   index.Reserve(words.size());
   std::size_t longest = 0;
+  std::size_t shortest = SIZE_MAX;  // short runs ("a", "of") need no look-up
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
     if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
@@ -98,6 +100,7 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
       }
       AddSpelling(spellings[spelling], words[i], i);
       longest = std::max(longest, w.size());
+      shortest = std::min(shortest, w.size());
     }
   }
   if (spellings.empty()) return;
@@ -117,7 +120,7 @@ void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words
     std::size_t end = i;
     bool plain = true;
     for (; end < n && is_word(bytes[end]); ++end) plain &= view.IsText(end);
-    if (plain && end - i <= longest) {
+    if (plain && end - i <= longest && end - i >= shortest) {
       const uint32_t spelling = index.Find(text_.substr(i, end - i));
       if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
         const int32_t word = WordAt(spellings[spelling], i);
