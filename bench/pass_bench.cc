@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
@@ -82,6 +83,17 @@ BENCHMARK(BM_DocumentPass)
     ->ArgNames({"MB", "language"})
     ->ArgsProduct({{1, 10}, {0, 2}})
     ->Unit(benchmark::kMillisecond);
+
+// The floor for any pass over the page: one memchr scan of its bytes for a
+// byte it does not hold, which is memory bandwidth and nothing else.
+void BM_MemchrFloor(benchmark::State& state) {
+  const std::string page = MakePage(static_cast<std::size_t>(state.range(0)) << 20);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::memchr(page.data(), '\x01', page.size()));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_MemchrFloor)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 void BM_TextPass(benchmark::State& state) {
   const std::string page = MakePage(static_cast<std::size_t>(state.range(0)) << 20);

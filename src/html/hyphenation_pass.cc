@@ -1,8 +1,11 @@
 #include "html/hyphenation_pass.h"
 
+#include <algorithm>
+
 #include "html/decoded_view.h"
 #include "html/markup.h"
 #include "html/soft_hyphen_inserter.h"
+#include "html/text_runs.h"
 #include "html/tokenizer.h"
 #include "html/unique_words.h"
 #include "html/word_marker.h"
@@ -46,49 +49,41 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   unique_word_count_ = total_words_ = words_hyphenated_ = 0;
   if (form == Form::kText) observer.ResetStatistics();
 
-  // Words come only from text runs outside markup; the tokenizer sees a copy
-  // in which comments, raw element content, addresses and references other
-  // than letters are blanked. Their occurrences are sought in the decoded
-  // view, where letter references are letters.
-  UniqueWords words;
+  // Words come only from text runs outside markup, read with comments, raw
+  // element content, addresses and references other than letters blanked
+  // (text_runs.h). Their occurrences are sought in the decoded view, where
+  // letter references are letters; languages change only just past tags, so
+  // the page's map serves the runs and, moved to view offsets, the view.
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
-  std::string visible = BlankHiddenText(text, kinds);
-  if (form == Form::kDocument) JoinEditorLines(visible);
-  DecodedView view(text, std::move(kinds));
-  const LanguageMap languages =
-      MapLanguages(view.Text(), view.Kinds(),
-                   at_start != nullptr ? *at_start
-                                       : LanguageScopesOfPage(view.Text(), view.Kinds(), language_));
-  {
-    THTMLParser parser;
-    parser.Lines().push_back(std::move(visible));
-    parser.ParseTexts([&](std::string_view run, std::size_t offset) {
-      words.AddText(run, languages.At(view.ViewOffset(offset)));
-    });
-  }
-  unique_word_count_ = words.words().size();
-  total_words_ = words.total_words();
-  if (form == Form::kDocument) {
-    observer.SetStatusText("Unique Words " + std::to_string(unique_word_count_));
-  } else {
-    observer.SetTotalWords(total_words_);
-    observer.SetUniqueWords(unique_word_count_);
-  }
-
-  WordMarker marker(engine_, lookup_);
+  const LanguageMap page_languages = MapLanguages(
+      text, kinds, at_start != nullptr ? *at_start : LanguageScopesOfPage(text, kinds, language_));
   std::vector<HyphenatedWord> hyphenated;
-  const std::size_t count = words.words().size();
-  for (std::size_t n = 1; n <= count; ++n) {
-    if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
-    const UniqueWord& entry = words.words()[n - 1];
-    // The document's own underscores stay as they are; a word still holding
-    // "&" after decoding is spelled with something that is not a letter.
-    if (entry.word.find_first_of("_&") != std::string::npos) continue;
-    std::vector<uint32_t> breaks =
-        BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
-    // A word without a mark would be replaced by itself.
-    if (!breaks.empty()) hyphenated.push_back({entry.word, std::move(breaks), entry.language});
+  {
+    // The table of distinct words is gone before the view is built, so a
+    // large page never holds both.
+    UniqueWords words;
+    std::string decoded;
+    ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
+      // Without a reference, decoding would change only spacing, which the
+      // split into words ignores.
+      if (run.find('&') != std::string_view::npos) {
+        DecodeTextInto(run, decoded);
+        run = decoded;
+      }
+      words.AddText(run, page_languages.At(offset));
+    });
+    unique_word_count_ = words.words().size();
+    total_words_ = words.total_words();
+    if (form == Form::kDocument) {
+      observer.SetStatusText("Unique Words " + std::to_string(unique_word_count_));
+    } else {
+      observer.SetTotalWords(total_words_);
+      observer.SetUniqueWords(unique_word_count_);
+    }
+    hyphenated = MarkWords(words, form, observer);
   }
+  DecodedView view(text, std::move(kinds), DecodedView::KeepKinds::kTextOnly);
+  const LanguageMap languages = page_languages.InViewOf(view);
 
   SoftHyphenInserter inserter(view, word_bytes_, &languages);
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
@@ -112,6 +107,28 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   return result;
 }
 
+std::vector<HyphenatedWord> HyphenationPass::MarkWords(const UniqueWords& words, Form form,
+                                                      PassObserver& observer) {
+  WordMarker marker(engine_, lookup_);
+  std::vector<HyphenatedWord> hyphenated;
+  const std::size_t count = words.words().size();
+  hyphenated.reserve(count);
+  for (std::size_t n = 1; n <= count; ++n) {
+    if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
+    const UniqueWord& entry = words.words()[n - 1];
+    // The document's own underscores stay as they are; a word still holding
+    // "&" after decoding is spelled with something that is not a letter.
+    if (std::any_of(entry.word.begin(), entry.word.end(), [](char c) { return c == '_' || c == '&'; })) {
+      continue;
+    }
+    std::vector<uint32_t> breaks =
+        BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
+    // A word without a mark would be replaced by itself.
+    if (!breaks.empty()) hyphenated.push_back({entry.word, std::move(breaks), entry.language});
+  }
+  return hyphenated;
+}
+
 // The whole-document pass reads the text as an editor's line list gives it:
 // lines split at LF, CR LF or CR, each ending in a line feed for the tokenizer
 // when text is open, and joined directly when a tag spans the break. One line
@@ -120,8 +137,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
 // gives no words, and outside tags it separates words either way. It saves a
 // copy of the document.
 void JoinEditorLines(std::string& text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') continue;
+  for (std::size_t i = text.find('\r'); i != std::string::npos; i = text.find('\r', i + 1)) {
     text[i] = (i + 1 < text.size() && text[i + 1] == '\n') ? ' ' : '\n';
   }
 }

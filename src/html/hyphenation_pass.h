@@ -29,6 +29,8 @@
 
 #include "html/language.h"
 #include "html/pass_observer.h"
+#include "html/soft_hyphen_inserter.h"
+#include "html/unique_words.h"
 #include "html/word_bytes.h"
 #include "html/word_lookup.h"
 #include "hyphenation/hyphenator.h"
@@ -65,6 +67,8 @@ class HyphenationPass {
  private:
   enum class Form { kDocument, kText };
   std::string Run(std::string_view text, Form form, const LanguageScopes* at_start);
+  // The words of `words` that get soft hyphens, with their breaks.
+  std::vector<HyphenatedWord> MarkWords(const UniqueWords& words, Form form, PassObserver& observer);
 
   hyphenation::TCorvaneHyphenator& engine_;
   WordLookup* lookup_;

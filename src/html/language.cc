@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 
 #include "html/decoded_view.h"
+#include "html/entities.h"
 #include "html/word_bytes.h"
 
 namespace corvane::html {
@@ -104,6 +106,15 @@ TagFacts ReadTag(std::string_view tag) {
   return facts;
 }
 
+// "lang" in any letter case somewhere in `tag`: what every tag naming a
+// lang or xml:lang attribute holds.
+bool MentionsLang(std::string_view tag) {
+  for (std::size_t i = 0; i + 4 <= tag.size(); ++i) {
+    if (FoldAscii(tag[i]) == 'l' && EqualsIgnoringAsciiCase(tag.substr(i, 4), "lang")) return true;
+  }
+  return false;
+}
+
 Language LanguageOfValue(std::string_view value) {
   const bool turkish = value.size() >= 2 && FoldAscii(value[0]) == 't' && FoldAscii(value[1]) == 'r';
   return turkish ? Language::kTurkish : Language::kEnglish;
@@ -134,6 +145,10 @@ LanguageScopes::LanguageScopes(Language setting, Language page)
 
 void LanguageScopes::Feed(std::string_view tag) {
   if (fixed_) return;
+  // Most tags carry no lang attribute, and an end tag closes only open
+  // scopes: such tags are passed over without being read.
+  const bool end_tag = !tag.empty() && tag[0] == '/';
+  if (end_tag ? scopes_.empty() : !MentionsLang(tag)) return;
   const TagFacts facts = ReadTag(tag);
   if (facts.name.empty()) return;
   if (facts.end) {
@@ -160,6 +175,14 @@ Language LanguageMap::At(std::size_t offset) const {
   return std::prev(it)->second;
 }
 
+LanguageMap LanguageMap::InViewOf(const DecodedView& view) const {
+  LanguageMap mapped(changes_.front().second);
+  for (std::size_t k = 1; k < changes_.size(); ++k) {
+    mapped.changes_.emplace_back(view.ViewOffset(changes_[k].first), changes_[k].second);
+  }
+  return mapped;
+}
+
 void LanguageMap::Change(std::size_t from, Language language) {
   if (changes_.back().second == language) return;
   if (changes_.back().first == from) {
@@ -181,21 +204,40 @@ bool IsTurkishSpecialLetter(uint8_t byte) {
 }
 
 Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds) {
-  static const std::array<uint8_t, 256> kClass = [] {
-    std::array<uint8_t, 256> c{};
+  // Letters count in the low half, Turkish ones also in the high half, so
+  // one branch-free sum over the text bytes counts both.
+  static const std::array<uint64_t, 256> kCount = [] {
+    std::array<uint64_t, 256> c{};
     for (int b = 0; b < 256; ++b) {
       const auto byte = static_cast<uint8_t>(b);
-      c[b] = IsTurkishSpecialLetter(byte) ? 2 : IsCodePageLetter(byte) ? 1 : 0;
+      c[b] = (IsCodePageLetter(byte) ? 1 : 0) + (IsTurkishSpecialLetter(byte) ? uint64_t{1} << 32 : 0);
     }
     return c;
   }();
-  std::size_t letters = 0;
-  std::size_t turkish = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const uint8_t c = kClass[static_cast<uint8_t>(text[i])];
-    if (c == 0 || kinds[i] != ByteKind::kText) continue;
-    ++letters;
-    turkish += c == 2;
+  uint64_t letters = 0;
+  uint64_t turkish = 0;
+  auto add = [&](uint64_t sum) {
+    letters += sum & 0xFFFFFFFFu;
+    turkish += sum >> 32;
+  };
+  // Blocks short enough that the low half never carries into the high one.
+  constexpr std::size_t kBlock = std::size_t{1} << 30;
+  for (std::size_t from = 0; from < text.size(); from += kBlock) {
+    uint64_t sum = 0;
+    for (std::size_t i = from, to = std::min(text.size(), from + kBlock); i < to; ++i) {
+      sum += kCount[static_cast<uint8_t>(text[i])] & (uint64_t{0} - (kinds[i] == ByteKind::kText));
+    }
+    add(sum);
+  }
+  // A page read before decoding: each letter reference counts as its letter.
+  const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
+  for (const void* hit = kinds.empty() ? nullptr
+                                       : std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size());
+       hit != nullptr;) {
+    const auto i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - kind_bytes);
+    const std::size_t end = std::min(text.find(';', i), text.size() - 1);
+    add(kCount[DecodeReference(text.substr(i, end + 1 - i)).value_or(0)]);
+    hit = std::memchr(kind_bytes + end + 1, static_cast<int>(ByteKind::kLetter), kinds.size() - end - 1);
   }
   return letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
 }

@@ -30,6 +30,8 @@
 
 namespace corvane::html {
 
+class DecodedView;
+
 // A setting, or (English and Turkish only) the language of a stretch.
 enum class Language : uint8_t { kEnglish = 0, kTurkish = 1, kAuto = 2 };
 
@@ -72,19 +74,26 @@ class LanguageMap {
   // `from` must not lie before the last change added.
   void Change(std::size_t from, Language language);
 
+  // This map of a page's source in the offsets of its decoded view. Changes
+  // lie just past tags, never inside a reference, so none is lost.
+  LanguageMap InViewOf(const DecodedView& view) const;
+
  private:
   std::vector<std::pair<std::size_t, Language>> changes_;
 };
 
-// The 1 % rule over the bytes of `text` whose kind is kText.
+// The 1 % rule over the bytes of `text` whose kind is kText; `text` may be a
+// decoded view or the page itself, where each letter reference (kind
+// kLetter) counts as its letter.
 Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds);
 
-// The languages over `text` (a view, see decoded_view.h, with its kinds) for a
-// pass that starts in the state `start`.
+// The languages over `text` (a page or its decoded view, see decoded_view.h,
+// with its kinds) for a pass that starts in the state `start`.
 LanguageMap MapLanguages(std::string_view text, const std::vector<ByteKind>& kinds,
                          LanguageScopes start);
 
-// The state at the start of a pass over `text` as a whole.
+// The state at the start of a pass over `view_text` (a page or its decoded
+// view) as a whole.
 LanguageScopes LanguageScopesOfPage(std::string_view view_text,
                                     const std::vector<ByteKind>& view_kinds, Language setting);
 

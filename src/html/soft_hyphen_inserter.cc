@@ -1,9 +1,12 @@
 #include "html/soft_hyphen_inserter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "html/string_automaton.h"
+#include "html/word_hash.h"
+#include "html/word_table.h"
 
 namespace corvane::html {
 
@@ -24,7 +27,6 @@ SoftHyphenInserter::SoftHyphenInserter(const DecodedView& view, const WordBytes&
                                        const LanguageMap* languages)
     : view_(view),
       text_(view.Text()),
-      kinds_(view.Kinds()),
       word_bytes_(word_bytes),
       languages_(languages),
       hyphen_bits_(text_.size() / 64 + 1, 0) {}
@@ -72,41 +74,90 @@ bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const
 }
 
 // Words made only of word bytes can occur only as a whole run of word bytes,
-// so one hash lookup per run finds them all.
-void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words,
-                                        std::vector<Occurrence>& out) const {
-  std::unordered_map<std::string_view, WordsBySpelling> index;
+// so one hash lookup per run finds them all. Two such occurrences never
+// touch each other's bytes (each spans its whole run), so an occurrence
+// clear of every guarded span (see GuardedSpans) is taken at once; only the
+// others wait, in `deferred`, for the ordered pass of Apply. A large page
+// thus never holds a list of all its words' occurrences.
+void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words,
+                                        const std::vector<Span>& guarded,
+                                        std::vector<std::size_t>& counts,
+                                        std::vector<Occurrence>& deferred) {
+  WordTable index;  // spelling -> its place in `spellings`
+  std::vector<WordsBySpelling> spellings;
+  index.Reserve(words.size());
   std::size_t longest = 0;
+  std::size_t shortest = SIZE_MAX;  // short runs ("a", "of") need no look-up
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
     if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      AddSpelling(index.try_emplace(w, WordsBySpelling{-1, -1}).first->second, words[i], i);
+      const uint64_t hash = WordTable::Hash(w);
+      uint32_t spelling = index.Find(w, hash);
+      if (spelling == WordTable::kAbsent) {
+        spelling = static_cast<uint32_t>(spellings.size());
+        index.Insert(w, hash, spelling);
+        spellings.push_back({-1, -1});
+      }
+      AddSpelling(spellings[spelling], words[i], i);
       longest = std::max(longest, w.size());
+      shortest = std::min(shortest, w.size());
     }
   }
-  if (index.empty()) return;
+  if (spellings.empty()) return;
   const std::size_t n = text_.size();
+  // Local copies, so that the compiler keeps them in registers across the
+  // writes of the loop.
+  const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
+  const DecodedView& view = view_;
+  const WordBytes is_word = word_bytes_;
+  std::size_t next_guard = 0;
   std::size_t i = 0;
   while (i < n) {
-    if (!IsWordByteAt(i)) {
+    if (!is_word(bytes[i])) {
       ++i;
       continue;
     }
     std::size_t end = i;
     bool plain = true;
-    while (end < n && IsWordByteAt(end)) {
-      plain = plain && kinds_[end] == ByteKind::kText;
-      ++end;
-    }
-    if (plain && end - i <= longest) {
-      const auto it = index.find(text_.substr(i, end - i));
-      if (it != index.end() && HasBoundaries(i, end)) {
-        const int32_t word = WordAt(it->second, i);
-        if (word >= 0) out.push_back({static_cast<uint32_t>(word), i});
+    for (; end < n && is_word(bytes[end]); ++end) plain &= view.IsText(end);
+    if (plain && end - i <= longest && end - i >= shortest) {
+      const uint32_t spelling = index.Find(text_.substr(i, end - i));
+      if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
+        const int32_t word = WordAt(spellings[spelling], i);
+        if (word >= 0) {
+          // An occurrence's soft hyphens, and the hyphens that could stop
+          // it, lie within [i, end], both ends included.
+          while (next_guard < guarded.size() && guarded[next_guard].last < i) ++next_guard;
+          if (next_guard < guarded.size() && guarded[next_guard].first <= end) {
+            deferred.push_back({static_cast<uint32_t>(word), i});
+          } else {
+            for (uint32_t offset : words[static_cast<std::size_t>(word)].breaks) AddHyphen(i + offset);
+            ++counts[static_cast<std::size_t>(word)];
+          }
+        }
       }
     }
     i = end;
   }
+}
+
+// The stretches [start, start + length] (both ends included) of the given
+// occurrences, merged and in text order.
+std::vector<SoftHyphenInserter::Span> SoftHyphenInserter::GuardedSpans(
+    const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found) {
+  std::vector<Span> spans;
+  spans.reserve(found.size());
+  for (const Occurrence& o : found) spans.push_back({o.start, o.start + words[o.word].word.size()});
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+  std::vector<Span> merged;
+  for (const Span& span : spans) {
+    if (!merged.empty() && span.first <= merged.back().last) {
+      merged.back().last = std::max(merged.back().last, span.last);
+    } else {
+      merged.push_back(span);
+    }
+  }
+  return merged;
 }
 
 // Words that hold other bytes (apostrophes, dots, ...) may span several runs
@@ -114,7 +165,7 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
 void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
                                                   std::vector<Occurrence>& out) const {
   StringAutomaton automaton;
-  std::unordered_map<std::string_view, uint32_t> spelling_ids;
+  std::unordered_map<std::string_view, uint32_t, WordHash> spelling_ids;
   std::vector<WordsBySpelling> spellings;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
@@ -134,7 +185,7 @@ void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWo
   for (std::size_t i = 0; i < n; ++i) {
     const auto c = static_cast<uint8_t>(text_[i]);
     // Words hold neither markup nor separators, so no occurrence spans one.
-    if (kinds_[i] != ByteKind::kText || IsWordSeparator(c)) {
+    if (!view_.IsText(i) || IsWordSeparator(c)) {
       state = StringAutomaton::kRoot;
       continue;
     }
@@ -151,15 +202,15 @@ void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWo
 }
 
 std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedWord>& words) {
+  std::vector<std::size_t> counts(words.size(), 0);
   std::vector<Occurrence> found;
-  FindPlainWords(words, found);
   FindWordsWithPunctuation(words, found);
+  TakePlainWords(words, GuardedSpans(words, found), counts, found);
   // Each word is found by exactly one of the two scans, in text order, so a
   // stable sort by word keeps every word's occurrences leftmost first.
   std::stable_sort(found.begin(), found.end(),
                    [](const Occurrence& a, const Occurrence& b) { return a.word < b.word; });
 
-  std::vector<std::size_t> counts(words.size(), 0);
   std::vector<std::size_t> pending;
   std::size_t k = 0;
   while (k < found.size()) {
@@ -188,10 +239,11 @@ std::string SoftHyphenInserter::Result() const {
   std::string out;
   out.reserve(source.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
+  std::size_t cursor = 0;
   for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
     for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
       const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
-      const std::size_t i = view_.SourceOffset(at);
+      const std::size_t i = view_.SourceOffset(at, cursor);
       out.append(source.substr(from, i - from));
       out.append(kSoftHyphen);
       if (!extra_hyphens_.empty()) {

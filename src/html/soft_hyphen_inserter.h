@@ -69,13 +69,19 @@ class SoftHyphenInserter {
   // The word of `spelling` for the language at `start`, or -1.
   int32_t WordAt(const WordsBySpelling& spelling, std::size_t start) const;
   bool HasBoundaries(std::size_t start, std::size_t end) const;
-  void FindPlainWords(const std::vector<HyphenatedWord>& words, std::vector<Occurrence>& out) const;
+  struct Span {
+    std::size_t first;
+    std::size_t last;  // included
+  };
+  static std::vector<Span> GuardedSpans(const std::vector<HyphenatedWord>& words,
+                                        const std::vector<Occurrence>& found);
+  void TakePlainWords(const std::vector<HyphenatedWord>& words, const std::vector<Span>& guarded,
+                      std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred);
   void FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
                                 std::vector<Occurrence>& out) const;
 
   const DecodedView& view_;
   std::string_view text_;
-  const std::vector<ByteKind>& kinds_;
   const WordBytes& word_bytes_;
   const LanguageMap* languages_;
   bool HyphenAt(std::size_t i) const { return (hyphen_bits_[i >> 6] >> (i & 63)) & 1; }

@@ -76,15 +76,17 @@ void Scan(const std::vector<std::string>& lines, OnText&& on_text, OnTag&& on_ta
 }  // namespace
 
 void DecodeTextInto(std::string_view raw, std::string& out) {
-  out.clear();
-  out.reserve(raw.size());
+  // Decoding never lengthens the text, so the output is written through a
+  // pointer into a buffer sized once rather than grown byte by byte.
+  out.resize(raw.size());
+  char* const base = out.data();
+  char* w = base;
 
   // Line feeds and space runs are normalised on the fly; a reference being
-  // collected is written to `out` as it goes and swapped for its byte once
-  // its terminator arrives, so no byte is ever copied twice.
+  // collected is written to the output as it goes and swapped for its byte
+  // once its terminator arrives, so no byte is ever copied twice.
   bool prev_space = false;
-  bool collecting = false;
-  std::size_t ref_start = 0;
+  char* ref_start = nullptr;  // the "&" of the reference being collected
   for (char c : raw) {
     if (c == '\n') c = ' ';
     if (c == ' ') {
@@ -94,20 +96,18 @@ void DecodeTextInto(std::string_view raw, std::string& out) {
       prev_space = false;
     }
 
-    if (c == '&') {
-      collecting = true;
-      ref_start = out.size();
-    }
-    out.push_back(c);
-    if (!collecting || (c != ';' && c != ' ')) continue;
+    if (c == '&') ref_start = w;
+    *w++ = c;
+    if (ref_start == nullptr || (c != ';' && c != ' ')) continue;
 
-    collecting = false;
-    std::string_view reference(out.data() + ref_start, out.size() - ref_start);
+    const std::string_view reference(ref_start, static_cast<std::size_t>(w - ref_start));
     if (std::optional<uint8_t> byte = DecodeReference(reference)) {
-      out.resize(ref_start);
-      out.push_back(static_cast<char>(*byte));
+      w = ref_start;
+      *w++ = static_cast<char>(*byte);
     }
+    ref_start = nullptr;
   }
+  out.resize(static_cast<std::size_t>(w - base));
 }
 
 std::string DecodeText(std::string_view raw) {

@@ -32,10 +32,11 @@ void UniqueWords::AddWord(std::string_view word, Language language) {
   if (word.empty()) return;
   ++total_words_;
   if (word.size() < kMinWordLength) return;
-  std::unordered_set<std::string_view>& seen = seen_[language == Language::kTurkish ? 1 : 0];
-  if (seen.count(word)) return;
+  WordTable& seen = seen_[language == Language::kTurkish ? 1 : 0];
+  const uint64_t hash = WordTable::Hash(word);
+  if (seen.Find(word, hash) != WordTable::kAbsent) return;
   words_.push_back({std::string(word), language});
-  seen.insert(words_.back().word);
+  seen.Insert(words_.back().word, hash, 0);
 }
 
 }  // namespace corvane::html

@@ -11,9 +11,9 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 
 #include "html/language.h"
+#include "html/word_table.h"
 
 namespace corvane::html {
 
@@ -46,7 +46,7 @@ class UniqueWords {
   void AddWord(std::string_view word, Language language);
 
   std::deque<UniqueWord> words_;
-  std::unordered_set<std::string_view> seen_[2];  // by language
+  WordTable seen_[2];  // by language
   std::size_t total_words_ = 0;
 };
 

@@ -264,6 +264,13 @@ std::string Cp1254ToUtf8(std::string_view text, const std::vector<char32_t>& unm
   size_t size = bom ? kBom.size() : 0;
   size_t next = 0;
   for (size_t i = 0; i < n; ++i) {
+    // ASCII bytes (never the placeholder, see fast_ascii below) take one
+    // byte each, eight at a time.
+    if (placeholder >= 0x80 && i + 8 <= n && AsciiWord(p + i)) {
+      size += 8;
+      i += 7;
+      continue;
+    }
     if (p[i] == placeholder && next < unmappable.size()) {
       const char32_t c = unmappable[next++];
       if (!IsScalarValue(c)) throw Error("The text holds a character that is not valid Unicode.");
