@@ -138,6 +138,10 @@ class TContainerFileSystem {
   const Handle* FindHandle(int handle) const;
   int32_t ResolveParent(const std::string& path, std::string& leaf) const;
   void TouchWrite(int32_t item);
+  // After an interrupted write the free-space maps may disagree with the
+  // directory and page maps, which are the truth; an open for writing
+  // brings the maps in line before anything is allocated.
+  void ReconcileFreeSpace();
 
   std::string file_name_;
   bool read_only_;
