@@ -82,6 +82,15 @@ TContainerFileSystem::TContainerFileSystem(const std::string& file_name,
   if (!create && !read_only_) ReconcileFreeSpace();
 }
 
+uint8_t TContainerFileSystem::OwnerMark() const { return pages_->Header().owner_mark; }
+
+void TContainerFileSystem::SetOwnerMark(uint8_t mark) {
+  if (read_only_) throw Error("Cannot write the header of " + file_name_ + ": the container is read-only.");
+  pages_->Flush();
+  pages_->MutableHeader().owner_mark = mark;
+  pages_->Flush();
+}
+
 void TContainerFileSystem::ReconcileFreeSpace() {
   const Geometry& g = pages_->geometry();
   std::vector<bool> used(static_cast<std::size_t>(pages_->PageCount()), false);
