@@ -309,7 +309,9 @@ void TPageFileManager::Flush() {
   WriteWaitingPages();
   if (dirty_count_ > 0) throw Error("TPageFileManager.Flush - can not save pages to disk.");
   if (header_dirty_ && !WriteHeader()) throw Error("TPageFileManager.Flush - can not save header.");
-  files_.Sync();
+  // Pages the system could not put on the disk are not saved, whatever the
+  // writes said.
+  if (!files_.Sync()) throw Error("TPageFileManager.Flush - can not save pages to disk.");
 }
 
 }  // namespace corvane::container

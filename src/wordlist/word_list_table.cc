@@ -95,7 +95,8 @@ bool TWordList::BuildUnfinished(const std::string& database_file) {
     settings.read_only = true;
     return container::TContainerFileSystem(database_file, settings, false).OwnerMark() == kBuildUnfinished;
   } catch (const Error&) {
-    return true;
+    // Not a build that stopped but a damaged file: opening it says so.
+    return false;
   }
 }
 

@@ -62,8 +62,8 @@ class TWordList : public EntrySink {
   // (kBuildUnfinished in its header's owner mark) until Finished. Files
   // made elsewhere carry no mark and count as complete by their size.
   static bool DatabaseComplete(const std::string& database_file);
-  // True when the file carries the mark of an unfinished build, or is not a
-  // container that opens.
+  // True when the file carries the mark of an unfinished build; a file that
+  // does not open as a container is left for the open to report.
   static bool BuildUnfinished(const std::string& database_file);
 
  private:

@@ -260,6 +260,35 @@ TEST_F(ContainerFileSystemTest, DamageIsReportedNotFollowed) {
   ASSERT_FALSE(problems.empty());
 }
 
+// An interrupted write can leave the PFS map behind the pages it describes;
+// the next writable open must believe the directory and page maps instead.
+TEST_F(ContainerFileSystemTest, WritableOpenMendsFreeSpaceMaps) {
+  const std::string kept(9000, 'k');  // three data pages and a map page
+  int32_t used_page = 0;
+  {
+    auto c = Create();
+    WriteAll(*c, "kept", kept);
+    used_page = c->PageMaps().GetMaps(c->Entries().front().first_map_page, 3).data_pages[1];
+    const Geometry& g = c->Pages().geometry();
+    std::vector<uint8_t> pfs(static_cast<std::size_t>(g.pfs_bytes));
+    ASSERT_TRUE(c->Pages().ReadPage(1, pfs.data(), g.pfs_bytes));
+    pfs[static_cast<std::size_t>(used_page - 1) / 8] |= static_cast<uint8_t>(1u << ((used_page - 1) % 8));  // used, said free
+    const int32_t idle = c->Pages().PageCount() - 1;
+    pfs[static_cast<std::size_t>(idle - 1) / 8] &= static_cast<uint8_t>(~(1u << ((idle - 1) % 8)));  // idle, said used
+    ASSERT_TRUE(c->Pages().WritePage(1, pfs.data(), g.pfs_bytes, kPagePfs, kNoPage));
+    c->Flush();
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")).size(), 2u);
+  {
+    auto c = Reopen();
+    // The page that PFS called free is not handed to the next file.
+    WriteAll(*c, "next", std::string(4064, 'n'));
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")), std::vector<std::string>{});
+  auto c = Reopen();
+  EXPECT_EQ(ReadAll(*c, "kept"), kept);
+}
+
 }  // namespace
 }  // namespace corvane::container
 

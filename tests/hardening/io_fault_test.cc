@@ -113,5 +113,18 @@ TEST_F(IoFaultTest, PostsEditsDeletesWithSevenIndexes) { RunAll(EditIndexedTable
 
 TEST_F(IoFaultTest, ContainerGrowsADirectoryPageAndAnExtent) { RunAll(FillContainer, VerifyContainer, 25); }
 
+// One kind of call failing while everything else works: the workload must
+// say so. (A write torn once is finished by the next call, as short writes
+// are, so writes fail for good here.)
+TEST_F(IoFaultTest, EachFailingKindOfCallIsReported) {
+  for (const IoCall call : {IoCall::kWrite, IoCall::kFlush}) {
+    Fresh();
+    Journal journal;
+    IoFaultScope faults(1, call == IoCall::kWrite ? FaultMode::kFromNow : FaultMode::kOnce, call);
+    EXPECT_THROW(FillContainer(dir_, journal), Error) << static_cast<int>(call);
+    EXPECT_TRUE(IoFaultDelivered());
+  }
+}
+
 }  // namespace
 }  // namespace corvane::testing

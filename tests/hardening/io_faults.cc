@@ -14,6 +14,7 @@ struct State {
   int64_t calls = 0;
   int64_t fail_at = 0;
   FaultMode mode = FaultMode::kOnce;
+  IoCall only = IoCall::kAny;
   bool delivered = false;
 };
 
@@ -25,15 +26,15 @@ State& Faults() {
 enum class Verdict { kPass, kFail, kTear };
 
 // Counts one call and says what becomes of it.
-Verdict Judge(bool is_write, std::size_t count) {
+Verdict Judge(IoCall call, std::size_t count) {
   State& s = Faults();
-  if (!s.armed) return Verdict::kPass;
+  if (!s.armed || (s.only != IoCall::kAny && s.only != call)) return Verdict::kPass;
   ++s.calls;
   if (s.fail_at <= 0) return Verdict::kPass;
   const bool hit = s.calls == s.fail_at;
   if (hit) s.delivered = true;
   if (!hit && !(s.mode == FaultMode::kFromNow && s.calls > s.fail_at)) return Verdict::kPass;
-  return hit && is_write && count > 1 ? Verdict::kTear : Verdict::kFail;
+  return hit && call == IoCall::kWrite && count > 1 ? Verdict::kTear : Verdict::kFail;
 }
 
 template <typename F>
@@ -47,7 +48,7 @@ F Real(const char* name) {
 
 }  // namespace
 
-void ArmIoFaults(int64_t fail_at, FaultMode mode) { Faults() = State{true, 0, fail_at, mode, false}; }
+void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only) { Faults() = State{true, 0, fail_at, mode, only, false}; }
 
 int64_t DisarmIoFaults() {
   Faults().armed = false;
@@ -58,6 +59,7 @@ bool IoFaultDelivered() { return Faults().delivered; }
 
 }  // namespace corvane::testing
 
+using corvane::testing::IoCall;
 using corvane::testing::Judge;
 using corvane::testing::Real;
 using corvane::testing::Verdict;
@@ -66,7 +68,7 @@ extern "C" {
 
 ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
   static const auto real = Real<ssize_t (*)(int, void*, size_t, off_t)>("pread");
-  if (Judge(false, count) != Verdict::kPass) {
+  if (Judge(IoCall::kRead, count) != Verdict::kPass) {
     errno = EIO;
     return -1;
   }
@@ -75,7 +77,7 @@ ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
 
 ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
   static const auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
-  switch (Judge(true, count)) {
+  switch (Judge(IoCall::kWrite, count)) {
     case Verdict::kPass:
       return real(fd, buffer, count, offset);
     case Verdict::kTear:
@@ -89,7 +91,7 @@ ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
 
 int ftruncate(int fd, off_t length) {
   static const auto real = Real<int (*)(int, off_t)>("ftruncate");
-  if (Judge(false, 0) != Verdict::kPass) {
+  if (Judge(IoCall::kSetSize, 0) != Verdict::kPass) {
     errno = EIO;
     return -1;
   }
@@ -98,7 +100,7 @@ int ftruncate(int fd, off_t length) {
 
 int fsync(int fd) {
   static const auto real = Real<int (*)(int)>("fsync");
-  if (Judge(false, 0) != Verdict::kPass) {
+  if (Judge(IoCall::kFlush, 0) != Verdict::kPass) {
     errno = EIO;
     return -1;
   }
@@ -107,7 +109,7 @@ int fsync(int fd) {
 
 int fdatasync(int fd) {
   static const auto real = Real<int (*)(int)>("fdatasync");
-  if (Judge(false, 0) != Verdict::kPass) {
+  if (Judge(IoCall::kFlush, 0) != Verdict::kPass) {
     errno = EIO;
     return -1;
   }

@@ -22,9 +22,11 @@
 namespace corvane::testing {
 
 enum class FaultMode { kOnce, kFromNow };
+// Which calls are counted (and so may fail).
+enum class IoCall { kAny, kRead, kWrite, kSetSize, kFlush };
 
 // Starts counting; the `fail_at`-th call fails (0: none fails, only count).
-void ArmIoFaults(int64_t fail_at, FaultMode mode);
+void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny);
 // Stops counting and failing; returns the calls counted while armed.
 int64_t DisarmIoFaults();
 // True once the armed fault has been delivered.
@@ -33,7 +35,7 @@ bool IoFaultDelivered();
 // Arms for the lifetime of the object.
 class IoFaultScope {
  public:
-  IoFaultScope(int64_t fail_at, FaultMode mode) { ArmIoFaults(fail_at, mode); }
+  IoFaultScope(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny) { ArmIoFaults(fail_at, mode, only); }
   ~IoFaultScope() { DisarmIoFaults(); }
   IoFaultScope(const IoFaultScope&) = delete;
   IoFaultScope& operator=(const IoFaultScope&) = delete;
