@@ -52,6 +52,38 @@ echo "table files:"
 "$build/table_fuzz" -max_total_time="$seconds" -max_len=100000 -rss_limit_mb=2048 -timeout=10 \
   -print_final_stats=1 "$table_corpus" 2>&1 | tail -n 6
 
+
+# Filter expressions against a small table: seeds from the expressions the
+# engine documents, each with its options byte first.
+clang++ "${flags[@]}" "$root/tests/fuzz/filter_fuzz.cc" "${table_sources[@]}" -lcrypto -lz -o "$build/filter_fuzz"
+filter_corpus=$build/filter_corpus
+mkdir -p "$filter_corpus"
+if [[ -z $(ls -A "$filter_corpus") ]]; then
+  i=0
+  for expression in "NWORD = 'ka'" "not (NWORD = 'a' or N > 1) and [W] like 'k%m'" "N is not null and OK = true" \
+      "ID >= 3 or F < 1.5" "NWORD <> '' and D >= '2024-01-02'" "(((N = 1)))" "NWORD = 'it''s'"; do
+    printf '\001%s' "$expression" > "$filter_corpus/seed$((i++))"
+  done
+fi
+echo "filter expressions:"
+"$build/filter_fuzz" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -timeout=10 \
+  -print_final_stats=1 "$filter_corpus" 2>&1 | tail -n 6
+
+# The hyphenation passes: arbitrary pages in every language setting, seeded
+# with a page full of references and the example page.
+clang++ "${flags[@]}" "$root/tests/fuzz/pass_fuzz.cc" "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
+  "$root"/src/platform/*.cc -o "$build/pass_fuzz"
+pass_corpus=$build/pass_corpus
+mkdir -p "$pass_corpus"
+if [[ -z $(ls -A "$pass_corpus") ]]; then
+  printf '\x02<html lang="tr"><p>G&uuml;zel k&#305;rm&#305;z&#305; <b lang=en>hyphenation</b> Ankara'"'"'dan &amp; AT&T</p>' \
+    > "$pass_corpus/references"
+  { printf '\x00'; cat "$root/data/examples/sample.html"; } > "$pass_corpus/sample"
+fi
+echo "hyphenation passes:"
+"$build/pass_fuzz" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 -timeout=10 \
+  -print_final_stats=1 "$pass_corpus" 2>&1 | tail -n 6
+
 # The word-list file with the line cipher, and the colour rules: seeds are
 # committed under tests/fuzz/corpus and copied, so runs never touch them.
 run_seeded() {

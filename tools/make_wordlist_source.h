@@ -38,7 +38,7 @@
 #include "platform/error.h"
 #include "platform/locale.h"
 #include "wordlist/line_cipher.h"
-#include "wordlist/syllabifier.h"
+#include "hyphenation/turkish_syllabifier.h"
 
 namespace corvane::wordlist_source {
 
@@ -218,7 +218,7 @@ inline bool IsListWord(std::string_view lower) {
   for (unsigned char c : lower) {
     if (!IsTurkishLowerLetter(c)) return false;
   }
-  return wordlist::Syllabify(lower).size() <= kMaxMarkedLength;
+  return hyphenation::Syllabify(lower).size() <= kMaxMarkedLength;
 }
 
 // The capitalised form the list needs beside `lower`: the lookup folds only
@@ -322,7 +322,7 @@ struct StemSplit {
 // (çubuğ- -> çubuk, kitab- -> kitap) or a dropped vowel (metn- -> metin).
 template <typename IsStem>
 std::optional<StemSplit> SplitOffStem(std::string_view word, const IsStem& is_stem) {
-  auto is_vowel = [](char c) { return wordlist::IsTurkishVowel(static_cast<uint8_t>(c)); };
+  auto is_vowel = [](char c) { return hyphenation::IsTurkishVowel(static_cast<uint8_t>(c)); };
   std::string candidate;
   for (std::size_t cut = word.size() - 1; cut >= kMinLetters && cut < word.size(); --cut) {
     const std::string_view front = word.substr(0, cut);
@@ -409,7 +409,7 @@ inline std::string ListFileText(std::vector<std::string> keys) {
   std::mt19937 start_values(kStartValueSeed);
   std::string text;
   for (const std::string& key : keys) {
-    const std::string marked = wordlist::Syllabify(key);
+    const std::string marked = hyphenation::Syllabify(key);
     // The top byte: mt19937's output is fixed by the standard, while
     // uniform_int_distribution may differ between libraries.
     const auto start = static_cast<uint8_t>(start_values() >> 24);

@@ -4,12 +4,14 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 #include "cli/options.h"
 #include "platform/error.h"
 #include "wordlist/line_cipher.h"
 
 namespace corvane::cli {
+
+using platform::ReadStream;
 namespace {
 
 struct CipherOptions {

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 #include "cli/options.h"
 #include "container/container_check.h"
 #include "container/container_file_system.h"
@@ -12,6 +12,8 @@
 #include "platform/error.h"
 
 namespace corvane::cli {
+
+using platform::ReadStream;
 namespace {
 
 using container::ContainerSettings;

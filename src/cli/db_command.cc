@@ -1,14 +1,16 @@
 // corvane db: look into the table databases of the engine.
 //
 // DB is a container file (a single-file database) or a directory (one
-// plain file per table file). schema, dump and locate open the table
+// plain file per table file). schema, dump, find and locate open the table
 // through the engine, read-only; tables and check read the files directly,
 // so that check sees the files as they are, before the engine repairs
-// anything. Text leaves as UTF-8 and the VALUE of locate arrives as UTF-8;
-// inside, both are code page 1254.
+// anything. Text leaves as UTF-8 and the VALUE of locate and the filter
+// expressions arrive as UTF-8; inside, all are code page 1254, and the
+// engine's messages, which quote the expression, leave as UTF-8 too.
 #include <sys/stat.h>
 
 #include <iomanip>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -35,7 +37,29 @@ struct DbArgs {
   long long limit = -1;
   bool case_insensitive = false;
   bool partial = false;
+  std::optional<std::string> filter;
+  std::optional<table::TFilterOptions> filter_options;
+  bool last = false;
 };
+
+// "case-insensitive", "no-partial-compare", or both separated by a comma.
+table::TFilterOptions ParseFilterOptions(const std::string& list) {
+  table::TFilterOptions options = 0;
+  std::size_t begin = 0;
+  for (;;) {
+    const std::size_t comma = list.find(',', begin);
+    const std::string item = list.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
+    if (item == "case-insensitive") {
+      options |= table::foCaseInsensitive;
+    } else if (item == "no-partial-compare") {
+      options |= table::foNoPartialCompare;
+    } else {
+      throw UsageError("--filter-options takes case-insensitive and no-partial-compare, not '" + item + "'");
+    }
+    if (comma == std::string::npos) return options;
+    begin = comma + 1;
+  }
+}
 
 DbArgs ParseArgs(const std::vector<std::string>& args) {
   DbArgs a;
@@ -64,6 +88,13 @@ DbArgs ParseArgs(const std::vector<std::string>& args) {
     } else if (reader.Name() == "--partial") {
       reader.NoValue();
       a.partial = true;
+    } else if (reader.Name() == "--filter") {
+      a.filter = reader.Value();
+    } else if (reader.Name() == "--filter-options") {
+      a.filter_options = ParseFilterOptions(reader.Value());
+    } else if (reader.Name() == "--last") {
+      reader.NoValue();
+      a.last = true;
     } else {
       throw UsageError("unknown option " + reader.Name());
     }
@@ -73,14 +104,17 @@ DbArgs ParseArgs(const std::vector<std::string>& args) {
     std::size_t min, max;
   };
   static const Action kActions[] = {
-      {"tables", 1, 1}, {"schema", 2, 2}, {"dump", 2, 2}, {"locate", 4, 4}, {"check", 1, 2}};
+      {"tables", 1, 1}, {"schema", 2, 2}, {"dump", 2, 2}, {"find", 3, 3}, {"locate", 4, 4}, {"check", 1, 2}};
   for (const Action& action : kActions) {
     if (a.action != action.name) continue;
     if (a.operands.size() < action.min || a.operands.size() > action.max) {
       throw UsageError("db " + a.action + " takes " + std::to_string(action.min) +
                        (action.max != action.min ? " or " + std::to_string(action.max) : "") + " operand(s)");
     }
-    if (!a.index.empty() && a.action != "dump") throw UsageError("--index is for db dump");
+    if (!a.index.empty() && a.action != "dump" && a.action != "find") throw UsageError("--index is for db dump and find");
+    if (a.filter && a.action != "dump") throw UsageError("--filter is for db dump");
+    if (a.filter_options && !a.filter) throw UsageError("--filter-options needs --filter");
+    if (a.last && a.action != "find") throw UsageError("--last is for db find");
     if (a.limit >= 0 && a.action != "dump") throw UsageError("--limit is for db dump");
     if ((a.case_insensitive || a.partial) && a.action != "locate") throw UsageError("--ci and --partial are for db locate");
     return a;
@@ -257,15 +291,44 @@ void Schema(const DbArgs& a, std::ostream& out) {
   }
 }
 
+// Runs `action`, passing on the engine's failures with their messages in
+// UTF-8: they quote the expression, which is code page 1254 inside.
+template <typename Action>
+auto WithUtf8Messages(Action&& action) {
+  try {
+    return action();
+  } catch (const Error& e) {
+    throw Error(ToUtf8(e.what()));
+  }
+}
+
 void Dump(const DbArgs& a, std::ostream& out) {
   TCvDataset dataset;
   OpenTable(dataset, a.operands[0], a.operands[1]);
   if (!a.index.empty()) dataset.SetIndexName(FromUtf8(a.index));
+  if (a.filter) {
+    // Filtered evaluates the expression at once: a failure leaves stdout empty.
+    WithUtf8Messages([&] {
+      dataset.SetFilterOptions(a.filter_options.value_or(0));
+      dataset.SetFilter(FromUtf8(*a.filter));
+      dataset.SetFiltered(true);
+    });
+  }
   WriteHeading(dataset, out);
   long long written = 0;
   for (dataset.First(); !dataset.Eof() && (a.limit < 0 || written < a.limit); dataset.Next(), ++written) {
     WriteRow(dataset, out);
   }
+}
+
+void Find(const DbArgs& a, std::ostream& out) {
+  TCvDataset dataset;
+  OpenTable(dataset, a.operands[0], a.operands[1]);
+  if (!a.index.empty()) dataset.SetIndexName(FromUtf8(a.index));
+  dataset.SetFilter(FromUtf8(a.operands[2]));
+  const bool found = WithUtf8Messages([&] { return a.last ? dataset.FindLast() : dataset.FindFirst(); });
+  WriteHeading(dataset, out);
+  if (found) WriteRow(dataset, out);
 }
 
 int Locate(const DbArgs& a, std::ostream& out, std::ostream& err) {
@@ -318,6 +381,8 @@ int RunDb(const std::vector<std::string>& args, std::istream& /*in*/, std::ostre
     Schema(a, out);
   } else if (a.action == "dump") {
     Dump(a, out);
+  } else if (a.action == "find") {
+    Find(a, out);
   } else if (a.action == "locate") {
     status = Locate(a, out, err);
   } else {

@@ -4,12 +4,13 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/dictionary.h"
-#include "cli/engine_setup.h"
-#include "cli/file_io.h"
+#include "wordlist/dictionary.h"
+#include "hyphenation/engine_setup.h"
+#include "platform/file_io.h"
 #include "cli/options.h"
-#include "cli/text_codec.h"
-#include "cli/word_list_access.h"
+#include "platform/text_codec.h"
+#include "cli/progress_bar.h"
+#include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
 #include "html/fast_replace.h"
 #include "html/soft_hyphen_inserter.h"
@@ -18,6 +19,19 @@
 #include "platform/error.h"
 
 namespace corvane::cli {
+
+using hyphenation::ConfigureEngine;
+using platform::DecodeDocument;
+using platform::DocumentText;
+using platform::EncodeDocument;
+using platform::Encoding;
+using platform::ReadFile;
+using platform::ReadStream;
+using platform::WriteFileAtomically;
+using wordlist::DefaultWordListFiles;
+using wordlist::LoadDictionary;
+using wordlist::WordListFiles;
+using wordlist::WordListLookup;
 namespace {
 
 enum class Mode { kHyphenate, kUnhyphenate, kToggle };
@@ -30,6 +44,7 @@ struct HyphenateOptions {
   Mode mode = Mode::kHyphenate;
   PassKind pass = PassKind::kDocument;
   Encoding encoding = Encoding::kAuto;
+  html::Language language = html::Language::kAuto;
   std::optional<std::string> dictionary;
   bool no_wordlist = false;
   bool stats = false;
@@ -74,6 +89,11 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
                                      {"utf-8", Encoding::kUtf8},
                                      {"utf8", Encoding::kUtf8},
                                      {"cp1254", Encoding::kCp1254}});
+    } else if (name == "--language") {
+      o.language = Choose<html::Language>(name, reader.Value(),
+                                          {{"auto", html::Language::kAuto},
+                                           {"tr", html::Language::kTurkish},
+                                           {"en", html::Language::kEnglish}});
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
     } else if (name == "--no-wordlist") {
@@ -125,7 +145,7 @@ class DocumentHyphenator {
       lookup_.Append(&dictionary_);
     }
     if (!options.no_wordlist) {
-      word_list_ = OpenWordList(options.word_list, ProgressStreamFor(err));
+      word_list_ = OpenWordList(options.word_list, ProgressBar(err).Callback());
       word_list_lookup_ = std::make_unique<WordListLookup>(*word_list_);
       lookup_.Append(word_list_lookup_.get());
     }
@@ -136,6 +156,7 @@ class DocumentHyphenator {
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
+    pass.SetLanguage(options_.language);
     pass_used_ = false;
     const std::string result = Transform(pass, std::move(doc.text));
     unique_words_ = pass.UniqueWordCount();

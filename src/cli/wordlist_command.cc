@@ -6,13 +6,23 @@
 
 #include "cli/cli.h"
 #include "cli/options.h"
-#include "cli/text_codec.h"
-#include "cli/word_list_access.h"
+#include "platform/text_codec.h"
+#include "cli/progress_bar.h"
+#include "wordlist/word_list_access.h"
 #include "html/word_lookup.h"
 #include "html/word_marker.h"
 #include "platform/error.h"
 
 namespace corvane::cli {
+
+using platform::DecodeDocument;
+using platform::DocumentText;
+using platform::EncodeDocument;
+using platform::Encoding;
+using wordlist::BuildWordList;
+using wordlist::DefaultWordListFiles;
+using wordlist::OpenWordList;
+using wordlist::WordListFiles;
 namespace {
 
 struct WordListArgs {
@@ -51,13 +61,13 @@ int RunWordList(const std::vector<std::string>& args, std::istream& /*in*/, std:
                 std::ostream& err) {
   const WordListArgs a = ParseArgs(args);
   if (a.action == "build") {
-    BuildWordList(a.files, ProgressStreamFor(err));
+    BuildWordList(a.files, ProgressBar(err).Callback());
     wordlist::TWordList list(a.files.database);
     list.Open();
     out << a.files.database << ": " << list.RecordCount() << " words\n";
     return kExitOk;
   }
-  auto list = OpenWordList(a.files, ProgressStreamFor(err));
+  auto list = OpenWordList(a.files, ProgressBar(err).Callback());
   if (a.action == "stats") {
     struct stat info {};
     stat(a.files.database.c_str(), &info);

@@ -2,16 +2,29 @@
 #include <ostream>
 
 #include "cli/cli.h"
-#include "cli/dictionary.h"
-#include "cli/engine_setup.h"
-#include "cli/file_io.h"
+#include "wordlist/dictionary.h"
+#include "hyphenation/engine_setup.h"
+#include "platform/file_io.h"
 #include "cli/options.h"
-#include "cli/text_codec.h"
-#include "cli/word_list_access.h"
+#include "platform/text_codec.h"
+#include "cli/progress_bar.h"
+#include "wordlist/word_list_access.h"
 #include "html/word_marker.h"
 #include "platform/codepage.h"
 
 namespace corvane::cli {
+
+using hyphenation::ConfigureEngine;
+using platform::DecodeDocument;
+using platform::DocumentText;
+using platform::EncodeDocument;
+using platform::Encoding;
+using platform::ReadStream;
+using wordlist::DefaultWordListFiles;
+using wordlist::LoadDictionary;
+using wordlist::OpenWordList;
+using wordlist::WordListFiles;
+using wordlist::WordListLookup;
 namespace {
 
 struct WordsOptions {
@@ -79,7 +92,7 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
   std::unique_ptr<wordlist::TWordList> word_list;
   std::unique_ptr<WordListLookup> word_list_lookup;
   if (!options.engine_only && !options.no_wordlist) {
-    word_list = OpenWordList(options.word_list, ProgressStreamFor(err));
+    word_list = OpenWordList(options.word_list, ProgressBar(err).Callback());
     word_list_lookup = std::make_unique<WordListLookup>(*word_list);
     lookup.Append(word_list_lookup.get());
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <utility>
 
 namespace corvane::html {
 namespace {
@@ -85,6 +86,24 @@ constexpr bool NamesAreDistinct() {
 }
 static_assert(NamesAreDistinct(), "a name may stand in one row only");
 
+// Letters of code page 1254 whose Unicode code lies above 255, so that pages
+// spelling Turkish letters as references ("k&#305;z") keep them as letters.
+struct WideLetter {
+  int code;
+  uint8_t byte;
+};
+constexpr WideLetter kWideLetters[] = {
+    {0x011E, 0xD0}, {0x011F, 0xF0}, {0x0130, 0xDD}, {0x0131, 0xFD},  // Ğ ğ İ ı
+    {0x0152, 0x8C}, {0x0153, 0x9C}, {0x015E, 0xDE}, {0x015F, 0xFE},  // Œ œ Ş ş
+    {0x0160, 0x8A}, {0x0161, 0x9A}, {0x0178, 0x9F}, {0x0192, 0x83},  // Š š Ÿ ƒ
+};
+
+// HTML names of Turkish letters that the 100-row table lacks.
+constexpr std::pair<std::string_view, uint8_t> kTurkishNames[] = {
+    {"&gbreve;", 0xF0}, {"&Gbreve;", 0xD0}, {"&scedil;", 0xFE}, {"&Scedil;", 0xDE},
+    {"&inodot;", 0xFD}, {"&imath;", 0xFD},  {"&Idot;", 0xDD},
+};
+
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 constexpr int HexDigitValue(char c) {
@@ -92,6 +111,26 @@ constexpr int HexDigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The byte of a numeric reference of any length that names one of the wide
+// letters: decimal digits, or "x" and hex digits, leading zeros allowed.
+std::optional<uint8_t> WideLetterByte(std::string_view reference) {
+  std::string_view body = reference.substr(2, reference.size() - 3);
+  const bool hex = !body.empty() && (body[0] == 'x' || body[0] == 'X');
+  if (hex) body.remove_prefix(1);
+  if (body.empty()) return std::nullopt;
+  int value = 0;
+  for (char c : body) {
+    const int d = hex ? HexDigitValue(c) : (IsDigit(c) ? c - '0' : -1);
+    if (d < 0) return std::nullopt;
+    value = value * (hex ? 16 : 10) + d;
+    if (value > 0xFFFF) return std::nullopt;  // far beyond every wide letter; no overflow
+  }
+  for (const WideLetter& letter : kWideLetters) {
+    if (letter.code == value) return letter.byte;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -149,13 +188,16 @@ std::optional<int> NumericReferenceValue(std::string_view reference) {
 std::optional<uint8_t> DecodeReference(std::string_view reference) {
   if (reference.size() > 2 && reference[1] == '#') {
     std::optional<int> value = NumericReferenceValue(reference);
-    // Values the table does not cover stay as written: there is no byte that
-    // could stand for them without inventing one.
-    if (!value || *value < 0 || *value > 255) return std::nullopt;
-    return CodeToByte(static_cast<uint8_t>(*value));
+    if (value && *value >= 0 && *value <= 255) return CodeToByte(static_cast<uint8_t>(*value));
+    // Other values stay as written, unless the code page holds them as a
+    // letter: there is no byte that could stand for them without inventing one.
+    return WideLetterByte(reference);
   }
   if (const NamedReference* row = FindNamedReference(reference)) {
     return CodeToByte(static_cast<uint8_t>(row->code));
+  }
+  for (const auto& [name, byte] : kTurkishNames) {
+    if (name == reference) return byte;
   }
   return std::nullopt;
 }

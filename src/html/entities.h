@@ -56,9 +56,16 @@ std::optional<int> NumericReferenceValue(std::string_view reference);
 
 // The byte a complete reference (terminator included) decodes to, or nullopt
 // when it stays in the text as written. A named reference goes through its
-// numeric form; a numeric one converts only as NumericReferenceValue allows
-// and only when its value lies within 0..255. A reference ended by a space
-// never matches a name.
+// numeric form; a numeric one converts as NumericReferenceValue allows when
+// its value lies within 0..255. Beyond the table, so that Turkish letters
+// written as references stay letters:
+//   - a numeric reference of any length, decimal or "x" and hex digits, whose
+//     value is a letter that code page 1254 holds above 255 (Ğ ğ İ ı Ş ş Œ œ
+//     Š š Ÿ ƒ) gives that letter's byte: "&#305;", "&#x131;", "&#00305;";
+//   - "&gbreve;", "&Gbreve;", "&scedil;", "&Scedil;", "&inodot;", "&imath;"
+//     and "&Idot;" give ğ Ğ ş Ş ı ı İ.
+// Every other reference keeps its table meaning ("&#0065;" stays). A
+// reference ended by a space never matches a name.
 std::optional<uint8_t> DecodeReference(std::string_view reference);
 
 }  // namespace corvane::html

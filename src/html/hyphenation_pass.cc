@@ -1,5 +1,6 @@
 #include "html/hyphenation_pass.h"
 
+#include "html/decoded_view.h"
 #include "html/markup.h"
 #include "html/soft_hyphen_inserter.h"
 #include "html/tokenizer.h"
@@ -28,29 +29,42 @@ HyphenationPass::HyphenationPass(hyphenation::TCorvaneHyphenator& engine, WordLo
     : engine_(engine), lookup_(lookup), observer_(observer) {}
 
 std::string HyphenationPass::HypenateMemo1(std::string_view document) {
-  return Run(document, Form::kDocument);
+  return Run(document, Form::kDocument, nullptr);
 }
 
 std::string HyphenationPass::xHyphenateText(std::string_view input) {
-  return Run(input, Form::kText);
+  return Run(input, Form::kText, nullptr);
 }
 
-std::string HyphenationPass::Run(std::string_view text, Form form) {
+std::string HyphenationPass::xHyphenateText(std::string_view input, const LanguageScopes& at_start) {
+  return Run(input, Form::kText, &at_start);
+}
+
+std::string HyphenationPass::Run(std::string_view text, Form form, const LanguageScopes* at_start) {
   PassObserver& observer = observer_ != nullptr ? *observer_ : quiet_observer_;
   BusyScope busy(observer);
   unique_word_count_ = total_words_ = words_hyphenated_ = 0;
   if (form == Form::kText) observer.ResetStatistics();
 
   // Words come only from text runs outside markup; the tokenizer sees a copy
-  // in which comments, raw element content and addresses are blanked.
-  std::vector<ByteKind> kinds = ClassifyMarkup(text);
+  // in which comments, raw element content, addresses and references other
+  // than letters are blanked. Their occurrences are sought in the decoded
+  // view, where letter references are letters.
   UniqueWords words;
+  std::vector<ByteKind> kinds = ClassifyMarkup(text);
+  std::string visible = BlankHiddenText(text, kinds);
+  if (form == Form::kDocument) JoinEditorLines(visible);
+  DecodedView view(text, std::move(kinds));
+  const LanguageMap languages =
+      MapLanguages(view.Text(), view.Kinds(),
+                   at_start != nullptr ? *at_start
+                                       : LanguageScopesOfPage(view.Text(), view.Kinds(), language_));
   {
     THTMLParser parser;
-    std::string visible = BlankHiddenText(text, kinds);
-    if (form == Form::kDocument) JoinEditorLines(visible);
     parser.Lines().push_back(std::move(visible));
-    parser.ParseTexts([&](std::string_view run) { words.AddText(run); });
+    parser.ParseTexts([&](std::string_view run, std::size_t offset) {
+      words.AddText(run, languages.At(view.ViewOffset(offset)));
+    });
   }
   unique_word_count_ = words.words().size();
   total_words_ = words.total_words();
@@ -66,17 +80,21 @@ std::string HyphenationPass::Run(std::string_view text, Form form) {
   const std::size_t count = words.words().size();
   for (std::size_t n = 1; n <= count; ++n) {
     if (form == Form::kText) observer.SetProgress(ProgressPercent(n, count));
-    const std::string& word = words.words()[n - 1];
-    // The document's own underscores stay as they are.
-    if (word.find(kMarkChar) != std::string::npos) continue;
-    std::vector<uint32_t> breaks = BreaksOfMarkedForm(marker.MarkedForm(word), kMarkChar);
+    const UniqueWord& entry = words.words()[n - 1];
+    // The document's own underscores stay as they are; a word still holding
+    // "&" after decoding is spelled with something that is not a letter.
+    if (entry.word.find_first_of("_&") != std::string::npos) continue;
+    std::vector<uint32_t> breaks =
+        BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
     // A word without a mark would be replaced by itself.
-    if (!breaks.empty()) hyphenated.push_back({word, std::move(breaks)});
+    if (!breaks.empty()) hyphenated.push_back({entry.word, std::move(breaks), entry.language});
   }
 
-  SoftHyphenInserter inserter(text, kinds, word_bytes_);
+  SoftHyphenInserter inserter(view, word_bytes_, &languages);
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
-  std::vector<ByteKind>().swap(kinds);  // no longer needed; large documents want the room
+  // The result reads only the source and the view's offsets; large documents
+  // want the room.
+  view.ReleaseText();
   if (form == Form::kText) {
     for (std::size_t count_of_word : taken) {
       words_hyphenated_ += count_of_word;

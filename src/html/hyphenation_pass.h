@@ -10,9 +10,14 @@
 //   xHyphenateText  a selection, handed to the tokenizer as one line; reports
 //                   its counters and progress in the status window and
 //                   replaces only words whose marked form has a mark.
+// A word neither the lookup nor the user's dictionary holds is marked by the
+// rule of its language (language.h): the Turkish syllable rule in Turkish
+// stretches, the engine in English ones. The setting is automatic unless
+// set otherwise.
 // The result depends only on the text and the word list: hyphenating again
 // after removing the soft hyphens gives the same text. Underscores in the
-// text are left alone; words holding one are counted but never changed.
+// text are left alone; words holding one, or holding "&" after decoding (an
+// unknown or unterminated reference), are counted but never changed.
 #ifndef CORVANE_HTML_HYPHENATION_PASS_H_
 #define CORVANE_HTML_HYPHENATION_PASS_H_
 
@@ -22,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "html/language.h"
 #include "html/pass_observer.h"
 #include "html/word_bytes.h"
 #include "html/word_lookup.h"
@@ -40,8 +46,16 @@ class HyphenationPass {
   // characters the code page cannot hold, when the text came from UTF-8).
   void AddWordByte(uint8_t byte) { word_bytes_.Add(byte); }
 
+  // Language::kAuto (the default), kTurkish or kEnglish.
+  void SetLanguage(Language language) { language_ = language; }
+  Language language() const { return language_; }
+
   std::string HypenateMemo1(std::string_view document);
+  // `input` taken as a whole text.
   std::string xHyphenateText(std::string_view input);
+  // `input` as a selection of a larger text, starting in the language state
+  // `at_start` (LanguageScopesAt of the whole text).
+  std::string xHyphenateText(std::string_view input, const LanguageScopes& at_start);
 
   // Figures of the last pass.
   std::size_t UniqueWordCount() const { return unique_word_count_; }
@@ -50,13 +64,14 @@ class HyphenationPass {
 
  private:
   enum class Form { kDocument, kText };
-  std::string Run(std::string_view text, Form form);
+  std::string Run(std::string_view text, Form form, const LanguageScopes* at_start);
 
   hyphenation::TCorvaneHyphenator& engine_;
   WordLookup* lookup_;
   PassObserver* observer_;
   PassObserver quiet_observer_;
   WordBytes word_bytes_;
+  Language language_ = Language::kAuto;
   std::size_t unique_word_count_ = 0;
   std::size_t total_words_ = 0;
   std::size_t words_hyphenated_ = 0;

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+
+#include "html/entities.h"
+#include "html/word_bytes.h"
 
 namespace corvane::html {
 namespace {
 
-constexpr std::string_view kRawElements[] = {"script", "style", "textarea", "pre",
-                                             "code",   "kbd",   "samp"};
+constexpr std::string_view kRawElements[] = {"title", "script", "style", "textarea",
+                                             "pre",   "code",   "kbd",   "samp"};
 
 uint8_t FoldAscii(uint8_t c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
@@ -107,6 +111,12 @@ std::size_t ReferenceLength(std::string_view text, const std::vector<ByteKind>& 
   return k + 1 - at;
 }
 
+bool IsLetterReference(std::string_view reference) {
+  static const WordBytes word_bytes;
+  const std::optional<uint8_t> byte = DecodeReference(reference);
+  return byte && *byte != '_' && word_bytes(*byte);
+}
+
 void MarkReferences(std::string_view text, std::vector<ByteKind>& kinds) {
   std::size_t i = 0;
   while ((i = text.find('&', i)) != std::string_view::npos) {
@@ -115,7 +125,8 @@ void MarkReferences(std::string_view text, std::vector<ByteKind>& kinds) {
       ++i;
       continue;
     }
-    Mark(kinds, i, i + length, ByteKind::kReference);
+    const bool letter = IsLetterReference(text.substr(i, length));
+    Mark(kinds, i, i + length, letter ? ByteKind::kLetter : ByteKind::kReference);
     i += length;
   }
 }
@@ -133,7 +144,9 @@ std::vector<ByteKind> ClassifyMarkup(std::string_view text) {
 std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds) {
   std::string out(text);
   for (std::size_t i = 0; i < out.size(); ++i) {
-    if (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n') out[i] = ' ';
+    const bool blank = kinds[i] == ByteKind::kReference ||
+                       (kinds[i] == ByteKind::kHidden && out[i] != '\r' && out[i] != '\n');
+    if (blank) out[i] = ' ';
   }
   return out;
 }

@@ -7,14 +7,20 @@
 // The text is scanned once from left to right; what each byte is:
 //   comment     "<!--" up to the end of the next "-->" after it, or to the end
 //   tag         "<" up to the next ">", or to the end
-//   raw content the content of script, style, textarea, pre, code, kbd and
-//               samp elements: from the ">" of the opening tag to the "<" of
+//   raw content the content of title, script, style, textarea, pre, code, kbd
+//               and samp elements (a soft hyphen in a title would reach tab
+//               titles, bookmarks and search results and never help a line
+//               break): from the ">" of the opening tag to the "<" of
 //               the next "</name" followed by ">", "/", space, tab, CR or LF
 //               (names compared ignoring A-Z case), or to the end
 //   address     a run between whitespace (space, tab, CR, LF) or the markup
 //               above that contains "://", "www." or "@"
 //   reference   outside all of these: "&", one or more ASCII letters or digits
 //               (or "#" and one or more), then ";"
+//   letter      a reference that decodes (entities.h) to a word byte other
+//               than "_": "G&uuml;zel" and "k&#305;z" are words, read with
+//               the reference as that one byte; every other reference
+//               ("&amp;", "&nbsp;", "&#8217;") separates words
 #ifndef CORVANE_HTML_MARKUP_H_
 #define CORVANE_HTML_MARKUP_H_
 
@@ -30,17 +36,19 @@ enum class ByteKind : uint8_t {
   kHidden = 1,     // comment, raw element content, address: blanked for word collection
   kTag = 2,        // kept for the tokenizer, which skips tags itself
   kReference = 3,  // kept for the tokenizer, which decodes references itself
+  kLetter = 4,     // a letter reference: part of the word it stands in
 };
 
 // One kind per byte of `text`.
 std::vector<ByteKind> ClassifyMarkup(std::string_view text);
 
-// A copy of `text` in which every hidden byte except CR and LF is a space, so
-// that the tokenizer sees neither comments, nor raw content, nor addresses,
-// while line structure and byte offsets stay as they were.
+// A copy of `text` in which every hidden byte except CR and LF, and every
+// byte of a reference that is not a letter, is a space, so that the tokenizer
+// sees neither comments, nor raw content, nor addresses, and words break at
+// "&quot;", "&amp;" or "&#8217;" as they do where occurrences are sought;
+// letter references stay for the tokenizer to decode. Line structure and
+// byte offsets stay as they were.
 std::string BlankHiddenText(std::string_view text, const std::vector<ByteKind>& kinds);
-
-inline bool IsMarkup(ByteKind kind) { return kind != ByteKind::kText; }
 
 // Space, tab, CR or LF: what separates words.
 inline bool IsWordSeparator(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

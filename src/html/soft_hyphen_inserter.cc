@@ -20,9 +20,27 @@ std::vector<uint32_t> BreaksOfMarkedForm(std::string_view marked, char mark) {
   return breaks;
 }
 
-SoftHyphenInserter::SoftHyphenInserter(std::string_view text, const std::vector<ByteKind>& kinds,
-                                       const WordBytes& word_bytes)
-    : text_(text), kinds_(kinds), word_bytes_(word_bytes), hyphen_bits_(text.size() / 64 + 1, 0) {}
+SoftHyphenInserter::SoftHyphenInserter(const DecodedView& view, const WordBytes& word_bytes,
+                                       const LanguageMap* languages)
+    : view_(view),
+      text_(view.Text()),
+      kinds_(view.Kinds()),
+      word_bytes_(word_bytes),
+      languages_(languages),
+      hyphen_bits_(text_.size() / 64 + 1, 0) {}
+
+int32_t SoftHyphenInserter::WordAt(const WordsBySpelling& spelling, std::size_t start) const {
+  const Language language = languages_ != nullptr ? languages_->At(start) : Language::kEnglish;
+  return spelling[language == Language::kTurkish ? 1 : 0];
+}
+
+namespace {
+
+void AddSpelling(std::array<int32_t, 2>& spelling, const HyphenatedWord& word, uint32_t id) {
+  spelling[word.language == Language::kTurkish ? 1 : 0] = static_cast<int32_t>(id);
+}
+
+}  // namespace
 
 bool SoftHyphenInserter::AnyHyphenIn(std::size_t first, std::size_t last) const {
   for (std::size_t i = first; i <= last; ++i) {
@@ -57,12 +75,12 @@ bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const
 // so one hash lookup per run finds them all.
 void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words,
                                         std::vector<Occurrence>& out) const {
-  std::unordered_map<std::string_view, uint32_t> index;
+  std::unordered_map<std::string_view, WordsBySpelling> index;
   std::size_t longest = 0;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
     if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      index.emplace(w, i);
+      AddSpelling(index.try_emplace(w, WordsBySpelling{-1, -1}).first->second, words[i], i);
       longest = std::max(longest, w.size());
     }
   }
@@ -82,7 +100,10 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
     }
     if (plain && end - i <= longest) {
       const auto it = index.find(text_.substr(i, end - i));
-      if (it != index.end() && HasBoundaries(i, end)) out.push_back({it->second, i});
+      if (it != index.end() && HasBoundaries(i, end)) {
+        const int32_t word = WordAt(it->second, i);
+        if (word >= 0) out.push_back({static_cast<uint32_t>(word), i});
+      }
     }
     i = end;
   }
@@ -93,15 +114,20 @@ void SoftHyphenInserter::FindPlainWords(const std::vector<HyphenatedWord>& words
 void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
                                                   std::vector<Occurrence>& out) const {
   StringAutomaton automaton;
-  bool any = false;
+  std::unordered_map<std::string_view, uint32_t> spelling_ids;
+  std::vector<WordsBySpelling> spellings;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string& w = words[i].word;
     if (!w.empty() && !std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      automaton.Add(w, i);
-      any = true;
+      const auto [it, added] = spelling_ids.try_emplace(w, static_cast<uint32_t>(spellings.size()));
+      if (added) {
+        spellings.push_back({-1, -1});
+        automaton.Add(w, it->second);
+      }
+      AddSpelling(spellings[it->second], words[i], i);
     }
   }
-  if (!any) return;
+  if (spellings.empty()) return;
   automaton.Build();
   const std::size_t n = text_.size();
   StringAutomaton::State state = StringAutomaton::kRoot;
@@ -117,7 +143,9 @@ void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWo
     if (end < n && IsWordByteAt(end)) continue;
     automaton.ForEachMatch(state, [&](uint32_t id, uint32_t length) {
       const std::size_t start = end - length;
-      if (HasBoundaries(start, end)) out.push_back({id, start});
+      if (!HasBoundaries(start, end)) return;
+      const int32_t word = WordAt(spellings[id], start);
+      if (word >= 0) out.push_back({static_cast<uint32_t>(word), start});
     });
   }
 }
@@ -156,23 +184,25 @@ std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedW
 }
 
 std::string SoftHyphenInserter::Result() const {
+  const std::string_view source = view_.Source();
   std::string out;
-  out.reserve(text_.size() + hyphen_count_ * kSoftHyphen.size());
+  out.reserve(source.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
   for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
     for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
-      const std::size_t i = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
-      out.append(text_.substr(from, i - from));
+      const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
+      const std::size_t i = view_.SourceOffset(at);
+      out.append(source.substr(from, i - from));
       out.append(kSoftHyphen);
       if (!extra_hyphens_.empty()) {
-        if (const auto it = extra_hyphens_.find(i); it != extra_hyphens_.end()) {
+        if (const auto it = extra_hyphens_.find(at); it != extra_hyphens_.end()) {
           for (std::size_t h = 0; h < it->second; ++h) out.append(kSoftHyphen);
         }
       }
       from = i;
     }
   }
-  out.append(text_.substr(from));
+  out.append(source.substr(from));
   return out;
 }
 

@@ -1,10 +1,13 @@
 // Writes soft hyphens into the whole-word occurrences of a list of words.
 //
-// An occurrence of a word counts only when
+// Occurrences are sought in the decoded view of the page (letter references
+// read as their letters) and the soft hyphens written into its source between
+// whole characters. An occurrence of a word counts only when
 //   - none of its bytes is markup (soft hyphens written here count as markup),
 //   - the bytes just before and after it, where there are any, are not word
 //     bytes,
-//   - it is not directly preceded or followed by "&shy;".
+//   - it is not directly preceded or followed by "&shy;",
+//   - it stands in a stretch of the word's language.
 // Words are taken in list order; each word's occurrences are taken leftmost
 // first without overlap, judged on the text as it stands before that word's
 // own soft hyphens are written. The result equals replacing the words one
@@ -12,6 +15,7 @@
 #ifndef CORVANE_HTML_SOFT_HYPHEN_INSERTER_H_
 #define CORVANE_HTML_SOFT_HYPHEN_INSERTER_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +23,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "html/decoded_view.h"
+#include "html/language.h"
 #include "html/markup.h"
 #include "html/word_bytes.h"
 
@@ -31,6 +37,7 @@ struct HyphenatedWord {
   // Where the soft hyphens go: offsets into `word`, ascending; a soft hyphen at
   // offset k stands before byte k.
   std::vector<uint32_t> breaks;
+  Language language = Language::kEnglish;
 };
 
 // The offsets of the marks of a marked form, relative to its plain word.
@@ -38,15 +45,16 @@ std::vector<uint32_t> BreaksOfMarkedForm(std::string_view marked, char mark);
 
 class SoftHyphenInserter {
  public:
-  // `text` and `kinds` (one per byte) must outlive the inserter.
-  SoftHyphenInserter(std::string_view text, const std::vector<ByteKind>& kinds,
-                     const WordBytes& word_bytes);
+  // `view`, `word_bytes` and `languages` (in view offsets; English all
+  // through when not given) must outlive the inserter.
+  SoftHyphenInserter(const DecodedView& view, const WordBytes& word_bytes,
+                     const LanguageMap* languages = nullptr);
 
   // Finds and takes the occurrences of `words` (distinct, in order) and
   // returns how many occurrences each word had taken.
   std::vector<std::size_t> Apply(const std::vector<HyphenatedWord>& words);
 
-  // The text with a soft hyphen at every break of every occurrence taken.
+  // The source with a soft hyphen at every break of every occurrence taken.
   std::string Result() const;
 
  private:
@@ -54,16 +62,22 @@ class SoftHyphenInserter {
     uint32_t word;
     std::size_t start;
   };
+  // The words of one spelling, by language; -1 where there is none.
+  using WordsBySpelling = std::array<int32_t, 2>;
 
   bool IsWordByteAt(std::size_t i) const;
+  // The word of `spelling` for the language at `start`, or -1.
+  int32_t WordAt(const WordsBySpelling& spelling, std::size_t start) const;
   bool HasBoundaries(std::size_t start, std::size_t end) const;
   void FindPlainWords(const std::vector<HyphenatedWord>& words, std::vector<Occurrence>& out) const;
   void FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
                                 std::vector<Occurrence>& out) const;
 
+  const DecodedView& view_;
   std::string_view text_;
   const std::vector<ByteKind>& kinds_;
   const WordBytes& word_bytes_;
+  const LanguageMap* languages_;
   bool HyphenAt(std::size_t i) const { return (hyphen_bits_[i >> 6] >> (i & 63)) & 1; }
   bool AnyHyphenIn(std::size_t first, std::size_t last) const;  // both ends included
   void AddHyphen(std::size_t i);

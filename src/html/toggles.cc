@@ -36,7 +36,8 @@ EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std:
     replacement = RemoveSoftHyphens(selected);
   } else {
     if (command == SelectionCommand::kToolbar && observer != nullptr) observer->ShowStatusWindow();
-    replacement = pass.xHyphenateText(selected);
+    // The selection starts in the language the whole text has there.
+    replacement = pass.xHyphenateText(selected, LanguageScopesAt(text, start, pass.language()));
   }
   EditResult result;
   result.text.reserve(text.size() - length + replacement.size());

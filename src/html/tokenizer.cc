@@ -25,10 +25,12 @@ void Scan(const std::vector<std::string>& lines, OnText&& on_text, OnTag&& on_ta
   std::string text;
   std::string tag;
   bool in_tag = false;
+  std::size_t text_start = 0;  // offset of the first byte of `text`
+  std::size_t line_start = 0;
 
   auto close_text = [&] {
     if (in_tag || text.empty()) return;
-    on_text(text);
+    on_text(text, text_start);
     text.clear();
   };
   auto close_tag = [&] {
@@ -45,6 +47,7 @@ void Scan(const std::vector<std::string>& lines, OnText&& on_text, OnTag&& on_ta
       const char* q = p;
       while (q < end && *q != '<' && *q != '>') ++q;
       if (!in_tag) {
+        if (text.empty()) text_start = line_start + static_cast<std::size_t>(p - line.data());
         text.append(p, q);
       } else if constexpr (kKeepTagText) {
         tag.append(p, q);
@@ -59,6 +62,7 @@ void Scan(const std::vector<std::string>& lines, OnText&& on_text, OnTag&& on_ta
       p = q + 1;
     }
     if (!in_tag && !text.empty()) text.push_back('\n');
+    line_start += line.size();
   }
 
   // Without the tag bytes at hand the leftover check cannot be made, but an
@@ -157,7 +161,7 @@ void THTMLText::DecodeText(std::string_view raw) {
 void THTMLParser::Parse() {
   Scan<true>(
       lines_,
-      [this](const std::string& raw) {
+      [this](const std::string& raw, std::size_t) {
         auto text = std::make_unique<THTMLText>();
         text->DecodeText(raw);
         elements_.push_back(std::move(text));
@@ -170,13 +174,13 @@ void THTMLParser::Parse() {
 }
 
 void THTMLParser::ParseTexts(
-    const std::function<void(std::string_view text)>& on_text) const {
+    const std::function<void(std::string_view text, std::size_t offset)>& on_text) const {
   std::string decoded;
   Scan<false>(
       lines_,
-      [&](const std::string& raw) {
+      [&](const std::string& raw, std::size_t offset) {
         DecodeTextInto(raw, decoded);
-        on_text(decoded);
+        on_text(decoded, offset);
       },
       [](const std::string&) {});
 }

@@ -19,7 +19,8 @@
 //     text becomes a text element.
 //
 // Decoding of a text run (`DecodeText`): line feeds become spaces, runs of
-// spaces shrink to one, then character references (see entities.h) are
+// spaces shrink to one, then character references (see entities.h, which
+// also decodes Turkish letters written above 255 or by their HTML names) are
 // replaced left to right. A reference runs from "&" to the first ";" or
 // space (a later "&" restarts it) and the terminator is part of it, so
 // "&#65 B" gives "AB". Bytes produced by decoding are never read again as
@@ -140,9 +141,11 @@ class THTMLParser {
 
   // The same scan as Parse, for callers that want only the text: calls
   // `on_text` with the decoded Text of each text element Parse would build,
-  // in order, and builds no elements. `Elements()` is left alone. The view
-  // is valid only during the call. Linear in the size of the input.
-  void ParseTexts(const std::function<void(std::string_view text)>& on_text) const;
+  // in order, and where its first raw byte lies in the lines taken end to
+  // end (without line ends). Builds no elements; `Elements()` is left alone.
+  // The view is valid only during the call. Linear in the size of the input.
+  void ParseTexts(
+      const std::function<void(std::string_view text, std::size_t offset)>& on_text) const;
 
  private:
   std::vector<std::string> lines_;

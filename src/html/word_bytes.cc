@@ -16,4 +16,9 @@ WordBytes::WordBytes() {
   add_range(0xF8, 0xFF);
 }
 
+bool IsCodePageLetter(uint8_t byte) {
+  static const WordBytes word_bytes;
+  return word_bytes(byte) && byte != '_' && !(byte >= '0' && byte <= '9');
+}
+
 }  // namespace corvane::html

@@ -25,6 +25,10 @@ class WordBytes {
   std::array<bool, 256> is_word_{};
 };
 
+// A letter of code page 1254: a word byte of the default set other than a
+// digit or "_" (ASCII letters, Turkish and other Latin letters, Š Œ Ÿ ƒ ª µ º).
+bool IsCodePageLetter(uint8_t byte);
+
 }  // namespace corvane::html
 
 #endif  // CORVANE_HTML_WORD_BYTES_H_

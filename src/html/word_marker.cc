@@ -1,5 +1,9 @@
 #include "html/word_marker.h"
 
+#include <optional>
+
+#include "html/turkish_words.h"
+
 namespace corvane::html {
 namespace {
 
@@ -28,13 +32,16 @@ std::string CollapseMarks(std::string_view marked, char mark) {
   return out;
 }
 
-std::string WordMarker::MarkedForm(const std::string& word) {
+std::string WordMarker::MarkedForm(const std::string& word, Language language) {
   if (word.empty()) return word;
   if (lookup_ != nullptr) {
     const std::string key = FoldAsciiLower(word);
     if (auto stored = lookup_->Find(key); stored && RemoveMarks(*stored) == key) {
       return RestoreCase(word, CollapseMarks(*stored));
     }
+  }
+  if (language == Language::kTurkish) {
+    if (std::optional<std::string> marked = MarkTurkishWord(word)) return *marked;
   }
   engine_.SetInput(word);
   engine_.Hyphenate();

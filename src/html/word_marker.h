@@ -1,11 +1,14 @@
 // The marked form of one word, as both passes and the command-line tool need
-// it: the word list first, then the hyphenation engine.
+// it: the user's dictionary and the word list first, then the rule of the
+// word's language: the Turkish syllable rule for a Turkish word it suits,
+// the hyphenation engine for every other word.
 #ifndef CORVANE_HTML_WORD_MARKER_H_
 #define CORVANE_HTML_WORD_MARKER_H_
 
 #include <string>
 #include <string_view>
 
+#include "html/language.h"
 #include "html/word_lookup.h"
 #include "hyphenation/hyphenator.h"
 
@@ -23,8 +26,8 @@ class WordMarker {
   // The word with "_" between its parts and its own capitals. The key is the
   // word with A-Z lower-cased; a stored form is used only when removing its
   // marks gives exactly the key (a form stored cut short, or damaged, would
-  // otherwise change the word's letters), else the engine answers.
-  std::string MarkedForm(const std::string& word);
+  // otherwise change the word's letters), else the language's rule answers.
+  std::string MarkedForm(const std::string& word, Language language = Language::kEnglish);
 
  private:
   hyphenation::TCorvaneHyphenator& engine_;

@@ -27,6 +27,7 @@ TCvDataset::~TCvDataset() {
   } catch (...) {
     // The table is released as far as it could be; a destructor cannot report.
   }
+  for (TCvDataset* detail : details_) detail->MasterGone();
 }
 
 // ---- properties ----
@@ -143,6 +144,7 @@ void TCvDataset::OpenTable() {
   seen_change_counter_ = Data().ChangeCounter();
   try {
     BuildFields();
+    OpenConditions();
     SelectOrder();
     First();
   } catch (...) {
@@ -171,6 +173,7 @@ void TCvDataset::CloseTable() {
   lo_ = hi_ = 0;
   bof_ = eof_ = true;
   modified_ = false;
+  CloseConditions();
   try {
     if (database != nullptr && table != nullptr) database->DisconnectDataset(*this, *table);
   } catch (...) {
@@ -178,6 +181,7 @@ void TCvDataset::CloseTable() {
     throw;
   }
   TCvDatabaseManager::ReleaseIfUnused(database);
+  NotifyDetails();
 }
 
 void TCvDataset::BuildFields() {
@@ -202,6 +206,7 @@ void TCvDataset::NewRecordBuffer() {
   buffer_.resize(static_cast<std::size_t>(layout.slot_size) + 8, 0);
   pending_blobs_.clear();
   modified_ = false;
+  NotifyDetails();
 }
 
 void TCvDataset::LoadBuffer() {
@@ -216,6 +221,7 @@ void TCvDataset::LoadBuffer() {
   }
   pending_blobs_.clear();
   modified_ = false;
+  NotifyDetails();
 }
 
 void TCvDataset::ReleaseBlobStreams() {

@@ -16,7 +16,13 @@
 // IndexName or IndexFieldNames, or the physical record order when none is.
 // The view holds the records that pass one test (IsRecordVisible): inside
 // the range set by SetRange, accepted by the filter and by the master/detail
-// link. RecNo is the 1-based place of the current record in the view (the
+// link. The filter (while Filtered) is the Filter expression
+// (search_parser.h, read with FilterOptions) and the OnFilterRecord event;
+// the link is the master expression a TCvTable builds from its master's
+// current record. A changed Filter, Filtered or FilterOptions is parsed at
+// once (a bad expression raises and changes nothing) and moves to the first
+// record; a master moving to another record moves its details to their
+// first. RecNo is the 1-based place of the current record in the view (the
 // record count plus one in insert state; 0 when there is no current record).
 //
 // Sharing. Datasets open on one table share its TCvDataManager. Each
@@ -47,6 +53,7 @@
 #include "table/database.h"
 #include "table/field.h"
 #include "table/field_defs.h"
+#include "table/search_parser.h"
 #include "table/variant.h"
 
 namespace corvane::table {
@@ -67,6 +74,9 @@ using TLocateOptions = unsigned;
 using TBookmark = std::array<uint8_t, 8>;
 
 using TDataSetNotifyEvent = std::function<void(class TCvDataset&)>;
+// Called for each record the view considers, with that record readable
+// through the fields; clearing `accept` hides it.
+using TFilterRecordEvent = std::function<void(class TCvDataset&, bool& accept)>;
 using TBuildIndexesProgressEvent =
     std::function<void(class TCvDataset&, bool starting, bool finished, int percent)>;
 
@@ -140,6 +150,7 @@ class TCvDataset {
   TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
   TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
   TDataSetNotifyEvent OnNewRecord;
+  TFilterRecordEvent OnFilterRecord;
 
   // ---- open and close ----
   bool Active() const { return state_ != TDataSetState::dsInactive; }
@@ -213,6 +224,24 @@ class TCvDataset {
   // Returns true and makes the record current, or false and stays.
   bool Locate(const std::string& field_names, const Variant& values, TLocateOptions options = 0);
 
+  // ---- filter and the find family ----
+  const std::string& Filter() const { return filter_; }
+  void SetFilter(const std::string& expression);
+  bool Filtered() const { return filtered_; }
+  void SetFiltered(bool filtered);
+  TFilterOptions FilterOptions() const { return filter_options_; }
+  void SetFilterOptions(TFilterOptions options);
+  // The first, last, next or prior record of the view, in the current
+  // order, for which the Filter expression holds (whether or not Filtered
+  // is on), read with FilterOptions plus foNoPartialCompare unless the
+  // expression's next-to-last character is "*". Returns true and makes it
+  // current, or false and stays. Raises "TCvDataSet.FindRecord - Filter
+  // property is blank." when Filter is blank.
+  bool FindFirst() { return FindRecord(true, true); }
+  bool FindLast() { return FindRecord(true, false); }
+  bool FindNext() { return FindRecord(false, true); }
+  bool FindPrior() { return FindRecord(false, false); }
+
   // ---- BLOBs ----
   std::unique_ptr<TCvBlobStream> CreateBlobStream(TField field, TBlobStreamMode mode);
 
@@ -223,13 +252,27 @@ class TCvDataset {
   void NotifyBuildIndexesProgress(bool starting, bool finished, int percent);
 
  protected:
-  // Seams for the filter and master/detail layers: a record is in the view
-  // when IsRecordVisible says so. While neither is active the view is a
-  // contiguous stretch of the current order.
-  virtual bool FilterActive() const { return false; }
-  virtual bool FilterAccepts(int32_t /*record*/) { return true; }
+  // A record is in the view when IsRecordVisible says so. While neither the
+  // filter nor a master/detail link is active the view is a contiguous
+  // stretch of the current order.
+  bool FilterActive() const {
+    return filtered_ && Active() && ((filter_parser_ && !filter_parser_->Empty()) || OnFilterRecord);
+  }
+  bool FilterAccepts(int32_t record);
+  // The master/detail link: active while a master supplies an expression.
   virtual bool MasterDetailActive() const { return false; }
-  virtual bool MasterDetailAccepts(int32_t /*record*/) { return true; }
+  bool MasterDetailAccepts(int32_t record);
+  // The master expression for the master's current record.
+  virtual std::string MasterExpression() { return ""; }
+  // The link's side in the master: details registered here hear of every
+  // change of this dataset's current record (MasterRecordChanged) and of
+  // its end (MasterGone).
+  void AddDetail(TCvDataset* detail);
+  void RemoveDetail(TCvDataset* detail);
+  // Rebuilds the master expression; when it changed, the view moves to its
+  // first record.
+  void MasterRecordChanged();
+  virtual void MasterGone() {}
   // Fills a new record buffer after Insert or Append, before OnNewRecord.
   virtual void InitNewRecord() {}
 
@@ -241,6 +284,14 @@ class TCvDataset {
  private:
   friend class TField;
   friend class TCvBlobStream;
+  friend class TCvTable;  // registers itself as a detail of its master
+
+  // The cached whole-table result of one parser, valid for one change
+  // counter of the table.
+  struct ConditionBits {
+    const RecordBits* bits = nullptr;
+    uint32_t counter = 0;
+  };
 
   struct FieldInfo {
     std::string name;
@@ -270,6 +321,19 @@ class TCvDataset {
   void Fire(const TDataSetNotifyEvent& event) {
     if (event) event(*this);
   }
+
+  // dataset_filter.cc
+  void OpenConditions();
+  void CloseConditions();
+  std::unique_ptr<TSearchParser> NewParser() const;
+  std::unique_ptr<TSearchParser> ParseFilter(const std::string& expression, TFilterOptions options) const;
+  void Refilter();
+  // The parser's whole-table result, evaluated again when the table changed.
+  const RecordBits& Evaluated(TSearchParser& parser, ConditionBits& cache);
+  bool CallFilterRecord(int32_t record);
+  void ParseMaster(const std::string& expression);
+  void NotifyDetails();
+  bool FindRecord(bool restart, bool forward);
 
   // dataset_view.cc
   TCvDataManager& Data() const { return *table_->data; }
@@ -333,6 +397,17 @@ class TCvDataset {
   bool modified_ = false;
   std::map<int, std::string> pending_blobs_;  // stored field -> value to write on Post
   std::vector<TCvBlobStream*> blob_streams_;
+
+  // filter, find family and master/detail link; the parsers exist while open
+  std::string filter_;
+  bool filtered_ = false;
+  TFilterOptions filter_options_ = 0;
+  std::unique_ptr<TSearchParser> filter_parser_, find_parser_, master_parser_;
+  ConditionBits filter_bits_, master_bits_, find_bits_;
+  TFilterOptions find_options_ = 0;  // of the expression find_parser_ holds
+  bool master_parsed_ = false;
+  std::vector<TCvDataset*> details_;
+  bool notifying_details_ = false;  // a master/detail cycle must not recurse
 };
 
 }  // namespace corvane::table

@@ -55,6 +55,7 @@ void TCvDataset::SelectOrder() {
     }
   }
   index_ = index;
+  master_parsed_ = false;  // the master expression names this order's key fields
   range_active_ = false;
   range_start_ = range_end_ = RangeKey{};
   range_order_.reset();
@@ -110,6 +111,7 @@ void TCvDataset::ClearCurrent() {
   record_id_ = 0;
   buffer_.clear();
   bof_ = eof_ = true;
+  NotifyDetails();
 }
 
 void TCvDataset::RecomputeBounds() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "table/like_pattern.h"
 #include "table/table_indexes_impl.h"
 
 namespace corvane::table {
@@ -171,9 +172,10 @@ bool TableIndexes::IsRecordMatches(int32_t record, const SearchCondition& condit
     const std::string_view value = layout.IsNull(slot, condition.field) ? std::string_view()
                                                                          : TextOf(f, slot);
     const std::string_view pattern = TextOf(f, condition.value.data());
-    const bool like = f.type == FieldType::ftString
-                          ? LikeMatches(value, pattern, condition.case_insensitive)
-                          : LikeMatchesWide(Utf16(value), Utf16(pattern), condition.case_insensitive);
+    const bool like =
+        f.type == FieldType::ftString
+            ? LikePattern(pattern, condition.case_insensitive, m.collation).Matches(value)
+            : LikePattern(Utf16(pattern), condition.case_insensitive, m.collation).Matches(Utf16(value));
     return like == (condition.op == SearchCondition::kLike);
   }
   if (ValueIsNull(layout, condition)) return false;

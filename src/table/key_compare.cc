@@ -52,41 +52,6 @@ long WideLength(std::string_view s) {
   return n;
 }
 
-template <typename Unit>
-bool LikeUnits(const Unit* value, std::size_t vlen, const Unit* pattern, std::size_t plen,
-               bool case_insensitive) {
-  // match[v]: pattern[p..] matches value[v..], computed from the pattern's
-  // end backwards; the recursive definition, without its exponential cost.
-  std::vector<char> next(vlen + 1, 0);
-  std::vector<char> cur(vlen + 1, 0);
-  next[vlen] = 1;  // empty pattern, empty value
-  for (std::size_t p = plen; p-- > 0;) {
-    const Unit c = pattern[p];
-    if (p + 1 == plen && c == Unit('%')) {
-      std::fill(cur.begin(), cur.end(), 1);
-    } else if (c == Unit('%')) {
-      // The rest is tried at each remaining position up to the last
-      // character: an ended value does not match a rest that is not "%".
-      char any = 0;
-      cur[vlen] = 0;
-      for (std::size_t v = vlen; v-- > 0;) {
-        any = static_cast<char>(any | next[v]);
-        cur[v] = any;
-      }
-    } else {
-      cur[vlen] = 0;
-      for (std::size_t v = 0; v < vlen; ++v) {
-        const Unit x = value[v];
-        const bool same = c == Unit('_') || x == c ||
-                          (case_insensitive && (x > c ? x - c : c - x) == 32);
-        cur[v] = same ? next[v + 1] : 0;
-      }
-    }
-    cur.swap(next);
-  }
-  return next[0] != 0;
-}
-
 }  // namespace
 
 KeyComparator::Part KeyComparator::MakePart(const RecordLayout& layout, int32_t field,
@@ -189,16 +154,6 @@ int KeyComparator::CompareField(const RecordLayout& layout, const Collation& col
                                 bool case_insensitive, bool partial) {
   const Part part = MakePart(layout, field, case_insensitive);
   return ComparePart(part, collation, layout.IdOffset(), layout.NullOffset(), key, record, partial);
-}
-
-bool LikeMatches(std::string_view value, std::string_view pattern, bool case_insensitive) {
-  return LikeUnits(reinterpret_cast<const unsigned char*>(value.data()), value.size(),
-                   reinterpret_cast<const unsigned char*>(pattern.data()), pattern.size(),
-                   case_insensitive);
-}
-
-bool LikeMatchesWide(std::u16string_view value, std::u16string_view pattern, bool case_insensitive) {
-  return LikeUnits(value.data(), value.size(), pattern.data(), pattern.size(), case_insensitive);
 }
 
 }  // namespace corvane::table

@@ -129,14 +129,6 @@ class KeyComparator {
   int32_t null_offset_;
 };
 
-// The "like" pattern match of conditions: "%" matches any run of characters
-// (a pattern rest of exactly "%" matches whatever is left, even nothing), "_"
-// any one character, every other character itself or, case-insensitively,
-// also a character whose code differs by exactly 32; value and pattern must
-// end together. Runs in time proportional to value length x pattern length.
-bool LikeMatches(std::string_view value, std::string_view pattern, bool case_insensitive);
-bool LikeMatchesWide(std::u16string_view value, std::u16string_view pattern, bool case_insensitive);
-
 }  // namespace corvane::table
 
 #endif  // CORVANE_TABLE_KEY_COMPARE_H_

@@ -3,13 +3,18 @@
 //
 // Master link: MasterSource is the master dataset and MasterFields names
 // master fields (";" or "," separated), matched in order to the key fields
-// of this table's current index. When a record is inserted or appended,
-// each such key field takes the value, as text, of its master field in the
-// master's current record. Limiting the view to the master's current
-// record is the master/detail layer's business and goes through
-// MasterDetailAccepts; until it exists, a link only fills new records.
+// of this table's current index. While the master is open, the view holds
+// the records whose key fields equal the master's current values: the
+// master expression, pair by pair, "(F = v)" then " and (F = v)", v being
+// the master value's text (quoted, inner quotes doubled, for string and
+// wide-string fields, and for any other text that would not read back as a
+// number or Boolean, such as a date and time), and "(F IS NULL )" then " and (F IS NULL)"
+// when the master value is null or empty. A key field name that is not a
+// plain run of letters, digits and "_" is written in square brackets.
+// When a record is inserted or appended, each such key field takes the
+// value, as text, of its master field in the master's current record.
 //
-// The master must outlive the link (set MasterSource to null first).
+// Either side may be destroyed first: the master unlinks its details.
 #ifndef CORVANE_TABLE_TABLE_H_
 #define CORVANE_TABLE_TABLE_H_
 
@@ -21,13 +26,19 @@ namespace corvane::table {
 
 class TCvTable : public TCvDataset {
  public:
+  TCvTable() = default;
+  ~TCvTable() override;
+
   TCvDataset* MasterSource() const { return master_source_; }
-  void SetMasterSource(TCvDataset* master) { master_source_ = master; }
+  void SetMasterSource(TCvDataset* master);
   const std::string& MasterFields() const { return master_fields_; }
-  void SetMasterFields(const std::string& fields) { master_fields_ = fields; }
+  void SetMasterFields(const std::string& fields);
 
  protected:
   void InitNewRecord() override;
+  bool MasterDetailActive() const override;
+  std::string MasterExpression() override;
+  void MasterGone() override;
 
  private:
   TCvDataset* master_source_ = nullptr;

@@ -7,14 +7,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/dictionary.h"
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 #include "platform/error.h"
 
 namespace corvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::ReadFile;
 
 struct RunResult {
   int status;
@@ -58,6 +58,7 @@ TEST(CliTest, UsageAndVersion) {
       {{"frobnicate"}, kExitUsage},
       {{"hyphenate", "--mode=sideways"}, kExitUsage},
       {{"hyphenate", "--pass"}, kExitUsage},
+      {{"hyphenate", "--language=de"}, kExitUsage},
       {{"hyphenate", "--bogus"}, kExitUsage},
       {{"hyphenate", "-o", "x", "a", "b"}, kExitUsage},
       {{"hyphenate", "--in-place"}, kExitUsage},
@@ -87,6 +88,14 @@ TEST(CliTest, HyphenateModes) {
   EXPECT_EQ(Cli({"hyphenate"}, once).out, once);
 }
 
+TEST(CliTest, LanguageOfWordsNoListHolds) {
+  const std::string english_page = "<p>kelimeler</p>";
+  EXPECT_EQ(Cli({"hyphenate", "--language=tr"}, english_page).out, "<p>ke&shy;li&shy;me&shy;ler</p>");
+  EXPECT_EQ(Cli({"hyphenate", "--language=en"}, english_page).out, Cli({"hyphenate"}, english_page).out);
+  EXPECT_EQ(Cli({"hyphenate"}, "<p lang=tr-TR>kelimeler</p>").out,
+            "<p lang=tr-TR>ke&shy;li&shy;me&shy;ler</p>");
+}
+
 TEST(CliTest, StatisticsOfBothPasses) {
   const std::string text = "<p>hyphenation hyphenation table is</p>";
   const RunResult text_pass = Cli({"hyphenate", "--pass=text", "--stats"}, text);
@@ -109,11 +118,12 @@ TEST(CliTest, WordsCommand) {
 
 TEST(CliTest, Utf8DocumentsComeBackAsUtf8) {
   // Emoji cannot live in code page 1254; it passes through as one letter of
-  // its word and is never split.
+  // its word and is never split. The page is Turkish by its letters; the
+  // emoji's word is not for the Turkish rule.
   const std::string page = "\xEF\xBB\xBF<p>öğretmenler 🙂hyphenation</p>\r\n";
   const RunResult r = Cli({"hyphenate"}, page);
   EXPECT_EQ(r.status, kExitOk);
-  EXPECT_EQ(r.out, "\xEF\xBB\xBF<p>öğret&shy;men&shy;ler 🙂hy&shy;phen&shy;ation</p>\r\n");
+  EXPECT_EQ(r.out, "\xEF\xBB\xBF<p>öğ&shy;ret&shy;men&shy;ler 🙂hy&shy;phen&shy;ation</p>\r\n");
   // Forced UTF-8 refuses bytes that are not UTF-8.
   EXPECT_EQ(Cli({"hyphenate", "--encoding=utf-8"}, "\xFF").status, kExitFailure);
 }

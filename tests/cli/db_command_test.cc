@@ -134,6 +134,46 @@ TEST_F(DbCommandTest, LocateFindsWholeValuesCaseSensitivelyUnlessAsked) {
   }
 }
 
+TEST_F(DbCommandTest, DumpFilterAndFind) {
+  const std::string db = MakeWordList(false);  // kalem, ağaç, Kalem
+  const std::string head = "NWORD\tHWORD\tID\n";
+  const std::string kalem = "kalem\tka_lem\t1\n", agac = "ağaç\ta_ğaç\t2\n", Kalem = "Kalem\tKa_lem\t3\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+  } const cases[] = {
+      {{"dump", db, "HYPLIST", "--filter", "NWORD = 'ka'"}, head + kalem},
+      {{"dump", db, "HYPLIST", "--filter", "NWORD = 'ka'", "--filter-options=case-insensitive"}, head + kalem + Kalem},
+      {{"dump", db, "HYPLIST", "--filter", "NWORD = 'KA'", "--filter-options=no-partial-compare,case-insensitive"},
+       head},
+      {{"dump", db, "HYPLIST", "--filter=NWORD like '%ç' or ID = 3", "--index", "@NWORD"}, head + agac + Kalem},
+      {{"find", db, "HYPLIST", "NWORD like '%a%'", "--index", "@NWORD"}, head + agac},
+      {{"find", db, "HYPLIST", "NWORD like '%a%'", "--index", "@NWORD", "--last"}, head + Kalem},
+      {{"find", db, "HYPLIST", "NWORD = 'ka'"}, head},
+      {{"find", db, "HYPLIST", "NWORD = 'ka*'"}, head + kalem},
+  };
+  for (const Case& c : cases) {
+    const RunResult r = Db(c.args);
+    EXPECT_EQ(r.status, kExitOk) << c.args[3] << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args[3];
+  }
+  struct Failure {
+    std::vector<std::string> args;
+    std::string message;
+  } const failures[] = {
+      {{"dump", db, "HYPLIST", "--filter", "NWORD = 'ağaç' x"}, "End of line expected, but \"x\" found"},
+      {{"find", db, "HYPLIST", "NWORD = 'ağa"}, "Unterminated string ağa"},
+      {{"find", db, "HYPLIST", "ID = 1.5"}, "'1.5' is not a valid integer value"},
+      {{"find", db, "HYPLIST", "  "}, "TCvDataSet.FindRecord - Filter property is blank."},
+  };
+  for (const Failure& f : failures) {
+    const RunResult r = Db(f.args);
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "corvane: " + f.message + "\n");
+  }
+}
+
 TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
   const std::string file_db = MakeWordList(false);
   EXPECT_EQ(Db({"check", file_db}).out, file_db + ": ok (1 table)\n");
@@ -193,6 +233,11 @@ TEST_F(DbCommandTest, UsageErrors) {
       {"dump", "x", "T", "--limit", "ten"},
       {"locate", "x", "T", "F", "V", "--index", "I"},
       {"dump", "x", "T", "--ci"},
+      {"dump", "x", "T", "--filter-options=case-insensitive"},
+      {"dump", "x", "T", "--filter", "N = 1", "--filter-options=exact"},
+      {"find", "x", "T"},
+      {"find", "x", "T", "N = 1", "--filter", "N = 2"},
+      {"dump", "x", "T", "--last"},
       {"tables", "x", "--bogus"},
   };
   for (const auto& args : calls) {

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli/file_io.h"
+#include "platform/file_io.h"
 #include "wordlist/line_cipher.h"
 #include "wordlist/word_list_table.h"
 
@@ -14,6 +14,7 @@ namespace corvane::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::ReadFile;
 
 class WordListCommandTest : public ::testing::Test {
  protected:

@@ -92,5 +92,29 @@ TEST(NumericReferenceTest, WhatConverts) {
   }
 }
 
+TEST(DecodeReferenceTest, TurkishLettersBeyondTheTable) {
+  struct Case {
+    std::string_view reference;
+    std::optional<uint8_t> byte;
+  };
+  const Case kCases[] = {
+      {"&#305;", 0xFD},   {"&#x131;", 0xFD},  {"&#X131;", 0xFD},  {"&#00305;", 0xFD},
+      {"&#x0131;", 0xFD}, {"&#351 ", 0xFE},   {"&#304;", 0xDD},   {"&#287;", 0xF0},
+      {"&#286;", 0xD0},   {"&#350;", 0xDE},   {"&#338;", 0x8C},   {"&#339;", 0x9C},
+      {"&#352;", 0x8A},   {"&#353;", 0x9A},   {"&#376;", 0x9F},   {"&#402;", 0x83},
+      {"&gbreve;", 0xF0}, {"&Gbreve;", 0xD0}, {"&scedil;", 0xFE}, {"&Scedil;", 0xDE},
+      {"&inodot;", 0xFD}, {"&imath;", 0xFD},  {"&Idot;", 0xDD},
+      // Everything else keeps the table's meaning.
+      {"&#0065;", std::nullopt}, {"&#x00fc;", std::nullopt}, {"&#8217;", std::nullopt},
+      {"&#306;", std::nullopt},  {"&#-305;", std::nullopt},  {"&#+305;", std::nullopt},
+      {"&#99999999999999999999305;", std::nullopt}, {"&IDOT;", std::nullopt},
+      {"&idot;", std::nullopt},  {"&gbreve ", std::nullopt}, {"&#x13 1;", std::nullopt},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.reference);
+    EXPECT_EQ(DecodeReference(c.reference), c.byte);
+  }
+}
+
 }  // namespace
 }  // namespace corvane::html

@@ -5,10 +5,11 @@
 namespace corvane::html {
 namespace {
 
-// Renders the kinds as one letter per byte: . text, h hidden, t tag, r reference.
+// Renders the kinds as one letter per byte: . text, h hidden, t tag, r reference,
+// l letter reference.
 std::string Kinds(std::string_view text) {
   std::string out;
-  for (ByteKind k : ClassifyMarkup(text)) out += ".htr"[static_cast<int>(k)];
+  for (ByteKind k : ClassifyMarkup(text)) out += ".htrl"[static_cast<int>(k)];
   return out;
 }
 
@@ -31,7 +32,9 @@ TEST(MarkupTest, ClassifiesEveryByte) {
       {"go www.x.tr now", "...hhhhhhhh...."},
       {"<a>http://a.b/?q=1&amp;r</a>", "ttthhhhhhhhhhhhhhhhhhhhhtttt"},
       {"mail ed@x.org.", ".....hhhhhhhhh"},
-      {"&micro;s &#173; &#x;", "rrrrrrr..rrrrrr.rrrr"},
+      {"&micro;s &#173; &#x;", "lllllll..rrrrrr.rrrr"},   // µ is a letter, the soft hyphen not
+      {"G&uuml;z k&#x131;z &#95; &#8217;", ".llllll. .lllllll. rrrrr rrrrrrr"},  // "_" is no letter
+      {"<title>kitap</title>", "ttttttthhhhhtttttttt"},
       {"AT&T; & ; &;", "..rrr. . . ."},
       {"&amp", "...."},
   };
@@ -43,10 +46,10 @@ TEST(MarkupTest, ClassifiesEveryByte) {
   }
 }
 
-TEST(MarkupTest, BlankingKeepsLineBreaksTagsAndReferences) {
-  const std::string text = "a<!--x\r\ny-->&amp;<pre>p\nq</pre>www.z";
+TEST(MarkupTest, BlankingKeepsLineBreaksTagsAndLetters) {
+  const std::string text = "a<!--x\r\ny-->&amp;<pre>p\nq</pre>www.z &uuml;&quot;";
   const std::string blank = BlankHiddenText(text, ClassifyMarkup(text));
-  EXPECT_EQ(blank, "a     \r\n    &amp;<pre> \n </pre>     ");
+  EXPECT_EQ(blank, "a     \r\n         <pre> \n </pre>      &uuml;      ");
   EXPECT_EQ(blank.size(), text.size());
 }
 

@@ -59,7 +59,8 @@ TEST(SoftHyphenInserterTest, WholeWordsOnly) {
   const std::string text = "kitap kitaplar Kitap kitap. (kitap) kitap_ 1kitap &shy;kitap kitap&shy;";
   const std::vector<ByteKind> kinds(text.size(), ByteKind::kText);
   WordBytes word_bytes;
-  SoftHyphenInserter inserter(text, kinds, word_bytes);
+  const DecodedView view(text, kinds);
+  SoftHyphenInserter inserter(view, word_bytes);
   const auto counts = inserter.Apply({{"kitap", {2}}});
   EXPECT_EQ(inserter.Result(),
             "ki&shy;tap kitaplar Kitap ki&shy;tap. (ki&shy;tap) kitap_ 1kitap &shy;kitap kitap&shy;");
@@ -72,7 +73,8 @@ TEST(SoftHyphenInserterTest, MarkupIsNeverTouched) {
   for (std::size_t i = 0; i < 17; ++i) kinds[i] = ByteKind::kTag;
   for (std::size_t i = 22; i < text.size(); ++i) kinds[i] = ByteKind::kTag;
   WordBytes word_bytes;
-  SoftHyphenInserter inserter(text, kinds, word_bytes);
+  const DecodedView view(text, kinds);
+  SoftHyphenInserter inserter(view, word_bytes);
   inserter.Apply({{"kitap", {2}}});
   EXPECT_EQ(inserter.Result(), "<a title=\"kitap\">ki&shy;tap</a>");
 }
@@ -85,7 +87,8 @@ TEST(SoftHyphenInserterTest, WordsWithPunctuationAndTheirParts) {
   const std::vector<HyphenatedWord> words = {{"don't", {3}}, {"don", {1}}, {"e.g.x", {2}}, {"g.x", {1}}};
   std::vector<std::size_t> expected;
   for (const auto& w : words) expected.push_back(reference.Replace(w));
-  SoftHyphenInserter inserter(text, kinds, word_bytes);
+  const DecodedView view(text, kinds);
+  SoftHyphenInserter inserter(view, word_bytes);
   EXPECT_EQ(inserter.Apply(words), expected);
   EXPECT_EQ(inserter.Result(), reference.text);
   EXPECT_EQ(inserter.Result(), "don&shy;'t stop. don&shy;'t, isn't it e.&shy;g.x");
@@ -119,7 +122,8 @@ TEST(SoftHyphenInserterTest, MatchesSequentialReplacementOnRandomTexts) {
     std::vector<std::size_t> expected;
     for (const auto& w : words) expected.push_back(reference.Replace(w));
     const std::vector<ByteKind> kinds = KindsFromMask(mask);
-    SoftHyphenInserter inserter(text, kinds, word_bytes);
+    const DecodedView view(text, kinds);
+    SoftHyphenInserter inserter(view, word_bytes);
     ASSERT_EQ(inserter.Apply(words), expected) << text;
     ASSERT_EQ(inserter.Result(), reference.text) << text;
   }

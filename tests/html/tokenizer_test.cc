@@ -36,7 +36,7 @@ std::vector<std::string> TextsOfParse(const THTMLParser& parser) {
 
 std::vector<std::string> TextsOfFastPath(const THTMLParser& parser) {
   std::vector<std::string> out;
-  parser.ParseTexts([&](std::string_view text) { out.emplace_back(text); });
+  parser.ParseTexts([&](std::string_view text, std::size_t) { out.emplace_back(text); });
   return out;
 }
 

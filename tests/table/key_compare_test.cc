@@ -183,36 +183,5 @@ TEST_F(KeyCompareTest, CaseAndPartialKeys) {
   EXPECT_EQ(Compare(Index({kInt}, {true}, {true}), n1, n2), -1);
 }
 
-TEST(LikeTest, Patterns) {
-  struct Row {
-    const char* value;
-    const char* pattern;
-    bool ci;
-    bool expected;
-  } rows[] = {
-      {"ac", "a%c", false, true},    {"abc", "a%c", false, true},  {"abbc", "a%c", false, true},
-      {"abcd", "a%c", false, false}, {"", "%", false, true},       {"abc", "%", false, true},
-      {"abc", "a_c", false, true},   {"ac", "a_c", false, false},  {"ABC", "abc", true, true},
-      {"ABC", "abc", false, false},  {"a", "", false, false},      {"", "", false, true},
-      {"ab", "ab%", false, true},    {"abc", "%c", false, true},   {"c", "%c", false, true},
-      {"", "_", false, false},       {"ab", "a", false, false},    {"a", "ab", false, false},
-      // A "%" tries the rest only at characters still left, so a second one
-      // at the very end finds nothing to stand on.
-      {"a", "a%%", false, false},    {"ab", "a%%", false, true},
-  };
-  for (const Row& r : rows) {
-    EXPECT_EQ(LikeMatches(r.value, r.pattern, r.ci), r.expected) << r.value << " like " << r.pattern;
-    std::u16string v(r.value, r.value + std::strlen(r.value));
-    std::u16string p(r.pattern, r.pattern + std::strlen(r.pattern));
-    EXPECT_EQ(LikeMatchesWide(v, p, r.ci), r.expected) << r.value << " like " << r.pattern;
-  }
-}
-
-TEST(LikeTest, ManyWildcardsStayCheap) {
-  const std::string value(4000, 'a');
-  EXPECT_FALSE(LikeMatches(value, "%a%a%a%a%a%a%a%a%a%a%b", false));
-  EXPECT_TRUE(LikeMatches(value, "%a%a%a%a%a%a%a%a%a%a%", false));
-}
-
 }  // namespace
 }  // namespace corvane::table

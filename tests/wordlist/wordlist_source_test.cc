@@ -14,7 +14,7 @@
 #include "wordlist/import.h"
 #include "wordlist/line_cipher.h"
 #include "wordlist/list_file.h"
-#include "wordlist/syllabifier.h"
+#include "hyphenation/turkish_syllabifier.h"
 
 namespace corvane::wordlist_source {
 namespace {
@@ -202,7 +202,7 @@ TEST(ListFileTextTest, SortedMarkedEncodedAndReproducible) {
   }
   ASSERT_EQ(decoded.size(), order.size());
   for (std::size_t i = 0; i < order.size(); ++i) {
-    EXPECT_EQ(Utf(decoded[i]), Utf(wordlist::Syllabify(Cp(order[i])))) << i;
+    EXPECT_EQ(Utf(decoded[i]), Utf(hyphenation::Syllabify(Cp(order[i])))) << i;
   }
 }
 
@@ -236,7 +236,7 @@ TEST(ListFileTextTest, TheImportReadsEveryEntryBack) {
   std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return CollationLess(a, b); });
   for (std::size_t i = 0; i < keys.size(); ++i) {
     EXPECT_EQ(sink.entries[i].first, Utf(keys[i])) << i;
-    EXPECT_EQ(sink.entries[i].second, Utf(wordlist::Syllabify(keys[i]))) << i;
+    EXPECT_EQ(sink.entries[i].second, Utf(hyphenation::Syllabify(keys[i]))) << i;
   }
 }
 

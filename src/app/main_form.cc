@@ -1,0 +1,239 @@
+#include "app/main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/about_box.h"
+#include "app/error_handler.h"
+#include "app/status_window.h"
+#include "app/tray.h"
+#include "platform/error.h"
+#include "platform/file_io.h"
+
+namespace corvane::app {
+namespace {
+
+// More than any page a person edits; a larger file is refused before it is
+// read whole.
+constexpr qint64 kMaxDocumentBytes = 256ll << 20;
+
+std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string ReadDocumentFile(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.isFile() || !info.isReadable()) throw Error("Cannot open file " + path.toStdString());
+  if (info.size() > kMaxDocumentBytes) throw Error("Text exceeds memo capacity");
+  try {
+    return platform::ReadFile(ToPath(path));
+  } catch (const Error&) {
+    throw Error("Cannot open file " + path.toStdString());
+  }
+}
+
+}  // namespace
+
+TMainForm::TMainForm(AppContext context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(std::move(context)),
+      CvTable1_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
+      passes_(std::make_unique<TextPasses>(*CvTable1_)) {
+  BuildWindow();
+  // An exception in the creation is shown; the window is created and shown all the same.
+  RunGuarded([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() = default;
+
+QStatusBar* TMainForm::StatusBar1() const { return statusBar(); }
+
+QAction* TMainForm::Action(const QString& name) const { return actions_.value(name, nullptr); }
+
+void TMainForm::SetState(const QString& file_name, bool modified) {
+  CurrentFileName_ = file_name;
+  Modified_ = modified;
+  UpdateTitle();
+}
+
+void TMainForm::UpdateTitle() {
+  setWindowTitle("Corvane Html Hyphenator - [" + CurrentFileName_ + "]" + (Modified_ ? " *" : ""));
+}
+
+void TMainForm::Memo1Change() {
+  Modified_ = true;
+  UpdateTitle();
+}
+
+void TMainForm::WriteDocument(const QString& path) {
+  const std::string bytes = EncodeDocumentFile(Memo1_->toPlainText(), format_);
+  try {
+    platform::WriteFileAtomically(ToPath(path), bytes);
+  } catch (const Error&) {
+    throw Error("Cannot create file " + path.toStdString());
+  }
+}
+
+bool TMainForm::SaveAsDialog() {
+  const QString path = context_.dialogs->SaveFileName(this, kSaveFilter, "html", CurrentFileName_);
+  if (path.isEmpty()) return false;
+  WriteDocument(path);
+  SetState(path, false);
+  return true;
+}
+
+bool TMainForm::SavePrompt() {
+  if (!Modified_) return true;
+  if (!context_.dialogs->Confirm(this, "Confirm", "Save changes to " + CurrentFileName_ + " ?")) return true;
+  // A document never saved has no place of its own yet: ask for one rather
+  // than writing into whatever folder the program was started from.
+  if (CurrentFileName_ == kNewFileName) return SaveAsDialog();
+  WriteDocument(CurrentFileName_);
+  SetState(CurrentFileName_, false);
+  return true;
+}
+
+void TMainForm::OpenFile(const QString& path) {
+  LoadedDocument loaded = DecodeDocumentFile(ReadDocumentFile(path));
+  Memo1_->setPlainText(loaded.text);
+  format_ = loaded.format;
+  SetState(path, false);
+}
+
+void TMainForm::HypenateFile2Click() {
+  if (!SavePrompt()) return;
+  const QString path = context_.dialogs->OpenFileName(this, kOpenFilter);
+  if (path.isEmpty()) return;
+  OpenFile(path);
+}
+
+void TMainForm::Save2Click() { SaveAsDialog(); }
+
+QString TMainForm::SelectedText() const {
+  QString text = Memo1_->textCursor().selectedText();
+  text.replace(QChar::ParagraphSeparator, '\n');
+  return text;
+}
+
+void TMainForm::HyphenateSelection(html::SelectionCommand command) {
+  const QTextCursor cursor = Memo1_->textCursor();
+  const qsizetype start = cursor.selectionStart();
+  const QString result = passes_->HyphenateSelection(Memo1_->toPlainText(), start, cursor.selectionEnd() - start,
+                                                     command, format_.utf8, *this);
+  ReplaceSelection(result);
+}
+
+void TMainForm::ReplaceSelection(const QString& text) {
+  QTextCursor cursor = Memo1_->textCursor();
+  cursor.insertText(text);
+  Memo1_->setTextCursor(cursor);
+}
+
+void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu); }
+
+void TMainForm::hyphenatetoolClick() { HyphenateSelection(html::SelectionCommand::kToolbar); }
+
+void TMainForm::HypenateText1Click() {
+  const QString result = passes_->HyphenateAll(Memo1_->toPlainText(), format_.utf8, *this);
+  // One edit, so that Undo brings the text back.
+  QTextCursor cursor(Memo1_->document());
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(result);
+  cursor.movePosition(QTextCursor::Start);
+  Memo1_->setTextCursor(cursor);
+}
+
+void TMainForm::Exit2Click() { close(); }
+
+void TMainForm::Copy1Click() { QApplication::clipboard()->setText(SelectedText()); }
+
+void TMainForm::Paste1Click() { Memo1_->paste(); }
+
+void TMainForm::SelectAll1Click() { Memo1_->selectAll(); }
+
+void TMainForm::previewtoolClick() {
+  const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
+  WriteDocument(path);
+  context_.shell->Open(QUrl::fromLocalFile(path));
+}
+
+void TMainForm::Topics1Click() {
+  context_.shell->Open(QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html"));
+}
+
+void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HomePageUrl()); }
+
+void TMainForm::About2Click() {
+  TAboutBox about(*context_.shell);  // centred on the screen
+  context_.dialogs->Exec(about);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  bool saved = false;
+  RunGuarded([&] { saved = SavePrompt(); });
+  if (!saved) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (hyphstatus_ != nullptr) hyphstatus_->hide();
+  emit Closed();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Minimised, the window leaves the task bar and lives in the tray.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1_ != nullptr &&
+      TrayIcon1_->Available()) {
+    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+  }
+}
+
+void TMainForm::TrayIcon1DblClick() {
+  if (isVisible() && !isMinimized()) return;
+  showNormal();
+  activateWindow();
+}
+
+void TMainForm::BeginBusy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void TMainForm::EndBusy() { QApplication::restoreOverrideCursor(); }
+
+void TMainForm::SetStatusText(const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); }
+
+void TMainForm::Beep() { QApplication::beep(); }
+
+void TMainForm::ShowStatusWindow() {
+  if (hyphstatus_ != nullptr) hyphstatus_->ShowCentred();
+}
+
+void TMainForm::ResetStatistics() {
+  if (hyphstatus_ != nullptr) hyphstatus_->ResetStatistics();
+}
+
+void TMainForm::SetProgress(int percent) {
+  if (hyphstatus_ != nullptr) hyphstatus_->SetProgress(percent);
+}
+
+void TMainForm::SetTotalWords(std::size_t count) {
+  if (hyphstatus_ != nullptr) hyphstatus_->SetTotalWords(count);
+}
+
+void TMainForm::SetUniqueWords(std::size_t count) {
+  if (hyphstatus_ != nullptr) hyphstatus_->SetUniqueWords(count);
+}
+
+void TMainForm::SetWordsHyphenated(std::size_t count) {
+  if (hyphstatus_ != nullptr) hyphstatus_->SetWordsHyphenated(count);
+}
+
+void TMainForm::EnableDone() {
+  if (hyphstatus_ != nullptr) hyphstatus_->EnableDone();
+}
+
+}  // namespace corvane::app

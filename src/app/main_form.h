@@ -1,0 +1,159 @@
+// The main window: one document in the editor Memo1, the menu and toolbar
+// commands that act on it, the document state shown in the title, the tray
+// icon, and the word list the passes look words up in.
+//
+// Document state: CurrentFileName ("noname.html" at first) and Modified;
+// the title is "Corvane Html Hyphenator - [" + CurrentFileName + "]", with
+// " *" after it while Modified. Any change of the editor's text sets
+// Modified (Memo1Change); Open, Save As and a saved prompt clear it. The
+// state changes only after a successful write or load.
+//
+// Creating the window runs the start-up (FormCreate, main_form_startup.cc):
+// the splash with the word-list check, the import window when needed, and
+// the table opened. Every command reports failures through the default
+// error handler (app/error_handler.h).
+#ifndef CORVANE_APP_MAIN_FORM_H_
+#define CORVANE_APP_MAIN_FORM_H_
+
+#include <QMainWindow>
+#include <QMap>
+#include <memory>
+
+#include "app/app_context.h"
+#include "app/editor_text.h"
+#include "app/text_passes.h"
+#include "html/pass_observer.h"
+#include "wordlist/word_list_table.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class QToolBar;
+
+namespace corvane::app {
+
+class Thyphstatus;
+class TrayIcon;
+
+inline constexpr const char* kNewFileName = "noname.html";
+inline constexpr const char* kOpenFilter = "INTERNET|*.html;*.htm;*.asp;*.txt";
+inline constexpr const char* kSaveFilter = "HTML File|*.html";
+inline constexpr const char* kPreviewFileName = "TEMP.HTM";
+
+class TMainForm : public QMainWindow, private html::PassObserver {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(AppContext context, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The status window is created after the main window, by the main block.
+  void SetStatusWindow(Thyphstatus* window) { hyphstatus_ = window; }
+
+  const QString& CurrentFileName() const { return CurrentFileName_; }
+  bool Modified() const { return Modified_; }
+  const DocumentFormat& Format() const { return format_; }
+  QPlainTextEdit* Memo1() const { return Memo1_; }
+  QStatusBar* StatusBar1() const;
+  QToolBar* ToolBar1() const { return ToolBar1_; }
+  wordlist::TWordList& CvTable1() { return *CvTable1_; }
+  TrayIcon& TrayIcon1() { return *TrayIcon1_; }
+  // A command by its component name ("HypenateFile2", "opentool", ...).
+  QAction* Action(const QString& name) const;
+
+  // Opens `path` as Open does after its dialog (the program's argument).
+  void OpenFile(const QString& path);
+
+  // Commands, named after their menu items and tool buttons.
+  void HypenateFile2Click();  // Open
+  void opentoolClick() { HypenateFile2Click(); }
+  void Save2Click();  // Save As
+  void saveastoolClick() { Save2Click(); }
+  void Save1Click();  // hyphenate the selection
+  void hyphenatetoolClick();
+  void HypenateText1Click();  // hyphenate all
+  void RecreateWordListDatabase1Click();
+  void Exit2Click();
+  void Copy1Click();
+  void copytoolClick() { Copy1Click(); }
+  void Paste1Click();
+  void pastetoolClick() { Paste1Click(); }
+  void SelectAll1Click();
+  void selectalltoolClick() { SelectAll1Click(); }
+  void previewtoolClick();
+  void Topics1Click();
+  void CorvaneWebsite1Click();
+  void About2Click();
+  void LanguageClick(PageLanguage language);
+  void MyWordsFile1Click();
+  void Memo1Change();
+  void TrayIcon1DblClick();
+
+ signals:
+  // The window has closed after its save prompt: the program ends.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // main_form_layout.cc
+  void BuildWindow();
+  void BuildMenus();
+  void BuildToolBar();
+  QAction* AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
+                      void (TMainForm::*handler)());
+  QAction* AddTool(const QString& name, const QString& caption, const QString& hint, const QString& picture,
+                   void (TMainForm::*handler)());
+  // main_form_startup.cc
+  void FormCreate();
+  void CheckDatabase();
+  void OpenTable();
+  void RunImport();
+  void OfferRebuild();
+  void LoadMyWords();
+  // main_form.cc
+  void SetState(const QString& file_name, bool modified);
+  void UpdateTitle();
+  // The save prompt; false when the user wanted a save that did not happen.
+  bool SavePrompt();
+  // Writes the editor's text to `path`; throws on failure.
+  void WriteDocument(const QString& path);
+  // Asks for a name and writes there; false when cancelled.
+  bool SaveAsDialog();
+  QString SelectedText() const;
+  void ReplaceSelection(const QString& text);
+  void HyphenateSelection(html::SelectionCommand command);
+
+  // html::PassObserver
+  void BeginBusy() override;
+  void EndBusy() override;
+  void SetStatusText(const std::string& text) override;
+  void Beep() override;
+  void ShowStatusWindow() override;
+  void ResetStatistics() override;
+  void SetProgress(int percent) override;
+  void SetTotalWords(std::size_t count) override;
+  void SetUniqueWords(std::size_t count) override;
+  void SetWordsHyphenated(std::size_t count) override;
+  void EnableDone() override;
+
+  AppContext context_;
+  QString CurrentFileName_;
+  bool Modified_ = false;
+  DocumentFormat format_;
+  std::unique_ptr<wordlist::TWordList> CvTable1_;
+  std::unique_ptr<TextPasses> passes_;
+  QPlainTextEdit* Memo1_ = nullptr;
+  QToolBar* ToolBar1_ = nullptr;
+  TrayIcon* TrayIcon1_ = nullptr;
+  Thyphstatus* hyphstatus_ = nullptr;
+  QMap<QString, QAction*> actions_;
+};
+
+}  // namespace corvane::app
+
+#endif  // CORVANE_APP_MAIN_FORM_H_

@@ -1,0 +1,205 @@
+// The main window's composition: menu bar, toolbar, instruction panel,
+// editor and status bar, with every command's caption and hint.
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenuBar>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/editor_factory.h"
+#include "app/error_handler.h"
+#include "app/main_form.h"
+#include "app/pictures.h"
+#include "app/tray.h"
+
+namespace corvane::app {
+namespace {
+
+constexpr int kWindowWidth = 578;
+constexpr int kWindowHeight = 383;
+constexpr QSize kToolButtonSize(59, 36);
+
+QLabel* InstructionPanel(QWidget* parent) {
+  auto* panel = new QLabel(
+      "To hyphenate any part of the text, you have to select it then press the hyphenate button. \n"
+      "To remove hyphenation marks, just select the text and click on hyphenation button again.",
+      parent);
+  panel->setObjectName("Panel1");
+  panel->setAutoFillBackground(true);
+  QPalette colours = panel->palette();
+  colours.setColor(QPalette::Window, colours.color(QPalette::Dark));
+  colours.setColor(QPalette::WindowText, Qt::white);
+  panel->setPalette(colours);
+  panel->setContentsMargins(6, 3, 6, 3);
+  return panel;
+}
+
+}  // namespace
+
+void TMainForm::BuildWindow() {
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  resize(kWindowWidth, kWindowHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - QPoint(kWindowWidth / 2, kWindowHeight / 2));
+  }
+  BuildMenus();
+  BuildToolBar();
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(InstructionPanel(central));
+  Memo1_ = CreateEditor(central);
+  Memo1_->setObjectName("Memo1");
+  Memo1_->setPlainText(
+      "To see how hyphenation works, select this text then click on the hyphenate \n"
+      "button on the toolbar above.");
+  layout->addWidget(Memo1_, 1);
+  setCentralWidget(central);
+  connect(Memo1_, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
+  statusBar()->setObjectName("StatusBar1");
+  statusBar()->setSizeGripEnabled(false);
+  TrayIcon1_ = new TrayIcon(context_.timings.tray_frame_ms, this);
+  TrayIcon1_->OnRestore = [this] { TrayIcon1DblClick(); };
+}
+
+QAction* TMainForm::AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
+                               void (TMainForm::*handler)()) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  action->setStatusTip(hint);
+  action->setToolTip(hint);
+  if (handler != nullptr) {
+    connect(action, &QAction::triggered, this, Guarded([this, handler] { (this->*handler)(); }));
+  }
+  if (menu != nullptr) menu->addAction(action);
+  actions_.insert(name, action);
+  return action;
+}
+
+QAction* TMainForm::AddTool(const QString& name, const QString& caption, const QString& hint,
+                            const QString& picture, void (TMainForm::*handler)()) {
+  QAction* action = AddCommand(nullptr, name, caption, hint, handler);
+  action->setIcon(PictureIcon(picture));
+  action->setIconText(caption);  // as written: Qt would drop the "..." of "Save As..."
+  ToolBar1_->addAction(action);
+  if (auto* button = qobject_cast<QToolButton*>(ToolBar1_->widgetForAction(action))) {
+    button->setFixedSize(kToolButtonSize);
+  }
+  return action;
+}
+
+void TMainForm::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  AddCommand(file, "HypenateFile2", "&Open...", "Open a html or text file to start hyphenation.",
+             &TMainForm::HypenateFile2Click);
+  AddCommand(file, "Save2", "&Save As...",
+             "Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
+             "you can save that as a new file.",
+             &TMainForm::Save2Click);
+  AddCommand(file, "Save1", "H&ypenate Selected Text",
+             "Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark "
+             "the the text is unhyphenated.",
+             &TMainForm::Save1Click);
+  AddCommand(file, "HypenateText1", "Hy&penate All", "Hyphenate the whole textarea.",
+             &TMainForm::HypenateText1Click);
+  file->addSeparator();
+  AddCommand(file, "RecreateWordListDatabase1", "&Recreate Word List Database",
+             "In the unlikely event that the hyphenation word list should be broken you can recreate the "
+             "database with this function.",
+             &TMainForm::RecreateWordListDatabase1Click);
+  file->addSeparator();
+  AddCommand(file, "Exit2", "&Exit", "Exit Corvane HTML Hyphenator", &TMainForm::Exit2Click);
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  AddCommand(edit, "Copy1", "&Copy", "Copy selected text to clipboard.", &TMainForm::Copy1Click);
+  AddCommand(edit, "Paste1", "&Paste", "Paste clipboard text into the textarea at the cursor location.",
+             &TMainForm::Paste1Click);
+  edit->addSeparator();
+  AddCommand(edit, "SelectAll1", "&Select All", "Select all text in textarea.", &TMainForm::SelectAll1Click);
+
+  QMenu* options = menuBar()->addMenu("&Options");
+  QMenu* language = options->addMenu("&Language");
+  language->menuAction()->setObjectName("Language1");
+  language->menuAction()->setStatusTip("Choose the language of the pages you hyphenate.");
+  actions_.insert("Language1", language->menuAction());
+  auto* languages = new QActionGroup(this);
+  const struct {
+    const char* name;
+    const char* caption;
+    const char* hint;
+    PageLanguage language;
+  } kLanguages[] = {
+      {"Automatic1", "&Automatic", "Tell the language of each page from the page itself.", PageLanguage::kAutomatic},
+      {"Turkish1", "&Turkish", "Hyphenate every page as Turkish.", PageLanguage::kTurkish},
+      {"English1", "&English", "Hyphenate every page as English.", PageLanguage::kEnglish},
+  };
+  const PageLanguage chosen = context_.settings->Language();
+  for (const auto& entry : kLanguages) {
+    QAction* action = AddCommand(language, entry.name, entry.caption, entry.hint, nullptr);
+    action->setCheckable(true);
+    action->setChecked(entry.language == chosen);
+    languages->addAction(action);
+    connect(action, &QAction::triggered, this, Guarded([this, which = entry.language] { LanguageClick(which); }));
+  }
+  AddCommand(options, "MyWordsFile1", "&My Words File...",
+             "Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
+             "list.",
+             &TMainForm::MyWordsFile1Click);
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  AddCommand(help, "Topics1", "Corvane &HTML HYPHENATOR Help", "Open Corvane HTML Hyphenator help page.",
+             &TMainForm::Topics1Click);
+  help->addSeparator();
+  AddCommand(help, "CorvaneWebsite1", "&Corvane HTML HYPHENATOR Home Page",
+             "Open Corvane HTML Hyphenator's web page. You must be online to do this.",
+             &TMainForm::CorvaneWebsite1Click);
+  help->addSeparator();
+  AddCommand(help, "About2", "&About", "About Corvane HTML Hyphenator.", &TMainForm::About2Click);
+}
+
+void TMainForm::BuildToolBar() {
+  ToolBar1_ = addToolBar("ToolBar1");
+  ToolBar1_->setObjectName("ToolBar1");
+  ToolBar1_->setMovable(false);
+  ToolBar1_->setFloatable(false);
+  ToolBar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar1_->setIconSize(QSize(16, 16));
+  // Captions such as "Hyphenate" fit the 59-pixel buttons in a small font.
+  QFont small = ToolBar1_->font();
+  small.setPointSize(7);
+  ToolBar1_->setFont(small);
+  ToolBar1_->toggleViewAction()->setVisible(false);
+  setContextMenuPolicy(Qt::NoContextMenu);
+  AddTool("opentool", "Open File", "Open a html or text file to start hyphenation.", "open",
+          &TMainForm::opentoolClick);
+  AddTool("saveastool", "Save As...",
+          "Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
+          "can save that as a new file.",
+          "saveas", &TMainForm::saveastoolClick);
+  ToolBar1_->addSeparator();
+  AddTool("hyphenatetool", "Hyphenate",
+          "Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
+          "the text is unhyphenated.",
+          "hyphenate", &TMainForm::hyphenatetoolClick);
+  ToolBar1_->addSeparator();
+  AddTool("copytool", "Copy", "Copy selected text to clipboard.", "copy", &TMainForm::copytoolClick);
+  AddTool("pastetool", "Paste", "Paste clipboard text into the textarea at the cursor location.", "paste",
+          &TMainForm::pastetoolClick);
+  AddTool("selectalltool", "Select All", "Select all text in textarea.", "selectall",
+          &TMainForm::selectalltoolClick);
+  ToolBar1_->addSeparator();
+  // Preview has no menu item; F5 reaches it from the keyboard.
+  AddTool("previewtool", "Preview", "Preview current text in your default browser.", "preview",
+          &TMainForm::previewtoolClick)
+      ->setShortcut(QKeySequence(Qt::Key_F5));
+}
+
+}  // namespace corvane::app

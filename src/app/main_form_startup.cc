@@ -1,0 +1,88 @@
+// The main window's part of the start-up: the splash and its ticks, the
+// word-list check and import, the table opened; the rebuild command; the
+// user's settings applied.
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/create_db.h"
+#include "app/error_handler.h"
+#include "app/main_form.h"
+#include "app/pictures.h"
+#include "app/splash.h"
+#include "app/tray.h"
+#include "platform/error.h"
+#include "wordlist/dictionary.h"
+
+namespace corvane::app {
+
+void TMainForm::FormCreate() {
+  Tmistvalesplash splash(context_.timings.splash_tick_ms);
+  splash.OnTick1 = [this] { CheckDatabase(); };
+  splash.OnTick2 = [this] { OpenTable(); };
+  context_.dialogs->Exec(splash);
+  TrayIcon1_->SetImageList(TrayFrames());
+  SetState(kNewFileName, false);
+  passes_->SetLanguage(context_.settings->Language());
+  // Each step reports its own failure, so that one does not skip the other.
+  RunGuarded([this] { LoadMyWords(); });
+  if (!CvTable1_->IsOpen()) OfferRebuild();
+}
+
+void TMainForm::CheckDatabase() {
+  wordlist::InstallPrebuiltDatabase(context_.word_list);
+  const QString path = QString::fromStdString(context_.word_list.database);
+  if (!QFileInfo::exists(path)) {
+    RunImport();
+    return;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw Error("File access denied");
+  const qint64 size = file.size();
+  file.close();
+  if (size < wordlist::kMinDatabaseSize) RunImport();
+}
+
+void TMainForm::OpenTable() { CvTable1_->Open(); }
+
+void TMainForm::RunImport() {
+  TCreateDB window(context_.word_list, context_.timings.import_tick_ms);
+  context_.dialogs->Exec(window);
+}
+
+// After a failed start-up the user chooses: rebuild now, or go on without
+// the word list (its lookups then fail with the engine's message).
+void TMainForm::OfferRebuild() {
+  if (!context_.dialogs->Confirm(this, "Confirm",
+                                 "The word list database could not be opened. Rebuild it now?")) {
+    return;
+  }
+  RunImport();
+  OpenTable();
+}
+
+void TMainForm::RecreateWordListDatabase1Click() {
+  CvTable1_->Close();
+  RunImport();
+  OpenTable();
+}
+
+void TMainForm::LoadMyWords() {
+  const QString path = context_.settings->MyWordsFile();
+  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup()
+                                     : wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+}
+
+void TMainForm::LanguageClick(PageLanguage language) {
+  context_.settings->SetLanguage(language);
+  passes_->SetLanguage(language);
+}
+
+void TMainForm::MyWordsFile1Click() {
+  const QString path = context_.dialogs->OpenFileName(this, "My Words|*.txt;*.lst;*");
+  if (path.isEmpty()) return;
+  // Read first: a file that cannot be used is reported and not remembered.
+  passes_->SetMyWords(wordlist::LoadDictionary(QFile::encodeName(path).toStdString()));
+  context_.settings->SetMyWordsFile(path);
+}
+
+}  // namespace corvane::app

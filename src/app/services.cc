@@ -1,0 +1,56 @@
+#include "app/services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace corvane::app {
+namespace {
+
+// "INTERNET|*.html;*.htm" in the form the Qt dialogs read: "INTERNET (*.html *.htm)".
+QString QtFilter(const QString& filter) {
+  const qsizetype bar = filter.indexOf('|');
+  if (bar < 0) return filter;
+  QString patterns = filter.mid(bar + 1);
+  patterns.replace(';', ' ');
+  return filter.left(bar) + " (" + patterns + ")";
+}
+
+}  // namespace
+
+QString QtDialogs::OpenFileName(QWidget* parent, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(filter));
+}
+
+QString QtDialogs::SaveFileName(QWidget* parent, const QString& filter, const QString& default_suffix,
+                                const QString& proposed) {
+  QFileDialog dialog(parent, QString(), QString(), QtFilter(filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(default_suffix);
+  dialog.selectFile(proposed);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+bool QtDialogs::Confirm(QWidget* parent, const QString& caption, const QString& question) {
+  QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
+  box.addButton("&No", QMessageBox::NoRole);
+  box.setDefaultButton(yes);
+  box.exec();
+  return box.clickedButton() == yes;
+}
+
+void QtDialogs::ShowError(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, kApplicationTitle, message, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void QtDialogs::Exec(QDialog& dialog) { dialog.exec(); }
+
+void DesktopShell::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+}  // namespace corvane::app

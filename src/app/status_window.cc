@@ -1,0 +1,85 @@
+#include "app/status_window.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace corvane::app {
+namespace {
+
+QLabel* AddRow(QWidget* group, int y, const QString& caption) {
+  auto* label = new QLabel(caption, group);
+  label->setGeometry(12, y, 130, 18);
+  auto* value = new QLabel("0", group);
+  value->setGeometry(146, y, 80, 18);
+  return value;
+}
+
+}  // namespace
+
+Thyphstatus::Thyphstatus(QWidget* main_window)
+    : QDialog(main_window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setWindowTitle("Status");
+  setFixedSize(260, 196);
+  // Without a border of its own the window draws an edge, as a raised panel.
+  auto* panel = new QFrame(this);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setGeometry(0, 0, 260, 196);
+  auto* caption = new QLabel("Progress :", panel);
+  caption->setGeometry(12, 8, 120, 18);
+  ProgressBar1_ = new QProgressBar(panel);
+  ProgressBar1_->setRange(0, 100);
+  ProgressBar1_->setValue(0);
+  ProgressBar1_->setGeometry(12, 28, 236, 18);
+  auto* group = new QGroupBox(" Statistics ", panel);
+  group->setGeometry(12, 54, 236, 96);
+  total_ = AddRow(group, 22, "Total Words :");
+  unique_ = AddRow(group, 44, "Unique Words :");
+  hyphenated_ = AddRow(group, 66, "Words Hyphenated :");
+  Button1_ = new QPushButton("&Done", panel);
+  Button1_->setGeometry(88, 160, 84, 26);
+  Button1_->setEnabled(false);
+  connect(Button1_, &QPushButton::clicked, this, [this] {
+    hide();
+    if (QWidget* main = parentWidget()) main->activateWindow();
+  });
+}
+
+void Thyphstatus::ShowCentred() {
+  if (QWidget* main = parentWidget()) {
+    const QRect frame = main->frameGeometry();
+    move(frame.center() - QPoint(width() / 2, height() / 2));
+  }
+  show();
+  raise();
+  activateWindow();  // so that the keyboard reaches "&Done"
+}
+
+void Thyphstatus::ResetStatistics() {
+  ProgressBar1_->setValue(0);
+  for (QLabel* value : {total_, unique_, hyphenated_}) value->setText("0");
+}
+
+void Thyphstatus::SetProgress(int percent) { ProgressBar1_->setValue(percent); }
+
+void Thyphstatus::SetTotalWords(std::size_t count) { total_->setText(QString::number(count)); }
+
+void Thyphstatus::SetUniqueWords(std::size_t count) {
+  unique_->setText(QString::number(count));
+  repaint();
+}
+
+void Thyphstatus::SetWordsHyphenated(std::size_t count) {
+  hyphenated_->setText(QString::number(count));
+  repaint();
+}
+
+void Thyphstatus::EnableDone() {
+  Button1_->setEnabled(true);
+  Button1_->setDefault(true);
+  Button1_->setFocus();
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,48 @@
+// The status window "Status" of the selection pass: borderless, on top,
+// centred on the main window when shown. "Progress :" over a progress bar,
+// the " Statistics " group with "Total Words :", "Unique Words :" and
+// "Words Hyphenated :" and their values (from "0"), and "&Done", enabled by
+// the pass at its end, which hides the window.
+#ifndef CORVANE_APP_STATUS_WINDOW_H_
+#define CORVANE_APP_STATUS_WINDOW_H_
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace corvane::app {
+
+class Thyphstatus : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit Thyphstatus(QWidget* main_window);
+
+  // Shows the window (not modal) centred on the main window.
+  void ShowCentred();
+  void ResetStatistics();
+  void SetProgress(int percent);
+  void SetTotalWords(std::size_t count);
+  void SetUniqueWords(std::size_t count);
+  void SetWordsHyphenated(std::size_t count);
+  void EnableDone();
+
+  QProgressBar* ProgressBar1() const { return ProgressBar1_; }
+  QLabel* TotalWords() const { return total_; }
+  QLabel* UniqueWords() const { return unique_; }
+  QLabel* WordsHyphenated() const { return hyphenated_; }
+  QPushButton* Button1() const { return Button1_; }
+
+ private:
+  QProgressBar* ProgressBar1_;
+  QLabel* total_;
+  QLabel* unique_;
+  QLabel* hyphenated_;
+  QPushButton* Button1_;
+};
+
+}  // namespace corvane::app
+
+#endif  // CORVANE_APP_STATUS_WINDOW_H_

@@ -1,0 +1,49 @@
+#include "app/text_passes.h"
+
+#include <QList>
+#include <QStringView>
+
+#include "app/editor_text.h"
+#include "html/hyphenation_pass.h"
+#include "hyphenation/engine_setup.h"
+#include "platform/codepage.h"
+
+namespace corvane::app {
+
+TextPasses::TextPasses(wordlist::TWordList& word_list) : word_list_lookup_(word_list) {
+  hyphenation::ConfigureEngine(CorvaneHyphenator1_);
+  lookup_.Append(&my_words_);
+  lookup_.Append(&word_list_lookup_);
+}
+
+html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserver& observer) {
+  html::HyphenationPass pass(CorvaneHyphenator1_, &lookup_, &observer);
+  // As `corvane` does for UTF-8 documents, so both give the same bytes.
+  if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
+  ApplyPageLanguage(language_, pass);
+  return pass;
+}
+
+QString TextPasses::HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer) {
+  const PassText in = ToPassText(text);
+  html::HyphenationPass pass = MakePass(utf8_document, observer);
+  return FromPassText(html::HyphenateAll(pass, in.bytes).text, in.unmappable);
+}
+
+QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
+                                       html::SelectionCommand command, bool utf8_document,
+                                       html::PassObserver& observer) {
+  // Each character is one byte in the pass's text, so offsets count characters.
+  const auto characters = [&](qsizetype from, qsizetype count) {
+    return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
+  };
+  const PassText in = ToPassText(text);
+  html::HyphenationPass pass = MakePass(utf8_document, observer);
+  const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
+                                                           characters(start, length), command, &observer);
+  // The text around the selection comes back as it was.
+  const QString whole = FromPassText(result.text, in.unmappable);
+  return whole.mid(start, whole.size() - (text.size() - length));
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,47 @@
+// The hyphenation commands' work on editor text: the engine set up as the
+// editor uses it, the user's own words first, then the word list, and the
+// toggles, with the text carried to and from code page 1254.
+#ifndef CORVANE_APP_TEXT_PASSES_H_
+#define CORVANE_APP_TEXT_PASSES_H_
+
+#include <QString>
+
+#include "app/page_language.h"
+#include "html/pass_observer.h"
+#include "html/toggles.h"
+#include "html/word_lookup.h"
+#include "hyphenation/hyphenator.h"
+#include "wordlist/word_list_access.h"
+
+namespace corvane::app {
+
+class TextPasses {
+ public:
+  // `word_list` is not owned and may be closed: its lookups then fail with
+  // the engine's message, which ends the pass without a change.
+  explicit TextPasses(wordlist::TWordList& word_list);
+
+  void SetLanguage(PageLanguage language) { language_ = language; }
+  void SetMyWords(html::MapWordLookup words) { my_words_ = std::move(words); }
+
+  // "Hy&penate All": the toggle on the whole text.
+  QString HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
+  // The selection commands: the toggle on the `length` characters (UTF-16
+  // units) of `text` from `start`, giving their replacement. The whole text
+  // goes along so that the pass sees what surrounds the selection.
+  QString HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
+                             html::SelectionCommand command, bool utf8_document, html::PassObserver& observer);
+
+ private:
+  html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer);
+
+  hyphenation::TCorvaneHyphenator CorvaneHyphenator1_;
+  html::MapWordLookup my_words_;
+  wordlist::WordListLookup word_list_lookup_;
+  html::ChainedWordLookup lookup_;
+  PageLanguage language_ = PageLanguage::kAutomatic;
+};
+
+}  // namespace corvane::app
+
+#endif  // CORVANE_APP_TEXT_PASSES_H_

@@ -1,0 +1,32 @@
+#include "app/user_settings.h"
+
+namespace corvane::app {
+namespace {
+
+constexpr const char* kLanguageKey = "hyphenation/language";
+constexpr const char* kMyWordsKey = "hyphenation/myWordsFile";
+
+}  // namespace
+
+UserSettings::UserSettings() : settings_(std::make_unique<QSettings>()) {}
+
+UserSettings::UserSettings(const QString& ini_file)
+    : settings_(std::make_unique<QSettings>(ini_file, QSettings::IniFormat)) {}
+
+PageLanguage UserSettings::Language() const {
+  return PageLanguageFromName(settings_->value(kLanguageKey).toString());
+}
+
+void UserSettings::SetLanguage(PageLanguage language) {
+  settings_->setValue(kLanguageKey, PageLanguageName(language));
+  settings_->sync();
+}
+
+QString UserSettings::MyWordsFile() const { return settings_->value(kMyWordsKey).toString(); }
+
+void UserSettings::SetMyWordsFile(const QString& path) {
+  settings_->setValue(kMyWordsKey, path);
+  settings_->sync();
+}
+
+}  // namespace corvane::app

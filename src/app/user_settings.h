@@ -1,0 +1,32 @@
+// The user's choices kept between runs: the page language and the file of
+// the user's own marked words. Stored with QSettings (the desktop's usual
+// place), or in a given file for tests.
+#ifndef CORVANE_APP_USER_SETTINGS_H_
+#define CORVANE_APP_USER_SETTINGS_H_
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+
+#include "app/page_language.h"
+
+namespace corvane::app {
+
+class UserSettings {
+ public:
+  UserSettings();                                // the desktop's place
+  explicit UserSettings(const QString& ini_file);  // a file of its own
+
+  PageLanguage Language() const;
+  void SetLanguage(PageLanguage language);
+  // Empty when none is chosen.
+  QString MyWordsFile() const;
+  void SetMyWordsFile(const QString& path);
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace corvane::app
+
+#endif  // CORVANE_APP_USER_SETTINGS_H_

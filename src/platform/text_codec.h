@@ -1,0 +1,34 @@
+// How the programs read and write documents.
+//
+// Inside, text is code page 1254 bytes. A file that is valid UTF-8 (with or
+// without a byte-order mark) and not plain ASCII is decoded for the passes and
+// written back as UTF-8, its mark kept as found; characters the code page
+// cannot hold travel through as a stand-in byte and come back unchanged. Any
+// other file is taken as code page 1254 bytes.
+#ifndef CORVANE_PLATFORM_TEXT_CODEC_H_
+#define CORVANE_PLATFORM_TEXT_CODEC_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::platform {
+
+enum class Encoding { kAuto, kUtf8, kCp1254 };
+
+struct DocumentText {
+  std::string text;  // code page 1254
+  bool utf8 = false;
+  bool bom = false;
+  std::vector<char32_t> unmappable;  // in order, one per stand-in byte
+};
+
+// Throws corvane::Error when `encoding` is kUtf8 and the bytes are not UTF-8.
+DocumentText DecodeDocument(std::string bytes, Encoding encoding);
+
+// `text` in the form the document came in.
+std::string EncodeDocument(std::string_view text, const DocumentText& original);
+
+}  // namespace corvane::platform
+
+#endif  // CORVANE_PLATFORM_TEXT_CODEC_H_

@@ -1,0 +1,119 @@
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTextCursor>
+#include <sstream>
+
+#include "app_test_util.h"
+#include "cli/cli.h"
+
+namespace corvane::app {
+namespace {
+
+void Select(QPlainTextEdit* memo, int start, int length) {
+  QTextCursor cursor = memo->textCursor();
+  cursor.setPosition(start);
+  cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+  memo->setTextCursor(cursor);
+}
+
+TEST_F(AppTest, SelectionTogglesBothWays) {
+  TMainForm& form = Start();
+  const struct {
+    const char* command;
+    bool status_window_shown;
+  } kCommands[] = {{"Save1", false}, {"hyphenatetool", true}};
+  for (const auto& c : kCommands) {
+    SCOPED_TRACE(c.command);
+    status_->hide();
+    // Before the selection, a character code page 1254 lacks (two UTF-16 units).
+    form.Memo1()->setPlainText("\U0001F600<b>bir kitap</b> merhaba");
+    Select(form.Memo1(), 5, 9);  // "bir kitap"
+    form.Action(c.command)->trigger();
+    EXPECT_EQ(form.Memo1()->toPlainText(), "\U0001F600<b>bir ki&shy;tap</b> merhaba");
+    EXPECT_EQ(status_->isVisible(), c.status_window_shown);
+    EXPECT_EQ(status_->WordsHyphenated()->text(), "1");
+    EXPECT_EQ(status_->TotalWords()->text(), "2");
+    EXPECT_TRUE(status_->Button1()->isEnabled());
+    EXPECT_TRUE(form.Modified());
+    Select(form.Memo1(), 5, 14);  // the hyphenated selection again
+    form.Action(c.command)->trigger();
+    EXPECT_EQ(form.Memo1()->toPlainText(), "\U0001F600<b>bir kitap</b> merhaba");
+    EXPECT_EQ(form.Memo1()->textCursor().position(), 14);  // the caret after the new text
+  }
+}
+
+TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
+  TMainForm& form = Start();
+  // A character code page 1254 lacks comes back unchanged.
+  form.Memo1()->setPlainText("Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+  form.Action("HypenateText1")->trigger();
+  EXPECT_EQ(form.Memo1()->toPlainText(),
+            "Mer&shy;ha&shy;ba d\u00fcn&shy;ya, ki&shy;tap ki&shy;tap&shy;lar \U0001F600 ki&shy;tap");
+  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done");
+  form.Action("HypenateText1")->trigger();
+  EXPECT_EQ(form.Memo1()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+}
+
+// What the window saves after "Hy&penate All" is what `corvane hyphenate
+// --mode=toggle` writes for the same file, in each encoding and line end.
+TEST_F(AppTest, SavedResultMatchesTheCommandLineTool) {
+  const std::string kFiles[] = {
+      "\xEF\xBB\xBF<p>Merhaba d\xC3\xBCnya \xE2\x9C\x93kitap\xE2\x9C\x93 kitaplar</p>\r\n<p>bir kitap.</p>\r\n",
+      "<p>Merhaba d\xFCnya, bir kitap.</p>\n<p>kitaplar</p>",
+      "<p>Merhaba d&uuml;nya, <b>kitap</b>&shy;</p>\n",
+  };
+  for (const std::string& bytes : kFiles) {
+    SCOPED_TRACE(bytes);
+    WriteFile("in.html", bytes);
+    TMainForm& form = Start();
+    form.OpenFile(Path("in.html"));
+    form.Action("HypenateText1")->trigger();
+    dialogs_.confirm_answers = {true};
+    dialogs_.open_answers = {};
+    form.HypenateFile2Click();  // the save prompt writes it back
+
+    std::istringstream in(bytes);
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"hyphenate", "--mode=toggle", "--db", StdPath("CVHYPLIST.EDB"), "--list",
+                           StdPath("cvhype.lst")},
+                          in, out, err),
+              0)
+        << err.str();
+    EXPECT_EQ(ReadFile("in.html"), out.str());
+  }
+}
+
+TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
+  WriteFile("mine.txt", "# my words\nkit_ap\n");
+  TMainForm& form = Start();
+  dialogs_.open_answers = {Path("mine.txt")};
+  form.MyWordsFile1Click();
+  form.Action("English1")->trigger();
+  form.Memo1()->setPlainText("kitap");
+  form.HypenateText1Click();
+  EXPECT_EQ(form.Memo1()->toPlainText(), "kit&shy;ap");
+  EXPECT_EQ(settings_->MyWordsFile(), Path("mine.txt"));
+  EXPECT_EQ(settings_->Language(), PageLanguage::kEnglish);
+
+  TMainForm& again = Start();
+  EXPECT_TRUE(again.Action("English1")->isChecked());
+  again.Memo1()->setPlainText("kitap");
+  again.HypenateText1Click();
+  EXPECT_EQ(again.Memo1()->toPlainText(), "kit&shy;ap");
+
+  // The setting reaches the pass: a word neither list holds follows the
+  // language chosen, whatever the page's own letters say.
+  for (const auto& [action, expected] :
+       {std::pair{"Turkish1", u"da&shy;ğı&shy;tır&shy;ken"}, std::pair{"English1", u"dağıtırken"}}) {
+    again.Action(action)->trigger();
+    again.Memo1()->setPlainText(QString::fromUtf16(u"dağıtırken"));
+    again.HypenateText1Click();
+    EXPECT_EQ(again.Memo1()->toPlainText(), QString::fromUtf16(expected)) << action;
+  }
+}
+
+}  // namespace
+}  // namespace corvane::app

@@ -1,0 +1,129 @@
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/create_db.h"
+#include "app/splash.h"
+#include "app_test_util.h"
+
+namespace corvane::app {
+namespace {
+
+constexpr const char* kOpenFailed = "TCvDataset.OpenTable";
+
+void WriteSized(const QString& path, qint64 size) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(file.resize(size));
+}
+
+// The size test at the first tick: below 2^24 bytes the database is rebuilt;
+// at 2^24 it is taken as it is (here a file of zeros, which then fails to
+// open, and start-up offers the rebuild).
+TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
+  const struct {
+    qint64 size;
+    bool imported;
+  } kCases[] = {{0, true}, {16777215, true}, {16777216, false}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.size);
+    WriteSized(Path("CVHYPLIST.EDB"), c.size);
+    errors_.clear();
+    dialogs_.questions.clear();
+    dialogs_.confirm_answers = {false};
+    TMainForm& form = Start();
+    EXPECT_EQ(dialogs_.runs.contains("TCreateDB"), c.imported);
+    EXPECT_EQ(form.CvTable1().IsOpen(), c.imported);
+    if (c.imported) {
+      EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+      continue;
+    }
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].contains(kOpenFailed)) << errors_[0].toStdString();
+    EXPECT_EQ(dialogs_.questions,
+              QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
+    // Without the table, a lookup fails with the engine's message and the text stays.
+    form.Memo1()->setPlainText("kitap");
+    form.Action("HypenateText1")->trigger();
+    EXPECT_EQ(form.Memo1()->toPlainText(), "kitap");
+    EXPECT_EQ(errors_.value(1), "Cannot perform this operation on a closed dataset");
+    QFile::remove(Path("CVHYPLIST.EDB"));
+  }
+}
+
+// A tick that fails clears Busy: the later ticks still open nothing, close
+// the splash, and the rebuild offered afterwards brings the word list back.
+TEST_F(AppTest, FailingTickThenRebuild) {
+  QDir(dir_.path()).mkdir("CVHYPLIST.EDB");  // cannot be read as a file
+  dialogs_.confirm_answers = {true};
+  TMainForm& form = Start();
+  ASSERT_GE(errors_.size(), 1);
+  EXPECT_EQ(errors_[0], "File access denied");
+  EXPECT_EQ(dialogs_.runs.first(), "Tmistvalesplash");
+  EXPECT_FALSE(form.CvTable1().IsOpen());  // the import cannot replace a folder
+}
+
+TEST_F(AppTest, SplashTicksWaitForTheImport) {
+  Tmistvalesplash splash(1);
+  QStringList seen;
+  splash.OnTick1 = [&] {
+    seen << "check";
+    for (int i = 0; i < 5; ++i) splash.Timer1Timer();  // ticks during the import return at once
+    seen << QString::number(splash.TickCount());
+  };
+  splash.OnTick2 = [&] { seen << (splash.LoadingLabel()->isVisibleTo(&splash) ? "open, loading" : "open"); };
+  splash.exec();
+  EXPECT_EQ(seen, QStringList({"check", "1", "open, loading"}));
+  EXPECT_EQ(splash.TickCount(), 3);
+  EXPECT_FALSE(splash.LoadingLabel()->isVisibleTo(&splash));
+}
+
+TEST_F(AppTest, RecreateReplacesTheWordList) {
+  TMainForm& form = Start();
+  WriteList({"ki_ta_p"});
+  form.Action("RecreateWordListDatabase1")->trigger();
+  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB", "TCreateDB"}));
+  ASSERT_TRUE(form.CvTable1().IsOpen());
+  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_ta_p");
+}
+
+// A failed import reports its line, offers "&Finished", and leaves the old
+// word list in place.
+TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
+  TMainForm& form = Start();
+  WriteFile("cvhype.lst", "4B\r\nZZ\r\n");
+  form.RecreateWordListDatabase1Click();
+  ASSERT_EQ(errors_.size(), 1);
+  EXPECT_TRUE(errors_[0].contains("is not a valid integer value")) << errors_[0].toStdString();
+  ASSERT_TRUE(form.CvTable1().IsOpen());
+  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
+  EXPECT_FALSE(QFile::exists(Path("CVHYPLIST.EDB.building")));
+}
+
+// One batch of 2500 lines per tick; "&Finished" only after the last.
+TEST_F(AppTest, ImportWindowWorksInBatches) {
+  WriteList(std::vector<std::string>(2501, "ki_tap"));
+  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  window.Timer1Timer();
+  EXPECT_FALSE(window.Button1()->isEnabled());
+  EXPECT_FALSE(QFile::exists(Path("CVHYPLIST.EDB")));  // built aside until complete
+  window.Timer1Timer();
+  EXPECT_TRUE(window.Button1()->isEnabled());
+  EXPECT_TRUE(window.Succeeded());
+  EXPECT_TRUE(QFile::exists(Path("CVHYPLIST.EDB")));
+}
+
+TEST_F(AppTest, ImportWindowWithoutListFile) {
+  QFile::remove(Path("cvhype.lst"));
+  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
+  EXPECT_EQ(window.windowTitle(), "Creating Index");
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(window.Button1()->isEnabled());  // the way out after the error
+  ASSERT_EQ(errors_.size(), 1);
+  EXPECT_TRUE(errors_[0].contains("File not found")) << errors_[0].toStdString();
+}
+
+}  // namespace
+}  // namespace corvane::app
