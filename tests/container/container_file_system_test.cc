@@ -260,6 +260,23 @@ TEST_F(ContainerFileSystemTest, DamageIsReportedNotFollowed) {
   ASSERT_FALSE(problems.empty());
 }
 
+// Growing a file whose map pages are exactly full starts a new map page;
+// the chain must reach it.
+TEST_F(ContainerFileSystemTest, AppendAfterAFullMapPageKeepsTheChain) {
+  const std::string full(static_cast<std::size_t>(1016 * 4064), 'f');  // 1016 data pages: one full map page
+  {
+    auto c = Create();
+    WriteAll(*c, "f", full);
+    const int h = c->FileOpen("f", kModeReadWrite);
+    c->FileSeek(h, 0, 2);
+    ASSERT_EQ(c->FileWrite(h, "tail", 4), 4);
+    c->FileClose(h);
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")), std::vector<std::string>{});
+  auto c = Reopen();
+  EXPECT_EQ(ReadAll(*c, "f"), full + "tail");
+}
+
 // An interrupted write can leave the PFS map behind the pages it describes;
 // the next writable open must believe the directory and page maps instead.
 TEST_F(ContainerFileSystemTest, WritableOpenMendsFreeSpaceMaps) {
