@@ -233,6 +233,9 @@ bool TPageFileManager::WritePage(int32_t page, const uint8_t* data, int32_t leng
     WriteWaitingPages();
     if (dirty_count_ > 0) return false;
   }
+  // Writing alone must bound the cache as reading does, or a large file
+  // written in one session keeps every page it wrote in memory.
+  TrimCache();
   return true;
 }
 

@@ -277,6 +277,18 @@ TEST_F(ContainerFileSystemTest, AppendAfterAFullMapPageKeepsTheChain) {
   EXPECT_EQ(ReadAll(*c, "f"), full + "tail");
 }
 
+// A file written in one session, never read, does not stay in memory.
+TEST_F(ContainerFileSystemTest, WritingKeepsThePageCacheBounded) {
+  ContainerSettings settings;
+  settings.page_size_kb = 1;
+  auto c = Create(settings);
+  const int h = c->FileCreate("big");
+  const std::string chunk(1 << 20, 'b');
+  for (int i = 0; i < 24; ++i) ASSERT_EQ(c->FileWrite(h, chunk.data(), 1 << 20), 1 << 20);
+  c->FileClose(h);
+  EXPECT_LT(c->Pages().CachedPageCount(), 20000u);  // 24 MB are about 25,000 pages of 1 KB
+}
+
 // An interrupted write can leave the PFS map behind the pages it describes;
 // the next writable open must believe the directory and page maps instead.
 TEST_F(ContainerFileSystemTest, WritableOpenMendsFreeSpaceMaps) {
