@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang's libFuzzer (plus AddressSanitizer and
+# Builds the fuzz targets (container, table files, word-list file, colour
+# rules) with clang's libFuzzer (plus AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for a bounded time.
 #   FUZZ_SECONDS  seconds per target (default 60)
 set -euo pipefail
@@ -82,3 +83,18 @@ fi
 echo "hyphenation passes:"
 "$build/pass_fuzz" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 -timeout=10 \
   -print_final_stats=1 "$pass_corpus" 2>&1 | tail -n 6
+
+# The word-list file with the line cipher, and the colour rules: seeds are
+# committed under tests/fuzz/corpus and copied, so runs never touch them.
+run_seeded() {
+  local name=$1 max_len=$2
+  shift 2
+  clang++ "${flags[@]}" "$root/tests/fuzz/${name}_fuzz.cc" "$@" -o "$build/${name}_fuzz"
+  mkdir -p "$build/${name}_corpus"
+  cp -n "$root/tests/fuzz/corpus/$name"/* "$build/${name}_corpus/"
+  echo "$name:"
+  "$build/${name}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
+    -print_final_stats=1 "$build/${name}_corpus" 2>&1 | tail -n 6
+}
+run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordlist/list_file.cc "$root"/src/platform/*.cc
+run_seeded color_rule 16384 "$root"/src/editor/*.cc "$root"/src/platform/*.cc

@@ -13,7 +13,6 @@
 
 namespace corvane::cli {
 
-using platform::ReadStream;
 namespace {
 
 using container::ContainerSettings;
@@ -93,17 +92,22 @@ void Cat(const ContainerArgs& a, std::ostream& out) {
   if (!complete) throw Error(a.operands[1] + ": read failed, error " + std::to_string(c.LastError()));
 }
 
+// Copied a megabyte at a time: a file of gigabytes must not be held in
+// memory (let alone twice, as a growing string does).
 void Put(const ContainerArgs& a, std::istream& in) {
-  const std::string data = ReadStream(in);
   TContainerFileSystem c(a.operands[0], Settings(a, false), false);
   const int handle = c.FileCreate(a.operands[1]);
   if (handle < 0) throw Error("Cannot create file \"" + a.operands[1] + "\"");
-  const int64_t written = c.FileWrite(handle, data.data(), static_cast<int64_t>(data.size()));
+  std::vector<char> buffer(1 << 20);
+  bool complete = true;
+  while (complete && in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    const int64_t n = in.gcount();
+    complete = n == 0 || c.FileWrite(handle, buffer.data(), n) == n;
+  }
   c.FileClose(handle);
   c.Flush();
-  if (written != static_cast<int64_t>(data.size())) {
-    throw Error(a.operands[1] + ": write failed, error " + std::to_string(c.LastError()));
-  }
+  if (!complete) throw Error(a.operands[1] + ": write failed, error " + std::to_string(c.LastError()));
 }
 
 void Remove(const ContainerArgs& a) {

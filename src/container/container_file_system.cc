@@ -79,6 +79,48 @@ TContainerFileSystem::TContainerFileSystem(const std::string& file_name,
   free_space_ = std::make_unique<TFreeSpaceManager>(*pages_);
   directory_ = std::make_unique<TDIRManager>(*pages_, *free_space_, pages_->Header().encrypted != 0);
   page_maps_ = std::make_unique<TUserFilePageMapManager>(*pages_, *free_space_);
+  if (!create && !read_only_) ReconcileFreeSpace();
+}
+
+uint8_t TContainerFileSystem::OwnerMark() const { return pages_->Header().owner_mark; }
+
+void TContainerFileSystem::SetOwnerMark(uint8_t mark) {
+  if (read_only_) throw Error("Cannot write the header of " + file_name_ + ": the container is read-only.");
+  pages_->Flush();
+  pages_->MutableHeader().owner_mark = mark;
+  pages_->Flush();
+}
+
+void TContainerFileSystem::ReconcileFreeSpace() {
+  const Geometry& g = pages_->geometry();
+  std::vector<bool> used(static_cast<std::size_t>(pages_->PageCount()), false);
+  // Claims a page; false when it lies outside or is claimed twice, and then
+  // the maps are left alone: what is damaged is not for this pass to judge.
+  const auto claim = [&](int64_t page) {
+    if (page < 1 || page >= pages_->PageCount() || used[static_cast<std::size_t>(page)]) return false;
+    used[static_cast<std::size_t>(page)] = true;
+    return true;
+  };
+  for (int32_t page : directory_->PageChain()) {
+    if (!claim(page)) return;
+  }
+  for (int32_t n = 0; n < directory_->ItemCount(); ++n) {
+    const DirItem& item = directory_->Item(n);
+    if (item.deleted || item.first_map_page == kNoPage || item.size < 0) continue;
+    const int64_t data_pages = PagesFor(item.size, g.data_size);
+    try {
+      const FilePageMap& map = page_maps_->GetMaps(item.first_map_page, data_pages);
+      for (int32_t page : map.map_pages) {
+        if (!claim(page)) return;
+      }
+      for (int64_t i = 0; i < data_pages; ++i) {
+        if (!claim(map.data_pages[static_cast<std::size_t>(i)])) return;
+      }
+    } catch (const Error&) {
+      return;
+    }
+  }
+  if (free_space_->Reconcile(used) > 0) pages_->Flush();
 }
 
 TContainerFileSystem::~TContainerFileSystem() = default;

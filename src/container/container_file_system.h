@@ -90,6 +90,12 @@ class TContainerFileSystem {
   bool ReadOnly() const { return read_only_; }
   // The numeric code of the last failing page read or write (0 when none).
   int LastError() const;
+  // The header's owner mark (container_format.h). Setting it writes every
+  // waiting page first and the header last, so a mark cleared on disk
+  // vouches for everything written before; throws corvane::Error when the
+  // container is read-only or the write fails.
+  uint8_t OwnerMark() const;
+  void SetOwnerMark(uint8_t mark);
 
   // Files. Open with kModeCreate creates (or empties) the file.
   int FileOpen(const std::string& name, uint32_t mode);
@@ -138,6 +144,10 @@ class TContainerFileSystem {
   const Handle* FindHandle(int handle) const;
   int32_t ResolveParent(const std::string& path, std::string& leaf) const;
   void TouchWrite(int32_t item);
+  // After an interrupted write the free-space maps may disagree with the
+  // directory and page maps, which are the truth; an open for writing
+  // brings the maps in line before anything is allocated.
+  void ReconcileFreeSpace();
 
   std::string file_name_;
   bool read_only_;

@@ -84,6 +84,7 @@ std::array<uint8_t, kHeaderSize> ContainerHeader::Encode() const {
   PutI32(out.data() + 48, page_count);
   std::memcpy(out.data() + 52, password.data(), password.size());
   out[224] = encrypted;
+  out[225] = owner_mark;
   PutU32(out.data() + 8, XorChecksum(out.data() + 12, kHeaderSize - 12));
   return out;
 }
@@ -105,6 +106,7 @@ std::optional<ContainerHeader> ContainerHeader::Decode(const uint8_t* bytes) {
   h.page_count = GetI32(bytes + 48);
   std::memcpy(h.password.data(), bytes + 52, h.password.size());
   h.encrypted = bytes[224];
+  h.owner_mark = bytes[225];
   return h;
 }
 

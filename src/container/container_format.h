@@ -16,7 +16,12 @@
 //   32   4  PFS pages                 36   4  directory pages
 //   40   4  first directory page      44   4  directory items
 //   48   4  pages in the container    52 172  password block
-//   224  1  encrypted flag            225 31  zero
+//   224  1  encrypted flag            225  1  owner mark
+//   226 30  zero
+//
+// The owner mark is a reserved byte the container keeps for its owner: zero
+// in every container made elsewhere, and set by an owner that wants to tell
+// a file it is still filling from a finished one after a crash.
 //
 // Page header (first 32 bytes of every other page):
 //   0    4  next page of a chain, -1 at the end
@@ -131,6 +136,7 @@ struct ContainerHeader {
   int32_t page_count = 1;
   PasswordBlock password{};
   uint8_t encrypted = 0;
+  uint8_t owner_mark = 0;
 
   std::array<uint8_t, kHeaderSize> Encode() const;
   // nullopt when the signature or the checksum does not match.

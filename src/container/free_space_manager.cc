@@ -216,6 +216,37 @@ void TFreeSpaceManager::FreePages(const std::vector<int32_t>& pages) {
   Save();
 }
 
+int64_t TFreeSpaceManager::Reconcile(const std::vector<bool>& used) {
+  int64_t changed = 0;
+  for (int64_t page = 1; page < pages_.PageCount(); ++page) {
+    const bool in_use = IsMapPage(page) || (static_cast<std::size_t>(page) < used.size() && used[page]);
+    if (GetBit(pfs_, page - 1) != in_use) continue;
+    SetBit(pfs_, page - 1, !in_use);
+    MarkPfsDirty(page);
+    ++changed;
+  }
+  free_extents_ = 0;
+  mixed_extents_ = 0;
+  for (int64_t x = 0; x < ExtentCount(); ++x) {
+    const int64_t first = g_.FirstPageOfExtent(x);
+    int32_t free_pages = 0;
+    for (int64_t p = first; p < first + g_.extent_size; ++p) free_pages += GetBit(pfs_, p - 1);
+    const bool all_free = free_pages == g_.extent_size;
+    // A shared extent needs a free page and a used one; a full or empty one
+    // is not shared.
+    const bool mixed = SgamMixed(x) && !all_free && free_pages > 0;
+    if (GamFree(x) != all_free || SgamMixed(x) != mixed) {
+      SetBit(gam_, x, all_free);
+      SetBit(sgam_, x, mixed);
+      MarkGamDirty(x);
+    }
+    free_extents_ += all_free;
+    mixed_extents_ += mixed;
+  }
+  Save();
+  return changed;
+}
+
 void TFreeSpaceManager::Save() {
   for (int32_t k : dirty_pfs_) {
     const int64_t page = g_.PfsPage(k);

@@ -41,6 +41,12 @@ class TFreeSpaceManager {
   int64_t MixedExtentCount() const { return mixed_extents_; }
   // True for the pages that hold the maps themselves.
   bool IsMapPage(int64_t page) const;
+  // Makes the maps agree with `used` (indexed by page number; the map pages
+  // count as used whatever it says) and writes back what changed. A failed
+  // write can leave the maps behind the pages they describe: a page in use
+  // that PFS calls free would be handed out twice, and one that nothing uses
+  // is lost. Returns the number of pages whose PFS bit changed.
+  int64_t Reconcile(const std::vector<bool>& used);
 
  private:
   static bool GetBit(const std::vector<uint8_t>& bits, int64_t i) {

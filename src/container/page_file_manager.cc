@@ -233,6 +233,9 @@ bool TPageFileManager::WritePage(int32_t page, const uint8_t* data, int32_t leng
     WriteWaitingPages();
     if (dirty_count_ > 0) return false;
   }
+  // Writing alone must bound the cache as reading does, or a large file
+  // written in one session keeps every page it wrote in memory.
+  TrimCache();
   return true;
 }
 
@@ -309,7 +312,9 @@ void TPageFileManager::Flush() {
   WriteWaitingPages();
   if (dirty_count_ > 0) throw Error("TPageFileManager.Flush - can not save pages to disk.");
   if (header_dirty_ && !WriteHeader()) throw Error("TPageFileManager.Flush - can not save header.");
-  files_.Sync();
+  // Pages the system could not put on the disk are not saved, whatever the
+  // writes said.
+  if (!files_.Sync()) throw Error("TPageFileManager.Flush - can not save pages to disk.");
 }
 
 }  // namespace corvane::container

@@ -45,6 +45,8 @@ class TPageFileManager {
   bool ReadOnly() const { return files_.ReadOnly(); }
   const PartFiles& Files() const { return files_; }
   int LastError() const { return last_error_; }
+  // Pages held in memory, clean and dirty; bounded whatever the workload.
+  std::size_t CachedPageCount() const { return cache_.size(); }
   void SetCipher(std::unique_ptr<PageCipher> cipher) { cipher_ = std::move(cipher); }
 
   // Reads `length` data bytes of page `page` into `out` (and its header into

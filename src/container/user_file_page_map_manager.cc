@@ -81,8 +81,13 @@ void TUserFilePageMapManager::AppendPages(DirItem& item, int64_t current_pages, 
   const int32_t per_page = pages_.geometry().map_entries;
   const int64_t total = current_pages + count;
   const int64_t maps_needed = PagesFor(total, per_page);
-  const std::size_t first_changed = static_cast<std::size_t>(current_pages / per_page);
-  const int64_t new_maps = maps_needed - static_cast<int64_t>(map.map_pages.size());
+  std::size_t first_changed = static_cast<std::size_t>(current_pages / per_page);
+  const std::size_t old_maps = map.map_pages.size();
+  const int64_t new_maps = maps_needed - static_cast<int64_t>(old_maps);
+  // A file whose last map page is full gets a new one, linked from the page
+  // before it: that page's next field must be written too, or the chain
+  // ends there and the file's later pages are lost.
+  if (new_maps > 0 && old_maps > 0) first_changed = std::min(first_changed, old_maps - 1);
   if (new_maps > 0) {
     const int32_t near = map.map_pages.empty() ? 1 : map.map_pages.back() + 1;
     for (int32_t page : free_space_.GetPages(static_cast<int32_t>(new_maps), near, false)) {

@@ -47,6 +47,7 @@ void TCreateDB::Timer1Timer() {
   } while (!reader_->Eof() && lines < kLinesPerTick);
   batch_ready_ = true;
   if (reader_->Eof()) {
+    sink_.Finished();
     reader_->Close();
     import_done_ = true;
   }

@@ -28,6 +28,8 @@ class EntrySink {
  public:
   virtual ~EntrySink() = default;
   virtual void Append(std::string_view plain, std::string_view marked) = 0;
+  // The last line is in: whatever the sink holds back is written now.
+  virtual void Finished() {}
 };
 
 class TCreateDB {

@@ -2,6 +2,11 @@
 
 #include <sys/stat.h>
 
+#include "container/container_file_system.h"
+#include "container/container_store.h"
+#include "container/pfs_manager.h"
+#include "platform/error.h"
+#include "table/data_manager.h"
 #include "table/field_defs.h"
 #include "table/variant.h"
 
@@ -29,6 +34,7 @@ void TWordList::CreateEmptyTable() {
   database_->SetDatabaseName(kDatabaseName);
   database_->SetDatabaseFileName(database_file_);
   database_->CreateDatabase();
+  MarkBuild(kBuildUnfinished);
   SetNames();
   table_->FieldDefs().Clear();
   table_->FieldDefs().Add("ID", table::FieldType::ftAutoInc, 0, false);
@@ -64,9 +70,34 @@ std::optional<std::string> TWordList::Lookup(const std::string& key) {
 
 int TWordList::RecordCount() { return table_->RecordCount(); }
 
+void TWordList::MarkBuild(uint8_t mark) {
+  bool read_only = false;
+  auto* store = dynamic_cast<container::TContainerPlainFileSystem*>(container::TPFSManager::Instance().GetPFSHandle(
+      database_file_, container::StoreMode::kContainer, false, read_only));
+  if (store == nullptr) throw Error("Cannot open file \"" + database_file_ + "\"");
+  store->Container().SetOwnerMark(mark);
+}
+
+void TWordList::Finished() {
+  if (table::TCvDataManager* data = table_->DataManager()) data->Flush();
+  MarkBuild(0);
+}
+
 bool TWordList::DatabaseComplete(const std::string& database_file) {
   struct stat info {};
-  return stat(database_file.c_str(), &info) == 0 && info.st_size >= kMinDatabaseSize;
+  return stat(database_file.c_str(), &info) == 0 && info.st_size >= kMinDatabaseSize &&
+         !BuildUnfinished(database_file);
+}
+
+bool TWordList::BuildUnfinished(const std::string& database_file) {
+  try {
+    container::ContainerSettings settings;
+    settings.read_only = true;
+    return container::TContainerFileSystem(database_file, settings, false).OwnerMark() == kBuildUnfinished;
+  } catch (const Error&) {
+    // Not a build that stopped but a damaged file: opening it says so.
+    return false;
+  }
 }
 
 }  // namespace corvane::wordlist

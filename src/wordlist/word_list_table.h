@@ -28,6 +28,8 @@ inline constexpr const char* kListFileName = "cvhype.lst";
 // A database file smaller than this counts as missing or incomplete.
 inline constexpr int64_t kMinDatabaseSize = 16777216;
 
+inline constexpr uint8_t kBuildUnfinished = 0x42;
+
 class TWordList : public EntrySink {
  public:
   // `database_file` is the full path of "CVHYPLIST.EDB".
@@ -49,12 +51,24 @@ class TWordList : public EntrySink {
   std::optional<std::string> Lookup(const std::string& key);
   int RecordCount();
 
-  // Present and complete: the file exists and holds at least
-  // kMinDatabaseSize bytes.
+  // The import has stored its last line: writes the table out and only
+  // then clears the mark CreateEmptyTable set.
+  void Finished() override;
+
+  // Present and complete: the file exists, holds at least kMinDatabaseSize
+  // bytes, and is not a build that stopped before its end. A build killed
+  // late leaves a file past the size that lacks its last words, and lookups
+  // would miss them without a word; so CreateEmptyTable marks the container
+  // (kBuildUnfinished in its header's owner mark) until Finished. Files
+  // made elsewhere carry no mark and count as complete by their size.
   static bool DatabaseComplete(const std::string& database_file);
+  // True when the file carries the mark of an unfinished build; a file that
+  // does not open as a container is left for the open to report.
+  static bool BuildUnfinished(const std::string& database_file);
 
  private:
   void SetNames();
+  void MarkBuild(uint8_t mark);
 
   std::string database_file_;
   std::unique_ptr<table::TCvDatabase> database_;

@@ -260,6 +260,64 @@ TEST_F(ContainerFileSystemTest, DamageIsReportedNotFollowed) {
   ASSERT_FALSE(problems.empty());
 }
 
+// Growing a file whose map pages are exactly full starts a new map page;
+// the chain must reach it.
+TEST_F(ContainerFileSystemTest, AppendAfterAFullMapPageKeepsTheChain) {
+  const std::string full(static_cast<std::size_t>(1016 * 4064), 'f');  // 1016 data pages: one full map page
+  {
+    auto c = Create();
+    WriteAll(*c, "f", full);
+    const int h = c->FileOpen("f", kModeReadWrite);
+    c->FileSeek(h, 0, 2);
+    ASSERT_EQ(c->FileWrite(h, "tail", 4), 4);
+    c->FileClose(h);
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")), std::vector<std::string>{});
+  auto c = Reopen();
+  EXPECT_EQ(ReadAll(*c, "f"), full + "tail");
+}
+
+// A file written in one session, never read, does not stay in memory.
+TEST_F(ContainerFileSystemTest, WritingKeepsThePageCacheBounded) {
+  ContainerSettings settings;
+  settings.page_size_kb = 1;
+  auto c = Create(settings);
+  const int h = c->FileCreate("big");
+  const std::string chunk(1 << 20, 'b');
+  for (int i = 0; i < 24; ++i) ASSERT_EQ(c->FileWrite(h, chunk.data(), 1 << 20), 1 << 20);
+  c->FileClose(h);
+  EXPECT_LT(c->Pages().CachedPageCount(), 20000u);  // 24 MB are about 25,000 pages of 1 KB
+}
+
+// An interrupted write can leave the PFS map behind the pages it describes;
+// the next writable open must believe the directory and page maps instead.
+TEST_F(ContainerFileSystemTest, WritableOpenMendsFreeSpaceMaps) {
+  const std::string kept(9000, 'k');  // three data pages and a map page
+  int32_t used_page = 0;
+  {
+    auto c = Create();
+    WriteAll(*c, "kept", kept);
+    used_page = c->PageMaps().GetMaps(c->Entries().front().first_map_page, 3).data_pages[1];
+    const Geometry& g = c->Pages().geometry();
+    std::vector<uint8_t> pfs(static_cast<std::size_t>(g.pfs_bytes));
+    ASSERT_TRUE(c->Pages().ReadPage(1, pfs.data(), g.pfs_bytes));
+    pfs[static_cast<std::size_t>(used_page - 1) / 8] |= static_cast<uint8_t>(1u << ((used_page - 1) % 8));  // used, said free
+    const int32_t idle = c->Pages().PageCount() - 1;
+    pfs[static_cast<std::size_t>(idle - 1) / 8] &= static_cast<uint8_t>(~(1u << ((idle - 1) % 8)));  // idle, said used
+    ASSERT_TRUE(c->Pages().WritePage(1, pfs.data(), g.pfs_bytes, kPagePfs, kNoPage));
+    c->Flush();
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")).size(), 2u);
+  {
+    auto c = Reopen();
+    // The page that PFS called free is not handed to the next file.
+    WriteAll(*c, "next", std::string(4064, 'n'));
+  }
+  EXPECT_EQ(CheckContainer(Path("c.edb")), std::vector<std::string>{});
+  auto c = Reopen();
+  EXPECT_EQ(ReadAll(*c, "kept"), kept);
+}
+
 }  // namespace
 }  // namespace corvane::container
 

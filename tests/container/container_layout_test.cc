@@ -189,5 +189,16 @@ TEST_F(ContainerLayoutTest, CountsLargerThanTheFileAreRefused) {
   }
 }
 
+TEST_F(ContainerLayoutTest, OwnerMarkIsHeaderByte225UnderTheChecksum) {
+  const std::string path = Path("mark.edb");
+  { TContainerFileSystem(path, ContainerSettings{}, true).SetOwnerMark(0x42); }
+  const std::vector<uint8_t> b = ReadBytes(path);
+  EXPECT_EQ(b[kPart + 225], 0x42);
+  EXPECT_EQ(U32(b, kPart + 8), XorWords(b, kPart + 12, 244));
+  ContainerSettings read_only;
+  read_only.read_only = true;
+  EXPECT_EQ(TContainerFileSystem(path, read_only, false).OwnerMark(), 0x42);
+}
+
 }  // namespace
 }  // namespace corvane::container

@@ -1,0 +1,130 @@
+// Every workload of scenarios.h with its k-th read, write, set-size or flush
+// failing, for every k the workload makes (or an even sample of them, see
+// CasesFor), once as a passing error and once as a disk that stays broken.
+// The failure must surface as a corvane::Error with a message, and the
+// aftermath must verify.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "io_faults.h"
+#include "platform/error.h"
+#include "scenarios.h"
+#include "table/database.h"
+
+namespace corvane::testing {
+namespace {
+
+constexpr int kImportLines = 5000;
+
+using Workload = std::function<void(const std::filesystem::path&, Journal&)>;
+using Verifier = std::function<std::vector<std::string>(const std::filesystem::path&, const Journal&, bool&)>;
+
+// Every k when CORVANE_IO_FAULTS=all; otherwise about `sample` values of k
+// spread evenly over 1..calls, so that a test run stays within seconds.
+std::vector<int64_t> CasesFor(int64_t calls, int64_t sample) {
+  const char* all = std::getenv("CORVANE_IO_FAULTS");
+  const int64_t stride = (all != nullptr && std::string(all) == "all") ? 1 : std::max<int64_t>(1, calls / sample);
+  std::vector<int64_t> ks;
+  for (int64_t k = 1; k <= calls; k += stride) ks.push_back(k);
+  if (ks.back() != calls) ks.push_back(calls);
+  return ks;
+}
+
+class IoFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("corvane_faults_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Fresh() {
+    ReleaseStores(dir_);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+
+  // Runs the workload under one fault; returns false when the fault never
+  // came (the workload made fewer calls this time).
+  bool RunCase(const Workload& work, const Verifier& verify, int64_t k, FaultMode mode) {
+    Fresh();
+    Journal journal;
+    std::string message = "(none)";
+    bool delivered = false;
+    {
+      IoFaultScope faults(k, mode);
+      try {
+        work(dir_, journal);
+      } catch (const Error& e) {
+        message = e.what();
+        EXPECT_FALSE(message.empty()) << "k=" << k;
+      } catch (const std::exception& e) {
+        ADD_FAILURE() << "k=" << k << ": not a corvane::Error: " << e.what();
+      }
+      delivered = IoFaultDelivered();
+    }
+    if (!delivered) return false;
+    // A workload that fails leaves no table manager behind.
+    EXPECT_TRUE(table::DatabaseManagerRegistry().empty()) << "k=" << k;
+    ReleaseStores(dir_);
+    bool opened = true;
+    const std::vector<std::string> problems = verify(dir_, journal, opened);
+    EXPECT_EQ(problems, std::vector<std::string>{})
+        << "k=" << k << (mode == FaultMode::kOnce ? " once" : " from then on") << ", workload said: " << message;
+    (opened ? opened_ : reported_) += 1;
+    return true;
+  }
+
+  void RunAll(const Workload& work, const Verifier& verify, int64_t sample) {
+    Fresh();
+    Journal journal;
+    ArmIoFaults(0, FaultMode::kOnce);
+    work(dir_, journal);
+    const int64_t calls = DisarmIoFaults();
+    ReleaseStores(dir_);
+    ASSERT_GT(calls, 0);
+    int cases = 0;
+    for (const int64_t k : CasesFor(calls, sample)) {
+      for (const FaultMode mode : {FaultMode::kOnce, FaultMode::kFromNow}) {
+        if (RunCase(work, verify, k, mode)) ++cases;
+        if (HasFailure()) return;
+      }
+    }
+    std::printf("%lld calls; %d cases: %d opened and verified, %d refused to open with a message\n",
+                static_cast<long long>(calls), cases, opened_, reported_);
+  }
+
+  std::filesystem::path dir_;
+  int opened_ = 0;
+  int reported_ = 0;
+};
+
+TEST_F(IoFaultTest, WordListImport) {
+  RunAll([](const auto& dir, Journal& j) { ImportWordList(dir, kImportLines, j); },
+         [](const auto& dir, const Journal& j, bool& opened) { return VerifyWordList(dir, kImportLines, j, opened); },
+         12);
+}
+
+TEST_F(IoFaultTest, PostsEditsDeletesWithSevenIndexes) { RunAll(EditIndexedTable, VerifyIndexedTable, 12); }
+
+TEST_F(IoFaultTest, ContainerGrowsADirectoryPageAndAnExtent) { RunAll(FillContainer, VerifyContainer, 25); }
+
+// One kind of call failing while everything else works: the workload must
+// say so. (A write torn once is finished by the next call, as short writes
+// are, so writes fail for good here.)
+TEST_F(IoFaultTest, EachFailingKindOfCallIsReported) {
+  for (const IoCall call : {IoCall::kWrite, IoCall::kFlush}) {
+    Fresh();
+    Journal journal;
+    IoFaultScope faults(1, call == IoCall::kWrite ? FaultMode::kFromNow : FaultMode::kOnce, call);
+    EXPECT_THROW(FillContainer(dir_, journal), Error) << static_cast<int>(call);
+    EXPECT_TRUE(IoFaultDelivered());
+  }
+}
+
+}  // namespace
+}  // namespace corvane::testing
