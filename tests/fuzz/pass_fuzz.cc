@@ -1,6 +1,8 @@
 // Hyphenates arbitrary bytes as a page in every language setting, as a whole
 // document and as a selection of it. Nothing may crash, hang or allocate
-// without bound, and removing the soft hyphens must give the input back.
+// without bound, removing the soft hyphens must give the input back, and
+// hyphenating the result again as the commands do (soft hyphens removed
+// first) must change nothing, with the same pass object reused.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -32,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!corvane::html::ContainsSoftHyphenAnyCase(page)) {
     if (corvane::html::RemoveSoftHyphens(whole) != page) std::abort();
     if (corvane::html::RemoveSoftHyphens(selection.text) != page) std::abort();
+    if (pass.HypenateMemo1(corvane::html::RemoveSoftHyphens(whole)) != whole) std::abort();
   }
   return 0;
 }
