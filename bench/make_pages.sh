@@ -32,9 +32,9 @@ page() {
     }' "$corpus"
 }
 
-for spec in 100k:102400 1m:1048576 10m:10485760; do
-  f=$out/page-${spec%%:*}.html
-  [[ -s $f ]] || page "${spec##*:}" 0 > "$f"
+for sized in 100k:102400 1m:1048576 10m:10485760; do
+  f=$out/page-${sized%%:*}.html
+  [[ -s $f ]] || page "${sized##*:}" 0 > "$f"
 done
 
 if [[ ! -s $out/site/page-1999.html ]]; then
