@@ -25,21 +25,8 @@ int Kills() {
   return kills != nullptr ? std::max(1, std::atoi(kills)) : 25;
 }
 
-class CrashTest : public ::testing::Test {
+class CrashTest : public ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_crash_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  void Fresh() {
-    ReleaseStores(dir_);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-
   // Runs `work` in a child; kills it after `delay` unless zero. Returns
   // whether the child was killed before it ended.
   bool RunChild(const std::function<void()>& work, std::chrono::microseconds delay) {
@@ -79,7 +66,6 @@ class CrashTest : public ::testing::Test {
     }
   }
 
-  std::filesystem::path dir_;
 };
 
 TEST_F(CrashTest, KilledImportIsRebuiltOrComplete) {

@@ -33,21 +33,8 @@ std::vector<int64_t> CasesFor(int64_t calls, int64_t sample) {
   return ks;
 }
 
-class IoFaultTest : public ::testing::Test {
+class IoFaultTest : public ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_faults_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  void Fresh() {
-    ReleaseStores(dir_);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-
   // Runs the workload under one fault; returns false when the fault never
   // came (the workload made fewer calls this time).
   bool RunCase(const Workload& work, const Verifier& verify, int64_t k, FaultMode mode) {
@@ -98,7 +85,6 @@ class IoFaultTest : public ::testing::Test {
                 static_cast<long long>(calls), cases, opened_, reported_);
   }
 
-  std::filesystem::path dir_;
   int opened_ = 0;
   int reported_ = 0;
 };

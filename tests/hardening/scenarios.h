@@ -9,6 +9,9 @@
 #ifndef CORVANE_TESTS_HARDENING_SCENARIOS_H_
 #define CORVANE_TESTS_HARDENING_SCENARIOS_H_
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <set>
@@ -56,6 +59,26 @@ std::string MarkedWord(int i);
 // Forgets the stores and managers a failed workload left registered, so the
 // next open reads the disk afresh.
 void ReleaseStores(const std::filesystem::path& dir);
+
+// A fixture with a folder of its own for each test, emptied by Fresh()
+// before every case and removed at the end.
+class ScratchFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("corvane_hardening_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Fresh() {
+    ReleaseStores(dir_);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+
+  std::filesystem::path dir_;
+};
 
 }  // namespace corvane::testing
 
