@@ -73,11 +73,14 @@ class SoftHyphenInserter {
     std::size_t first;
     std::size_t last;  // included
   };
-  static std::vector<Span> GuardedSpans(const std::vector<HyphenatedWord>& words,
-                                        const std::vector<Occurrence>& found);
-  void TakePlainWords(const std::vector<HyphenatedWord>& words, const std::vector<Span>& guarded,
-                      std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred);
-  void FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
+  // The stretches [start, start + length] of found[from...], merged, in order.
+  static void GuardedSpans(const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found,
+                           std::size_t from, std::vector<Span>& spans);
+  class Matchers;
+  void ScanToken(const Matchers& matchers, const std::vector<HyphenatedWord>& words, std::size_t start,
+                 std::size_t end, bool has_punctuation, std::vector<std::size_t>& counts,
+                 std::vector<Occurrence>& deferred, std::vector<Span>& guarded);
+  void FindWordsWithPunctuation(const Matchers& matchers, std::size_t start, std::size_t end,
                                 std::vector<Occurrence>& out) const;
 
   const DecodedView& view_;

@@ -1,29 +1,35 @@
 #include "html/string_automaton.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace corvane::html {
+namespace {
 
-StringAutomaton::State StringAutomaton::Child(State state, uint8_t byte) const {
+uint64_t Key(StringAutomaton::State state, uint8_t byte) { return (uint64_t(state) << 8) | byte; }
+
+}  // namespace
+
+StringAutomaton::State StringAutomaton::ChildWhileAdding(State state, uint8_t byte) const {
   if (state == kRoot) return root_children_[byte] == 0 ? -1 : root_children_[byte];
-  const auto it = children_.find(Key(state, byte));
-  return it == children_.end() ? -1 : it->second;
+  const auto it = building_children_.find(Key(state, byte));
+  return it == building_children_.end() ? -1 : it->second;
 }
 
 void StringAutomaton::Add(std::string_view s, uint32_t id) {
   State state = kRoot;
   for (unsigned char c : s) {
-    State next = Child(state, c);
+    State next = ChildWhileAdding(state, c);
     if (next < 0) {
       next = static_cast<State>(nodes_.size());
       nodes_.push_back(Node{});
       nodes_.back().depth = nodes_[state].depth + 1;
-      edges_.emplace_back();
-      edges_[state].emplace_back(c, next);
+      building_.emplace_back();
+      building_[state].emplace_back(c, next);
       if (state == kRoot) {
         root_children_[c] = next;
       } else {
-        children_[Key(state, c)] = next;
+        building_children_[Key(state, c)] = next;
       }
     }
     state = next;
@@ -32,15 +38,27 @@ void StringAutomaton::Add(std::string_view s, uint32_t id) {
 }
 
 void StringAutomaton::Build() {
+  // The flat edge lists first, so that the failure links below are found
+  // with the same look-up that matching uses.
+  edges_.clear();
+  for (std::size_t s = 0; s < building_.size(); ++s) {
+    auto& children = building_[s];
+    std::sort(children.begin(), children.end());
+    nodes_[s].first_edge = static_cast<uint32_t>(edges_.size());
+    nodes_[s].edge_count = static_cast<uint32_t>(children.size());
+    for (const auto& [c, child] : children) edges_.push_back({c, child});
+  }
+  std::unordered_map<uint64_t, State>().swap(building_children_);
+
   std::deque<State> queue;
-  for (const auto& [c, child] : edges_[kRoot]) {
+  for (const auto& [c, child] : building_[kRoot]) {
     nodes_[child].fail = kRoot;
     queue.push_back(child);
   }
   while (!queue.empty()) {
     const State u = queue.front();
     queue.pop_front();
-    for (const auto& [c, v] : edges_[u]) {
+    for (const auto& [c, v] : building_[u]) {
       State f = nodes_[u].fail;
       State target = Child(f, c);
       while (target < 0 && f != kRoot) {
@@ -53,17 +71,7 @@ void StringAutomaton::Build() {
       queue.push_back(v);
     }
   }
-  edges_.clear();
-  edges_.shrink_to_fit();
-}
-
-StringAutomaton::State StringAutomaton::Next(State state, uint8_t byte) const {
-  for (;;) {
-    const State child = Child(state, byte);
-    if (child >= 0) return child;
-    if (state == kRoot) return kRoot;
-    state = nodes_[state].fail;
-  }
+  std::vector<std::vector<std::pair<uint8_t, State>>>().swap(building_);
 }
 
 }  // namespace corvane::html
