@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "html/separator_mask.h"
 #include "html/string_automaton.h"
 #include "html/word_hash.h"
 #include "html/word_table.h"
@@ -129,6 +130,34 @@ class SoftHyphenInserter::Matchers {
   std::vector<WordsBySpelling> punctuated_;
 };
 
+template <typename OnToken>
+void SoftHyphenInserter::ForEachToken(OnToken&& on_token) const {
+  const char* const bytes = text_.data();
+  const uint64_t* const text_bits = view_.TextBits();
+  const std::size_t n = text_.size();
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::size_t token_start = kNone;
+  for (std::size_t block = 0; block * 64 < n; ++block) {
+    const std::size_t base = block * 64;
+    const uint64_t token = text_bits[block] & ~SeparatorMask(bytes + base, std::min<std::size_t>(64, n - base));
+    // Alternately the next start (a set bit) and the next end (a clear bit).
+    for (unsigned pos = 0;;) {
+      if (token_start == kNone) {
+        const uint64_t starts = token >> pos << pos;
+        if (starts == 0) break;
+        pos = static_cast<unsigned>(__builtin_ctzll(starts));
+        token_start = base + pos;
+      }
+      const uint64_t ends = ~token >> pos << pos;
+      if (ends == 0) break;
+      pos = static_cast<unsigned>(__builtin_ctzll(ends));
+      on_token(token_start, base + pos);
+      token_start = kNone;
+    }
+  }
+  if (token_start != kNone) on_token(token_start, n);
+}
+
 // Words hold neither markup nor separators, so every occurrence lies inside
 // one token: a stretch of text bytes between separators and markup. Two plain
 // occurrences never touch each other's bytes (each spans its whole run), so
@@ -137,17 +166,16 @@ class SoftHyphenInserter::Matchers {
 // the ordered pass of Apply. A large page thus never holds a list of all
 // its words' occurrences.
 void SoftHyphenInserter::ScanToken(const Matchers& matchers, const std::vector<HyphenatedWord>& words,
-                                   std::size_t start, std::size_t end, bool has_punctuation,
-                                   std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred,
+                                   std::size_t start, std::size_t end, std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred,
                                    std::vector<Span>& guarded) {
+  const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
   guarded.clear();
-  if (has_punctuation && matchers.HasPunctuated()) {
+  if (matchers.HasPunctuated() && !std::all_of(bytes + start, bytes + end, [&](uint8_t c) { return word_bytes_(c); })) {
     const std::size_t from = deferred.size();
     FindWordsWithPunctuation(matchers, start, end, deferred);
     GuardedSpans(words, deferred, from, guarded);
   }
   if (!matchers.HasPlain()) return;
-  const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
   std::size_t next_guard = 0;
   std::size_t i = start;
   while (i < end) {
@@ -217,22 +245,10 @@ std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedW
   const Matchers matchers(words, word_bytes_);
   std::vector<Occurrence> found;
   if (matchers.HasPlain() || matchers.HasPunctuated()) {
-    // 0 separator, 1 word byte, 2 any other byte.
-    std::array<uint8_t, 256> kind{};
-    for (int b = 0; b < 256; ++b) {
-      kind[b] = IsWordSeparator(static_cast<uint8_t>(b)) ? 0 : word_bytes_(static_cast<uint8_t>(b)) ? 1 : 2;
-    }
-    const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
-    const std::size_t n = text_.size();
     std::vector<Span> guarded;
-    std::size_t i = 0;
-    while (i < n) {
-      while (i < n && (kind[bytes[i]] == 0 || !view_.IsText(i))) ++i;
-      const std::size_t start = i;
-      uint8_t seen = 0;
-      for (; i < n && kind[bytes[i]] != 0 && view_.IsText(i); ++i) seen |= kind[bytes[i]];
-      if (i > start) ScanToken(matchers, words, start, i, (seen & 2) != 0, counts, found, guarded);
-    }
+    ForEachToken([&](std::size_t start, std::size_t end) {
+      ScanToken(matchers, words, start, end, counts, found, guarded);
+    });
   }
   // Each word is found by exactly one of the two matchers, in text order, so
   // a stable sort by word keeps every word's occurrences leftmost first.

@@ -77,8 +77,12 @@ class SoftHyphenInserter {
   static void GuardedSpans(const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found,
                            std::size_t from, std::vector<Span>& spans);
   class Matchers;
+  // Calls `on_token(start, end)` for each stretch of text bytes between
+  // separators and markup, in order.
+  template <typename OnToken>
+  void ForEachToken(OnToken&& on_token) const;
   void ScanToken(const Matchers& matchers, const std::vector<HyphenatedWord>& words, std::size_t start,
-                 std::size_t end, bool has_punctuation, std::vector<std::size_t>& counts,
+                 std::size_t end, std::vector<std::size_t>& counts,
                  std::vector<Occurrence>& deferred, std::vector<Span>& guarded);
   void FindWordsWithPunctuation(const Matchers& matchers, std::size_t start, std::size_t end,
                                 std::vector<Occurrence>& out) const;
