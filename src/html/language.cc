@@ -5,6 +5,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/decoded_view.h"
 #include "html/entities.h"
 #include "html/word_bytes.h"
@@ -203,9 +207,36 @@ bool IsTurkishSpecialLetter(uint8_t byte) {
   }
 }
 
+namespace {
+
+// Whether any text byte of `text` is a Turkish letter, or any letter
+// reference is there to be decoded.
+bool MayHoldTurkishLetters(std::string_view text, const std::vector<ByteKind>& kinds) {
+  const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
+  if (!kinds.empty() && std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size()) != nullptr) {
+    return true;
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, bytes + i, 8);
+    if ((chunk & 0x8080808080808080ULL) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (IsTurkishSpecialLetter(bytes[k]) && kinds[k] == ByteKind::kText) return true;
+    }
+  }
+  for (; i < n; ++i) {
+    if (IsTurkishSpecialLetter(bytes[i]) && kinds[i] == ByteKind::kText) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds) {
-  // Letters count in the low half, Turkish ones also in the high half, so
-  // one branch-free sum over the text bytes counts both.
+  // Letters count in the low half, Turkish ones in the high half.
   static const std::array<uint64_t, 256> kCount = [] {
     std::array<uint64_t, 256> c{};
     for (int b = 0; b < 256; ++b) {
@@ -214,20 +245,38 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
     }
     return c;
   }();
+  // Without a Turkish letter the page is English however many letters it
+  // has, and every Turkish letter has its high bit set: most pages are
+  // settled by a look at the high bits, eight bytes at a time.
+  if (!MayHoldTurkishLetters(text, kinds)) return Language::kEnglish;
   uint64_t letters = 0;
   uint64_t turkish = 0;
   auto add = [&](uint64_t sum) {
     letters += sum & 0xFFFFFFFFu;
     turkish += sum >> 32;
   };
-  // Blocks short enough that the low half never carries into the high one.
-  constexpr std::size_t kBlock = std::size_t{1} << 30;
-  for (std::size_t from = 0; from < text.size(); from += kBlock) {
-    uint64_t sum = 0;
-    for (std::size_t i = from, to = std::min(text.size(), from + kBlock); i < to; ++i) {
-      sum += kCount[static_cast<uint8_t>(text[i])] & (uint64_t{0} - (kinds[i] == ByteKind::kText));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto* kind = reinterpret_cast<const uint8_t*>(kinds.data());
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: ASCII letters ((c | 0x20) in a-z) counted from
+  // a compare mask, the rare bytes with the high bit set one by one.
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kind + i));
+    const auto is_text = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(k, zero)));
+    const __m128i folded = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
+                                        _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
+    letters += static_cast<unsigned>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(alpha)) & is_text));
+    for (unsigned high = static_cast<unsigned>(_mm_movemask_epi8(b)) & is_text; high != 0; high &= high - 1) {
+      add(kCount[bytes[i + static_cast<unsigned>(__builtin_ctz(high))]]);
     }
-    add(sum);
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    if (kind[i] == static_cast<uint8_t>(ByteKind::kText)) add(kCount[bytes[i]]);
   }
   // A page read before decoding: each letter reference counts as its letter.
   const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -42,6 +43,42 @@ inline uint64_t SeparatorMask(const char* bytes, std::size_t count) {
     mask |= uint64_t{IsWordSeparator(static_cast<uint8_t>(bytes[i]))} << i;
   }
   return mask;
+}
+
+// Calls `on_run(start, end)` for each maximal run of set bits over bytes
+// [0, n), in order, where `block_mask(base, count)` gives the bits of bytes
+// [base, base + count) (count at most 64), those from count on clear.
+template <typename BlockMask, typename OnRun>
+void ForEachRunOfSetBits(std::size_t n, BlockMask&& block_mask, OnRun&& on_run) {
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::size_t run_start = kNone;
+  for (std::size_t base = 0; base < n; base += 64) {
+    const uint64_t bits = block_mask(base, n - base < 64 ? n - base : 64);
+    // Alternately the next start (a set bit) and the next end (a clear bit).
+    for (unsigned pos = 0;;) {
+      if (run_start == kNone) {
+        const uint64_t starts = bits >> pos << pos;
+        if (starts == 0) break;
+        pos = static_cast<unsigned>(__builtin_ctzll(starts));
+        run_start = base + pos;
+      }
+      const uint64_t ends = ~bits >> pos << pos;
+      if (ends == 0) break;
+      pos = static_cast<unsigned>(__builtin_ctzll(ends));
+      on_run(run_start, base + pos);
+      run_start = kNone;
+    }
+  }
+  if (run_start != kNone) on_run(run_start, n);
+}
+
+// Calls `on_word(start, end)` for each run of bytes of `text` between
+// separators.
+template <typename OnWord>
+void ForEachSeparatedWord(std::string_view text, OnWord&& on_word) {
+  ForEachRunOfSetBits(
+      text.size(), [&](std::size_t base, std::size_t count) { return ~SeparatorMask(text.data() + base, count); },
+      on_word);
 }
 
 }  // namespace corvane::html

@@ -132,30 +132,13 @@ class SoftHyphenInserter::Matchers {
 
 template <typename OnToken>
 void SoftHyphenInserter::ForEachToken(OnToken&& on_token) const {
-  const char* const bytes = text_.data();
   const uint64_t* const text_bits = view_.TextBits();
-  const std::size_t n = text_.size();
-  constexpr std::size_t kNone = SIZE_MAX;
-  std::size_t token_start = kNone;
-  for (std::size_t block = 0; block * 64 < n; ++block) {
-    const std::size_t base = block * 64;
-    const uint64_t token = text_bits[block] & ~SeparatorMask(bytes + base, std::min<std::size_t>(64, n - base));
-    // Alternately the next start (a set bit) and the next end (a clear bit).
-    for (unsigned pos = 0;;) {
-      if (token_start == kNone) {
-        const uint64_t starts = token >> pos << pos;
-        if (starts == 0) break;
-        pos = static_cast<unsigned>(__builtin_ctzll(starts));
-        token_start = base + pos;
-      }
-      const uint64_t ends = ~token >> pos << pos;
-      if (ends == 0) break;
-      pos = static_cast<unsigned>(__builtin_ctzll(ends));
-      on_token(token_start, base + pos);
-      token_start = kNone;
-    }
-  }
-  if (token_start != kNone) on_token(token_start, n);
+  ForEachRunOfSetBits(
+      text_.size(),
+      [&](std::size_t base, std::size_t count) {
+        return text_bits[base / 64] & ~SeparatorMask(text_.data() + base, count);
+      },
+      on_token);
 }
 
 // Words hold neither markup nor separators, so every occurrence lies inside
