@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
 
 #include "html/separator_mask.h"
 #include "html/string_automaton.h"
-#include "html/word_hash.h"
 #include "html/word_table.h"
 
 namespace corvane::html {
@@ -83,7 +81,7 @@ class SoftHyphenInserter::Matchers {
  public:
   Matchers(const std::vector<HyphenatedWord>& words, const WordBytes& word_bytes) {
     plain_index_.Reserve(words.size());
-    std::unordered_map<std::string_view, uint32_t, WordHash> punctuated_ids;
+    WordTable punctuated_index;
     for (uint32_t i = 0; i < words.size(); ++i) {
       const std::string& w = words[i].word;
       if (w.empty()) continue;
@@ -99,12 +97,15 @@ class SoftHyphenInserter::Matchers {
         longest_ = std::max(longest_, w.size());
         shortest_ = std::min(shortest_, w.size());
       } else {
-        const auto [it, added] = punctuated_ids.try_emplace(w, static_cast<uint32_t>(punctuated_.size()));
-        if (added) {
+        const uint64_t hash = WordTable::Hash(w);
+        uint32_t spelling = punctuated_index.Find(w, hash);
+        if (spelling == WordTable::kAbsent) {
+          spelling = static_cast<uint32_t>(punctuated_.size());
+          punctuated_index.Insert(w, hash, spelling);
           punctuated_.push_back({-1, -1});
-          automaton_.Add(w, it->second);
+          automaton_.Add(w, spelling);
         }
-        AddSpelling(punctuated_[it->second], words[i], i);
+        AddSpelling(punctuated_[spelling], words[i], i);
       }
     }
     if (!punctuated_.empty()) automaton_.Build();

@@ -1,67 +1,54 @@
 #include "html/string_automaton.h"
 
 #include <algorithm>
-#include <deque>
 
 namespace corvane::html {
-namespace {
 
-uint64_t Key(StringAutomaton::State state, uint8_t byte) { return (uint64_t(state) << 8) | byte; }
-
-}  // namespace
-
-StringAutomaton::State StringAutomaton::ChildWhileAdding(State state, uint8_t byte) const {
-  if (state == kRoot) return root_children_[byte] == 0 ? -1 : root_children_[byte];
-  const auto it = building_children_.find(Key(state, byte));
-  return it == building_children_.end() ? -1 : it->second;
-}
-
-void StringAutomaton::Add(std::string_view s, uint32_t id) {
-  State state = kRoot;
-  for (unsigned char c : s) {
-    State next = ChildWhileAdding(state, c);
-    if (next < 0) {
-      next = static_cast<State>(nodes_.size());
+// The strings taken in sorted order share their prefix with the one before,
+// and a state's new child always comes after its others: the trie grows
+// along one path, with no look-up of children, and its edge lists come out
+// sorted.
+void StringAutomaton::BuildTrie() {
+  std::sort(pending_.begin(), pending_.end());
+  std::vector<std::vector<Edge>> children(1);
+  std::vector<State> path{kRoot};  // path[d]: the state of the previous string's first d bytes
+  std::string_view previous;
+  for (const auto& [s, id] : pending_) {
+    std::size_t common = 0;
+    while (common < s.size() && common < previous.size() && s[common] == previous[common]) ++common;
+    path.resize(common + 1);
+    for (std::size_t d = common; d < s.size(); ++d) {
+      const auto next = static_cast<State>(nodes_.size());
       nodes_.push_back(Node{});
-      nodes_.back().depth = nodes_[state].depth + 1;
-      building_.emplace_back();
-      building_[state].emplace_back(c, next);
-      if (state == kRoot) {
-        root_children_[c] = next;
-      } else {
-        building_children_[Key(state, c)] = next;
-      }
+      nodes_.back().depth = static_cast<uint32_t>(d + 1);
+      children.emplace_back();
+      children[path.back()].push_back({static_cast<uint8_t>(s[d]), next});
+      if (path.back() == kRoot) root_children_[static_cast<uint8_t>(s[d])] = next;
+      path.push_back(next);
     }
-    state = next;
+    nodes_[path.back()].id = id;
+    previous = s;
   }
-  nodes_[state].id = id;
+  for (std::size_t state = 0; state < children.size(); ++state) {
+    nodes_[state].first_edge = static_cast<uint32_t>(edges_.size());
+    nodes_[state].edge_count = static_cast<uint32_t>(children[state].size());
+    edges_.insert(edges_.end(), children[state].begin(), children[state].end());
+  }
+  std::vector<std::pair<std::string_view, uint32_t>>().swap(pending_);
 }
 
 void StringAutomaton::Build() {
-  // The flat edge lists first, so that the failure links below are found
-  // with the same look-up that matching uses.
-  edges_.clear();
-  for (std::size_t s = 0; s < building_.size(); ++s) {
-    auto& children = building_[s];
-    std::sort(children.begin(), children.end());
-    nodes_[s].first_edge = static_cast<uint32_t>(edges_.size());
-    nodes_[s].edge_count = static_cast<uint32_t>(children.size());
-    for (const auto& [c, child] : children) edges_.push_back({c, child});
-  }
-  std::unordered_map<uint64_t, State>().swap(building_children_);
-
-  std::deque<State> queue;
-  for (const auto& [c, child] : building_[kRoot]) {
-    nodes_[child].fail = kRoot;
-    queue.push_back(child);
-  }
-  while (!queue.empty()) {
-    const State u = queue.front();
-    queue.pop_front();
-    for (const auto& [c, v] : building_[u]) {
-      State f = nodes_[u].fail;
-      State target = Child(f, c);
-      while (target < 0 && f != kRoot) {
+  BuildTrie();
+  // Failure links breadth first: a state's link lies at a smaller depth.
+  std::vector<State> queue{kRoot};
+  queue.reserve(nodes_.size());
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const State u = queue[head];
+    const uint32_t first = nodes_[u].first_edge;
+    for (uint32_t e = first; e < first + nodes_[u].edge_count; ++e) {
+      const auto [c, v] = edges_[e];
+      State target = -1;
+      for (State f = u; target < 0 && f != kRoot;) {
         f = nodes_[f].fail;
         target = Child(f, c);
       }
@@ -71,7 +58,6 @@ void StringAutomaton::Build() {
       queue.push_back(v);
     }
   }
-  std::vector<std::vector<std::pair<uint8_t, State>>>().swap(building_);
 }
 
 }  // namespace corvane::html

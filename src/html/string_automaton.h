@@ -12,7 +12,6 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,8 +22,9 @@ class StringAutomaton {
   using State = int32_t;
   static constexpr State kRoot = 0;
 
-  // Adds a string with the caller's identifier for it. Strings are distinct.
-  void Add(std::string_view s, uint32_t id);
+  // Adds a string with the caller's identifier for it. Strings are distinct,
+  // and their bytes must stay valid until Build.
+  void Add(std::string_view s, uint32_t id) { pending_.emplace_back(s, id); }
   // Call once after the last Add, before matching.
   void Build();
 
@@ -72,14 +72,12 @@ class StringAutomaton {
     }
     return -1;
   }
-  State ChildWhileAdding(State state, uint8_t byte) const;
+  void BuildTrie();
 
   std::vector<Node> nodes_{Node{}};
   std::array<State, 256> root_children_{};  // 0 = none (the root is never a child)
   std::vector<Edge> edges_;                 // after Build
-  // While adding: each state's children in the order they were added.
-  std::vector<std::vector<std::pair<uint8_t, State>>> building_{{}};
-  std::unordered_map<uint64_t, State> building_children_;
+  std::vector<std::pair<std::string_view, uint32_t>> pending_;  // until Build
 };
 
 }  // namespace corvane::html
