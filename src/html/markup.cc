@@ -29,6 +29,7 @@ bool IsAsciiAlnum(uint8_t c) {
 }
 
 bool IsRawElement(std::string_view name) {
+  if (name.size() < 3 || name.size() > 8) return false;  // "pre" to "textarea"
   return std::any_of(std::begin(kRawElements), std::end(kRawElements),
                      [&](std::string_view raw) { return EqualsIgnoringAsciiCase(name, raw); });
 }
