@@ -274,19 +274,33 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
 #if defined(__SSE2__)
   // Sixteen bytes at a time: ASCII letters ((c | 0x20) in a-z) counted from
   // a compare mask, the rare bytes with the high bit set one by one.
+  // Each byte of `counts` counts its lane's letters; summed out before any
+  // lane could pass 255.
   const __m128i zero = _mm_setzero_si128();
+  __m128i counts = zero;
+  std::size_t blocks = 0;
+  auto flush = [&] {
+    const __m128i sums = _mm_sad_epu8(counts, zero);
+    letters += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) +
+               static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    counts = zero;
+    blocks = 0;
+  };
   for (; i + 16 <= text.size(); i += 16) {
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
     const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kind + i));
-    const auto is_text = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(k, zero)));
+    const __m128i text_lanes = _mm_cmpeq_epi8(k, zero);
+    const auto is_text = static_cast<unsigned>(_mm_movemask_epi8(text_lanes));
     const __m128i folded = _mm_or_si128(b, _mm_set1_epi8(0x20));
     const __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
                                         _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
-    letters += static_cast<unsigned>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(alpha)) & is_text));
+    counts = _mm_sub_epi8(counts, _mm_and_si128(alpha, text_lanes));  // a true lane is -1
+    if (++blocks == 255) flush();
     for (unsigned high = static_cast<unsigned>(_mm_movemask_epi8(b)) & is_text; high != 0; high &= high - 1) {
       add(kCount[bytes[i + static_cast<unsigned>(__builtin_ctz(high))]]);
     }
   }
+  flush();
 #endif
   for (; i < text.size(); ++i) {
     if (kind[i] == static_cast<uint8_t>(ByteKind::kText)) add(kCount[bytes[i]]);

@@ -65,6 +65,8 @@ TEST(LanguageTest, PageLanguageIsTurkishFromOnePercent) {
       {"<p title=\"\xFE\xFE\">" + a99 + "</p>", Language::kEnglish},  // markup is not counted
       {"<!-- \xFE -->" + a99, Language::kEnglish},
       {"", Language::kEnglish},
+      {std::string(4950, 'a') + std::string(50, '\xFE'), Language::kTurkish},  // long pages too
+      {std::string(4951, 'a') + std::string(50, '\xFE'), Language::kEnglish},
   };
   for (const Case& c : cases) {
     const DecodedView view(c.page, ClassifyMarkup(c.page));
