@@ -153,8 +153,12 @@ void SoftHyphenInserter::ScanToken(const Matchers& matchers, const std::vector<H
                                    std::size_t start, std::size_t end, std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred,
                                    std::vector<Span>& guarded) {
   const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
+  // Most tokens are one run of word bytes; the walk to the first other byte
+  // tells, and is the first run's walk too.
+  std::size_t run_end = start;
+  while (run_end < end && word_bytes_(bytes[run_end])) ++run_end;
   guarded.clear();
-  if (matchers.HasPunctuated() && !std::all_of(bytes + start, bytes + end, [&](uint8_t c) { return word_bytes_(c); })) {
+  if (run_end < end && matchers.HasPunctuated()) {
     const std::size_t from = deferred.size();
     FindWordsWithPunctuation(matchers, start, end, deferred);
     GuardedSpans(words, deferred, from, guarded);
@@ -162,14 +166,8 @@ void SoftHyphenInserter::ScanToken(const Matchers& matchers, const std::vector<H
   if (!matchers.HasPlain()) return;
   std::size_t next_guard = 0;
   std::size_t i = start;
-  while (i < end) {
-    if (!word_bytes_(bytes[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t run_end = i + 1;
-    while (run_end < end && word_bytes_(bytes[run_end])) ++run_end;
-    const WordsBySpelling* spelling = matchers.Plain(text_.substr(i, run_end - i));
+  for (;;) {
+    const WordsBySpelling* spelling = run_end > i ? matchers.Plain(text_.substr(i, run_end - i)) : nullptr;
     if (spelling != nullptr && HasBoundaries(i, run_end)) {
       const int32_t word = WordAt(*spelling, i);
       if (word >= 0) {
@@ -185,6 +183,10 @@ void SoftHyphenInserter::ScanToken(const Matchers& matchers, const std::vector<H
       }
     }
     i = run_end;
+    while (i < end && !word_bytes_(bytes[i])) ++i;
+    if (i == end) return;
+    run_end = i + 1;
+    while (run_end < end && word_bytes_(bytes[run_end])) ++run_end;
   }
 }
 
