@@ -24,13 +24,13 @@
 namespace corvane::cli {
 
 using hyphenation::ConfigureEngine;
+using platform::AtomicFileWriter;
 using platform::DecodeDocument;
+using platform::DocumentEncoder;
 using platform::DocumentText;
-using platform::EncodeDocument;
 using platform::Encoding;
 using platform::ReadFile;
 using platform::ReadStream;
-using platform::WriteFileAtomically;
 using wordlist::DefaultWordListFiles;
 using wordlist::LoadDictionary;
 using wordlist::WordListFiles;
@@ -185,8 +185,9 @@ class DocumentHyphenator {
     ConfigureEngine(engine_);
   }
 
-  // The whole document in and out, in its own encoding.
-  std::string Process(std::string bytes) {
+  // The whole document in; the result goes to `sink` in pieces, in the
+  // document's own encoding, so that its encoded copy is never held whole.
+  void Process(std::string bytes, const DocumentEncoder::Sink& sink) {
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
@@ -194,7 +195,7 @@ class DocumentHyphenator {
     pass_used_ = false;
     const std::string result = Transform(pass, std::move(doc.text));
     unique_words_ = pass.UniqueWordCount();
-    return EncodeDocument(result, doc);
+    DocumentEncoder(doc, sink).Write(result);
   }
 
   void Report(const std::string& name, std::ostream& err) const {
@@ -241,18 +242,32 @@ class DocumentHyphenator {
   std::size_t unique_words_ = 0;
 };
 
+// Hyphenates `bytes` into the file `path`, replaced only once the whole
+// result is written.
+void ProcessToFile(DocumentHyphenator& hyphenator, std::string bytes, const std::string& path) {
+  AtomicFileWriter writer(path);
+  hyphenator.Process(std::move(bytes), [&writer](std::string_view piece) { writer.Write(piece); });
+  writer.Commit();
+}
+
+void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ostream& out) {
+  hyphenator.Process(std::move(bytes), [&out](std::string_view piece) {
+    out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+  });
+}
+
 // One file: read, hyphenate, write where the options say. Failures are
 // reported on `err` naming the file; returns the file's exit status.
 int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options, const std::string& file,
                 std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    const std::string result = hyphenator.Process(file == "-" ? ReadStream(in) : ReadFile(file));
+    std::string bytes = file == "-" ? ReadStream(in) : ReadFile(file);
     if (options.in_place) {
-      WriteFileAtomically(file, result);
+      ProcessToFile(hyphenator, std::move(bytes), file);
     } else if (options.output) {
-      WriteFileAtomically(*options.output, result);
+      ProcessToFile(hyphenator, std::move(bytes), *options.output);
     } else {
-      out.write(result.data(), static_cast<std::streamsize>(result.size()));
+      ProcessToStream(hyphenator, std::move(bytes), out);
     }
     hyphenator.Report(file, err);
     return kExitOk;
@@ -303,11 +318,10 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
 
   DocumentHyphenator hyphenator(options, sources.Lookup());
   if (options.files.empty()) {
-    const std::string result = hyphenator.Process(ReadStream(in));
     if (options.output) {
-      WriteFileAtomically(*options.output, result);
+      ProcessToFile(hyphenator, ReadStream(in), *options.output);
     } else {
-      out.write(result.data(), static_cast<std::streamsize>(result.size()));
+      ProcessToStream(hyphenator, ReadStream(in), out);
       out.flush();
     }
     hyphenator.Report("-", err);

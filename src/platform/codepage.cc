@@ -253,7 +253,7 @@ DecodedUtf8 Utf8ToCp1254(std::string_view utf8, uint8_t placeholder) {
   return result;
 }
 
-std::string Cp1254ToUtf8(std::string_view text, const std::vector<char32_t>& unmappable,
+std::string Cp1254ToUtf8(std::string_view text, std::span<const char32_t> unmappable,
                          uint8_t placeholder, bool bom) {
   const auto& forms = Utf8Forms();
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -308,7 +308,7 @@ std::string Cp1254ToUtf8(std::string_view text, const std::vector<char32_t>& unm
 }
 
 std::string Cp1254ToUtf8(std::string_view text) {
-  return Cp1254ToUtf8(text, {}, kUnmappablePlaceholder, false);
+  return Cp1254ToUtf8(text, std::span<const char32_t>(), kUnmappablePlaceholder, false);
 }
 
 }  // namespace corvane::platform

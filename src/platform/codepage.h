@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,8 +70,12 @@ DecodedUtf8 Utf8ToCp1254(std::string_view utf8,
 // written as its own code point. Entries left over are ignored. A byte order
 // mark is written first when `bom` is set.
 std::string Cp1254ToUtf8(std::string_view text,
-                         const std::vector<char32_t>& unmappable,
+                         std::span<const char32_t> unmappable,
                          uint8_t placeholder, bool bom);
+inline std::string Cp1254ToUtf8(std::string_view text, const std::vector<char32_t>& unmappable,
+                                uint8_t placeholder, bool bom) {
+  return Cp1254ToUtf8(text, std::span<const char32_t>(unmappable), placeholder, bom);
+}
 
 // Plain conversion: every byte as its own code point, no byte order mark.
 std::string Cp1254ToUtf8(std::string_view text);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "platform/error.h"
 
@@ -18,8 +19,16 @@ namespace {
   throw Error(what + ": " + std::strerror(errno));
 }
 
+mode_t ModeForNewFile() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
 // Closes the descriptor and removes the temporary file unless released.
-class TemporaryFile {
+class AtomicFileWriter::TemporaryFile {
  public:
   explicit TemporaryFile(const std::string& target) : path_(target + ".XXXXXX") {
     fd_ = mkstemp(path_.data());
@@ -46,14 +55,6 @@ class TemporaryFile {
   int fd_ = -1;
   bool released_ = false;
 };
-
-mode_t ModeForNewFile() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
 
 std::string ReadFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -89,23 +90,37 @@ std::string ReadStream(std::istream& in) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view data) {
-  TemporaryFile temp(path);
+  AtomicFileWriter writer(path);
+  writer.Write(data);
+  writer.Commit();
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string path)
+    : path_(std::move(path)), temp_(std::make_unique<TemporaryFile>(path_)) {
   struct stat existing {};
-  const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : ModeForNewFile();
-  if (fchmod(temp.fd(), mode) != 0) ThrowSystemError("cannot write " + temp.path());
+  const mode_t mode = stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : ModeForNewFile();
+  if (fchmod(temp_->fd(), mode) != 0) ThrowSystemError("cannot write " + temp_->path());
+}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+void AtomicFileWriter::Write(std::string_view data) {
   std::size_t written = 0;
   while (written < data.size()) {
-    const ssize_t n = write(temp.fd(), data.data() + written, data.size() - written);
+    const ssize_t n = write(temp_->fd(), data.data() + written, data.size() - written);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ThrowSystemError("cannot write " + temp.path());
+      ThrowSystemError("cannot write " + temp_->path());
     }
     written += static_cast<std::size_t>(n);
   }
-  if (fsync(temp.fd()) != 0) ThrowSystemError("cannot write " + temp.path());
-  temp.CloseOrThrow();
-  if (rename(temp.path().c_str(), path.c_str()) != 0) ThrowSystemError("cannot replace " + path);
-  temp.Release();
+}
+
+void AtomicFileWriter::Commit() {
+  if (fsync(temp_->fd()) != 0) ThrowSystemError("cannot write " + temp_->path());
+  temp_->CloseOrThrow();
+  if (rename(temp_->path().c_str(), path_.c_str()) != 0) ThrowSystemError("cannot replace " + path_);
+  temp_->Release();
 }
 
 }  // namespace corvane::platform

@@ -3,6 +3,7 @@
 #define CORVANE_PLATFORM_FILE_IO_H_
 
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,26 @@ std::string ReadStream(std::istream& in);
 // so a failure never leaves a partial file and never harms what was there.
 // An existing file keeps its permissions.
 void WriteFileAtomically(const std::string& path, std::string_view data);
+
+// The same, for data that comes a piece at a time: Write() appends to the
+// temporary file and Commit() renames it over `path`. Until Commit()
+// succeeds, `path` is untouched; a writer destroyed without it removes its
+// temporary file. Failures throw corvane::Error with the system's reason.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(std::string path);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  void Write(std::string_view data);
+  void Commit();
+
+ private:
+  class TemporaryFile;
+  std::string path_;
+  std::unique_ptr<TemporaryFile> temp_;
+};
 
 }  // namespace corvane::platform
 

@@ -1,5 +1,9 @@
 #include "platform/text_codec.h"
 
+#include <algorithm>
+#include <span>
+#include <utility>
+
 #include "platform/codepage.h"
 #include "platform/error.h"
 
@@ -33,8 +37,32 @@ DocumentText DecodeDocument(std::string bytes, Encoding encoding) {
 
 std::string EncodeDocument(std::string_view text, const DocumentText& original) {
   if (!original.utf8) return std::string(text);
-  return Cp1254ToUtf8(text, original.unmappable, kUnmappablePlaceholder,
-                                original.bom);
+  return Cp1254ToUtf8(text, original.unmappable, kUnmappablePlaceholder, original.bom);
+}
+
+DocumentEncoder::DocumentEncoder(const DocumentText& original, Sink sink)
+    : original_(original), sink_(std::move(sink)), bom_due_(original.utf8 && original.bom) {}
+
+void DocumentEncoder::Write(std::string_view text) {
+  if (!original_.utf8) {
+    if (!text.empty()) sink_(text);
+    return;
+  }
+  // Converted in slices so that the UTF-8 copy in hand stays small whatever
+  // the size of the piece.
+  constexpr std::size_t kSlice = 1 << 16;
+  const std::span<const char32_t> unmappable(original_.unmappable);
+  // An empty first piece still writes the byte-order mark of an empty file.
+  for (std::size_t at = 0; at < text.size() || bom_due_; at += kSlice) {
+    const std::string_view slice = text.substr(at, kSlice);
+    const auto placeholders = static_cast<std::size_t>(
+        std::count(slice.begin(), slice.end(), static_cast<char>(kUnmappablePlaceholder)));
+    const std::size_t first = std::min(next_unmappable_, unmappable.size());
+    const std::size_t count = std::min(placeholders, unmappable.size() - first);
+    sink_(Cp1254ToUtf8(slice, unmappable.subspan(first, count), kUnmappablePlaceholder, bom_due_));
+    next_unmappable_ += placeholders;
+    bom_due_ = false;
+  }
 }
 
 }  // namespace corvane::platform

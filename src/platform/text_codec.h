@@ -8,6 +8,8 @@
 #ifndef CORVANE_PLATFORM_TEXT_CODEC_H_
 #define CORVANE_PLATFORM_TEXT_CODEC_H_
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,26 @@ DocumentText DecodeDocument(std::string bytes, Encoding encoding);
 
 // `text` in the form the document came in.
 std::string EncodeDocument(std::string_view text, const DocumentText& original);
+
+// The same conversion a piece at a time, for results too large to hold twice:
+// Write() takes the text's pieces in order and hands each one, in the
+// document's form, to `sink`. Characters the code page cannot hold come back
+// as they were however the text is cut. The pieces handed on stay valid only
+// during the call.
+class DocumentEncoder {
+ public:
+  using Sink = std::function<void(std::string_view)>;
+
+  DocumentEncoder(const DocumentText& original, Sink sink);
+
+  void Write(std::string_view text);
+
+ private:
+  const DocumentText& original_;
+  Sink sink_;
+  std::size_t next_unmappable_ = 0;
+  bool bom_due_;
+};
 
 }  // namespace corvane::platform
 
