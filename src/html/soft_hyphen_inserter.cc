@@ -264,28 +264,53 @@ std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedW
   return counts;
 }
 
-std::string SoftHyphenInserter::Result() const {
+template <typename OnPiece>
+void SoftHyphenInserter::ForEachPiece(OnPiece&& on_piece) const {
   const std::string_view source = view_.Source();
-  std::string out;
-  out.reserve(source.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
   std::size_t cursor = 0;
   for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
     for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
       const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
       const std::size_t i = view_.SourceOffset(at, cursor);
-      out.append(source.substr(from, i - from));
-      out.append(kSoftHyphen);
+      on_piece(source.substr(from, i - from));
+      on_piece(kSoftHyphen);
       if (!extra_hyphens_.empty()) {
         if (const auto it = extra_hyphens_.find(at); it != extra_hyphens_.end()) {
-          for (std::size_t h = 0; h < it->second; ++h) out.append(kSoftHyphen);
+          for (std::size_t h = 0; h < it->second; ++h) on_piece(kSoftHyphen);
         }
       }
       from = i;
     }
   }
-  out.append(source.substr(from));
+  on_piece(source.substr(from));
+}
+
+std::string SoftHyphenInserter::Result() const {
+  std::string out;
+  out.reserve(view_.Source().size() + hyphen_count_ * kSoftHyphen.size());
+  ForEachPiece([&](std::string_view piece) { out.append(piece); });
   return out;
+}
+
+void SoftHyphenInserter::WriteResult(const ResultSink& sink) const {
+  // The many short pieces are gathered into blocks; a long stretch without
+  // soft hyphens goes on as it is.
+  constexpr std::size_t kBlock = std::size_t{1} << 16;
+  std::string block;
+  block.reserve(kBlock);
+  ForEachPiece([&](std::string_view piece) {
+    if (block.size() + piece.size() > kBlock && !block.empty()) {
+      sink(block);
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      sink(piece);
+    } else {
+      block.append(piece);
+    }
+  });
+  if (!block.empty()) sink(block);
 }
 
 }  // namespace corvane::html

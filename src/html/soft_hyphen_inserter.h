@@ -18,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -56,6 +57,10 @@ class SoftHyphenInserter {
 
   // The source with a soft hyphen at every break of every occurrence taken.
   std::string Result() const;
+  // The same handed to `sink` in order, in pieces, so that a large result is
+  // never held whole. A piece stays valid only during the call.
+  using ResultSink = std::function<void(std::string_view piece)>;
+  void WriteResult(const ResultSink& sink) const;
 
  private:
   struct Occurrence {
@@ -76,6 +81,10 @@ class SoftHyphenInserter {
   // The stretches [start, start + length] of found[from...], merged, in order.
   static void GuardedSpans(const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found,
                            std::size_t from, std::vector<Span>& spans);
+  // Calls `on_piece` with the stretches of the source and the soft hyphens
+  // between them, in order.
+  template <typename OnPiece>
+  void ForEachPiece(OnPiece&& on_piece) const;
   class Matchers;
   // Calls `on_token(start, end)` for each stretch of text bytes between
   // separators and markup, in order.
