@@ -318,10 +318,40 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
   return letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
 }
 
+namespace {
+
+// Whether some tag of `text` holds "lang" in any letter case: the "g"s are
+// found eight bytes at a time, and only those in tags looked at.
+bool AnyTagMentionsLang(std::string_view text, const std::vector<ByteKind>& kinds) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  auto lang_ends_at = [&](std::size_t k) {
+    return k >= 3 && kinds[k - 3] == ByteKind::kTag && EqualsIgnoringAsciiCase(text.substr(k - 3, 4), "lang");
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, text.data() + i, 8);
+    const uint64_t x = (chunk | (kOnes * 0x20)) ^ (kOnes * 'g');
+    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (lang_ends_at(k)) return true;
+    }
+  }
+  for (; i < text.size(); ++i) {
+    if (lang_ends_at(i)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 LanguageMap MapLanguages(std::string_view text, const std::vector<ByteKind>& kinds,
                          LanguageScopes start) {
   LanguageMap map(start.Current());
   if (start.Fixed()) return map;
+  // Only a tag naming lang opens a scope, and only an open scope can be
+  // closed: most pages have neither, and keep one language throughout.
+  if (!start.HasScopes() && !AnyTagMentionsLang(text, kinds)) return map;
   ForEachTag(text, kinds, text.size(), [&](std::string_view tag, std::size_t after) {
     start.Feed(tag);
     map.Change(after, start.Current());

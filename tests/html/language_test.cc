@@ -43,6 +43,7 @@ TEST(LanguageTest, ScopesFromTags) {
       {"one <b lang=tr>bir", "ET"},                             // open to the end
       {"<p lang=\"\">one</p>", "E"},
       {"<!-- <p lang=tr> --><script>x=\"<p lang=tr>\"</script>one", "E"},  // no tags there
+      {"<p>lang=tr LANG=tr</p> <b>iki</b>", "EEE"},                       // text is no tag
   };
   for (const Case& c : cases) EXPECT_EQ(WordLanguages(c.page), c.languages) << c.page;
   EXPECT_EQ(WordLanguages("<p lang=en>one</p>", Language::kTurkish), "T");  // fixed settings
