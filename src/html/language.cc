@@ -332,9 +332,9 @@ bool AnyTagMentionsLang(std::string_view text, const std::vector<ByteKind>& kind
     uint64_t chunk;
     std::memcpy(&chunk, text.data() + i, 8);
     const uint64_t x = (chunk | (kOnes * 0x20)) ^ (kOnes * 'g');
-    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;
-    for (std::size_t k = i; k < i + 8; ++k) {
-      if (lang_ends_at(k)) return true;
+    // The high bit of each byte that is "g" (and maybe of some after one).
+    for (uint64_t hits = (x - kOnes) & ~x & (kOnes * 0x80); hits != 0; hits &= hits - 1) {
+      if (lang_ends_at(i + static_cast<std::size_t>(__builtin_ctzll(hits)) / 8)) return true;
     }
   }
   for (; i < text.size(); ++i) {
