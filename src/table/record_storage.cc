@@ -57,10 +57,9 @@ void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) 
 void TRecordsPage::SetMaxRecordCount(int32_t count) {
   try {
     const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_);
-    if (data_.capacity() < bytes) {
-      data_.reserve(bytes);
-      platform::AdviseHugePages(data_.data(), data_.capacity());
-    }
+    // No huge pages: blocks are read one at a time, and the first touch of
+    // a huge page would clear 2 MiB for a block of a few dozen KiB.
+    if (data_.capacity() < bytes) data_.reserve(bytes);
   } catch (const std::bad_alloc&) {
     ReallocFailed();
   } catch (const std::length_error&) {
