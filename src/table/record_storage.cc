@@ -70,20 +70,17 @@ void TRecordsPage::SetMaxRecordCount(int32_t count) {
 void TRecordsPage::ReadRecords(container::TAbstractFile& file, int64_t data_start, int32_t count,
                                const TWriteLogArray& log) {
   if (count < 0 || count > capacity_) throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
-  const auto bytes = static_cast<int64_t>(count) * slot_size_;
+  const int64_t start = data_start + static_cast<int64_t>(first_) * slot_size_;
+  const int64_t in_file = std::clamp<int64_t>((file.GetSize() - start) / slot_size_, 0, count);
+  // Records past the file's end must be appends still waiting in the log;
+  // checked before any memory is taken for them.
+  for (auto i = static_cast<int32_t>(in_file); i < count; ++i) {
+    if (log.Find(first_ + i) == nullptr) throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
+  }
   SetMaxRecordCount(count);
   // The bytes stay untouched until their block is read, so memory is only
   // taken for the blocks a caller asks for.
-  data_.resize(static_cast<std::size_t>(bytes));
-  const int64_t start = data_start + static_cast<int64_t>(first_) * slot_size_;
-  const int64_t in_file = std::clamp<int64_t>((file.GetSize() - start) / slot_size_, 0, count);
-  // Records past the file's end must be appends still waiting in the log.
-  for (auto i = static_cast<int32_t>(in_file); i < count; ++i) {
-    if (log.Find(first_ + i) == nullptr) {
-      data_.clear();
-      throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
-    }
-  }
+  data_.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_));
   count_ = count;
   blocks_.assign(BlockCount(count), 0);
   if (blocks_.size() == 1) ReadBlock(0, file, data_start, log);
