@@ -185,44 +185,30 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
 
   // Damaged arrays are found on use: rebuilt, and the file saved again.
   // Swapped entries keep every record once, so only the check catches
-  // them; forged checks still leave entries bounds-checked.
-  const auto swap_first_last = [&](Bytes& b) {
-    std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0)),
-                     b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0) + 4),
-                     b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 59)));
-  };
+  // them; entries under forged checks are still bounds-checked.
   const auto forge_checks = [&](Bytes& b) {
-    const std::size_t x = kAll.size();
-    const std::size_t tail = b.size() - ArrayChecksSize(x);
-    const std::size_t arrays = tail - array_bytes * x;
+    const std::size_t tail = b.size() - ArrayChecksSize(kAll.size());
     const uint64_t check = ArrayCheckNumber(std::span<const uint8_t>(b).subspan(Entry(b, nword, 0), array_bytes));
     for (int i = 0; i < 8; ++i) b[tail + 8 + 8 * nword + i] = static_cast<uint8_t>(check >> (8 * i));
-    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(arrays));
+    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(tail - array_bytes * kAll.size()));
     covered.insert(covered.end(), b.begin() + static_cast<std::ptrdiff_t>(tail), b.end() - 8);
     const uint64_t mark = ArrayCheckNumber(covered);
     for (int i = 0; i < 8; ++i) b[b.size() - 8 + i] = static_cast<uint8_t>(mark >> (8 * i));
   };
-  struct Row {
-    const char* what;
-    std::function<void(Bytes&)> damage;
-  } rows[] = {
-      {"out of order", swap_first_last},
-      {"forged entry out of range", [&](Bytes& b) { b[Entry(b, nword, 5) + 3] = 0x40; forge_checks(b); }},
-      {"short file", [&](Bytes& b) { b.resize(Entry(b, nword, 3)); }},
+  const std::function<void(Bytes&)> damages[] = {
+      [&](Bytes& b) { std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0)),
+                                       b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0) + 4),
+                                       b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 59))); },
+      [&](Bytes& b) { b[Entry(b, nword, 5) + 3] = 0x40; forge_checks(b); },
   };
-  for (const Row& r : rows) {
+  for (const auto& damage : damages) {
     Bytes bytes = good;
-    r.damage(bytes);
+    damage(bytes);
     ReloadFrom(bytes);
     ExpectAllSortedAndCurrent();
-    EXPECT_EQ(t_.Order(nword), order) << r.what;
-    EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter) << r.what;
+    EXPECT_EQ(t_.Order(nword), order);
+    EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
   }
-  // A forged check over an array still in order is the array as saved.
-  Bytes forged = good;
-  forge_checks(forged);
-  ReloadFrom(forged);
-  EXPECT_EQ(t_.Order(nword), order);
 }
 
 TEST_F(IndexLoadTest, ArraysSortedUnderAnotherLocaleAreRebuilt) {
