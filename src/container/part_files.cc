@@ -83,6 +83,7 @@ PartFiles PartFiles::Create(const std::string& path, int64_t part_size) {
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw Error("Cannot create file \"" + path + "\"");
   files.parts_.push_back({path, fd});
+  files.unsynced_ = true;
   PartHeader header;
   header.part_size = part_size;
   header.next_name.clear();
@@ -100,6 +101,7 @@ PartFiles& PartFiles::operator=(PartFiles&& other) noexcept {
     part_size_ = other.part_size_;
     size_ = other.size_;
     read_only_ = other.read_only_;
+    unsynced_ = other.unsynced_;
     other.parts_.clear();
   }
   return *this;
@@ -133,6 +135,7 @@ int64_t PartFiles::ReadAt(int64_t offset, void* buffer, int64_t n) const {
 
 bool PartFiles::WriteAt(int64_t offset, const void* buffer, int64_t n) {
   if (read_only_) return false;
+  unsynced_ = true;
   const auto* p = static_cast<const uint8_t*>(buffer);
   int64_t done = 0;
   while (done < n) {
@@ -184,6 +187,7 @@ bool PartFiles::AddPart() {
 
 bool PartFiles::Resize(int64_t size) {
   if (read_only_) return false;
+  unsynced_ = true;
   while (static_cast<int64_t>(parts_.size()) * Capacity() < size) {
     if (!AddPart()) return false;
   }
@@ -197,8 +201,10 @@ bool PartFiles::Resize(int64_t size) {
 }
 
 bool PartFiles::Sync() {
+  if (!unsynced_) return true;
   bool ok = true;
   for (const Part& part : parts_) ok = fdatasync(part.fd) == 0 && ok;
+  unsynced_ = !ok;
   return ok;
 }
 

@@ -39,6 +39,8 @@ class PartFiles {
   // Grows (creating parts as needed) or shrinks the container to `size`
   // bytes; false when the disk refused.
   bool Resize(int64_t size);
+  // Syncs every part when something was written or resized since the last
+  // sync that went through; a container only read costs no sync.
   bool Sync();
 
  private:
@@ -56,6 +58,7 @@ class PartFiles {
   int64_t part_size_ = 0;
   int64_t size_ = 0;
   bool read_only_ = false;
+  bool unsynced_ = false;
 };
 
 }  // namespace corvane::container

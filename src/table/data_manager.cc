@@ -63,26 +63,6 @@ void ReplaceContent(TAbstractFile& file, const std::vector<uint8_t>& bytes) {
   file.SetSize(static_cast<int64_t>(bytes.size()));
 }
 
-// Reads a whole file in chunks, so that memory follows the bytes really
-// read and not a size the file merely reports; room for the reported size
-// is taken up front only up to a bound, sparing a large index file its
-// reallocations.
-std::vector<uint8_t> ReadAll(TAbstractFile& file) {
-  constexpr int64_t kChunk = 1 << 20;
-  constexpr int64_t kMaxReserve = int64_t{64} << 20;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(static_cast<std::size_t>(std::clamp<int64_t>(file.GetSize(), 0, kMaxReserve) + kChunk));
-  platform::AdviseHugePages(bytes.data(), bytes.capacity());
-  file.SetPosition(0);
-  for (;;) {
-    const std::size_t at = bytes.size();
-    bytes.resize(at + kChunk);
-    const int64_t got = file.Read(bytes.data() + at, kChunk);
-    bytes.resize(at + static_cast<std::size_t>(std::max<int64_t>(got, 0)));
-    if (got < kChunk) return bytes;
-  }
-}
-
 // A new table's ".dat" header and field slots, its ".idx" with the
 // automatic and declared indexes, and an empty BLOB pair when asked.
 void WriteNewTableFiles(TAbstractFile& dat, TAbstractFile& idx, TAbstractFile* bif, TAbstractFile* bdf,
@@ -286,8 +266,16 @@ TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::strin
     m.storage = std::make_unique<RecordStorage>(*m.dat, m.layout.slot_size, m.layout.data_start,
                                                 m.header.record_count, plan);
     m.indexes = std::make_unique<TableIndexes>(m.layout, *this, Collation::User());
-    m.indexes->Load(ReadAll(*m.idx), m.header.change_counter, static_cast<int>(m.layout.fields.size()),
-                    m.header.version, m.header.id_field_name, progress);
+    // Arrays are read from ".idx" when first used: a lookup on one index
+    // reads that index alone.
+    TAbstractFile& idx = *m.idx;
+    auto read = [&idx](uint64_t offset, std::size_t size, uint8_t* out) -> std::size_t {
+      idx.SetPosition(static_cast<int64_t>(offset));
+      return size == 0 ? 0 : static_cast<std::size_t>(std::max<int64_t>(idx.Read(out, static_cast<int64_t>(size)), 0));
+    };
+    m.indexes->LoadFrom(static_cast<uint64_t>(std::max<int64_t>(idx.GetSize(), 0)), read, m.header.change_counter,
+                        static_cast<int>(m.layout.fields.size()), m.header.version, m.header.id_field_name,
+                        progress);
   } catch (...) {
     m.CloseFiles();
     if (create != nullptr) {

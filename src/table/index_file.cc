@@ -10,6 +10,7 @@ namespace corvane::table {
 namespace {
 
 constexpr char kSortMarkMagic[8] = {'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T'};
+constexpr char kChecksMagic[8] = {'C', 'V', 'I', 'X', 'S', 'U', 'M', 'S'};
 
 uint64_t Load64(const uint8_t* p) {
   uint64_t v = 0;
@@ -40,12 +41,35 @@ uint64_t ReadSortMark(std::span<const uint8_t> bytes) {
   return Load64(mark + 8);
 }
 
+// The check number of the array checks' sort mark: the headers, the checks
+// block and the mark's first 16 bytes, as if they followed each other.
+uint64_t ChecksMarkNumber(std::span<const uint8_t> headers, std::span<const uint8_t> tail) {
+  std::vector<uint8_t> covered(headers.begin(), headers.end());
+  covered.insert(covered.end(), tail.begin(), tail.end() - 8);
+  return CheckNumber(covered);
+}
+
+// Reads the array checks and sort mark `tail` for `count` arrays, filling
+// sorted_by and array_checks when they are intact.
+void ReadArrayChecks(std::span<const uint8_t> headers, std::span<const uint8_t> tail, std::size_t count,
+                     DecodedIndexFile& out) {
+  if (tail.size() != ArrayChecksSize(count)) return;
+  if (std::memcmp(tail.data(), kChecksMagic, sizeof kChecksMagic) != 0) return;
+  const uint8_t* mark = tail.data() + tail.size() - kSortMarkSize;
+  if (std::memcmp(mark, kSortMarkMagic, sizeof kSortMarkMagic) != 0) return;
+  if (Load64(mark + 16) != ChecksMarkNumber(headers, tail)) return;
+  out.sorted_by = Load64(mark + 8);
+  out.array_checks.clear();
+  for (std::size_t i = 0; i < count; ++i) out.array_checks.push_back(Load64(tail.data() + 8 + 8 * i));
+}
+
 // Reads forward through the file; every read states the bytes it needs.
 class Reader {
  public:
   explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
   std::size_t Left() const { return bytes_.size() - pos_; }
+  std::size_t Position() const { return pos_; }
   const uint8_t* Take(std::size_t n) {
     const uint8_t* p = bytes_.data() + pos_;
     pos_ += n;
@@ -104,6 +128,9 @@ class Writer {
   }
   void Bytes(const char* p, std::size_t n) { out_.insert(out_.end(), p, p + n); }
   std::span<const uint8_t> Written() const { return out_; }
+  void Patch64(std::size_t at, uint64_t v) {
+    for (int i = 0; i < 8; ++i) out_[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
+  }
   std::vector<uint8_t> Take() { return std::move(out_); }
   void Reserve(std::size_t n) { out_.reserve(n); }
 
@@ -164,6 +191,35 @@ bool IsKeyType(FieldType type) {
   }
 }
 
+uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes) { return CheckNumber(bytes); }
+
+namespace {
+
+// The file header and every index header; false when they are not all there.
+bool ReadHeaders(Reader& in, const RecordLayout& layout, double table_version, DecodedIndexFile& out) {
+  out.change_counter = in.U32();
+  const int32_t count = in.I32();
+  out.version = in.Double();
+  if (count < static_cast<int32_t>(layout.fields.size())) return false;
+
+  const bool has_options = table_version + 0.001 > kIndexFormatVersion;
+  // No reserve by `count`: it is only as true as the file. Each header takes
+  // at least 33 bytes, so the loop ends with the bytes.
+  for (int32_t i = 0; i < count; ++i) {
+    std::optional<IndexHeader> h = ReadIndexHeader(in, layout, has_options);
+    if (!h) {
+      out.headers.clear();
+      return false;
+    }
+    out.headers.push_back(std::move(*h));
+  }
+  out.headers_read = true;
+  out.arrays_offset = in.Position();
+  return true;
+}
+
+}  // namespace
+
 DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
                                  double table_version, uint32_t table_change_counter,
                                  int32_t record_count) {
@@ -173,23 +229,7 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
   if (bytes.size() < kIndexFileHeaderSize) return out;
 
   Reader in(bytes);
-  out.change_counter = in.U32();
-  const int32_t count = in.I32();
-  out.version = in.Double();
-  if (count < static_cast<int32_t>(layout.fields.size())) return out;
-
-  const bool has_options = table_version + 0.001 > kIndexFormatVersion;
-  // No reserve by `count`: it is only as true as the file. Each header takes
-  // at least 33 bytes, so the loop ends with the bytes.
-  for (int32_t i = 0; i < count; ++i) {
-    std::optional<IndexHeader> h = ReadIndexHeader(in, layout, has_options);
-    if (!h) {
-      out.headers.clear();
-      return out;
-    }
-    out.headers.push_back(std::move(*h));
-  }
-  out.headers_read = true;
+  if (!ReadHeaders(in, layout, table_version, out)) return out;
 
   if (record_count <= 0) {
     out.arrays_read = true;
@@ -208,7 +248,29 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
     }
   }
   out.arrays_read = true;
-  if (in.Left() == kSortMarkSize) out.sorted_by = ReadSortMark(bytes);
+  if (in.Left() == kSortMarkSize) {
+    out.sorted_by = ReadSortMark(bytes);
+  } else {
+    ReadArrayChecks(bytes.first(out.arrays_offset), bytes.last(in.Left()), out.headers.size(), out);
+  }
+  return out;
+}
+
+DecodedIndexFile DecodeIndexHeaders(std::span<const uint8_t> prefix, uint64_t file_size,
+                                    const RecordLayout& layout, double table_version,
+                                    uint32_t table_change_counter, int32_t record_count,
+                                    const std::function<std::vector<uint8_t>(std::size_t)>& read_tail) {
+  DecodedIndexFile out;
+  out.change_counter = table_change_counter;
+  out.version = table_version;
+  if (prefix.size() < kIndexFileHeaderSize) return out;
+  Reader in(prefix);
+  if (!ReadHeaders(in, layout, table_version, out) || record_count <= 0) return out;
+  const std::size_t count = out.headers.size();
+  const uint64_t arrays_end = out.arrays_offset + uint64_t{4} * static_cast<uint64_t>(record_count) * count;
+  if (out.change_counter != table_change_counter || file_size != arrays_end + ArrayChecksSize(count)) return out;
+  const std::vector<uint8_t> tail = read_tail(ArrayChecksSize(count));
+  ReadArrayChecks(prefix.first(out.arrays_offset), tail, count, out);
   return out;
 }
 
@@ -238,9 +300,19 @@ std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<
       array->ForEach([&out](int32_t r) { out.I32(r); });
     }
     if (collation_mark != 0) {
+      const std::size_t arrays_end = out.Written().size();
+      const std::size_t array_bytes = 4 * static_cast<std::size_t>(record_count);
+      const std::size_t arrays_offset = arrays_end - array_bytes * arrays.size();
+      out.Bytes(kChecksMagic, sizeof kChecksMagic);
+      for (std::size_t i = 0; i < arrays.size(); ++i) {
+        out.U64(CheckNumber(out.Written().subspan(arrays_offset + i * array_bytes, array_bytes)));
+      }
       out.Bytes(kSortMarkMagic, sizeof kSortMarkMagic);
       out.U64(collation_mark);
-      out.U64(CheckNumber(out.Written()));
+      out.U64(0);  // room for the check number, taken over what precedes it
+      const std::span<const uint8_t> all = out.Written();
+      const uint64_t check = ChecksMarkNumber(all.first(arrays_offset), all.subspan(arrays_end));
+      out.Patch64(all.size() - 8, check);
     }
   }
   return out.Take();

@@ -13,7 +13,16 @@
 //   - the arrays only when every header was read, the saved change counter
 //     equals the table's and the file holds N numbers for every index;
 //   - the sort mark only when exactly its 24 bytes follow the arrays, its
-//     magic is right and its check number matches the bytes before it.
+//     magic is right and its check number matches the bytes before it;
+//   - or the array checks and the sort mark (what Save writes), when
+//     exactly 8 + 8 X + 24 bytes follow the arrays:
+//       0   8   "CVIXSUMS"
+//       8   8X  the check number of each array's bytes, in header order
+//       then the sort mark, whose check number covers the headers and this
+//       block but not the arrays. So the headers and the mark can be
+//       trusted from a few bytes, and each array, read when first needed,
+//       by its own check. A reader that knows only the plain mark sees no
+//       mark in such a file and checks the order instead.
 // On top of that a header is refused when its name's length byte exceeds 20,
 // K is below 1, a field number is not -1 and not a stored field, or a key
 // field's type cannot be a key. Counts are checked against the bytes left
@@ -22,6 +31,7 @@
 #define CORVANE_TABLE_INDEX_FILE_H_
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -44,19 +54,41 @@ struct DecodedIndexFile {
   bool arrays_read = false;  // headers read and: N = 0, or counter equal and N per index held
   std::vector<std::vector<int32_t>> arrays;  // one per header when arrays_read and N > 0
   uint64_t sorted_by = 0;  // the sort mark's collation mark; 0 without an intact mark
+  std::size_t arrays_offset = 0;  // where the arrays start, once the headers are read
+  // With the array checks: one per header; an array whose bytes give
+  // another number is not the one that was saved in order.
+  std::vector<uint64_t> array_checks;
 };
 
 inline constexpr std::size_t kSortMarkSize = 24;
+
+// The bytes the array checks and sort mark take after the arrays.
+inline std::size_t ArrayChecksSize(std::size_t index_count) { return 8 + 8 * index_count + kSortMarkSize; }
+
+// The check number of one array's stored bytes.
+uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes);
 
 // `layout` gives F and the field types; `record_count` is N.
 DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
                                  double table_version, uint32_t table_change_counter,
                                  int32_t record_count);
 
+// The headers from the first bytes of a file of `file_size` bytes, without
+// its arrays: headers_read tells whether `prefix` held them all; then
+// arrays_offset is set, and when the file ends in intact array checks,
+// given by `read_tail` (the file's last ArrayChecksSize(X) bytes, or empty
+// when they cannot be read), and the counter is the table's, sorted_by
+// and array_checks are set too. arrays_read stays false: the caller reads
+// each array itself at arrays_offset + 4 N i.
+DecodedIndexFile DecodeIndexHeaders(std::span<const uint8_t> prefix, uint64_t file_size,
+                                    const RecordLayout& layout, double table_version,
+                                    uint32_t table_change_counter, int32_t record_count,
+                                    const std::function<std::vector<uint8_t>(std::size_t)>& read_tail);
+
 // The whole file: header, every index header with its options byte, then
 // each array when `record_count` > 0 (arrays[i] must hold record_count
-// entries), followed by the sort mark naming `collation_mark` unless that
-// is 0.
+// entries), followed, unless `collation_mark` is 0, by the array checks
+// and the sort mark naming it.
 std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
                                      const std::vector<const RecordNumberArray*>& arrays,
                                      int32_t record_count, uint64_t collation_mark);

@@ -35,6 +35,7 @@ bool TableIndexes::Impl::MaintainAll(int32_t records_before) {
 
 void TableIndexes::OnInsert(int32_t record, int current_index) {
   Impl& m = *impl_;
+  m.ReadAllFromFile();  // arrays still in the file describe the table before this change
   const int32_t before = record;  // the new record is number N - 1
   const bool all = m.MaintainAll(before);
   const uint8_t* key = nullptr;
@@ -60,6 +61,7 @@ void TableIndexes::OnInsert(int32_t record, int current_index) {
 
 void TableIndexes::OnUpdate(int32_t record, const uint8_t* old_slot, int current_index) {
   Impl& m = *impl_;
+  m.ReadAllFromFile();  // arrays still in the file describe the table before this change
   const bool all = m.MaintainAll(m.records.RecordCount());
   const uint8_t* key = nullptr;
   for (std::size_t i = 0; i < m.indexes.size(); ++i) {
@@ -84,6 +86,7 @@ void TableIndexes::OnUpdate(int32_t record, const uint8_t* old_slot, int current
 
 void TableIndexes::OnDelete(int32_t record, int32_t last, int current_index) {
   Impl& m = *impl_;
+  m.ReadAllFromFile();  // arrays still in the file describe the table before this change
   const int32_t before = m.records.RecordCount();
   const bool all = m.MaintainAll(before);
   // A failure leaves every array suspect: they are rebuilt from the slots

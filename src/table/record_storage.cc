@@ -35,12 +35,20 @@ PagePlan PlanPages(int64_t record_count, int32_t slot_size, uint64_t available_m
 
 // ---- TRecordsPage ----
 
+TRecordsPage::TRecordsPage(int32_t slot_size) : slot_size_(slot_size) {
+  while (slot_size_ > 0 && block_shift_ < 30 &&
+         (std::size_t{2} << block_shift_) * static_cast<std::size_t>(slot_size_) <= kBlockBytes) {
+    ++block_shift_;
+  }
+}
+
 void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) {
   page_number_ = page_number;
   first_ = first;
   capacity_ = capacity;
   count_ = 0;
   data_.clear();
+  blocks_.clear();
   lock_count = 0;
   uses = 0;
   last_tick = 0;
@@ -49,6 +57,10 @@ void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) 
 void TRecordsPage::SetMaxRecordCount(int32_t count) {
   try {
     const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_);
+    // Huge pages although blocks come in one at a time: the first block in
+    // each 2 MiB then clears all of it (about a millisecond for a lookup
+    // that reads a dozen blocks), but lookups spread over a large table
+    // run faster for sparing the address translation caches.
     if (data_.capacity() < bytes) {
       data_.reserve(bytes);
       platform::AdviseHugePages(data_.data(), data_.capacity());
@@ -63,21 +75,41 @@ void TRecordsPage::SetMaxRecordCount(int32_t count) {
 void TRecordsPage::ReadRecords(container::TAbstractFile& file, int64_t data_start, int32_t count,
                                const TWriteLogArray& log) {
   if (count < 0 || count > capacity_) throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
-  const auto bytes = static_cast<int64_t>(count) * slot_size_;
+  const int64_t start = data_start + static_cast<int64_t>(first_) * slot_size_;
+  const int64_t in_file = std::clamp<int64_t>((file.GetSize() - start) / slot_size_, 0, count);
+  // Records past the file's end must be appends still waiting in the log;
+  // checked before any memory is taken for them.
+  for (auto i = static_cast<int32_t>(in_file); i < count; ++i) {
+    if (log.Find(first_ + i) == nullptr) throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
+  }
   SetMaxRecordCount(count);
-  data_.resize(static_cast<std::size_t>(bytes));
-  file.SetPosition(data_start + static_cast<int64_t>(first_) * slot_size_);
-  const int64_t got = bytes > 0 ? file.Read(data_.data(), bytes) : 0;
+  // The bytes stay untouched until their block is read, so memory is only
+  // taken for the blocks a caller asks for.
+  data_.resize(static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_));
+  count_ = count;
+  blocks_.assign(BlockCount(count), 0);
+  if (blocks_.size() == 1) ReadBlock(0, file, data_start, log);
+}
+
+void TRecordsPage::ReadBlock(int32_t block, container::TAbstractFile& file, int64_t data_start,
+                             const TWriteLogArray& log) {
+  const int32_t from = block << block_shift_;
+  const int32_t count = std::min(count_ - from, int32_t{1} << block_shift_);
+  uint8_t* out = data_.data() + static_cast<std::size_t>(from) * slot_size_;
+  const auto bytes = static_cast<int64_t>(count) * slot_size_;
+  file.SetPosition(data_start + static_cast<int64_t>(first_ + from) * slot_size_);
+  const int64_t got = bytes > 0 ? file.Read(out, bytes) : 0;
   const auto whole = static_cast<int32_t>(std::max<int64_t>(got, 0) / slot_size_);
-  log.Overlay(first_, count, data_.data());
-  // Records past the file's end must be appends still waiting in the log.
+  log.Overlay(first_ + from, count, out);
+  // A record the file could not give (damaged, cut short) that no pending
+  // write supplies fails the read; the block stays out, so asking again
+  // fails again instead of handing out stale bytes.
   for (int32_t i = whole; i < count; ++i) {
-    if (log.Find(first_ + i) == nullptr) {
-      data_.clear();
+    if (log.Find(first_ + from + i) == nullptr) {
       throw Error("TRecordsPage.ReadRecords - Cannot read so many records.");
     }
   }
-  count_ = count;
+  blocks_[static_cast<std::size_t>(block)] = 1;
 }
 
 uint8_t* TRecordsPage::GetRecordPtr(int32_t record) {
@@ -97,6 +129,10 @@ void TRecordsPage::AppendRecord(const uint8_t* slot) {
     ReallocFailed();
   }
   std::memcpy(data_.data() + at, slot, static_cast<std::size_t>(slot_size_));
+  // A block begun by this record holds only records appended since, all in
+  // memory; a block already there keeps its flag, its other records still
+  // coming from the file when it is read.
+  if (BlockCount(count_ + 1) > blocks_.size()) blocks_.push_back(1);
   ++count_;
 }
 
@@ -104,6 +140,7 @@ void TRecordsPage::DeleteLastRecord() {
   if (count_ == 0) throw Error("TRecordsPage.DeleteLastRecord - Page is already empty.");
   --count_;
   data_.resize(static_cast<std::size_t>(count_) * slot_size_);
+  blocks_.resize(BlockCount(count_));
 }
 
 // ---- TRecordPageArray ----
@@ -160,12 +197,15 @@ void TRecordPageArray::RefreshCurrent() {
     current_first_ = 0;
     current_count_ = 0;
     current_data_ = nullptr;
+    current_blocks_ = nullptr;
     return;
   }
   TRecordsPage& page = Page(current_);
   current_first_ = page.First();
   current_count_ = static_cast<uint32_t>(page.Count());
   current_data_ = page.Data();
+  current_blocks_ = page.BlockFlags();
+  current_shift_ = page.BlockShift();
 }
 
 void TRecordPageArray::LockRecordPage(int32_t record) {
@@ -332,6 +372,7 @@ const uint8_t* RecordStorage::SlotSlow(int32_t r) {
       throw;
     }
   }
+  pages_.Page(i).EnsureRead(r, file_, data_start_, log_);
   pages_.MakeCurrent(i, now);
   return pages_.Find(r);
 }

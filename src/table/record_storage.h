@@ -14,10 +14,18 @@
 // the log being newer), and a loaded page holds every record of its range
 // that is below N.
 //
-// Slot(r) costs a bounds check and a multiplication while r lies in the
-// current page (the page of the last slow lookup); with the whole table in
-// one big page, as a table that fits in memory has, every lookup is that.
-// Ticks are read and uses counted only when the current page changes.
+// A page is read block by block, a block being the records of about
+// kBlockBytes: a block's records come from the file (and the log) the first
+// time one of them is asked for. Opening a large table and looking up a few
+// records so reads a few blocks instead of the whole table, and a record
+// the file cannot give (a damaged page, a short file) is reported when that
+// record is asked for.
+//
+// Slot(r) costs a bounds check, a look at the block's flag and a
+// multiplication while r lies in the current page (the page of the last
+// slow lookup); with the whole table in one big page, as a table that fits
+// in memory has, every lookup is that once its block is in. Ticks are read
+// and uses counted only when the current page changes.
 #ifndef CORVANE_TABLE_RECORD_STORAGE_H_
 #define CORVANE_TABLE_RECORD_STORAGE_H_
 
@@ -74,22 +82,38 @@ struct UninitialisedAllocator : std::allocator<T> {
 
 class TRecordsPage {
  public:
-  explicit TRecordsPage(int32_t slot_size) : slot_size_(slot_size) {}
+  explicit TRecordsPage(int32_t slot_size);
+
+  // The bytes a block of records takes at most.
+  static constexpr std::size_t kBlockBytes = 128 << 10;
 
   bool Loaded() const { return page_number_ >= 0; }
   int32_t PageNumber() const { return page_number_; }
   int32_t First() const { return first_; }
   int32_t Count() const { return count_; }
   uint8_t* Data() { return data_.data(); }
+  // One flag per block of 2^BlockShift() records: 1 when its records are in.
+  const uint8_t* BlockFlags() const { return blocks_.data(); }
+  int BlockShift() const { return block_shift_; }
 
   // Makes this page number `page_number` (records from `first`, at most
   // `capacity`), empty; -1 unloads it.
   void Assign(int32_t page_number, int32_t first, int32_t capacity);
-  // Reads `count` records from the file, a pending write taking the place
-  // of a record's file bytes. Records neither in the file nor in the log
-  // raise "TRecordsPage.ReadRecords - Cannot read so many records.".
+  // Takes `count` records from the file, a pending write taking the place
+  // of a record's file bytes; blocks are read when first needed (EnsureRead),
+  // a page of one block at once. Records neither in the file nor in the log
+  // raise "TRecordsPage.ReadRecords - Cannot read so many records.", here
+  // when the file is too short for them, else when their block is read.
   void ReadRecords(container::TAbstractFile& file, int64_t data_start, int32_t count,
                    const TWriteLogArray& log);
+  // Reads the block of `record` (a record of this page) unless it is in.
+  void EnsureRead(int32_t record, container::TAbstractFile& file, int64_t data_start,
+                  const TWriteLogArray& log) {
+    const uint32_t i = static_cast<uint32_t>(record) - static_cast<uint32_t>(first_);
+    if (i < static_cast<uint32_t>(count_) && blocks_[i >> block_shift_] == 0) {
+      ReadBlock(static_cast<int32_t>(i >> block_shift_), file, data_start, log);
+    }
+  }
   uint8_t* GetRecordPtr(int32_t record);
   void AppendRecord(const uint8_t* slot);
   void DeleteLastRecord();
@@ -101,12 +125,19 @@ class TRecordsPage {
   uint32_t last_tick = 0;
 
  private:
+  void ReadBlock(int32_t block, container::TAbstractFile& file, int64_t data_start, const TWriteLogArray& log);
+  std::size_t BlockCount(int32_t records) const {
+    return (static_cast<std::size_t>(records) + (std::size_t{1} << block_shift_) - 1) >> block_shift_;
+  }
+
   int32_t slot_size_;
+  int block_shift_ = 0;
   int32_t page_number_ = -1;
   int32_t first_ = 0;
   int32_t capacity_ = 0;
   int32_t count_ = 0;
   std::vector<uint8_t, UninitialisedAllocator<uint8_t>> data_;
+  std::vector<uint8_t> blocks_;
 };
 
 class TRecordPageArray {
@@ -116,10 +147,13 @@ class TRecordPageArray {
   const PagePlan& Plan() const { return plan_; }
   TRecordsPage& Page(int index) { return pages_[static_cast<std::size_t>(index)]; }
 
-  // The slot of `record` when it lies in the current page, else null.
+  // The slot of `record` when it lies in the current page and its block is
+  // in, else null.
   const uint8_t* Find(int32_t record) const {
     const uint32_t i = static_cast<uint32_t>(record) - static_cast<uint32_t>(current_first_);
-    return i < current_count_ ? current_data_ + static_cast<std::size_t>(i) * slot_size_ : nullptr;
+    return i < current_count_ && current_blocks_[i >> current_shift_] != 0
+               ? current_data_ + static_cast<std::size_t>(i) * slot_size_
+               : nullptr;
   }
   // The loaded page that holds `record`'s range, or -1.
   int LoadedPageOf(int32_t record) const;
@@ -145,6 +179,8 @@ class TRecordPageArray {
   int32_t current_first_ = 0;
   uint32_t current_count_ = 0;
   const uint8_t* current_data_ = nullptr;
+  const uint8_t* current_blocks_ = nullptr;
+  int current_shift_ = 0;
 };
 
 // Pending slot writes, newest bytes per record. Consecutive records, as

@@ -83,6 +83,20 @@ void EqualRunOf(int32_t n, CompareAt&& compare_at, int32_t pos, int32_t* first, 
   *last = static_cast<int32_t>(up < 0 ? pos : pos + up + 1);
 }
 
+// Whether loaded array `i` is known to be in order without looking: the
+// file's mark names this collation and, where the file has array checks,
+// the array's bytes match its check.
+bool ArrayInOrder(const DecodedIndexFile& file, std::size_t i, bool sorted_here) {
+  if (!sorted_here) return false;
+  if (file.array_checks.empty()) return true;
+  const std::vector<int32_t>& a = file.arrays[i];
+  std::vector<uint8_t> bytes(4 * a.size());
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    for (int b = 0; b < 4; ++b) bytes[4 * k + static_cast<std::size_t>(b)] = static_cast<uint8_t>(static_cast<uint32_t>(a[k]) >> (8 * b));
+  }
+  return ArrayCheckNumber(bytes) == file.array_checks[i];
+}
+
 }  // namespace
 
 // ---- Impl ------------------------------------------------------------------
@@ -117,6 +131,32 @@ void TableIndexes::Impl::Build(IndexState& s) {
   if (n > 1) QuickSort(a, 0, n - 1, copy_pivot, compare);
   s.array.Assign(std::move(a));
   s.current = true;
+  s.in_file = false;
+}
+
+void TableIndexes::Impl::ReadFromFile(IndexState& s) {
+  s.in_file = false;
+  const auto n = static_cast<std::size_t>(file_records);
+  std::vector<int32_t> array(n);
+  std::vector<uint8_t> bytes(4 * n);
+  if (read_file && read_file(s.file_offset, bytes.size(), bytes.data()) == bytes.size()) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const uint8_t* p = bytes.data() + 4 * i;
+      array[i] = static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                      uint32_t{p[3]} << 24);
+    }
+    // A matching check vouches for the order it was saved in; the entries
+    // are still checked, as a check number can be forged.
+    const bool as_saved = ArrayCheckNumber(bytes) == s.file_check;
+    if (Trustworthy(s, array, !as_saved, file_records)) {
+      s.array.Assign(std::move(array));
+      s.current = true;
+      return;
+    }
+  }
+  // Rebuilt, as Load would have; the file must then be saved again.
+  if (saved_counter == file_counter) saved_counter = file_counter - 1;
+  Build(s);
 }
 
 const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
@@ -174,9 +214,9 @@ void TableIndexes::Impl::BuildWithProgress(const std::vector<int>& which,
 }
 
 bool TableIndexes::Impl::Trustworthy(IndexState& s, const std::vector<int32_t>& array,
-                                     bool check_order) {
+                                     bool check_order, int32_t count) {
   const auto n = static_cast<int32_t>(array.size());
-  if (n != records.RecordCount()) return false;
+  if (n != count) return false;
   std::vector<uint8_t> seen(array.size());
   for (int32_t r : array) {
     if (static_cast<uint32_t>(r) >= static_cast<uint32_t>(n) || seen[static_cast<std::size_t>(r)]) return false;
@@ -287,7 +327,11 @@ void TableIndexes::AddIndex(const std::string& name, const std::vector<int32_t>&
 
 // ---- Building and positions ------------------------------------------------
 
-bool TableIndexes::IsCurrent(int index) const { return impl_->State(index).current; }
+bool TableIndexes::IsCurrent(int index) const {
+  IndexState& s = impl_->State(index);
+  if (s.in_file) impl_->ReadFromFile(s);
+  return s.current;
+}
 
 void TableIndexes::Build(int index) { impl_->Build(impl_->State(index)); }
 
@@ -366,7 +410,7 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
       if (file.arrays_read && n <= 0) {
         s.array.Clear();
         s.current = true;
-      } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i], !sorted_here)) {
+      } else if (file.arrays_read && m.Trustworthy(s, file.arrays[i], !ArrayInOrder(file, i, sorted_here), n)) {
         s.array.Assign(std::move(file.arrays[i]));
         s.current = true;
       } else {
@@ -375,12 +419,62 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
       if (file.arrays_read && n > 0) std::vector<int32_t>().swap(file.arrays[i]);
     }
   }
-  const bool unmarked = file.arrays_read && n > 0 && !sorted_here && m.collation.Mark() != 0;
+  // A file with the plain mark alone is saved again too, with the array
+  // checks, so that later opens read only the arrays they use.
+  const bool unmarked =
+      file.arrays_read && n > 0 && (!sorted_here || file.array_checks.empty()) && m.collation.Mark() != 0;
   if (!rebuild.empty()) m.BuildWithProgress(rebuild, progress);
   if (rebuild.empty() && !unmarked) return;
   // The file does not hold what was just built, or not the mark; make the
   // counters differ so that closing the table writes it.
   if (m.saved_counter == change_counter) m.saved_counter = change_counter - 1;
+}
+
+void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t change_counter,
+                            int field_count, double table_version, const std::string& id_field_name,
+                            const BuildProgress& progress) {
+  // The headers of any table fit in far less; a file whose do not is read whole.
+  constexpr uint64_t kHeadBytes = 64 << 10;
+  Impl& m = *impl_;
+  const int32_t n = m.records.RecordCount();
+  std::vector<uint8_t> head(static_cast<std::size_t>(std::min(file_size, kHeadBytes)));
+  DecodedIndexFile file;
+  if (read(0, head.size(), head.data()) == head.size()) {
+    auto read_tail = [&](std::size_t size) {
+      std::vector<uint8_t> tail(size);
+      if (size > file_size || read(file_size - size, size, tail.data()) != size) tail.clear();
+      return tail;
+    };
+    file = DecodeIndexHeaders(head, file_size, m.layout, table_version, change_counter, n, read_tail);
+  }
+  if (!file.headers_read || file.sorted_by == 0 || file.sorted_by != m.collation.Mark()) {
+    // In chunks, so that memory follows the bytes really read and not a
+    // size the file merely reports.
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<uint8_t> bytes;
+    for (;;) {
+      const std::size_t at = bytes.size();
+      bytes.resize(at + kChunk);
+      const std::size_t got = read(at, kChunk, bytes.data() + at);
+      bytes.resize(at + got);
+      if (got < kChunk) break;
+    }
+    Load(bytes, change_counter, field_count, table_version, id_field_name, progress);
+    return;
+  }
+  m.ClearIndexes();
+  m.id_field_name = id_field_name;
+  m.saved_counter = m.file_counter = file.change_counter;
+  m.file_records = n;
+  m.read_file = read;
+  const uint64_t array_bytes = uint64_t{4} * static_cast<uint64_t>(n);
+  for (std::size_t i = 0; i < file.headers.size(); ++i) {
+    m.AddHeader(std::move(file.headers[i]));
+    IndexState& s = m.indexes.back();
+    s.in_file = true;
+    s.file_offset = file.arrays_offset + array_bytes * i;
+    s.file_check = file.array_checks[i];
+  }
 }
 
 uint32_t TableIndexes::SavedChangeCounter() const { return impl_->saved_counter; }

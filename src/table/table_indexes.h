@@ -12,11 +12,16 @@
 //          all-descending byte, options byte (only in version >= 2.2 files)
 //   then, for each index in header order, N record numbers (int32), only
 //          when N > 0
-//   then, only when N > 0, the sort mark (readers that stop after the
-//          arrays never see it):
+//   then, only when N > 0, the array checks and the sort mark (readers that
+//          stop after the arrays never see them):
+//          0   8  "CVIXSUMS"
+//          8   8X check number of each array's bytes
+//          then the sort mark:
 //          0   8  "CVIXSORT"
 //          8   8  Collation::Mark() of the collation the arrays are sorted by
-//          16  8  check number of every byte before this one
+//          16  8  check number of the headers, the checks and the mark
+//          (older files carry the sort mark alone, right after the arrays,
+//          its check number covering every byte before it; they still load)
 //
 // The arrays are order-statistics structures: inserting or removing an entry
 // at a position costs far less than moving the whole array, so posting
@@ -28,9 +33,13 @@
 // under another locale, or damaged in a way its counts do not show, gets
 // that index rebuilt instead of searched wrongly. Checking the order reads
 // every record, so it is skipped when an intact sort mark names this
-// process's collation; a file without one is saved again, with it, when
-// the table closes. Nothing read from the file allocates more than the
-// file's own size.
+// process's collation (and, where the file has them, the array's own check
+// matches); a file without one is saved again, with it, when the table
+// closes. Nothing read from the file allocates more than the file's own
+// size.
+//
+// Opening a table reads no array it does not use: LoadFrom reads the
+// headers and checks, and each array on its first use (see LoadFrom).
 #ifndef CORVANE_TABLE_TABLE_INDEXES_H_
 #define CORVANE_TABLE_TABLE_INDEXES_H_
 
@@ -169,6 +178,21 @@ class TableIndexes {
   // Load that had to rebuild anything it differs from the table's counter,
   // since the file does not hold the rebuilt arrays; closing saves them then.
   uint32_t SavedChangeCounter() const;
+
+  // Reads up to `size` bytes of the ".idx" file at `offset` into `out`;
+  // returns the count read, fewer at the file's end or on a failure.
+  using FileReader = std::function<std::size_t(uint64_t offset, std::size_t size, uint8_t* out)>;
+  // Load from a ".idx" file of `file_size` bytes read through `read`. When
+  // the file ends in intact array checks naming this process's collation
+  // and its counter is the table's, only the headers and checks are read
+  // now and each array on its first use: taken when its check matches and
+  // it holds every record once, else checked for order as Load does, and
+  // rebuilt when out of order or unreadable (the file is then saved again
+  // when the table closes). Any other file is read whole and goes to Load.
+  // `read` must stay usable until every array is in: until Save, or the
+  // end of these indexes.
+  void LoadFrom(uint64_t file_size, const FileReader& read, uint32_t change_counter, int field_count,
+                double table_version, const std::string& id_field_name, const BuildProgress& progress);
 
   // The clock of the maintenance throttle (platform::TickCount by default).
   void SetTickSource(std::function<uint32_t()> tick);

@@ -22,6 +22,10 @@ struct IndexState {
   KeyComparator comparator;
   RecordNumberArray array;
   bool current = false;  // the array is complete and sorted
+  // An array left in the file by LoadFrom: where, and its check number.
+  bool in_file = false;
+  uint64_t file_offset = 0;
+  uint64_t file_check = 0;
 };
 
 struct TableIndexes::Impl {
@@ -34,6 +38,11 @@ struct TableIndexes::Impl {
   std::vector<IndexState> indexes;
   std::string id_field_name;
   uint32_t saved_counter = 0;
+  // How arrays left in the file are read (LoadFrom), and the counter the
+  // file was saved with.
+  FileReader read_file;
+  uint32_t file_counter = 0;
+  int32_t file_records = 0;  // N when the file was loaded
   // The automatic index a condition on a field uses, by field + 1 and case
   // ("@" + name, "@@" + name); -2 when not looked up yet. Cleared whenever
   // the index list changes, so searches skip the lookup by name.
@@ -67,10 +76,21 @@ struct TableIndexes::Impl {
   void AddAutomaticHeaders(const std::string& id_name);
   void Build(IndexState& s);
   void EnsureCurrent(IndexState& s) {
+    if (!s.current && s.in_file) ReadFromFile(s);
     if (!s.current) Build(s);
+  }
+  // Takes an array LoadFrom left in the file when it can be trusted, else
+  // rebuilds it (and the file is to be saved again).
+  void ReadFromFile(IndexState& s);
+  // Reads every array still in the file, before changes or a save.
+  void ReadAllFromFile() {
+    for (IndexState& s : indexes) {
+      if (s.in_file) ReadFromFile(s);
+    }
   }
   void Drop(IndexState& s) {
     s.current = false;
+    s.in_file = false;
     s.array.Clear();
   }
 
@@ -131,7 +151,9 @@ struct TableIndexes::Impl {
   // A loaded array is used only when it is a permutation of 0..N-1 in order
   // under this process's collation; the order is taken on trust when
   // `check_order` is false (the file's sort mark names this collation).
-  bool Trustworthy(IndexState& s, const std::vector<int32_t>& array, bool check_order);
+  // `count` is the N the array must cover (the table's, unless a record
+  // was appended since the array was saved).
+  bool Trustworthy(IndexState& s, const std::vector<int32_t>& array, bool check_order, int32_t count);
 };
 
 }  // namespace corvane::table

@@ -188,10 +188,10 @@ TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
     std::string problem;
   };
   // The ".idx" file ends with the arrays of its 7 indexes, 3 entries each,
-  // and the 24-byte sort mark; the third array from the start, @NWORD,
-  // holds ağaç, kalem, Kalem = records 1, 0, 2 and ends 13 entries before
-  // the mark.
-  const auto entry = [](std::vector<char>& idx, int from_end) { return idx.end() - 24 - 4 * from_end; };
+  // then their checks and the sort mark (8 + 7 x 8 + 24 bytes); the third
+  // array from the start, @NWORD, holds ağaç, kalem, Kalem = records 1, 0,
+  // 2 and ends 13 entries before the checks.
+  const auto entry = [](std::vector<char>& idx, int from_end) { return idx.end() - 88 - 4 * from_end; };
   const Case cases[] = {
       {"torn tail", [](auto& d, auto&) { d.push_back('x'); }, "HYPLIST.dat: 1 bytes after the last record"},
       {"lost record", [](auto& d, auto&) { d.resize(d.size() - 94); },

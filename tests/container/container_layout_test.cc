@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "container/container_check.h"
+#include "container/container_format.h"
 #include "container/container_file_system.h"
 #include "container/user_file_page_map_manager.h"
 #include "platform/error.h"
@@ -198,6 +199,26 @@ TEST_F(ContainerLayoutTest, OwnerMarkIsHeaderByte225UnderTheChecksum) {
   ContainerSettings read_only;
   read_only.read_only = true;
   EXPECT_EQ(TContainerFileSystem(path, read_only, false).OwnerMark(), 0x42);
+}
+
+}  // namespace
+}  // namespace corvane::container
+
+namespace corvane::container {
+namespace {
+
+// The page checksum is the XOR of the data's little-endian 32-bit words (a
+// trailing part word left out), whatever the size and alignment.
+TEST(PageChecksumTest, IsTheXorOfWholeWords) {
+  std::vector<uint8_t> bytes(4096 + 16);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + 7);
+  for (std::size_t offset : {0, 3}) {
+    for (std::size_t size : {0, 3, 4, 36, 60, 4064, 4095}) {
+      uint32_t expected = 0;
+      for (std::size_t w = 4; w <= size; w += 4) expected ^= GetU32(bytes.data() + offset + w - 4);
+      EXPECT_EQ(XorChecksum(bytes.data() + offset, size), expected) << offset << " " << size;
+    }
+  }
 }
 
 }  // namespace

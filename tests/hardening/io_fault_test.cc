@@ -8,11 +8,13 @@
 
 #include <cstdlib>
 #include <functional>
+#include <string>
 
 #include "io_faults.h"
 #include "platform/error.h"
 #include "scenarios.h"
 #include "table/database.h"
+#include "wordlist/word_list_table.h"
 
 namespace corvane::testing {
 namespace {
@@ -98,6 +100,27 @@ TEST_F(IoFaultTest, WordListImport) {
 TEST_F(IoFaultTest, PostsEditsDeletesWithSevenIndexes) { RunAll(EditIndexedTable, VerifyIndexedTable, 12); }
 
 TEST_F(IoFaultTest, ContainerGrowsADirectoryPageAndAnExtent) { RunAll(FillContainer, VerifyContainer, 25); }
+
+// Looking a word up writes only the file's last access time, as opening a
+// writable container records it, and syncs that once, not once per table
+// file closed.
+TEST_F(IoFaultTest, LookingAWordUpSyncsOnce) {
+  Fresh();
+  Journal journal;
+  ImportWordList(dir_, kImportLines, journal);
+  ReleaseStores(dir_);
+  std::string word = MarkedWord(77);
+  std::erase(word, '_');
+  {
+    IoFaultScope count(0, FaultMode::kOnce, IoCall::kFlush);
+    wordlist::TWordList list((dir_ / wordlist::kDatabaseFileName).string());
+    list.Open();
+    EXPECT_EQ(list.Lookup(word), MarkedWord(77));
+    list.Close();
+    EXPECT_EQ(DisarmIoFaults(), 1);
+  }
+  ReleaseStores(dir_);
+}
 
 // One kind of call failing while everything else works: the workload must
 // say so. (A write torn once is finished by the next call, as short writes

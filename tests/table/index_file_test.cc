@@ -94,32 +94,54 @@ TEST_F(IndexFileTest, EncodesTheLayoutByteForByte) {
   EXPECT_EQ(EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 0, 0x55), HandBuilt(true, false));
 }
 
-TEST_F(IndexFileTest, SortMarkFollowsTheArraysAndIsReadOnlyWhenIntact) {
+TEST_F(IndexFileTest, ArrayChecksAndSortMarkFollowTheArraysAndAreReadOnlyWhenIntact) {
   RecordNumberArray a;
   RecordNumberArray b;
   a.Assign({2, 0, 1});
   b.Assign({1, 2, 0});
   const Bytes marked = EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3, 0x1122334455667788);
   const Bytes plain = HandBuilt();
-  ASSERT_EQ(marked.size(), plain.size() + kSortMarkSize);
+  ASSERT_EQ(marked.size(), plain.size() + ArrayChecksSize(2));
   EXPECT_TRUE(std::equal(plain.begin(), plain.end(), marked.begin()));
-  const Bytes mark_bytes(marked.begin() + static_cast<std::ptrdiff_t>(plain.size()), marked.begin() + 16 +
-                                                                                         static_cast<std::ptrdiff_t>(plain.size()));
-  EXPECT_EQ(mark_bytes, (Bytes{'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T', 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
+  const auto at = [&](std::size_t from, std::size_t n) {
+    return Bytes(marked.begin() + static_cast<std::ptrdiff_t>(from), marked.begin() + static_cast<std::ptrdiff_t>(from + n));
+  };
+  EXPECT_EQ(at(plain.size(), 8), (Bytes{'C', 'V', 'I', 'X', 'S', 'U', 'M', 'S'}));
+  EXPECT_EQ(at(marked.size() - kSortMarkSize, 16),
+            (Bytes{'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T', 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11}));
   const DecodedIndexFile d = Decode(marked);
   EXPECT_EQ(d.sorted_by, 0x1122334455667788u);
   EXPECT_EQ(d.arrays, (std::vector<std::vector<int32_t>>{{2, 0, 1}, {1, 2, 0}}));
+  const std::size_t arrays = plain.size() - 24;
+  EXPECT_EQ(d.array_checks, (std::vector<uint64_t>{ArrayCheckNumber(at(arrays, 12)), ArrayCheckNumber(at(arrays + 12, 12))}));
   EXPECT_EQ(Decode(plain).sorted_by, 0u);
-  // Any changed byte, in a header, an array or the mark itself, voids it.
-  for (std::size_t at : {std::size_t{4}, std::size_t{20}, plain.size() - 1, plain.size() + 3, plain.size() + 9,
-                         marked.size() - 1}) {
+  // A changed byte in a header, the checks or the mark voids the mark; one
+  // in an array leaves it, but that array's bytes no longer match its check.
+  for (std::size_t pos : {std::size_t{4}, std::size_t{20}, plain.size() + 9, marked.size() - 20, marked.size() - 1}) {
     Bytes damaged = marked;
-    damaged[at] ^= 0x04;
-    EXPECT_EQ(Decode(damaged, 2.2, U32At(damaged, 0)).sorted_by, 0u) << at;
+    damaged[pos] ^= 0x04;
+    EXPECT_EQ(Decode(damaged, 2.2, U32At(damaged, 0)).sorted_by, 0u) << pos;
   }
+  Bytes damaged = marked;
+  damaged[arrays + 13] ^= 0x04;
+  const DecodedIndexFile one_off = Decode(damaged);
+  EXPECT_EQ(one_off.sorted_by, 0x1122334455667788u);
+  EXPECT_NE(ArrayCheckNumber(Bytes(damaged.begin() + static_cast<std::ptrdiff_t>(arrays + 12),
+                                   damaged.begin() + static_cast<std::ptrdiff_t>(arrays + 24))),
+            one_off.array_checks[1]);
   Bytes longer = marked;
   longer.push_back(0);
   EXPECT_EQ(Decode(longer).sorted_by, 0u);
+
+  // Files saved with the plain mark alone, over every byte before it, still read.
+  Bytes older = plain;
+  older.insert(older.end(), {'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T', 0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11});
+  const uint64_t check = ArrayCheckNumber(older);
+  for (int i = 0; i < 8; ++i) older.push_back(static_cast<uint8_t>(check >> (8 * i)));
+  EXPECT_EQ(Decode(older).sorted_by, 0x1122334455667788u);
+  EXPECT_TRUE(Decode(older).array_checks.empty());
+  older[20] ^= 0x04;
+  EXPECT_EQ(Decode(older).sorted_by, 0u);
 }
 
 TEST_F(IndexFileTest, DecodesHeadersAndArrays) {

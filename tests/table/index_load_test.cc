@@ -4,8 +4,10 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "memory_records.h"
@@ -44,6 +46,23 @@ class IndexLoadTest : public ::testing::Test {
     });
     return calls;
   }
+  // The same through LoadFrom, the file being `bytes`; counts the bytes read.
+  std::vector<Call> ReloadFrom(const Bytes& bytes) {
+    std::vector<Call> calls;
+    file_ = bytes;
+    reads_.clear();
+    t_.indexes = std::make_unique<TableIndexes>(t_.layout, t_.records, testing::Turkish());
+    auto read = [this](uint64_t at, std::size_t size, uint8_t* out) -> std::size_t {
+      const std::size_t n = at >= file_.size() ? 0 : std::min<std::size_t>(size, file_.size() - at);
+      std::copy_n(file_.begin() + static_cast<std::ptrdiff_t>(at), n, out);
+      reads_.emplace_back(at, size);
+      return n;
+    };
+    t_.indexes->LoadFrom(file_.size(), read, kCounter, 2, 2.2, "ID", [&calls](bool s, bool f, int p) {
+      calls.emplace_back(s, f, p);
+    });
+    return calls;
+  }
   std::vector<std::string> Names() const {
     std::vector<std::string> out;
     for (int i = 0; i < t_.indexes->Count(); ++i) out.push_back(t_.indexes->Header(i).name);
@@ -52,8 +71,8 @@ class IndexLoadTest : public ::testing::Test {
   // Offset of entry p of index i's array in a saved file.
   std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
     const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
-    const std::size_t arrays =
-        bytes.size() - kSortMarkSize - 4 * n * static_cast<std::size_t>(t_.indexes->Count());
+    const auto x = static_cast<std::size_t>(t_.indexes->Count());
+    const std::size_t arrays = bytes.size() - ArrayChecksSize(x) - 4 * n * x;
     return arrays + 4 * (n * static_cast<std::size_t>(index) + static_cast<std::size_t>(p));
   }
   void ExpectAllSortedAndCurrent() {
@@ -64,6 +83,8 @@ class IndexLoadTest : public ::testing::Test {
   }
 
   Table t_;
+  Bytes file_;
+  std::vector<std::pair<uint64_t, std::size_t>> reads_;  // offset, size
 };
 
 const std::vector<std::string> kAll = {"@ID", "@@NWORD", "@NWORD", "@@HWORD", "@HWORD", "ByNWORD"};
@@ -120,7 +141,7 @@ TEST_F(IndexLoadTest, UnreadableHeadersLeaveOnlyTheAutomaticIndexes) {
 
 TEST_F(IndexLoadTest, ShortArraysRebuildEveryIndex) {
   Bytes bytes = t_.indexes->Save(kCounter);
-  bytes.resize(bytes.size() - kSortMarkSize - 1);
+  bytes.resize(bytes.size() - ArrayChecksSize(kAll.size()) - 1);
   EXPECT_EQ(Reload(bytes).size(), kAll.size() + 2);
   EXPECT_EQ(Names(), kAll);
   ExpectAllSortedAndCurrent();
@@ -146,6 +167,47 @@ TEST_F(IndexLoadTest, UntrustworthyArraysAreRebuiltAlone) {
     EXPECT_EQ(Reload(bytes), kOneRebuilt) << r.what;
     ExpectAllSortedAndCurrent();
     EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter) << r.what;
+  }
+}
+
+TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsCheckHolds) {
+  const int nword = 2;
+  const Bytes good = t_.indexes->Save(kCounter);
+  const std::vector<int32_t> order = t_.Order(nword);
+  const std::size_t array_bytes = 4 * static_cast<std::size_t>(t_.records.RecordCount());
+  EXPECT_TRUE(ReloadFrom(good).empty());
+  const std::size_t at_load = reads_.size();  // the headers and the checks
+  EXPECT_EQ(t_.Order(nword), order);
+  ASSERT_EQ(reads_.size(), at_load + 1);  // that array alone
+  EXPECT_EQ(reads_.back(), std::make_pair(uint64_t{Entry(good, nword, 0)}, array_bytes));
+  EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
+  EXPECT_EQ(t_.indexes->Save(kCounter), good);
+
+  // Damaged arrays are found on use: rebuilt, and the file saved again.
+  // Swapped entries keep every record once, so only the check catches
+  // them; entries under forged checks are still bounds-checked.
+  const auto forge_checks = [&](Bytes& b) {
+    const std::size_t tail = b.size() - ArrayChecksSize(kAll.size());
+    const uint64_t check = ArrayCheckNumber(std::span<const uint8_t>(b).subspan(Entry(b, nword, 0), array_bytes));
+    for (int i = 0; i < 8; ++i) b[tail + 8 + 8 * nword + i] = static_cast<uint8_t>(check >> (8 * i));
+    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(tail - array_bytes * kAll.size()));
+    covered.insert(covered.end(), b.begin() + static_cast<std::ptrdiff_t>(tail), b.end() - 8);
+    const uint64_t mark = ArrayCheckNumber(covered);
+    for (int i = 0; i < 8; ++i) b[b.size() - 8 + i] = static_cast<uint8_t>(mark >> (8 * i));
+  };
+  const std::function<void(Bytes&)> damages[] = {
+      [&](Bytes& b) { std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0)),
+                                       b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 0) + 4),
+                                       b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, 59))); },
+      [&](Bytes& b) { b[Entry(b, nword, 5) + 3] = 0x40; forge_checks(b); },
+  };
+  for (const auto& damage : damages) {
+    Bytes bytes = good;
+    damage(bytes);
+    ReloadFrom(bytes);
+    ExpectAllSortedAndCurrent();
+    EXPECT_EQ(t_.Order(nword), order);
+    EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
   }
 }
 

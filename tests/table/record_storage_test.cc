@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <map>
 #include <random>
 
@@ -204,6 +206,43 @@ TEST(RecordStorageTest, SlotsOutsideTheTableAreRefused) {
   }
   storage.RemoveLast();
   EXPECT_EQ(ErrorOf([&] { storage.Slot(4); }), "TRecordsPage.GetRecordPtr - Cannot find record");
+}
+
+// A memory file that counts its reads and gives nothing past `readable`,
+// as a damaged page of a container does.
+class DamagedFile : public TMemoryFile {
+ public:
+  DamagedFile() : TMemoryFile(nullptr, "T.dat") { Open(true); }
+  int64_t Read(void* buffer, int64_t count) override {
+    ++reads;
+    const int64_t at = GetPosition();
+    return TMemoryFile::Read(buffer, std::clamp<int64_t>(readable - at, 0, count));
+  }
+  int64_t readable = INT64_MAX;
+  int reads = 0;
+};
+
+TEST(RecordStorageTest, BlocksAreReadWhenFirstNeededAndUnreadableRecordsReported) {
+  DamagedFile file;
+  file.WriteBuffer("0123456789", kStart);
+  constexpr int32_t kRecords = 3 * (TRecordsPage::kBlockBytes / kSlot);  // a few blocks
+  for (int32_t r = 0; r < kRecords; ++r) file.WriteBuffer(Filled(r, 0).data(), kSlot);
+  RecordStorage storage(file, kSlot, kStart, kRecords, PagePlan{3, 1 << 20});
+  EXPECT_EQ(std::memcmp(storage.Slot(1), Filled(1, 0).data(), kSlot), 0);
+  EXPECT_EQ(storage.Slot(2), storage.Slot(1) + kSlot);
+  EXPECT_EQ(file.reads, 1);  // one block, not the table
+
+  // A pending write into a block not read yet is what the block shows.
+  storage.Write(kRecords - 2, Filled(kRecords - 2, 5).data());
+  EXPECT_EQ(std::memcmp(storage.Slot(kRecords - 2), Filled(kRecords - 2, 5).data(), kSlot), 0);
+
+  // Bytes the file cannot give fail the record's read, every time, while
+  // blocks read before stay readable.
+  file.readable = kStart + int64_t{kRecords / 2} * kSlot;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(ErrorOf([&] { storage.Slot(kRecords / 2 + 1); }), "TRecordsPage.ReadRecords - Cannot read so many records.");
+  }
+  EXPECT_EQ(std::memcmp(storage.Slot(3), Filled(3, 0).data(), kSlot), 0);
 }
 
 // Random appends, rewrites, removals, reads and flushes against a plain
