@@ -71,8 +71,12 @@ echo "filter expressions:"
 
 # The hyphenation passes: arbitrary pages in every language setting, seeded
 # with a page full of references and the example page.
+# The programs' pattern automaton is packed by the build, as here.
+clang++ -std=c++20 -O1 -I"$root/src" "$root/tools/gen_automaton.cc" "$root"/src/hyphenation/pattern_{matcher,table}.cc \
+  "$root"/src/platform/*.cc -o "$build/gen_automaton"
+"$build/gen_automaton" "$build/built_in_automaton_table.cc"
 clang++ "${flags[@]}" "$root/tests/fuzz/pass_fuzz.cc" "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
-  "$root"/src/platform/*.cc -o "$build/pass_fuzz"
+  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -o "$build/pass_fuzz"
 pass_corpus=$build/pass_corpus
 mkdir -p "$pass_corpus"
 if [[ -z $(ls -A "$pass_corpus") ]]; then

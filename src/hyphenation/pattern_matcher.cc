@@ -25,18 +25,24 @@ char FirstLetter(std::string_view pattern) {
 
 }  // namespace
 
-const PatternMatcher& PatternMatcher::Instance() {
-  static const PatternMatcher matcher;
-  return matcher;
+PatternMatcher PatternMatcher::Build() { return PatternMatcher(); }
+
+PatternMatcher::PatternMatcher(const Packed& packed)
+    : next_(packed.next), window_(packed.window), entry_count_(packed.entry_count) {
+  MapSymbols();
 }
 
-PatternMatcher::PatternMatcher() {
+void PatternMatcher::MapSymbols() {
   std::fill(std::begin(symbol_of_), std::end(symbol_of_), kNoSymbol);
   symbol_of_[static_cast<unsigned char>('.')] = kDotSymbol;
   for (int c = 0; c < 26; ++c) {
     symbol_of_['a' + c] = static_cast<uint8_t>(1 + c);
     symbol_of_['A' + c] = static_cast<uint8_t>(1 + c);
   }
+}
+
+PatternMatcher::PatternMatcher() {
+  MapSymbols();
 
   // Visit the entries the way a lookup would: each character's run, in
   // index order, so that the first of two equal forms is the one kept.
@@ -119,7 +125,8 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
   // The transitions are written straight into their final 16-bit form (a
   // state fits in 15 bits), the digit marks added once all windows are known.
   std::vector<uint16_t> fail(states, 0);
-  next_.assign(states * kColumns, 0);
+  std::vector<uint16_t>& next = built_next_;
+  next.assign(states * kColumns, 0);
   // Breadth first, so that a state's failure state, being shallower, is
   // complete before the state itself.
   std::vector<size_t> queue = {0};
@@ -130,8 +137,8 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
     if (u != 0) node.levels_from_end = MaxLevels(node.levels_from_end, trie[fail[u]].levels_from_end);
     // Where the failure state goes, except where a child of this one leads
     // on; kNoSymbol always back to the root.
-    uint16_t* const row = &next_[u * kColumns];
-    if (u != 0) std::memcpy(row, &next_[size_t{fail[u]} * kColumns], kColumns * sizeof(uint16_t));
+    uint16_t* const row = &next[u * kColumns];
+    if (u != 0) std::memcpy(row, &next[size_t{fail[u]} * kColumns], kColumns * sizeof(uint16_t));
     row[kNoSymbol] = 0;
     for (size_t symbol = 0; symbol < kColumns; ++symbol) {
       const auto child = static_cast<size_t>(node.children[symbol]);
@@ -141,13 +148,16 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
       queue.push_back(child);
     }
   }
-  window_.assign(states, 0);
+  std::vector<uint64_t>& window = built_window_;
+  window.assign(states, 0);
   std::vector<uint16_t> digit_mark(states, 0);
   for (size_t u = 0; u < states; ++u) {
-    window_[u] = WindowOf(trie[u].levels_from_end);
-    digit_mark[u] = window_[u] != 0 ? kHasDigits : 0;
+    window[u] = WindowOf(trie[u].levels_from_end);
+    digit_mark[u] = window[u] != 0 ? kHasDigits : 0;
   }
-  for (uint16_t& entry : next_) entry |= digit_mark[entry];
+  for (uint16_t& entry : next) entry |= digit_mark[entry];
+  next_ = next;
+  window_ = window;
 }
 
 void PatternMatcher::FindLevels(std::string_view word, uint8_t* levels) const {

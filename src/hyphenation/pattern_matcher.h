@@ -27,12 +27,16 @@
 // other byte outside "." and a-z maps to kNoSymbol and ends a match.
 //
 // The matcher is immutable after construction and shared by all hyphenators
-// in the process (Instance()); concurrent readers are safe.
+// in the process (Instance()); concurrent readers are safe. Building it is
+// about a millisecond, paid by every run of a command, so the build of the
+// programs does it once: a generator packs the automaton into arrays that
+// Instance() uses where they lie.
 #ifndef CORVANE_HYPHENATION_PATTERN_MATCHER_H_
 #define CORVANE_HYPHENATION_PATTERN_MATCHER_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -44,7 +48,26 @@ class PatternMatcher {
   static constexpr uint8_t kNoSymbol = 27;
   static constexpr uint8_t kDotSymbol = 0;
 
+  // The automaton as arrays: what the generator writes out and Instance()
+  // reads back.
+  struct Packed {
+    std::span<const uint16_t> next;
+    std::span<const uint64_t> window;
+    size_t entry_count = 0;
+  };
+
+  // The built-in automaton, ready-made.
   static const PatternMatcher& Instance();
+
+  // The same automaton built from the pattern table now.
+  static PatternMatcher Build();
+
+  Packed packed() const { return {next_, window_, entry_count_}; }
+
+  // A moved matcher keeps its arrays where they were; a copy could not.
+  PatternMatcher(PatternMatcher&&) = default;
+  PatternMatcher(const PatternMatcher&) = delete;
+  PatternMatcher& operator=(const PatternMatcher&) = delete;
 
   // Symbol of a word byte ('.' and letters of either case), else kNoSymbol.
   uint8_t SymbolOf(unsigned char byte) const { return symbol_of_[byte]; }
@@ -76,19 +99,25 @@ class PatternMatcher {
   };
 
   PatternMatcher();
+  explicit PatternMatcher(const Packed& packed);
+  void MapSymbols();
   void Insert(std::vector<BuildNode>& trie, const char* pattern, size_t length);
   void Pack(std::vector<BuildNode>& trie);
 
   uint8_t symbol_of_[256];
   // Per state and symbol: the next state, with kHasDigits when that state
   // carries digits. State 0 is the root.
-  std::vector<uint16_t> next_;
+  std::span<const uint16_t> next_;
   // Per state: its merged levels over the last eight gaps, byte 7 - r being
   // the gap r symbols before the gap after the symbol just read. No entry
   // reaches further back than kMaxLetters gaps, so a gap that has left the
   // eight is final.
-  std::vector<uint64_t> window_;
+  std::span<const uint64_t> window_;
   size_t entry_count_ = 0;
+  // What next_ and window_ show when the automaton was built here rather
+  // than taken ready-made.
+  std::vector<uint16_t> built_next_;
+  std::vector<uint64_t> built_window_;
 };
 
 }  // namespace corvane::hyphenation

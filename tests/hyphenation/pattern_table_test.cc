@@ -69,5 +69,15 @@ TEST(PatternTableTest, EveryShortEntryIsReachable) {
   EXPECT_EQ(PatternMatcher::Instance().EntryCount(), short_forms);
 }
 
+// The automaton compiled into the programs is the one the table builds.
+TEST(PatternTableTest, ReadyMadeAutomatonIsTheBuiltOne) {
+  const PatternMatcher built = PatternMatcher::Build();
+  const PatternMatcher::Packed ready = PatternMatcher::Instance().packed();
+  const PatternMatcher::Packed fresh = built.packed();
+  EXPECT_TRUE(std::equal(ready.next.begin(), ready.next.end(), fresh.next.begin(), fresh.next.end()));
+  EXPECT_TRUE(std::equal(ready.window.begin(), ready.window.end(), fresh.window.begin(), fresh.window.end()));
+  EXPECT_EQ(ready.entry_count, fresh.entry_count);
+}
+
 }  // namespace
 }  // namespace corvane::hyphenation
