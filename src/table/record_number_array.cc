@@ -42,6 +42,12 @@ bool RecordNumberArray::SetPrefixes(const std::vector<uint64_t>& by_record) cons
   return true;
 }
 
+bool RecordNumberArray::SetPrefixesInOrder(std::vector<uint64_t> in_order) const {
+  prefixes_valid_ = flat_valid_ && in_order.size() == flat_.size();
+  if (prefixes_valid_) prefixes_ = std::move(in_order);
+  return prefixes_valid_;
+}
+
 void RecordNumberArray::BuildFlat() const {
   flat_.resize(static_cast<std::size_t>(size_));
   std::size_t at = 0;

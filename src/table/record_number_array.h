@@ -73,6 +73,9 @@ class RecordNumberArray {
   // Sets the prefixes from `by_record` (indexed by record number) while the
   // flat copy exists; false, leaving none, when an entry lies outside it.
   bool SetPrefixes(const std::vector<uint64_t>& by_record) const;
+  // Sets prefixes already in position order (stored with the array); false,
+  // leaving none, without a flat copy or when the count differs.
+  bool SetPrefixesInOrder(std::vector<uint64_t> in_order) const;
 
   void Set(int32_t position, int32_t record);
   void Insert(int32_t position, int32_t record);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "table/collation.h"
+#include "table/index_file.h"
 #include "table/key_compare.h"
 #include "table/position_search.h"
 #include "table/record_number_array.h"
@@ -26,6 +27,10 @@ struct IndexState {
   bool in_file = false;
   uint64_t file_offset = 0;
   uint64_t file_check = 0;
+  // Its key prefixes stored beside it, when the file has them.
+  bool prefixes_in_file = false;
+  uint64_t prefixes_offset = 0;
+  uint64_t prefixes_check = 0;
 };
 
 struct TableIndexes::Impl {
@@ -129,6 +134,12 @@ struct TableIndexes::Impl {
     return s.array.PrefixesWanted() ? BuildPrefixes(s) : nullptr;
   }
   const uint64_t* BuildPrefixes(IndexState& s);
+  // Takes the prefixes stored beside an array just read as saved, when
+  // their bytes match their check; else they are built as usual.
+  void ReadPrefixesFromFile(IndexState& s);
+  // The prefixes a save stores: those of every current index that has them,
+  // in array order (made from the records when not in memory).
+  std::vector<KeyPrefixBlock> PrefixBlocksToSave();
 
   // The position search over `s` for `key`.
   int32_t Search(IndexState& s, const uint8_t* key, bool partial, int key_fields = -1) {

@@ -68,11 +68,17 @@ class IndexLoadTest : public ::testing::Test {
     for (int i = 0; i < t_.indexes->Count(); ++i) out.push_back(t_.indexes->Header(i).name);
     return out;
   }
+  // The bytes a saved file holds after its arrays: the key prefixes of
+  // @NWORD and @HWORD, their description, the checks and the mark.
+  std::size_t AfterArrays() const {
+    const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
+    return 2 * 8 * n + IndexTailSize(2, static_cast<std::size_t>(t_.indexes->Count()));
+  }
   // Offset of entry p of index i's array in a saved file.
   std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
     const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
     const auto x = static_cast<std::size_t>(t_.indexes->Count());
-    const std::size_t arrays = bytes.size() - ArrayChecksSize(x) - 4 * n * x;
+    const std::size_t arrays = bytes.size() - AfterArrays() - 4 * n * x;
     return arrays + 4 * (n * static_cast<std::size_t>(index) + static_cast<std::size_t>(p));
   }
   void ExpectAllSortedAndCurrent() {
@@ -141,7 +147,7 @@ TEST_F(IndexLoadTest, UnreadableHeadersLeaveOnlyTheAutomaticIndexes) {
 
 TEST_F(IndexLoadTest, ShortArraysRebuildEveryIndex) {
   Bytes bytes = t_.indexes->Save(kCounter);
-  bytes.resize(bytes.size() - ArrayChecksSize(kAll.size()) - 1);
+  bytes.resize(Entry(bytes, static_cast<int>(kAll.size()), 0) - 1);
   EXPECT_EQ(Reload(bytes).size(), kAll.size() + 2);
   EXPECT_EQ(Names(), kAll);
   ExpectAllSortedAndCurrent();
@@ -178,8 +184,9 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
   EXPECT_TRUE(ReloadFrom(good).empty());
   const std::size_t at_load = reads_.size();  // the headers and the checks
   EXPECT_EQ(t_.Order(nword), order);
-  ASSERT_EQ(reads_.size(), at_load + 1);  // that array alone
-  EXPECT_EQ(reads_.back(), std::make_pair(uint64_t{Entry(good, nword, 0)}, array_bytes));
+  ASSERT_EQ(reads_.size(), at_load + 2);  // that array alone, then its key prefixes
+  EXPECT_EQ(reads_[at_load], std::make_pair(uint64_t{Entry(good, nword, 0)}, array_bytes));
+  EXPECT_EQ(reads_.back().second, 2 * array_bytes);
   EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
   EXPECT_EQ(t_.indexes->Save(kCounter), good);
 
@@ -190,8 +197,8 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
     const std::size_t tail = b.size() - ArrayChecksSize(kAll.size());
     const uint64_t check = ArrayCheckNumber(std::span<const uint8_t>(b).subspan(Entry(b, nword, 0), array_bytes));
     for (int i = 0; i < 8; ++i) b[tail + 8 + 8 * nword + i] = static_cast<uint8_t>(check >> (8 * i));
-    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(tail - array_bytes * kAll.size()));
-    covered.insert(covered.end(), b.begin() + static_cast<std::ptrdiff_t>(tail), b.end() - 8);
+    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(Entry(b, 0, 0)));
+    covered.insert(covered.end(), b.end() - static_cast<std::ptrdiff_t>(IndexTailSize(2, kAll.size())), b.end() - 8);
     const uint64_t mark = ArrayCheckNumber(covered);
     for (int i = 0; i < 8; ++i) b[b.size() - 8 + i] = static_cast<uint8_t>(mark >> (8 * i));
   };

@@ -1,0 +1,60 @@
+// TableIndexes: the key prefixes kept beside an index array, built from the
+// records or read from the ".idx" file, and stored there by a save.
+#include <algorithm>
+
+#include "table/table_indexes_impl.h"
+
+namespace corvane::table {
+
+const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
+  // By record number, so the slots are read in storage order, then placed
+  // by the flat copy.
+  const int32_t n = records.RecordCount();
+  std::vector<uint64_t> by_record(static_cast<std::size_t>(std::max(n, 0)));
+  for (int32_t r = 0; r < n; ++r) {
+    by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
+  }
+  return s.array.SetPrefixes(by_record) ? s.array.Prefixes() : nullptr;
+}
+
+void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
+  if (!s.prefixes_in_file || !s.comparator.HasPrefixes()) return;
+  s.prefixes_in_file = false;
+  const auto n = static_cast<std::size_t>(file_records);
+  std::vector<uint8_t> bytes(8 * n);
+  if (!read_file || read_file(s.prefixes_offset, bytes.size(), bytes.data()) != bytes.size()) return;
+  // Damaged prefixes would send searches the wrong way without a trace, so
+  // only those whose bytes are the ones saved with this very array are used.
+  if (ArrayCheckNumber(bytes) != s.prefixes_check) return;
+  std::vector<uint64_t> prefixes(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    uint64_t v = 0;
+    for (int b = 7; b >= 0; --b) v = v << 8 | bytes[8 * i + static_cast<std::size_t>(b)];
+    prefixes[i] = v;
+  }
+  s.array.SetPrefixesInOrder(std::move(prefixes));
+}
+
+std::vector<KeyPrefixBlock> TableIndexes::Impl::PrefixBlocksToSave() {
+  std::vector<KeyPrefixBlock> blocks;
+  const int32_t n = records.RecordCount();
+  std::vector<uint64_t> by_record;
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    IndexState& s = indexes[i];
+    if (!s.current || !s.comparator.HasPrefixes() || s.array.Size() != n) continue;
+    KeyPrefixBlock block{i, {}};
+    if (const uint64_t* kept = s.array.Prefixes()) {
+      block.prefixes.assign(kept, kept + n);
+    } else {
+      // Records in storage order, then placed by the array.
+      by_record.resize(static_cast<std::size_t>(n));
+      for (int32_t r = 0; r < n; ++r) by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
+      block.prefixes.reserve(static_cast<std::size_t>(n));
+      s.array.ForEach([&](int32_t r) { block.prefixes.push_back(by_record[static_cast<std::size_t>(r)]); });
+    }
+    blocks.push_back(std::move(block));
+  }
+  return blocks;
+}
+
+}  // namespace corvane::table
