@@ -1,6 +1,8 @@
 // TableIndexes: the key prefixes kept beside an index array, built from the
 // records or read from the ".idx" file, and stored there by a save.
 #include <algorithm>
+#include <bit>
+#include <span>
 
 #include "table/table_indexes_impl.h"
 
@@ -21,16 +23,21 @@ void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
   if (!s.prefixes_in_file || !s.comparator.HasPrefixes()) return;
   s.prefixes_in_file = false;
   const auto n = static_cast<std::size_t>(file_records);
-  std::vector<uint8_t> bytes(8 * n);
+  // Read straight into the prefixes: the stored little-endian numbers are
+  // this machine's, and elsewhere they are turned round after the check.
+  std::vector<uint64_t> prefixes(n);
+  const std::span<uint8_t> bytes(reinterpret_cast<uint8_t*>(prefixes.data()), 8 * n);
   if (!read_file || read_file(s.prefixes_offset, bytes.size(), bytes.data()) != bytes.size()) return;
   // Damaged prefixes would send searches the wrong way without a trace, so
   // only those whose bytes are the ones saved with this very array are used.
   if (ArrayCheckNumber(bytes) != s.prefixes_check) return;
-  std::vector<uint64_t> prefixes(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    uint64_t v = 0;
-    for (int b = 7; b >= 0; --b) v = v << 8 | bytes[8 * i + static_cast<std::size_t>(b)];
-    prefixes[i] = v;
+  if constexpr (std::endian::native != std::endian::little) {
+    for (uint64_t& v : prefixes) {
+      const auto* b = reinterpret_cast<const uint8_t*>(&v);
+      uint64_t host = 0;
+      for (int i = 7; i >= 0; --i) host = host << 8 | b[i];
+      v = host;
+    }
   }
   s.array.SetPrefixesInOrder(std::move(prefixes));
 }

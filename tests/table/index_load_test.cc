@@ -218,6 +218,49 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
   }
 }
 
+// Searches land where they do on freshly built indexes, whether the stored
+// key prefixes are intact (used: few records read) or damaged (not used).
+TEST_F(IndexLoadTest, StoredKeyPrefixesAreUsedOnlyWhenIntact) {
+  const int nword = 2;
+  const auto n = static_cast<std::size_t>(t_.records.RecordCount());
+  std::vector<int32_t> expected;
+  for (std::size_t r = 0; r < n; ++r) expected.push_back(t_.indexes->FindPosition(nword, t_.records.At(static_cast<int32_t>(r)).data()));
+  const Bytes good = t_.indexes->Save(kCounter);
+  const std::size_t prefixes = Entry(good, static_cast<int>(kAll.size()), 0);  // @NWORD's, the first stored
+  for (const bool damaged : {false, true}) {
+    Bytes bytes = good;
+    if (damaged) bytes[prefixes + 8 * 30 + 7] ^= 0x80;
+    ReloadFrom(bytes);
+    const int64_t before = t_.records.Reads();
+    for (std::size_t r = 0; r < n; ++r) {
+      const Slot key = t_.records.At(static_cast<int32_t>(r));
+      EXPECT_EQ(t_.indexes->FindPosition(nword, key.data()), expected[r]) << damaged << " " << r;
+    }
+    const int64_t reads = t_.records.Reads() - before;
+    if (damaged) {
+      EXPECT_GT(reads, static_cast<int64_t>(4 * n));
+    } else {
+      EXPECT_LT(reads, static_cast<int64_t>(n));
+    }
+  }
+}
+
+TEST_F(IndexLoadTest, FileWithoutKeyPrefixesIsSavedOnceWithThem) {
+  const Bytes good = t_.indexes->Save(kCounter);
+  std::vector<RecordNumberArray> arrays(kAll.size());
+  std::vector<const RecordNumberArray*> pointers;
+  std::vector<IndexHeader> headers;
+  for (std::size_t i = 0; i < kAll.size(); ++i) {
+    arrays[i].Assign(t_.Order(static_cast<int>(i)));
+    pointers.push_back(&arrays[i]);
+    headers.push_back(t_.indexes->Header(static_cast<int>(i)));
+  }
+  const Bytes older = EncodeIndexFile(kCounter, headers, pointers, t_.records.RecordCount(), testing::Turkish().Mark());
+  EXPECT_TRUE(ReloadFrom(older).empty());
+  EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
+  EXPECT_EQ(t_.indexes->Save(kCounter), good);
+}
+
 TEST_F(IndexLoadTest, ArraysSortedUnderAnotherLocaleAreRebuilt) {
   // Written by a process with another locale: ç after z there, before d here.
   Table other(testing::WordList());
