@@ -193,9 +193,12 @@ class DocumentHyphenator {
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
     pass.SetLanguage(options_.language);
     pass_used_ = false;
-    const std::string result = Transform(pass, std::move(doc.text));
+    // The pass hands its result on in pieces too, so that not even the code
+    // page copy of a large result is held whole.
+    DocumentEncoder encoder(doc, sink);
+    Transform(pass, std::move(doc.text), [&encoder](std::string_view piece) { encoder.Write(piece); });
+    encoder.Write({});  // an empty result still gets its byte-order mark
     unique_words_ = pass.UniqueWordCount();
-    DocumentEncoder(doc, sink).Write(result);
   }
 
   void Report(const std::string& name, std::ostream& err) const {
@@ -214,24 +217,30 @@ class DocumentHyphenator {
   }
 
  private:
-  std::string RunPass(html::HyphenationPass& pass, std::string_view text) {
+  using Sink = html::HyphenationPass::ResultSink;
+
+  void RunPass(html::HyphenationPass& pass, std::string_view text, const Sink& sink) {
     pass_used_ = true;
-    return options_.pass == PassKind::kText ? pass.xHyphenateText(text) : pass.HypenateMemo1(text);
+    if (options_.pass == PassKind::kText) {
+      pass.xHyphenateText(text, sink);
+    } else {
+      pass.HypenateMemo1(text, sink);
+    }
   }
 
   // Takes the text by value so that large documents are held once.
-  std::string Transform(html::HyphenationPass& pass, std::string text) {
+  void Transform(html::HyphenationPass& pass, std::string text, const Sink& sink) {
     switch (options_.mode) {
       case Mode::kUnhyphenate:
-        return html::RemoveSoftHyphens(text);
+        return sink(html::RemoveSoftHyphens(text));
       case Mode::kToggle:
-        if (html::Contains(text, html::kSoftHyphen)) return html::RemoveSoftHyphens(text);
-        return RunPass(pass, text);
+        if (html::Contains(text, html::kSoftHyphen)) return sink(html::RemoveSoftHyphens(text));
+        return RunPass(pass, text, sink);
       case Mode::kHyphenate:
         break;
     }
     if (html::ContainsSoftHyphenAnyCase(text)) text = html::RemoveSoftHyphens(text);
-    return RunPass(pass, text);
+    RunPass(pass, text, sink);
   }
 
   const HyphenateOptions& options_;

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/entities.h"
 
 namespace corvane::html {
@@ -73,6 +77,17 @@ void DecodedView::MarkTextStretch(const ByteKind* kinds, std::size_t count, std:
   static_assert(static_cast<int>(ByteKind::kLetter) < 8, "kinds must fit in the three low bits");
   constexpr uint64_t kLowBits = 0x0101010101010101ULL;
   std::size_t k = 0;
+#if defined(__SSE2__)
+  // Sixteen kinds at a time: the bytes equal to kText, as a mask.
+  for (; k + 16 <= count; k += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kinds + k));
+    const auto text = static_cast<uint64_t>(
+        static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_setzero_si128()))));
+    const std::size_t bit = at + k;
+    text_bits_[bit >> 6] |= text << (bit & 63);
+    if ((bit & 63) > 48) text_bits_[(bit >> 6) + 1] |= text >> (64 - (bit & 63));
+  }
+#endif
   // Eight kinds at a time: a byte is text when its kind (at most 4) is 0;
   // the multiplication gathers the eight answers into one byte.
   for (; k + 8 <= count; k += 8) {

@@ -16,6 +16,7 @@
 #define CORVANE_HTML_DECODED_VIEW_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,9 @@ class DecodedView {
   const std::vector<ByteKind>& Kinds() const { return kinds_; }
   // Whether view byte `at` has the kind kText.
   bool IsText(std::size_t at) const { return (text_bits_[at >> 6] >> (at & 63)) & 1; }
+  // The same for 64 bytes at once: bit k of word w tells view byte 64 w + k;
+  // bits past the end of the text are clear.
+  const uint64_t* TextBits() const { return text_bits_.data(); }
 
   // Source offset of view offset `at` (0 <= at <= Text().size()): where a
   // soft hyphen before the view's byte `at` goes.

@@ -43,7 +43,16 @@ std::string HyphenationPass::xHyphenateText(std::string_view input, const Langua
   return Run(input, Form::kText, &at_start);
 }
 
-std::string HyphenationPass::Run(std::string_view text, Form form, const LanguageScopes* at_start) {
+void HyphenationPass::HypenateMemo1(std::string_view document, const ResultSink& sink) {
+  Run(document, Form::kDocument, nullptr, &sink);
+}
+
+void HyphenationPass::xHyphenateText(std::string_view input, const ResultSink& sink) {
+  Run(input, Form::kText, nullptr, &sink);
+}
+
+std::string HyphenationPass::Run(std::string_view text, Form form, const LanguageScopes* at_start,
+                                 const ResultSink* sink) {
   PassObserver& observer = observer_ != nullptr ? *observer_ : quiet_observer_;
   BusyScope busy(observer);
   unique_word_count_ = total_words_ = words_hyphenated_ = 0;
@@ -96,7 +105,12 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
       observer.SetWordsHyphenated(words_hyphenated_);
     }
   }
-  std::string result = inserter.Result();
+  std::string result;
+  if (sink != nullptr) {
+    inserter.WriteResult(*sink);
+  } else {
+    result = inserter.Result();
+  }
 
   if (form == Form::kDocument) {
     observer.Beep();

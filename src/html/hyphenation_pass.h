@@ -59,6 +59,13 @@ class HyphenationPass {
   // `at_start` (LanguageScopesAt of the whole text).
   std::string xHyphenateText(std::string_view input, const LanguageScopes& at_start);
 
+  // The same two passes handing the result to `sink` in order, in pieces
+  // (each valid only during the call), so that the result of a large
+  // document is never held whole; the counters and reports are the same.
+  using ResultSink = SoftHyphenInserter::ResultSink;
+  void HypenateMemo1(std::string_view document, const ResultSink& sink);
+  void xHyphenateText(std::string_view input, const ResultSink& sink);
+
   // Figures of the last pass.
   std::size_t UniqueWordCount() const { return unique_word_count_; }
   std::size_t TotalWords() const { return total_words_; }
@@ -66,7 +73,9 @@ class HyphenationPass {
 
  private:
   enum class Form { kDocument, kText };
-  std::string Run(std::string_view text, Form form, const LanguageScopes* at_start);
+  // Returns the result, or hands it to `sink` (and returns nothing) when given.
+  std::string Run(std::string_view text, Form form, const LanguageScopes* at_start,
+                  const ResultSink* sink = nullptr);
   // The words of `words` that get soft hyphens, with their breaks.
   std::vector<HyphenatedWord> MarkWords(const UniqueWords& words, Form form, PassObserver& observer);
 

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "html/decoded_view.h"
 #include "html/entities.h"
 #include "html/word_bytes.h"
@@ -109,8 +113,21 @@ TagFacts ReadTag(std::string_view tag) {
 // "lang" in any letter case somewhere in `tag`: what every tag naming a
 // lang or xml:lang attribute holds.
 bool MentionsLang(std::string_view tag) {
-  for (std::size_t i = 0; i + 4 <= tag.size(); ++i) {
-    if (FoldAscii(tag[i]) == 'l' && EqualsIgnoringAsciiCase(tag.substr(i, 4), "lang")) return true;
+  // Few tags hold a "g" at all: eight bytes at a time, a byte equal to "g"
+  // once 0x20 is set in it ("G" or "g") marks where to compare.
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  std::size_t i = 3;
+  for (; i + 8 <= tag.size(); i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, tag.data() + i, 8);
+    const uint64_t x = (chunk | (kOnes * 0x20)) ^ (kOnes * 'g');
+    if (((x - kOnes) & ~x & (kOnes * 0x80)) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (EqualsIgnoringAsciiCase(tag.substr(k - 3, 4), "lang")) return true;
+    }
+  }
+  for (; i < tag.size(); ++i) {
+    if (EqualsIgnoringAsciiCase(tag.substr(i - 3, 4), "lang")) return true;
   }
   return false;
 }
@@ -203,9 +220,36 @@ bool IsTurkishSpecialLetter(uint8_t byte) {
   }
 }
 
+namespace {
+
+// Whether any text byte of `text` is a Turkish letter, or any letter
+// reference is there to be decoded.
+bool MayHoldTurkishLetters(std::string_view text, const std::vector<ByteKind>& kinds) {
+  const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
+  if (!kinds.empty() && std::memchr(kind_bytes, static_cast<int>(ByteKind::kLetter), kinds.size()) != nullptr) {
+    return true;
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, bytes + i, 8);
+    if ((chunk & 0x8080808080808080ULL) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k) {
+      if (IsTurkishSpecialLetter(bytes[k]) && kinds[k] == ByteKind::kText) return true;
+    }
+  }
+  for (; i < n; ++i) {
+    if (IsTurkishSpecialLetter(bytes[i]) && kinds[i] == ByteKind::kText) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds) {
-  // Letters count in the low half, Turkish ones also in the high half, so
-  // one branch-free sum over the text bytes counts both.
+  // Letters count in the low half, Turkish ones in the high half.
   static const std::array<uint64_t, 256> kCount = [] {
     std::array<uint64_t, 256> c{};
     for (int b = 0; b < 256; ++b) {
@@ -214,20 +258,52 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
     }
     return c;
   }();
+  // Without a Turkish letter the page is English however many letters it
+  // has, and every Turkish letter has its high bit set: most pages are
+  // settled by a look at the high bits, eight bytes at a time.
+  if (!MayHoldTurkishLetters(text, kinds)) return Language::kEnglish;
   uint64_t letters = 0;
   uint64_t turkish = 0;
   auto add = [&](uint64_t sum) {
     letters += sum & 0xFFFFFFFFu;
     turkish += sum >> 32;
   };
-  // Blocks short enough that the low half never carries into the high one.
-  constexpr std::size_t kBlock = std::size_t{1} << 30;
-  for (std::size_t from = 0; from < text.size(); from += kBlock) {
-    uint64_t sum = 0;
-    for (std::size_t i = from, to = std::min(text.size(), from + kBlock); i < to; ++i) {
-      sum += kCount[static_cast<uint8_t>(text[i])] & (uint64_t{0} - (kinds[i] == ByteKind::kText));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto* kind = reinterpret_cast<const uint8_t*>(kinds.data());
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: ASCII letters ((c | 0x20) in a-z) counted from
+  // a compare mask, the rare bytes with the high bit set one by one.
+  // Each byte of `counts` counts its lane's letters; summed out before any
+  // lane could pass 255.
+  const __m128i zero = _mm_setzero_si128();
+  __m128i counts = zero;
+  std::size_t blocks = 0;
+  auto flush = [&] {
+    const __m128i sums = _mm_sad_epu8(counts, zero);
+    letters += static_cast<uint64_t>(_mm_cvtsi128_si32(sums)) +
+               static_cast<uint64_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    counts = zero;
+    blocks = 0;
+  };
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kind + i));
+    const __m128i text_lanes = _mm_cmpeq_epi8(k, zero);
+    const auto is_text = static_cast<unsigned>(_mm_movemask_epi8(text_lanes));
+    const __m128i folded = _mm_or_si128(b, _mm_set1_epi8(0x20));
+    const __m128i alpha = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1)),
+                                        _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1)));
+    counts = _mm_sub_epi8(counts, _mm_and_si128(alpha, text_lanes));  // a true lane is -1
+    if (++blocks == 255) flush();
+    for (unsigned high = static_cast<unsigned>(_mm_movemask_epi8(b)) & is_text; high != 0; high &= high - 1) {
+      add(kCount[bytes[i + static_cast<unsigned>(__builtin_ctz(high))]]);
     }
-    add(sum);
+  }
+  flush();
+#endif
+  for (; i < text.size(); ++i) {
+    if (kind[i] == static_cast<uint8_t>(ByteKind::kText)) add(kCount[bytes[i]]);
   }
   // A page read before decoding: each letter reference counts as its letter.
   const auto* kind_bytes = reinterpret_cast<const unsigned char*>(kinds.data());
@@ -242,10 +318,40 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
   return letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
 }
 
+namespace {
+
+// Whether some tag of `text` holds "lang" in any letter case: the "g"s are
+// found eight bytes at a time, and only those in tags looked at.
+bool AnyTagMentionsLang(std::string_view text, const std::vector<ByteKind>& kinds) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  auto lang_ends_at = [&](std::size_t k) {
+    return k >= 3 && kinds[k - 3] == ByteKind::kTag && EqualsIgnoringAsciiCase(text.substr(k - 3, 4), "lang");
+  };
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, text.data() + i, 8);
+    const uint64_t x = (chunk | (kOnes * 0x20)) ^ (kOnes * 'g');
+    // The high bit of each byte that is "g" (and maybe of some after one).
+    for (uint64_t hits = (x - kOnes) & ~x & (kOnes * 0x80); hits != 0; hits &= hits - 1) {
+      if (lang_ends_at(i + static_cast<std::size_t>(__builtin_ctzll(hits)) / 8)) return true;
+    }
+  }
+  for (; i < text.size(); ++i) {
+    if (lang_ends_at(i)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 LanguageMap MapLanguages(std::string_view text, const std::vector<ByteKind>& kinds,
                          LanguageScopes start) {
   LanguageMap map(start.Current());
   if (start.Fixed()) return map;
+  // Only a tag naming lang opens a scope, and only an open scope can be
+  // closed: most pages have neither, and keep one language throughout.
+  if (!start.HasScopes() && !AnyTagMentionsLang(text, kinds)) return map;
   ForEachTag(text, kinds, text.size(), [&](std::string_view tag, std::size_t after) {
     start.Feed(tag);
     map.Change(after, start.Current());

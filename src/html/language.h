@@ -48,6 +48,8 @@ class LanguageScopes {
 
   Language Current() const { return scopes_.empty() ? page_ : scopes_.back().language; }
   bool Fixed() const { return fixed_; }
+  // Whether any scope is open, so that an end tag could close one.
+  bool HasScopes() const { return !scopes_.empty(); }
 
  private:
   struct Scope {

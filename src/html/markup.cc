@@ -1,7 +1,6 @@
 #include "html/markup.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
 #include "html/entities.h"
@@ -30,6 +29,7 @@ bool IsAsciiAlnum(uint8_t c) {
 }
 
 bool IsRawElement(std::string_view name) {
+  if (name.size() < 3 || name.size() > 8) return false;  // "pre" to "textarea"
   return std::any_of(std::begin(kRawElements), std::end(kRawElements),
                      [&](std::string_view raw) { return EqualsIgnoringAsciiCase(name, raw); });
 }
@@ -79,37 +79,27 @@ void MarkStructure(std::string_view text, std::vector<ByteKind>& kinds) {
   }
 }
 
-bool LooksLikeAddress(std::string_view run) {
-  return run.find("://") != std::string_view::npos || run.find("www.") != std::string_view::npos ||
-         run.find('@') != std::string_view::npos;
+// Every address holds "://", "www." or "@", so only the runs around those
+// are looked at; the rest of the text is passed over by fast searches. A
+// run marked once is hidden, so a second hit in it finds nothing to do.
+void MarkAddressAround(std::string_view text, std::vector<ByteKind>& kinds, std::size_t hit,
+                       std::size_t length) {
+  auto in_run = [&](std::size_t i) { return kinds[i] == ByteKind::kText && !IsWordSeparator(text[i]); };
+  for (std::size_t i = hit; i < hit + length; ++i) {
+    if (!in_run(i)) return;
+  }
+  std::size_t start = hit;
+  while (start > 0 && in_run(start - 1)) --start;
+  std::size_t end = hit + length;
+  while (end < text.size() && in_run(end)) ++end;
+  Mark(kinds, start, end, ByteKind::kHidden);
 }
 
 void MarkAddresses(std::string_view text, std::vector<ByteKind>& kinds) {
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    if (kinds[i] != ByteKind::kText || IsWordSeparator(text[i])) {
-      ++i;
-      continue;
+  for (std::string_view sign : {"://", "www.", "@"}) {
+    for (std::size_t at = text.find(sign); at != std::string_view::npos; at = text.find(sign, at + 1)) {
+      MarkAddressAround(text, kinds, at, sign.size());
     }
-    // Only a run holding ":", "w" or "@" can be an address; most words
-    // hold none, and are passed over without another look.
-    static const std::array<uint8_t, 256> kByteClass = [] {
-      std::array<uint8_t, 256> c{};
-      for (int b = 0; b < 256; ++b) c[b] = IsWordSeparator(static_cast<uint8_t>(b)) ? 1 : 0;
-      c[':'] = c['w'] = c['@'] = 2;
-      return c;
-    }();
-    std::size_t end = i;
-    uint8_t seen = 0;
-    for (; end < n && kinds[end] == ByteKind::kText; ++end) {
-      const uint8_t c = kByteClass[static_cast<uint8_t>(text[end])];
-      if (c == 1) break;
-      seen |= c;
-    }
-    const bool candidate = seen != 0;
-    if (candidate && LooksLikeAddress(text.substr(i, end - i))) Mark(kinds, i, end, ByteKind::kHidden);
-    i = end;
   }
 }
 

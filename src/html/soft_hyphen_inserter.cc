@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_map>
 
+#include "html/separator_mask.h"
 #include "html/string_automaton.h"
-#include "html/word_hash.h"
 #include "html/word_table.h"
 
 namespace corvane::html {
@@ -73,141 +72,172 @@ bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const
   return text_.substr(end, kSoftHyphen.size()) != kSoftHyphen;
 }
 
-// Words made only of word bytes can occur only as a whole run of word bytes,
-// so one hash lookup per run finds them all. Two such occurrences never
-// touch each other's bytes (each spans its whole run), so an occurrence
-// clear of every guarded span (see GuardedSpans) is taken at once; only the
-// others wait, in `deferred`, for the ordered pass of Apply. A large page
-// thus never holds a list of all its words' occurrences.
-void SoftHyphenInserter::TakePlainWords(const std::vector<HyphenatedWord>& words,
-                                        const std::vector<Span>& guarded,
-                                        std::vector<std::size_t>& counts,
-                                        std::vector<Occurrence>& deferred) {
-  WordTable index;  // spelling -> its place in `spellings`
-  std::vector<WordsBySpelling> spellings;
-  index.Reserve(words.size());
-  std::size_t longest = 0;
-  std::size_t shortest = SIZE_MAX;  // short runs ("a", "of") need no look-up
-  for (uint32_t i = 0; i < words.size(); ++i) {
-    const std::string& w = words[i].word;
-    if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      const uint64_t hash = WordTable::Hash(w);
-      uint32_t spelling = index.Find(w, hash);
-      if (spelling == WordTable::kAbsent) {
-        spelling = static_cast<uint32_t>(spellings.size());
-        index.Insert(w, hash, spelling);
-        spellings.push_back({-1, -1});
+// The two ways a word is sought. Words made only of word bytes can occur
+// only as a whole run of word bytes, so one hash look-up per run finds them
+// all. Words that hold other bytes (apostrophes, dots, ...) may span several
+// runs and nest in one another; a multi-string automaton finds them, run
+// only over the stretches that hold such a byte.
+class SoftHyphenInserter::Matchers {
+ public:
+  Matchers(const std::vector<HyphenatedWord>& words, const WordBytes& word_bytes) {
+    plain_index_.Reserve(words.size());
+    WordTable punctuated_index;
+    for (uint32_t i = 0; i < words.size(); ++i) {
+      const std::string& w = words[i].word;
+      if (w.empty()) continue;
+      if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes(c); })) {
+        const uint64_t hash = WordTable::Hash(w);
+        uint32_t spelling = plain_index_.Find(w, hash);
+        if (spelling == WordTable::kAbsent) {
+          spelling = static_cast<uint32_t>(plain_.size());
+          plain_index_.Insert(w, hash, spelling);
+          plain_.push_back({-1, -1});
+        }
+        AddSpelling(plain_[spelling], words[i], i);
+        longest_ = std::max(longest_, w.size());
+        shortest_ = std::min(shortest_, w.size());
+      } else {
+        const uint64_t hash = WordTable::Hash(w);
+        uint32_t spelling = punctuated_index.Find(w, hash);
+        if (spelling == WordTable::kAbsent) {
+          spelling = static_cast<uint32_t>(punctuated_.size());
+          punctuated_index.Insert(w, hash, spelling);
+          punctuated_.push_back({-1, -1});
+          automaton_.Add(w, spelling);
+        }
+        AddSpelling(punctuated_[spelling], words[i], i);
       }
-      AddSpelling(spellings[spelling], words[i], i);
-      longest = std::max(longest, w.size());
-      shortest = std::min(shortest, w.size());
     }
+    if (!punctuated_.empty()) automaton_.Build();
   }
-  if (spellings.empty()) return;
-  const std::size_t n = text_.size();
-  // Local copies, so that the compiler keeps them in registers across the
-  // writes of the loop.
+
+  bool HasPlain() const { return !plain_.empty(); }
+  bool HasPunctuated() const { return !punctuated_.empty(); }
+  // The spellings of the plain word `run`, or null.
+  const WordsBySpelling* Plain(std::string_view run) const {
+    if (run.size() > longest_ || run.size() < shortest_) return nullptr;  // "a", "of": no look-up
+    const uint32_t spelling = plain_index_.Find(run);
+    return spelling == WordTable::kAbsent ? nullptr : &plain_[spelling];
+  }
+  const StringAutomaton& automaton() const { return automaton_; }
+  const WordsBySpelling& Punctuated(uint32_t id) const { return punctuated_[id]; }
+
+ private:
+  WordTable plain_index_;  // spelling -> its place in plain_
+  std::vector<WordsBySpelling> plain_;
+  std::size_t longest_ = 0;
+  std::size_t shortest_ = SIZE_MAX;
+  StringAutomaton automaton_;
+  std::vector<WordsBySpelling> punctuated_;
+};
+
+template <typename OnToken>
+void SoftHyphenInserter::ForEachToken(OnToken&& on_token) const {
+  const uint64_t* const text_bits = view_.TextBits();
+  ForEachRunOfSetBits(
+      text_.size(),
+      [&](std::size_t base, std::size_t count) {
+        return text_bits[base / 64] & ~SeparatorMask(text_.data() + base, count);
+      },
+      on_token);
+}
+
+// Words hold neither markup nor separators, so every occurrence lies inside
+// one token: a stretch of text bytes between separators and markup. Two plain
+// occurrences never touch each other's bytes (each spans its whole run), so
+// one clear of every guarded span (the token's punctuated occurrences, see
+// GuardedSpans) is taken at once; only the others wait, in `deferred`, for
+// the ordered pass of Apply. A large page thus never holds a list of all
+// its words' occurrences.
+void SoftHyphenInserter::ScanToken(const Matchers& matchers, const std::vector<HyphenatedWord>& words,
+                                   std::size_t start, std::size_t end, std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred,
+                                   std::vector<Span>& guarded) {
   const auto* const bytes = reinterpret_cast<const uint8_t*>(text_.data());
-  const DecodedView& view = view_;
-  const WordBytes is_word = word_bytes_;
+  // Most tokens are one run of word bytes; the walk to the first other byte
+  // tells, and is the first run's walk too.
+  std::size_t run_end = start;
+  while (run_end < end && word_bytes_(bytes[run_end])) ++run_end;
+  guarded.clear();
+  if (run_end < end && matchers.HasPunctuated()) {
+    const std::size_t from = deferred.size();
+    FindWordsWithPunctuation(matchers, start, end, deferred);
+    GuardedSpans(words, deferred, from, guarded);
+  }
+  if (!matchers.HasPlain()) return;
   std::size_t next_guard = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    if (!is_word(bytes[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    bool plain = true;
-    for (; end < n && is_word(bytes[end]); ++end) plain &= view.IsText(end);
-    if (plain && end - i <= longest && end - i >= shortest) {
-      const uint32_t spelling = index.Find(text_.substr(i, end - i));
-      if (spelling != WordTable::kAbsent && HasBoundaries(i, end)) {
-        const int32_t word = WordAt(spellings[spelling], i);
-        if (word >= 0) {
-          // An occurrence's soft hyphens, and the hyphens that could stop
-          // it, lie within [i, end], both ends included.
-          while (next_guard < guarded.size() && guarded[next_guard].last < i) ++next_guard;
-          if (next_guard < guarded.size() && guarded[next_guard].first <= end) {
-            deferred.push_back({static_cast<uint32_t>(word), i});
-          } else {
-            for (uint32_t offset : words[static_cast<std::size_t>(word)].breaks) AddHyphen(i + offset);
-            ++counts[static_cast<std::size_t>(word)];
-          }
+  std::size_t i = start;
+  for (;;) {
+    const WordsBySpelling* spelling = run_end > i ? matchers.Plain(text_.substr(i, run_end - i)) : nullptr;
+    if (spelling != nullptr && HasBoundaries(i, run_end)) {
+      const int32_t word = WordAt(*spelling, i);
+      if (word >= 0) {
+        // An occurrence's soft hyphens, and the hyphens that could stop
+        // it, lie within [i, run_end], both ends included.
+        while (next_guard < guarded.size() && guarded[next_guard].last < i) ++next_guard;
+        if (next_guard < guarded.size() && guarded[next_guard].first <= run_end) {
+          deferred.push_back({static_cast<uint32_t>(word), i});
+        } else {
+          for (uint32_t offset : words[static_cast<std::size_t>(word)].breaks) AddHyphen(i + offset);
+          ++counts[static_cast<std::size_t>(word)];
         }
       }
     }
-    i = end;
+    i = run_end;
+    while (i < end && !word_bytes_(bytes[i])) ++i;
+    if (i == end) return;
+    run_end = i + 1;
+    while (run_end < end && word_bytes_(bytes[run_end])) ++run_end;
   }
 }
 
-// The stretches [start, start + length] (both ends included) of the given
-// occurrences, merged and in text order.
-std::vector<SoftHyphenInserter::Span> SoftHyphenInserter::GuardedSpans(
-    const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found) {
-  std::vector<Span> spans;
-  spans.reserve(found.size());
-  for (const Occurrence& o : found) spans.push_back({o.start, o.start + words[o.word].word.size()});
+void SoftHyphenInserter::GuardedSpans(const std::vector<HyphenatedWord>& words,
+                                      const std::vector<Occurrence>& found, std::size_t from,
+                                      std::vector<Span>& spans) {
+  if (from == found.size()) return;
+  for (std::size_t k = from; k < found.size(); ++k) {
+    spans.push_back({found[k].start, found[k].start + words[found[k].word].word.size()});
+  }
   std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
-  std::vector<Span> merged;
-  for (const Span& span : spans) {
-    if (!merged.empty() && span.first <= merged.back().last) {
-      merged.back().last = std::max(merged.back().last, span.last);
+  std::size_t merged = 0;
+  for (std::size_t k = 1; k < spans.size(); ++k) {
+    if (spans[k].first <= spans[merged].last) {
+      spans[merged].last = std::max(spans[merged].last, spans[k].last);
     } else {
-      merged.push_back(span);
+      spans[++merged] = spans[k];
     }
   }
-  return merged;
+  spans.resize(merged + 1);
 }
 
-// Words that hold other bytes (apostrophes, dots, ...) may span several runs
-// and nest in one another; a multi-string automaton finds them in one pass.
-void SoftHyphenInserter::FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
-                                                  std::vector<Occurrence>& out) const {
-  StringAutomaton automaton;
-  std::unordered_map<std::string_view, uint32_t, WordHash> spelling_ids;
-  std::vector<WordsBySpelling> spellings;
-  for (uint32_t i = 0; i < words.size(); ++i) {
-    const std::string& w = words[i].word;
-    if (!w.empty() && !std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes_(c); })) {
-      const auto [it, added] = spelling_ids.try_emplace(w, static_cast<uint32_t>(spellings.size()));
-      if (added) {
-        spellings.push_back({-1, -1});
-        automaton.Add(w, it->second);
-      }
-      AddSpelling(spellings[it->second], words[i], i);
-    }
-  }
-  if (spellings.empty()) return;
-  automaton.Build();
-  const std::size_t n = text_.size();
+void SoftHyphenInserter::FindWordsWithPunctuation(const Matchers& matchers, std::size_t start,
+                                                  std::size_t end, std::vector<Occurrence>& out) const {
+  const StringAutomaton& automaton = matchers.automaton();
   StringAutomaton::State state = StringAutomaton::kRoot;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto c = static_cast<uint8_t>(text_[i]);
-    // Words hold neither markup nor separators, so no occurrence spans one.
-    if (!view_.IsText(i) || IsWordSeparator(c)) {
-      state = StringAutomaton::kRoot;
-      continue;
-    }
-    state = automaton.Next(state, c);
-    const std::size_t end = i + 1;
-    if (end < n && IsWordByteAt(end)) continue;
+  for (std::size_t i = start; i < end; ++i) {
+    state = automaton.Next(state, static_cast<uint8_t>(text_[i]));
+    const std::size_t after = i + 1;
+    if (after < text_.size() && IsWordByteAt(after)) continue;
     automaton.ForEachMatch(state, [&](uint32_t id, uint32_t length) {
-      const std::size_t start = end - length;
-      if (!HasBoundaries(start, end)) return;
-      const int32_t word = WordAt(spellings[id], start);
-      if (word >= 0) out.push_back({static_cast<uint32_t>(word), start});
+      const std::size_t match = after - length;
+      if (!HasBoundaries(match, after)) return;
+      const int32_t word = WordAt(matchers.Punctuated(id), match);
+      if (word >= 0) out.push_back({static_cast<uint32_t>(word), match});
     });
   }
 }
 
 std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedWord>& words) {
   std::vector<std::size_t> counts(words.size(), 0);
+  const Matchers matchers(words, word_bytes_);
   std::vector<Occurrence> found;
-  FindWordsWithPunctuation(words, found);
-  TakePlainWords(words, GuardedSpans(words, found), counts, found);
-  // Each word is found by exactly one of the two scans, in text order, so a
-  // stable sort by word keeps every word's occurrences leftmost first.
+  if (matchers.HasPlain() || matchers.HasPunctuated()) {
+    std::vector<Span> guarded;
+    ForEachToken([&](std::size_t start, std::size_t end) {
+      ScanToken(matchers, words, start, end, counts, found, guarded);
+    });
+  }
+  // Each word is found by exactly one of the two matchers, in text order, so
+  // a stable sort by word keeps every word's occurrences leftmost first.
   std::stable_sort(found.begin(), found.end(),
                    [](const Occurrence& a, const Occurrence& b) { return a.word < b.word; });
 
@@ -234,28 +264,53 @@ std::vector<std::size_t> SoftHyphenInserter::Apply(const std::vector<HyphenatedW
   return counts;
 }
 
-std::string SoftHyphenInserter::Result() const {
+template <typename OnPiece>
+void SoftHyphenInserter::ForEachPiece(OnPiece&& on_piece) const {
   const std::string_view source = view_.Source();
-  std::string out;
-  out.reserve(source.size() + hyphen_count_ * kSoftHyphen.size());
   std::size_t from = 0;
   std::size_t cursor = 0;
   for (std::size_t w = 0; w < hyphen_bits_.size(); ++w) {
     for (uint64_t bits = hyphen_bits_[w]; bits != 0; bits &= bits - 1) {
       const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
       const std::size_t i = view_.SourceOffset(at, cursor);
-      out.append(source.substr(from, i - from));
-      out.append(kSoftHyphen);
+      on_piece(source.substr(from, i - from));
+      on_piece(kSoftHyphen);
       if (!extra_hyphens_.empty()) {
         if (const auto it = extra_hyphens_.find(at); it != extra_hyphens_.end()) {
-          for (std::size_t h = 0; h < it->second; ++h) out.append(kSoftHyphen);
+          for (std::size_t h = 0; h < it->second; ++h) on_piece(kSoftHyphen);
         }
       }
       from = i;
     }
   }
-  out.append(source.substr(from));
+  on_piece(source.substr(from));
+}
+
+std::string SoftHyphenInserter::Result() const {
+  std::string out;
+  out.reserve(view_.Source().size() + hyphen_count_ * kSoftHyphen.size());
+  ForEachPiece([&](std::string_view piece) { out.append(piece); });
   return out;
+}
+
+void SoftHyphenInserter::WriteResult(const ResultSink& sink) const {
+  // The many short pieces are gathered into blocks; a long stretch without
+  // soft hyphens goes on as it is.
+  constexpr std::size_t kBlock = std::size_t{1} << 16;
+  std::string block;
+  block.reserve(kBlock);
+  ForEachPiece([&](std::string_view piece) {
+    if (block.size() + piece.size() > kBlock && !block.empty()) {
+      sink(block);
+      block.clear();
+    }
+    if (piece.size() >= kBlock) {
+      sink(piece);
+    } else {
+      block.append(piece);
+    }
+  });
+  if (!block.empty()) sink(block);
 }
 
 }  // namespace corvane::html

@@ -18,6 +18,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -56,6 +57,10 @@ class SoftHyphenInserter {
 
   // The source with a soft hyphen at every break of every occurrence taken.
   std::string Result() const;
+  // The same handed to `sink` in order, in pieces, so that a large result is
+  // never held whole. A piece stays valid only during the call.
+  using ResultSink = std::function<void(std::string_view piece)>;
+  void WriteResult(const ResultSink& sink) const;
 
  private:
   struct Occurrence {
@@ -73,11 +78,22 @@ class SoftHyphenInserter {
     std::size_t first;
     std::size_t last;  // included
   };
-  static std::vector<Span> GuardedSpans(const std::vector<HyphenatedWord>& words,
-                                        const std::vector<Occurrence>& found);
-  void TakePlainWords(const std::vector<HyphenatedWord>& words, const std::vector<Span>& guarded,
-                      std::vector<std::size_t>& counts, std::vector<Occurrence>& deferred);
-  void FindWordsWithPunctuation(const std::vector<HyphenatedWord>& words,
+  // The stretches [start, start + length] of found[from...], merged, in order.
+  static void GuardedSpans(const std::vector<HyphenatedWord>& words, const std::vector<Occurrence>& found,
+                           std::size_t from, std::vector<Span>& spans);
+  // Calls `on_piece` with the stretches of the source and the soft hyphens
+  // between them, in order.
+  template <typename OnPiece>
+  void ForEachPiece(OnPiece&& on_piece) const;
+  class Matchers;
+  // Calls `on_token(start, end)` for each stretch of text bytes between
+  // separators and markup, in order.
+  template <typename OnToken>
+  void ForEachToken(OnToken&& on_token) const;
+  void ScanToken(const Matchers& matchers, const std::vector<HyphenatedWord>& words, std::size_t start,
+                 std::size_t end, std::vector<std::size_t>& counts,
+                 std::vector<Occurrence>& deferred, std::vector<Span>& guarded);
+  void FindWordsWithPunctuation(const Matchers& matchers, std::size_t start, std::size_t end,
                                 std::vector<Occurrence>& out) const;
 
   const DecodedView& view_;

@@ -1,49 +1,54 @@
 #include "html/string_automaton.h"
 
-#include <deque>
+#include <algorithm>
 
 namespace corvane::html {
 
-StringAutomaton::State StringAutomaton::Child(State state, uint8_t byte) const {
-  if (state == kRoot) return root_children_[byte] == 0 ? -1 : root_children_[byte];
-  const auto it = children_.find(Key(state, byte));
-  return it == children_.end() ? -1 : it->second;
-}
-
-void StringAutomaton::Add(std::string_view s, uint32_t id) {
-  State state = kRoot;
-  for (unsigned char c : s) {
-    State next = Child(state, c);
-    if (next < 0) {
-      next = static_cast<State>(nodes_.size());
+// The strings taken in sorted order share their prefix with the one before,
+// and a state's new child always comes after its others: the trie grows
+// along one path, with no look-up of children, and its edge lists come out
+// sorted.
+void StringAutomaton::BuildTrie() {
+  std::sort(pending_.begin(), pending_.end());
+  std::vector<std::vector<Edge>> children(1);
+  std::vector<State> path{kRoot};  // path[d]: the state of the previous string's first d bytes
+  std::string_view previous;
+  for (const auto& [s, id] : pending_) {
+    std::size_t common = 0;
+    while (common < s.size() && common < previous.size() && s[common] == previous[common]) ++common;
+    path.resize(common + 1);
+    for (std::size_t d = common; d < s.size(); ++d) {
+      const auto next = static_cast<State>(nodes_.size());
       nodes_.push_back(Node{});
-      nodes_.back().depth = nodes_[state].depth + 1;
-      edges_.emplace_back();
-      edges_[state].emplace_back(c, next);
-      if (state == kRoot) {
-        root_children_[c] = next;
-      } else {
-        children_[Key(state, c)] = next;
-      }
+      nodes_.back().depth = static_cast<uint32_t>(d + 1);
+      children.emplace_back();
+      children[path.back()].push_back({static_cast<uint8_t>(s[d]), next});
+      if (path.back() == kRoot) root_children_[static_cast<uint8_t>(s[d])] = next;
+      path.push_back(next);
     }
-    state = next;
+    nodes_[path.back()].id = id;
+    previous = s;
   }
-  nodes_[state].id = id;
+  for (std::size_t state = 0; state < children.size(); ++state) {
+    nodes_[state].first_edge = static_cast<uint32_t>(edges_.size());
+    nodes_[state].edge_count = static_cast<uint32_t>(children[state].size());
+    edges_.insert(edges_.end(), children[state].begin(), children[state].end());
+  }
+  std::vector<std::pair<std::string_view, uint32_t>>().swap(pending_);
 }
 
 void StringAutomaton::Build() {
-  std::deque<State> queue;
-  for (const auto& [c, child] : edges_[kRoot]) {
-    nodes_[child].fail = kRoot;
-    queue.push_back(child);
-  }
-  while (!queue.empty()) {
-    const State u = queue.front();
-    queue.pop_front();
-    for (const auto& [c, v] : edges_[u]) {
-      State f = nodes_[u].fail;
-      State target = Child(f, c);
-      while (target < 0 && f != kRoot) {
+  BuildTrie();
+  // Failure links breadth first: a state's link lies at a smaller depth.
+  std::vector<State> queue{kRoot};
+  queue.reserve(nodes_.size());
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const State u = queue[head];
+    const uint32_t first = nodes_[u].first_edge;
+    for (uint32_t e = first; e < first + nodes_[u].edge_count; ++e) {
+      const auto [c, v] = edges_[e];
+      State target = -1;
+      for (State f = u; target < 0 && f != kRoot;) {
         f = nodes_[f].fail;
         target = Child(f, c);
       }
@@ -52,17 +57,6 @@ void StringAutomaton::Build() {
       nodes_[v].dict_link = fail.id >= 0 ? nodes_[v].fail : fail.dict_link;
       queue.push_back(v);
     }
-  }
-  edges_.clear();
-  edges_.shrink_to_fit();
-}
-
-StringAutomaton::State StringAutomaton::Next(State state, uint8_t byte) const {
-  for (;;) {
-    const State child = Child(state, byte);
-    if (child >= 0) return child;
-    if (state == kRoot) return kRoot;
-    state = nodes_[state].fail;
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <string>
 
 
@@ -15,14 +16,36 @@ static_assert(!LowBit(ByteKind::kText) && !LowBit(ByteKind::kTag) && !LowBit(Byt
 
 bool IsBlanked(ByteKind kind) { return (static_cast<uint8_t>(kind) & 1) != 0; }
 
-// The first "<" or ">" at or after `from` that the blanking leaves, or the end.
-std::size_t NextDelimiter(std::string_view page, const ByteKind* kinds, std::size_t from) {
-  const std::size_t n = page.size();
-  for (std::size_t i = from; i < n; ++i) {
-    if ((page[i] == '<' || page[i] == '>') && !IsBlanked(kinds[i])) return i;
+// The "<" and ">" that the blanking leaves, in order. Each of the two bytes
+// is sought with its own fast search, and the nearer one taken, so the text
+// between tags is never walked a byte at a time.
+class Delimiters {
+ public:
+  Delimiters(std::string_view page, const ByteKind* kinds)
+      : page_(page), kinds_(kinds), next_open_(Find('<', 0)), next_close_(Find('>', 0)) {}
+
+  // The first at or after `from`, or the end of the page.
+  std::size_t Next(std::size_t from) {
+    for (;;) {
+      if (next_open_ < from) next_open_ = Find('<', from);
+      if (next_close_ < from) next_close_ = Find('>', from);
+      const std::size_t at = std::min(next_open_, next_close_);
+      if (at == page_.size() || !IsBlanked(kinds_[at])) return at;
+      from = at + 1;
+    }
   }
-  return n;
-}
+
+ private:
+  std::size_t Find(char c, std::size_t from) const {
+    const std::size_t at = page_.find(c, from);
+    return at == std::string_view::npos ? page_.size() : at;
+  }
+
+  std::string_view page_;
+  const ByteKind* kinds_;
+  std::size_t next_open_;
+  std::size_t next_close_;
+};
 
 // Appends page[from, to) to `run` as the blanked, joined line has it.
 void AppendVisible(std::string_view page, const ByteKind* kinds, std::size_t from, std::size_t to,
@@ -69,9 +92,10 @@ void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, b
   };
 
   const std::size_t n = page.size();
+  Delimiters delimiters(page, kinds.data());
   std::size_t p = 0;
   while (p < n) {
-    const std::size_t q = NextDelimiter(page, kinds.data(), p);
+    const std::size_t q = delimiters.Next(p);
     if (!in_tag && q > p) {
       if (run.empty()) run_start = p;
       AppendVisible(page, kinds.data(), p, q, join_lines, run);

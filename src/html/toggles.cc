@@ -9,11 +9,16 @@ namespace corvane::html {
 
 bool ContainsSoftHyphenAnyCase(std::string_view text) {
   // Only s, h and y fold to S, H and Y in every locale's casing, so folding
-  // A-Z alone finds what the case-insensitive removal removes.
+  // A-Z alone finds what the case-insensitive removal removes. "&" is rare
+  // and found by a fast search; only what follows one is compared.
   const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  const auto it = std::search(text.begin(), text.end(), kSoftHyphen.begin(), kSoftHyphen.end(),
-                              [&](char a, char b) { return fold(a) == b; });
-  return it != text.end();
+  for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+    if (text.size() - at < kSoftHyphen.size()) return false;
+    std::size_t k = 1;
+    while (k < kSoftHyphen.size() && fold(text[at + k]) == kSoftHyphen[k]) ++k;
+    if (k == kSoftHyphen.size()) return true;
+  }
+  return false;
 }
 
 std::string RemoveSoftHyphens(std::string_view text) {

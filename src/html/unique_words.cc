@@ -1,30 +1,14 @@
 #include "html/unique_words.h"
 
 #include "html/markup.h"
+#include "html/separator_mask.h"
 
 namespace corvane::html {
 
-std::string_view TrimWord(std::string_view word) {
-  if (!word.empty()) {
-    switch (word.back()) {
-      case ')': case ']': case '.': case ',': case ':': case ';': case '?': case '!':
-        word.remove_suffix(1);
-    }
-  }
-  if (!word.empty() && (word.front() == '(' || word.front() == '[')) word.remove_prefix(1);
-  return word;
-}
-
 void UniqueWords::AddText(std::string_view text, Language language) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    while (i < n && IsWordSeparator(text[i])) ++i;
-    std::size_t end = i;
-    while (end < n && !IsWordSeparator(text[end])) ++end;
-    if (end > i) AddWord(text.substr(i, end - i), language);
-    i = end;
-  }
+  ForEachSeparatedWord(text, [&](std::size_t start, std::size_t end) {
+    AddWord(text.substr(start, end - start), language);
+  });
 }
 
 void UniqueWords::AddWord(std::string_view word, Language language) {

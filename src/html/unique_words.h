@@ -51,7 +51,16 @@ class UniqueWords {
 };
 
 // `word` with one trailing and one leading punctuation byte trimmed.
-std::string_view TrimWord(std::string_view word);
+inline std::string_view TrimWord(std::string_view word) {
+  if (!word.empty()) {
+    switch (word.back()) {
+      case ')': case ']': case '.': case ',': case ':': case ';': case '?': case '!':
+        word.remove_suffix(1);
+    }
+  }
+  if (!word.empty() && (word.front() == '(' || word.front() == '[')) word.remove_prefix(1);
+  return word;
+}
 
 }  // namespace corvane::html
 

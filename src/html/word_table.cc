@@ -3,6 +3,30 @@
 #include <cstring>
 
 namespace corvane::html {
+namespace {
+
+template <typename T>
+T Load(const char* p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+// memcmp(a, b, n) == 0 for the few bytes of a word, without a call: two
+// overlapping loads cover any length from 4 to 16.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  if (n >= 8) {
+    if (n > 16) return std::memcmp(a, b, n) == 0;
+    return Load<uint64_t>(a) == Load<uint64_t>(b) && Load<uint64_t>(a + n - 8) == Load<uint64_t>(b + n - 8);
+  }
+  if (n >= 4) return Load<uint32_t>(a) == Load<uint32_t>(b) && Load<uint32_t>(a + n - 4) == Load<uint32_t>(b + n - 4);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 uint32_t WordTable::Find(std::string_view word, uint64_t hash) const {
   if (slots_.empty()) return kAbsent;
@@ -10,8 +34,7 @@ uint32_t WordTable::Find(std::string_view word, uint64_t hash) const {
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
     if (slot.value == kAbsent) return kAbsent;
-    if (slot.hash == hash && slot.size == word.size() &&
-        (word.empty() || std::memcmp(slot.data, word.data(), word.size()) == 0)) {
+    if (slot.hash == hash && slot.size == word.size() && SameBytes(slot.data, word.data(), word.size())) {
       return slot.value;
     }
   }

@@ -1,6 +1,7 @@
 #include "hyphenation/pattern_matcher.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "hyphenation/pattern_table.h"
@@ -40,6 +41,9 @@ PatternMatcher::PatternMatcher() {
   // Visit the entries the way a lookup would: each character's run, in
   // index order, so that the first of two equal forms is the one kept.
   std::vector<BuildNode> trie(1);
+  // Room for the most states the entries could make, so that the trie is
+  // never copied as it grows; pages never reached are never touched.
+  trie.reserve(1 + static_cast<size_t>(kPatternCount) * kMaxLetters);
   for (int k = 0; k < kFirstCharCount; ++k) {
     const char first = kFirstCharIndex[k].first;
     const int begin = kFirstCharIndex[k].entry;
@@ -112,34 +116,38 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
   // Only a far larger pattern table than the built-in one could get here.
   if (trie.size() > kMaxStates) throw Error("pattern automaton exceeds its state space");
   const size_t states = trie.size();
-  std::vector<size_t> fail(states, 0);
-  std::vector<size_t> delta(states * kColumns, 0);
+  // The transitions are written straight into their final 16-bit form (a
+  // state fits in 15 bits), the digit marks added once all windows are known.
+  std::vector<uint16_t> fail(states, 0);
+  next_.assign(states * kColumns, 0);
   // Breadth first, so that a state's failure state, being shallower, is
   // complete before the state itself.
   std::vector<size_t> queue = {0};
+  queue.reserve(states);
   for (size_t head = 0; head < queue.size(); ++head) {
     const size_t u = queue[head];
     BuildNode& node = trie[u];
     if (u != 0) node.levels_from_end = MaxLevels(node.levels_from_end, trie[fail[u]].levels_from_end);
+    // Where the failure state goes, except where a child of this one leads
+    // on; kNoSymbol always back to the root.
+    uint16_t* const row = &next_[u * kColumns];
+    if (u != 0) std::memcpy(row, &next_[size_t{fail[u]} * kColumns], kColumns * sizeof(uint16_t));
+    row[kNoSymbol] = 0;
     for (size_t symbol = 0; symbol < kColumns; ++symbol) {
       const auto child = static_cast<size_t>(node.children[symbol]);
-      const size_t via_fail = u == 0 ? 0 : delta[fail[u] * kColumns + symbol];
-      if (symbol == kNoSymbol) continue;  // back to the root
-      if (child == 0) {
-        delta[u * kColumns + symbol] = via_fail;
-        continue;
-      }
-      fail[child] = via_fail;
-      delta[u * kColumns + symbol] = child;
+      if (child == 0 || symbol == kNoSymbol) continue;
+      fail[child] = row[symbol];
+      row[symbol] = static_cast<uint16_t>(child);
       queue.push_back(child);
     }
   }
   window_.assign(states, 0);
-  for (size_t u = 0; u < states; ++u) window_[u] = WindowOf(trie[u].levels_from_end);
-  next_.assign(states * kColumns, 0);
-  for (size_t i = 0; i < delta.size(); ++i) {
-    next_[i] = static_cast<uint16_t>(delta[i] | (window_[delta[i]] != 0 ? kHasDigits : 0));
+  std::vector<uint16_t> digit_mark(states, 0);
+  for (size_t u = 0; u < states; ++u) {
+    window_[u] = WindowOf(trie[u].levels_from_end);
+    digit_mark[u] = window_[u] != 0 ? kHasDigits : 0;
   }
+  for (uint16_t& entry : next_) entry |= digit_mark[entry];
 }
 
 void PatternMatcher::FindLevels(std::string_view word, uint8_t* levels) const {

@@ -8,6 +8,20 @@
 #include "platform/error.h"
 
 namespace corvane::platform {
+namespace {
+
+// The placeholder is rare, so a fast search from one to the next beats
+// looking at every byte.
+std::size_t CountPlaceholders(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(static_cast<char>(kUnmappablePlaceholder)); at != std::string_view::npos;
+       at = text.find(static_cast<char>(kUnmappablePlaceholder), at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
 
 DocumentText DecodeDocument(std::string bytes, Encoding encoding) {
   DocumentText doc;
@@ -55,8 +69,7 @@ void DocumentEncoder::Write(std::string_view text) {
   // An empty first piece still writes the byte-order mark of an empty file.
   for (std::size_t at = 0; at < text.size() || bom_due_; at += kSlice) {
     const std::string_view slice = text.substr(at, kSlice);
-    const auto placeholders = static_cast<std::size_t>(
-        std::count(slice.begin(), slice.end(), static_cast<char>(kUnmappablePlaceholder)));
+    const std::size_t placeholders = CountPlaceholders(slice);
     const std::size_t first = std::min(next_unmappable_, unmappable.size());
     const std::size_t count = std::min(placeholders, unmappable.size() - first);
     sink_(Cp1254ToUtf8(slice, unmappable.subspan(first, count), kUnmappablePlaceholder, bom_due_));

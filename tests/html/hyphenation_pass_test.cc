@@ -156,6 +156,20 @@ TEST_F(HyphenationPassTest, EveryDistinctWordOfALongDocument) {
   EXPECT_EQ(RemoveSoftHyphens(out), input);
 }
 
+// Handed on in pieces, the result is the same bytes, however many blocks
+// it fills and whichever pass made it.
+TEST_F(HyphenationPassTest, ResultInPiecesIsTheWholeResult) {
+  std::string page = "<p>" + std::string(70000, 'x') + " ";
+  while (page.size() < 300000) page += "representation and <b>concatenation</b> of documentation\n";
+  const auto joined = [&](auto run) {
+    std::string out;
+    run([&](std::string_view piece) { out.append(piece); });
+    return out;
+  };
+  EXPECT_EQ(joined([&](const auto& sink) { pass.HypenateMemo1(page, sink); }), pass.HypenateMemo1(page));
+  EXPECT_EQ(joined([&](const auto& sink) { pass.xHyphenateText(page, sink); }), pass.xHyphenateText(page));
+}
+
 TEST_F(HyphenationPassTest, HyphenatingAgainGivesTheSameDocument) {
   const std::string page =
       "<html><body><p>Merhaba d\xFCnya, representation and concatenation of\n"

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "html/decoded_view.h"
 #include "html/markup.h"
+#include "html/word_bytes.h"
 
 namespace corvane::html {
 namespace {
@@ -40,6 +43,7 @@ TEST(LanguageTest, ScopesFromTags) {
       {"one <b lang=tr>bir", "ET"},                             // open to the end
       {"<p lang=\"\">one</p>", "E"},
       {"<!-- <p lang=tr> --><script>x=\"<p lang=tr>\"</script>one", "E"},  // no tags there
+      {"<p>lang=tr LANG=tr</p> <b>iki</b>", "EEE"},                       // text is no tag
   };
   for (const Case& c : cases) EXPECT_EQ(WordLanguages(c.page), c.languages) << c.page;
   EXPECT_EQ(WordLanguages("<p lang=en>one</p>", Language::kTurkish), "T");  // fixed settings
@@ -62,10 +66,35 @@ TEST(LanguageTest, PageLanguageIsTurkishFromOnePercent) {
       {"<p title=\"\xFE\xFE\">" + a99 + "</p>", Language::kEnglish},  // markup is not counted
       {"<!-- \xFE -->" + a99, Language::kEnglish},
       {"", Language::kEnglish},
+      {std::string(4950, 'a') + std::string(50, '\xFE'), Language::kTurkish},  // long pages too
+      {std::string(4951, 'a') + std::string(50, '\xFE'), Language::kEnglish},
   };
   for (const Case& c : cases) {
     const DecodedView view(c.page, ClassifyMarkup(c.page));
     EXPECT_EQ(PageLanguage(view.Text(), view.Kinds()), c.expected) << c.page;
+  }
+}
+
+// The count reads many bytes at a time: pages of every length around the
+// 1 % edge, with letters, digits, other high bytes and markup mixed in,
+// must come out as a byte-by-byte count says.
+TEST(LanguageTest, PageLanguageAgreesWithAByteByByteCount) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "aZq0_ @[`{\xFE\xE7\xDD\xE9\x80\xC0\xFF<>";
+  for (int round = 0; round < 400; ++round) {
+    std::string page;
+    const std::size_t length = rng() % 90;
+    for (std::size_t i = 0; i < length; ++i) page += alphabet[rng() % alphabet.size()];
+    page += std::string(rng() % 3 == 0 ? 0 : rng() % 40, 'k');
+    const std::vector<ByteKind> kinds = ClassifyMarkup(page);
+    std::size_t letters = 0, turkish = 0;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+      if (kinds[i] != ByteKind::kText) continue;
+      letters += IsCodePageLetter(static_cast<uint8_t>(page[i]));
+      turkish += IsTurkishSpecialLetter(static_cast<uint8_t>(page[i]));
+    }
+    const Language expected = letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
+    EXPECT_EQ(PageLanguage(page, kinds), expected) << page;
   }
 }
 

@@ -31,6 +31,15 @@ class TogglesTest : public ::testing::Test {
   HyphenationPass pass{engine, &words, &observer};
 };
 
+TEST(SoftHyphenSearchTest, FindsTheReferenceInAnyLetterCase) {
+  const std::pair<std::string_view, bool> cases[] = {
+      {"a&shy;b", true},  {"&SHY;", true},     {"x&ShY;", true},  {"&&shy;", true},
+      {"&amp;shy;", false}, {"&shy", false},   {"&sh", false},    {"", false},
+      {"&s hy;", false},  {"shy;", false},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(ContainsSoftHyphenAnyCase(text), expected) << text;
+}
+
 TEST_F(TogglesTest, HyphenateAllToggles) {
   EXPECT_EQ(HyphenateAll(pass, "kitap kitap").text, "ki&shy;tap ki&shy;tap");
   // One soft hyphen anywhere: all of them go, nothing is hyphenated.
