@@ -22,6 +22,7 @@ const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
 void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
   if (!s.prefixes_in_file || !s.comparator.HasPrefixes()) return;
   s.prefixes_in_file = false;
+  if (!s.current || s.array.Generation() != s.saved_generation) return;
   const auto n = static_cast<std::size_t>(file_records);
   // Read straight into the prefixes: the stored little-endian numbers are
   // this machine's, and elsewhere they are turned round after the check.

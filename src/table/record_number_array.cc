@@ -27,6 +27,7 @@ void RecordNumberArray::Set(int32_t position, int32_t record) {
   if (flat_valid_) flat_[static_cast<std::size_t>(position)] = record;
   // The entry now stands for another record, whose prefix is not known here.
   prefixes_valid_ = false;
+  ++generation_;
 }
 
 bool RecordNumberArray::SetPrefixes(const std::vector<uint64_t>& by_record) const {

@@ -151,7 +151,8 @@ void TableIndexes::Impl::ReadFromFile(IndexState& s) {
     if (Trustworthy(s, array, !as_saved, file_records)) {
       s.array.Assign(std::move(array));
       s.current = true;
-      if (as_saved) ReadPrefixesFromFile(s);
+      if (as_saved) s.saved_generation = s.array.Generation();
+      s.prefixes_in_file = s.prefixes_in_file && as_saved;
       return;
     }
   }

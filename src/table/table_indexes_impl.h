@@ -27,10 +27,13 @@ struct IndexState {
   bool in_file = false;
   uint64_t file_offset = 0;
   uint64_t file_check = 0;
-  // Its key prefixes stored beside it, when the file has them.
+  // Its key prefixes stored beside it, when the file has them; they fit
+  // the array read as saved while it stays at that generation.
   bool prefixes_in_file = false;
   uint64_t prefixes_offset = 0;
   uint64_t prefixes_check = 0;
+  uint64_t saved_generation = 0;
+  int searches = 0;  // prefixed searches while the stored prefixes wait
 };
 
 struct TableIndexes::Impl {
@@ -131,9 +134,17 @@ struct TableIndexes::Impl {
   const uint64_t* PrefixesFor(IndexState& s, bool partial, int key_fields) {
     if (partial || key_fields == 0 || !s.comparator.HasPrefixes()) return nullptr;
     if (const uint64_t* prefixes = s.array.Prefixes()) return prefixes;
+    if (s.prefixes_in_file) {
+      // A lookup or two read a few records; more read the stored prefixes,
+      // which cost about what two dozen record blocks do.
+      if (++s.searches < kSearchesBeforeStoredPrefixes) return nullptr;
+      ReadPrefixesFromFile(s);
+      if (const uint64_t* prefixes = s.array.Prefixes()) return prefixes;
+    }
     return s.array.PrefixesWanted() ? BuildPrefixes(s) : nullptr;
   }
   const uint64_t* BuildPrefixes(IndexState& s);
+  static constexpr int kSearchesBeforeStoredPrefixes = 4;
   // Takes the prefixes stored beside an array just read as saved, when
   // their bytes match their check; else they are built as usual.
   void ReadPrefixesFromFile(IndexState& s);
