@@ -33,6 +33,28 @@ uint64_t CheckNumber(std::span<const uint8_t> bytes) {
   return h ^ (h >> 32);
 }
 
+// The same mixing over four interleaved lanes of eight bytes, whose chains
+// run side by side: the key prefixes are twice the size of an array and
+// checked whenever they are read.
+uint64_t FourLaneCheckNumber(std::span<const uint8_t> bytes) {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t h[4] = {bytes.size() * kMul, 1, 2, 3};
+  std::size_t i = 0;
+  for (; i + 32 <= bytes.size(); i += 32) {
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+      h[lane] = (h[lane] ^ Load64(bytes.data() + i + 8 * lane)) * kMul;
+      h[lane] ^= h[lane] >> 29;
+    }
+  }
+  uint8_t lanes[40];
+  for (std::size_t lane = 0; lane < 4; ++lane) {
+    for (std::size_t b = 0; b < 8; ++b) lanes[8 * lane + b] = static_cast<uint8_t>(h[lane] >> (8 * b));
+  }
+  const uint64_t rest = CheckNumber(bytes.subspan(i));
+  for (std::size_t b = 0; b < 8; ++b) lanes[32 + b] = static_cast<uint8_t>(rest >> (8 * b));
+  return CheckNumber(lanes);
+}
+
 // The collation mark of an intact sort mark ending `bytes`, else 0.
 uint64_t ReadSortMark(std::span<const uint8_t> bytes) {
   if (bytes.size() < kSortMarkSize) return 0;
@@ -230,6 +252,8 @@ bool IsKeyType(FieldType type) {
 
 uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes) { return CheckNumber(bytes); }
 
+uint64_t PrefixCheckNumber(std::span<const uint8_t> bytes) { return FourLaneCheckNumber(bytes); }
+
 namespace {
 
 // The file header and every index header; false when they are not all there.
@@ -262,7 +286,7 @@ std::size_t WritePrefixes(Writer& out, const std::vector<KeyPrefixBlock>& prefix
   for (const KeyPrefixBlock& block : prefixes) {
     const std::size_t start = out.Written().size();
     for (uint64_t v : block.prefixes) out.U64(v);
-    checks.push_back(CheckNumber(out.Written().subspan(start)));
+    checks.push_back(FourLaneCheckNumber(out.Written().subspan(start)));
   }
   const std::size_t description = out.Written().size();
   if (prefixes.empty()) return description;

@@ -30,7 +30,7 @@
 //       0   8   "CVIXKEYS"
 //       8   8   P
 //       16  16P for each prefix array: its index number (uint64, rising,
-//               below X) and the check number of its bytes
+//               below X) and PrefixCheckNumber of its bytes
 //     The sort mark's check number covers this block too. A reader that
 //     does not know it sees no mark and checks the order instead.
 // On top of that a header is refused when its name's length byte exceeds 20,
@@ -96,6 +96,8 @@ inline std::size_t IndexTailSize(std::size_t prefix_count, std::size_t index_cou
 
 // The check number of one array's stored bytes.
 uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes);
+// The check number of one index's stored key prefixes.
+uint64_t PrefixCheckNumber(std::span<const uint8_t> bytes);
 
 // `layout` gives F and the field types; `record_count` is N.
 DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,

@@ -31,7 +31,7 @@ void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
   if (!read_file || read_file(s.prefixes_offset, bytes.size(), bytes.data()) != bytes.size()) return;
   // Damaged prefixes would send searches the wrong way without a trace, so
   // only those whose bytes are the ones saved with this very array are used.
-  if (ArrayCheckNumber(bytes) != s.prefixes_check) return;
+  if (PrefixCheckNumber(bytes) != s.prefixes_check) return;
   if constexpr (std::endian::native != std::endian::little) {
     for (uint64_t& v : prefixes) {
       const auto* b = reinterpret_cast<const uint8_t*>(&v);

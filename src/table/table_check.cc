@@ -274,7 +274,7 @@ class TableChecker {
     for (const DecodedIndexFile::StoredPrefixes& stored : file.prefixes) {
       const IndexHeader& h = headers[stored.index];
       const std::span<const uint8_t> bytes(idx.data() + stored.offset, 8 * n);
-      if (ArrayCheckNumber(bytes) != stored.check) {
+      if (PrefixCheckNumber(bytes) != stored.check) {
         Problem(name, "index " + h.name + " has damaged key prefixes (they will be recomputed)");
         continue;
       }

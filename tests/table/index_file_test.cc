@@ -159,7 +159,7 @@ TEST_F(IndexFileTest, KeyPrefixesLieBetweenTheArraysAndTheirChecks) {
   ASSERT_EQ(with.size(), without.size() + 3 * 8 + 16 + 16);
   Bytes expected(with.begin(), with.begin() + static_cast<std::ptrdiff_t>(arrays_end));
   for (uint64_t k : keys) Put64(expected, k);
-  const uint64_t check = ArrayCheckNumber(Bytes(expected.end() - 24, expected.end()));
+  const uint64_t check = PrefixCheckNumber(Bytes(expected.end() - 24, expected.end()));
   expected.insert(expected.end(), {'C', 'V', 'I', 'X', 'K', 'E', 'Y', 'S'});
   Put64(expected, 1);  // P
   Put64(expected, 1);  // the index
