@@ -15,7 +15,12 @@ constexpr char kKeysMagic[8] = {'C', 'V', 'I', 'X', 'K', 'E', 'Y', 'S'};
 
 uint64_t Load64(const uint8_t* p) {
   uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  if constexpr (std::endian::native == std::endian::little) {
+    // One load: check numbers run over megabytes of arrays and prefixes.
+    std::memcpy(&v, p, sizeof v);
+  } else {
+    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  }
   return v;
 }
 
