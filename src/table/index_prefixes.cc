@@ -43,25 +43,30 @@ void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
   s.array.SetPrefixesInOrder(std::move(prefixes));
 }
 
-std::vector<KeyPrefixBlock> TableIndexes::Impl::PrefixBlocksToSave() {
-  std::vector<KeyPrefixBlock> blocks;
-  const int32_t n = records.RecordCount();
-  std::vector<uint64_t> by_record;
+std::size_t TableIndexes::Impl::StoredPrefixesIndex() const {
   for (std::size_t i = 0; i < indexes.size(); ++i) {
-    IndexState& s = indexes[i];
-    if (!s.current || !s.comparator.HasPrefixes() || s.array.Size() != n) continue;
-    KeyPrefixBlock block{i, {}};
-    if (const uint64_t* kept = s.array.Prefixes()) {
-      block.prefixes.assign(kept, kept + n);
-    } else {
-      // Records in storage order, then placed by the array.
-      by_record.resize(static_cast<std::size_t>(n));
-      for (int32_t r = 0; r < n; ++r) by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
-      block.prefixes.reserve(static_cast<std::size_t>(n));
-      s.array.ForEach([&](int32_t r) { block.prefixes.push_back(by_record[static_cast<std::size_t>(r)]); });
-    }
-    blocks.push_back(std::move(block));
+    if (indexes[i].comparator.HasPrefixes()) return i;
   }
+  return indexes.size();
+}
+
+std::vector<KeyPrefixBlock> TableIndexes::Impl::PrefixBlocksToSave() {
+  const int32_t n = records.RecordCount();
+  const std::size_t i = StoredPrefixesIndex();
+  if (i == indexes.size() || !indexes[i].current || indexes[i].array.Size() != n) return {};
+  IndexState& s = indexes[i];
+  KeyPrefixBlock block{i, {}};
+  if (const uint64_t* kept = s.array.Prefixes()) {
+    block.prefixes.assign(kept, kept + n);
+  } else {
+    // Records in storage order, then placed by the array.
+    std::vector<uint64_t> by_record(static_cast<std::size_t>(n));
+    for (int32_t r = 0; r < n; ++r) by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
+    block.prefixes.reserve(static_cast<std::size_t>(n));
+    s.array.ForEach([&](int32_t r) { block.prefixes.push_back(by_record[static_cast<std::size_t>(r)]); });
+  }
+  std::vector<KeyPrefixBlock> blocks;
+  blocks.push_back(std::move(block));
   return blocks;
 }
 

@@ -468,18 +468,14 @@ void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t
     s.file_offset = file.arrays_offset + array_bytes * i;
     s.file_check = file.array_checks[i];
   }
-  bool prefixes_as_saved = true;
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < m.indexes.size(); ++i) {
-    IndexState& s = m.indexes[i];
-    const bool stored = next < file.prefixes.size() && file.prefixes[next].index == i;
-    if (stored) {
-      s.prefixes_in_file = true;
-      s.prefixes_offset = file.prefixes[next].offset;
-      s.prefixes_check = file.prefixes[next].check;
-      ++next;
-    }
-    if (stored != s.comparator.HasPrefixes()) prefixes_as_saved = false;
+  const std::size_t wanted = m.StoredPrefixesIndex();
+  bool prefixes_as_saved = wanted == m.indexes.size();
+  for (const DecodedIndexFile::StoredPrefixes& stored : file.prefixes) {
+    IndexState& s = m.indexes[stored.index];
+    s.prefixes_in_file = true;
+    s.prefixes_offset = stored.offset;
+    s.prefixes_check = stored.check;
+    if (file.prefixes.size() == 1 && stored.index == wanted) prefixes_as_saved = true;
   }
   // A file without the prefixes a save would store (an older one) is saved
   // again with them when the table closes, so later opens search without

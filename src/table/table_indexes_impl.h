@@ -148,8 +148,14 @@ struct TableIndexes::Impl {
   // Takes the prefixes stored beside an array just read as saved, when
   // their bytes match their check; else they are built as usual.
   void ReadPrefixesFromFile(IndexState& s);
-  // The prefixes a save stores: those of every current index that has them,
-  // in array order (made from the records when not in memory).
+  // The index whose prefixes a save stores (Count() when none): the first
+  // that has them, in a table with automatic indexes the one of its first
+  // text field (the word list's NWORD). One only, as each costs 8 bytes a
+  // record and a table is mostly searched by one key; the others still
+  // build theirs in memory when searched often.
+  std::size_t StoredPrefixesIndex() const;
+  // Those prefixes, in array order (made from the records when not in
+  // memory), unless the index is missing or not current.
   std::vector<KeyPrefixBlock> PrefixBlocksToSave();
 
   // The position search over `s` for `key`.

@@ -188,11 +188,11 @@ TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
     std::string problem;
   };
   // The ".idx" file ends with the arrays of its 7 indexes, 3 entries each,
-  // the key prefixes of @NWORD and @HWORD (2 x 3 x 8 bytes, then 16 + 2 x
-  // 16), then the checks and the sort mark (8 + 7 x 8 + 24 bytes); the
-  // third array from the start, @NWORD, holds ağaç, kalem, Kalem = records
-  // 1, 0, 2 and ends 13 entries before the prefixes.
-  const auto prefixes = [](std::vector<char>& idx) { return idx.end() - 88 - 96; };
+  // the key prefixes of @NWORD (3 x 8 bytes, then 16 + 16), then the
+  // checks and the sort mark (8 + 7 x 8 + 24 bytes); the third array from
+  // the start, @NWORD, holds ağaç, kalem, Kalem = records 1, 0, 2 and ends
+  // 13 entries before the prefixes.
+  const auto prefixes = [](std::vector<char>& idx) { return idx.end() - 88 - 56; };
   const auto entry = [&](std::vector<char>& idx, int from_end) { return prefixes(idx) - 4 * from_end; };
   const Case cases[] = {
       {"torn tail", [](auto& d, auto&) { d.push_back('x'); }, "HYPLIST.dat: 1 bytes after the last record"},

@@ -69,10 +69,10 @@ class IndexLoadTest : public ::testing::Test {
     return out;
   }
   // The bytes a saved file holds after its arrays: the key prefixes of
-  // @NWORD and @HWORD, their description, the checks and the mark.
+  // @NWORD, their description, the checks and the mark.
   std::size_t AfterArrays() const {
     const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
-    return 2 * 8 * n + IndexTailSize(2, static_cast<std::size_t>(t_.indexes->Count()));
+    return 8 * n + IndexTailSize(1, static_cast<std::size_t>(t_.indexes->Count()));
   }
   // Offset of entry p of index i's array in a saved file.
   std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
@@ -197,7 +197,7 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
     const uint64_t check = ArrayCheckNumber(std::span<const uint8_t>(b).subspan(Entry(b, nword, 0), array_bytes));
     for (int i = 0; i < 8; ++i) b[tail + 8 + 8 * nword + i] = static_cast<uint8_t>(check >> (8 * i));
     Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(Entry(b, 0, 0)));
-    covered.insert(covered.end(), b.end() - static_cast<std::ptrdiff_t>(IndexTailSize(2, kAll.size())), b.end() - 8);
+    covered.insert(covered.end(), b.end() - static_cast<std::ptrdiff_t>(IndexTailSize(1, kAll.size())), b.end() - 8);
     const uint64_t mark = ArrayCheckNumber(covered);
     for (int i = 0; i < 8; ++i) b[b.size() - 8 + i] = static_cast<uint8_t>(mark >> (8 * i));
   };
@@ -225,7 +225,7 @@ TEST_F(IndexLoadTest, StoredKeyPrefixesAreUsedOnlyWhenIntact) {
   std::vector<int32_t> expected;
   for (std::size_t r = 0; r < n; ++r) expected.push_back(t_.indexes->FindPosition(nword, t_.records.At(static_cast<int32_t>(r)).data()));
   const Bytes good = t_.indexes->Save(kCounter);
-  const std::size_t prefixes = Entry(good, static_cast<int>(kAll.size()), 0);  // @NWORD's, the first stored
+  const std::size_t prefixes = Entry(good, static_cast<int>(kAll.size()), 0);  // @NWORD's, the only ones stored
   for (const bool damaged : {false, true}) {
     Bytes bytes = good;
     if (damaged) bytes[prefixes + 8 * 30 + 7] ^= 0x80;
