@@ -57,12 +57,15 @@ void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) 
 void TRecordsPage::SetMaxRecordCount(int32_t count) {
   try {
     const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_);
-    // No huge pages: blocks are read one at a time, and the first touch of
-    // a huge page would clear 2 MiB for a block of a few dozen KiB. Index
-    // searches settle their probes on stored key prefixes, so lookups
-    // spread over a large table touch few records and gain little from
-    // sparing the address translation caches.
-    if (data_.capacity() < bytes) data_.reserve(bytes);
+    // Huge pages although blocks come in one at a time: the first block in
+    // each 2 MiB then clears all of it (a few milliseconds for a page of
+    // text whose lookups read a hundred blocks), but lookups spread over a
+    // large table, each reading its record, run a tenth faster for sparing
+    // the address translation caches.
+    if (data_.capacity() < bytes) {
+      data_.reserve(bytes);
+      platform::AdviseHugePages(data_.data(), data_.capacity());
+    }
   } catch (const std::bad_alloc&) {
     ReallocFailed();
   } catch (const std::length_error&) {
