@@ -11,10 +11,16 @@ namespace {
 
 constexpr char kSortMarkMagic[8] = {'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T'};
 constexpr char kChecksMagic[8] = {'C', 'V', 'I', 'X', 'S', 'U', 'M', 'S'};
+constexpr char kKeysMagic[8] = {'C', 'V', 'I', 'X', 'K', 'E', 'Y', 'S'};
 
 uint64_t Load64(const uint8_t* p) {
   uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  if constexpr (std::endian::native == std::endian::little) {
+    // One load: check numbers run over megabytes of arrays and prefixes.
+    std::memcpy(&v, p, sizeof v);
+  } else {
+    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  }
   return v;
 }
 
@@ -30,6 +36,28 @@ uint64_t CheckNumber(std::span<const uint8_t> bytes) {
   }
   for (; i < bytes.size(); ++i) h = (h ^ bytes[i]) * kMul;
   return h ^ (h >> 32);
+}
+
+// The same mixing over four interleaved lanes of eight bytes, whose chains
+// run side by side: the key prefixes are twice the size of an array and
+// checked whenever they are read.
+uint64_t FourLaneCheckNumber(std::span<const uint8_t> bytes) {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  uint64_t h[4] = {bytes.size() * kMul, 1, 2, 3};
+  std::size_t i = 0;
+  for (; i + 32 <= bytes.size(); i += 32) {
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+      h[lane] = (h[lane] ^ Load64(bytes.data() + i + 8 * lane)) * kMul;
+      h[lane] ^= h[lane] >> 29;
+    }
+  }
+  uint8_t lanes[40];
+  for (std::size_t lane = 0; lane < 4; ++lane) {
+    for (std::size_t b = 0; b < 8; ++b) lanes[8 * lane + b] = static_cast<uint8_t>(h[lane] >> (8 * b));
+  }
+  const uint64_t rest = CheckNumber(bytes.subspan(i));
+  for (std::size_t b = 0; b < 8; ++b) lanes[32 + b] = static_cast<uint8_t>(rest >> (8 * b));
+  return CheckNumber(lanes);
 }
 
 // The collation mark of an intact sort mark ending `bytes`, else 0.
@@ -49,18 +77,54 @@ uint64_t ChecksMarkNumber(std::span<const uint8_t> headers, std::span<const uint
   return CheckNumber(covered);
 }
 
-// Reads the array checks and sort mark `tail` for `count` arrays, filling
-// sorted_by and array_checks when they are intact.
+// The number of prefix arrays P that `after_arrays` bytes after the arrays
+// hold with the checks and mark, or -1 when no P gives that size.
+int64_t PrefixCount(uint64_t after_arrays, std::size_t count, int32_t record_count) {
+  const uint64_t plain = ArrayChecksSize(count);
+  if (after_arrays == plain) return 0;
+  if (record_count <= 0 || after_arrays < plain + 16) return -1;
+  const uint64_t each = 8 * static_cast<uint64_t>(record_count) + 16;
+  const uint64_t rest = after_arrays - plain - 16;
+  if (rest % each != 0 || rest / each == 0 || rest / each > count) return -1;
+  return static_cast<int64_t>(rest / each);
+}
+
+// Reads the key prefixes' description at the start of `tail`: P rising
+// index numbers below `count`, each with its check.
+bool ReadPrefixDescription(std::span<const uint8_t> tail, std::size_t prefix_count, std::size_t count,
+                           uint64_t first_offset, int32_t record_count, DecodedIndexFile& out) {
+  if (prefix_count == 0) return true;
+  if (std::memcmp(tail.data(), kKeysMagic, sizeof kKeysMagic) != 0) return false;
+  if (Load64(tail.data() + 8) != prefix_count) return false;
+  const uint64_t block_bytes = 8 * static_cast<uint64_t>(record_count);
+  for (std::size_t j = 0; j < prefix_count; ++j) {
+    const uint64_t index = Load64(tail.data() + 16 + 16 * j);
+    if (index >= count || (j > 0 && index <= out.prefixes.back().index)) return false;
+    out.prefixes.push_back({static_cast<std::size_t>(index), first_offset + block_bytes * j,
+                            Load64(tail.data() + 24 + 16 * j)});
+  }
+  return true;
+}
+
+// Reads the file's end `tail` (IndexTailSize(P, count) bytes) for `count`
+// arrays, filling sorted_by, array_checks and prefixes when it is intact.
+// The prefix arrays, when P > 0, start at `arrays_end`.
 void ReadArrayChecks(std::span<const uint8_t> headers, std::span<const uint8_t> tail, std::size_t count,
+                     std::size_t prefix_count, uint64_t arrays_end, int32_t record_count,
                      DecodedIndexFile& out) {
-  if (tail.size() != ArrayChecksSize(count)) return;
-  if (std::memcmp(tail.data(), kChecksMagic, sizeof kChecksMagic) != 0) return;
+  if (tail.size() != IndexTailSize(prefix_count, count)) return;
+  const std::span<const uint8_t> sums = tail.last(ArrayChecksSize(count));
+  if (std::memcmp(sums.data(), kChecksMagic, sizeof kChecksMagic) != 0) return;
   const uint8_t* mark = tail.data() + tail.size() - kSortMarkSize;
   if (std::memcmp(mark, kSortMarkMagic, sizeof kSortMarkMagic) != 0) return;
   if (Load64(mark + 16) != ChecksMarkNumber(headers, tail)) return;
+  if (!ReadPrefixDescription(tail, prefix_count, count, arrays_end, record_count, out)) {
+    out.prefixes.clear();
+    return;
+  }
   out.sorted_by = Load64(mark + 8);
   out.array_checks.clear();
-  for (std::size_t i = 0; i < count; ++i) out.array_checks.push_back(Load64(tail.data() + 8 + 8 * i));
+  for (std::size_t i = 0; i < count; ++i) out.array_checks.push_back(Load64(sums.data() + 8 + 8 * i));
 }
 
 // Reads forward through the file; every read states the bytes it needs.
@@ -193,6 +257,8 @@ bool IsKeyType(FieldType type) {
 
 uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes) { return CheckNumber(bytes); }
 
+uint64_t PrefixCheckNumber(std::span<const uint8_t> bytes) { return FourLaneCheckNumber(bytes); }
+
 namespace {
 
 // The file header and every index header; false when they are not all there.
@@ -216,6 +282,26 @@ bool ReadHeaders(Reader& in, const RecordLayout& layout, double table_version, D
   out.headers_read = true;
   out.arrays_offset = in.Position();
   return true;
+}
+
+// Writes the prefix arrays and their description; returns where the
+// description (the part of the tail the sort mark covers) starts.
+std::size_t WritePrefixes(Writer& out, const std::vector<KeyPrefixBlock>& prefixes) {
+  std::vector<uint64_t> checks;
+  for (const KeyPrefixBlock& block : prefixes) {
+    const std::size_t start = out.Written().size();
+    for (uint64_t v : block.prefixes) out.U64(v);
+    checks.push_back(FourLaneCheckNumber(out.Written().subspan(start)));
+  }
+  const std::size_t description = out.Written().size();
+  if (prefixes.empty()) return description;
+  out.Bytes(kKeysMagic, sizeof kKeysMagic);
+  out.U64(prefixes.size());
+  for (std::size_t j = 0; j < prefixes.size(); ++j) {
+    out.U64(prefixes[j].index);
+    out.U64(checks[j]);
+  }
+  return description;
 }
 
 }  // namespace
@@ -250,9 +336,13 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
   out.arrays_read = true;
   if (in.Left() == kSortMarkSize) {
     out.sorted_by = ReadSortMark(bytes);
-  } else {
-    ReadArrayChecks(bytes.first(out.arrays_offset), bytes.last(in.Left()), out.headers.size(), out);
+    return out;
   }
+  const int64_t prefix_count = PrefixCount(in.Left(), out.headers.size(), record_count);
+  if (prefix_count < 0) return out;
+  const std::size_t tail = IndexTailSize(static_cast<std::size_t>(prefix_count), out.headers.size());
+  ReadArrayChecks(bytes.first(out.arrays_offset), bytes.last(tail), out.headers.size(),
+                  static_cast<std::size_t>(prefix_count), in.Position(), record_count, out);
   return out;
 }
 
@@ -268,19 +358,24 @@ DecodedIndexFile DecodeIndexHeaders(std::span<const uint8_t> prefix, uint64_t fi
   if (!ReadHeaders(in, layout, table_version, out) || record_count <= 0) return out;
   const std::size_t count = out.headers.size();
   const uint64_t arrays_end = out.arrays_offset + uint64_t{4} * static_cast<uint64_t>(record_count) * count;
-  if (out.change_counter != table_change_counter || file_size != arrays_end + ArrayChecksSize(count)) return out;
-  const std::vector<uint8_t> tail = read_tail(ArrayChecksSize(count));
-  ReadArrayChecks(prefix.first(out.arrays_offset), tail, count, out);
+  if (out.change_counter != table_change_counter || file_size < arrays_end) return out;
+  const int64_t prefix_count = PrefixCount(file_size - arrays_end, count, record_count);
+  if (prefix_count < 0) return out;
+  const auto p = static_cast<std::size_t>(prefix_count);
+  const std::vector<uint8_t> tail = read_tail(IndexTailSize(p, count));
+  ReadArrayChecks(prefix.first(out.arrays_offset), tail, count, p, arrays_end, record_count, out);
   return out;
 }
 
 std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
                                      const std::vector<const RecordNumberArray*>& arrays,
-                                     int32_t record_count, uint64_t collation_mark) {
+                                     int32_t record_count, uint64_t collation_mark,
+                                     const std::vector<KeyPrefixBlock>& prefixes) {
   Writer out;
   if (record_count > 0) {
     out.Reserve(kIndexFileHeaderSize + kSortMarkSize +
-                headers.size() * (64 + 4 * static_cast<std::size_t>(record_count)));
+                headers.size() * (64 + 4 * static_cast<std::size_t>(record_count)) +
+                prefixes.size() * (16 + 8 * static_cast<std::size_t>(record_count)));
   }
   out.U32(change_counter);
   out.I32(static_cast<int32_t>(headers.size()));
@@ -303,6 +398,7 @@ std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<
       const std::size_t arrays_end = out.Written().size();
       const std::size_t array_bytes = 4 * static_cast<std::size_t>(record_count);
       const std::size_t arrays_offset = arrays_end - array_bytes * arrays.size();
+      const std::size_t tail_start = WritePrefixes(out, prefixes);
       out.Bytes(kChecksMagic, sizeof kChecksMagic);
       for (std::size_t i = 0; i < arrays.size(); ++i) {
         out.U64(CheckNumber(out.Written().subspan(arrays_offset + i * array_bytes, array_bytes)));
@@ -311,7 +407,7 @@ std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<
       out.U64(collation_mark);
       out.U64(0);  // room for the check number, taken over what precedes it
       const std::span<const uint8_t> all = out.Written();
-      const uint64_t check = ChecksMarkNumber(all.first(arrays_offset), all.subspan(arrays_end));
+      const uint64_t check = ChecksMarkNumber(all.first(arrays_offset), all.subspan(tail_start));
       out.Patch64(all.size() - 8, check);
     }
   }

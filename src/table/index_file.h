@@ -22,7 +22,17 @@
 //       block but not the arrays. So the headers and the mark can be
 //       trusted from a few bytes, and each array, read when first needed,
 //       by its own check. A reader that knows only the plain mark sees no
-//       mark in such a file and checks the order instead.
+//       mark in such a file and checks the order instead;
+//   - or, between the arrays and the array checks, the key prefixes of
+//     P >= 1 indexes (P x 8N bytes, then 16 + 16P bytes), when the bytes
+//     after the arrays come to exactly that:
+//       P arrays of N prefixes (uint64 each, in array order), by index
+//       0   8   "CVIXKEYS"
+//       8   8   P
+//       16  16P for each prefix array: its index number (uint64, rising,
+//               below X) and PrefixCheckNumber of its bytes
+//     The sort mark's check number covers this block too. A reader that
+//     does not know it sees no mark and checks the order instead.
 // On top of that a header is refused when its name's length byte exceeds 20,
 // K is below 1, a field number is not -1 and not a stored field, or a key
 // field's type cannot be a key. Counts are checked against the bytes left
@@ -58,6 +68,19 @@ struct DecodedIndexFile {
   // With the array checks: one per header; an array whose bytes give
   // another number is not the one that was saved in order.
   std::vector<uint64_t> array_checks;
+  // With intact checks: the stored key prefixes, by rising index number.
+  struct StoredPrefixes {
+    std::size_t index = 0;
+    uint64_t offset = 0;  // in the file
+    uint64_t check = 0;   // of its 8N bytes
+  };
+  std::vector<StoredPrefixes> prefixes;
+};
+
+// One index's key prefixes to store, in array order (N of them).
+struct KeyPrefixBlock {
+  std::size_t index = 0;
+  std::vector<uint64_t> prefixes;
 };
 
 inline constexpr std::size_t kSortMarkSize = 24;
@@ -65,8 +88,16 @@ inline constexpr std::size_t kSortMarkSize = 24;
 // The bytes the array checks and sort mark take after the arrays.
 inline std::size_t ArrayChecksSize(std::size_t index_count) { return 8 + 8 * index_count + kSortMarkSize; }
 
+// The bytes the key prefixes' description, the array checks and the sort
+// mark take at the file's end (P prefix arrays, X indexes).
+inline std::size_t IndexTailSize(std::size_t prefix_count, std::size_t index_count) {
+  return (prefix_count == 0 ? 0 : 16 + 16 * prefix_count) + ArrayChecksSize(index_count);
+}
+
 // The check number of one array's stored bytes.
 uint64_t ArrayCheckNumber(std::span<const uint8_t> bytes);
+// The check number of one index's stored key prefixes.
+uint64_t PrefixCheckNumber(std::span<const uint8_t> bytes);
 
 // `layout` gives F and the field types; `record_count` is N.
 DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLayout& layout,
@@ -76,10 +107,10 @@ DecodedIndexFile DecodeIndexFile(std::span<const uint8_t> bytes, const RecordLay
 // The headers from the first bytes of a file of `file_size` bytes, without
 // its arrays: headers_read tells whether `prefix` held them all; then
 // arrays_offset is set, and when the file ends in intact array checks,
-// given by `read_tail` (the file's last ArrayChecksSize(X) bytes, or empty
-// when they cannot be read), and the counter is the table's, sorted_by
-// and array_checks are set too. arrays_read stays false: the caller reads
-// each array itself at arrays_offset + 4 N i.
+// given by `read_tail` (the file's last IndexTailSize(P, X) bytes, or empty
+// when they cannot be read), and the counter is the table's, sorted_by,
+// array_checks and prefixes are set too. arrays_read stays false: the
+// caller reads each array itself at arrays_offset + 4 N i.
 DecodedIndexFile DecodeIndexHeaders(std::span<const uint8_t> prefix, uint64_t file_size,
                                     const RecordLayout& layout, double table_version,
                                     uint32_t table_change_counter, int32_t record_count,
@@ -88,10 +119,12 @@ DecodedIndexFile DecodeIndexHeaders(std::span<const uint8_t> prefix, uint64_t fi
 // The whole file: header, every index header with its options byte, then
 // each array when `record_count` > 0 (arrays[i] must hold record_count
 // entries), followed, unless `collation_mark` is 0, by the array checks
-// and the sort mark naming it.
+// and the sort mark naming it, preceded by `prefixes` (rising index numbers)
+// when there are any.
 std::vector<uint8_t> EncodeIndexFile(uint32_t change_counter, const std::vector<IndexHeader>& headers,
                                      const std::vector<const RecordNumberArray*>& arrays,
-                                     int32_t record_count, uint64_t collation_mark);
+                                     int32_t record_count, uint64_t collation_mark,
+                                     const std::vector<KeyPrefixBlock>& prefixes = {});
 
 }  // namespace corvane::table
 

@@ -27,6 +27,7 @@ void RecordNumberArray::Set(int32_t position, int32_t record) {
   if (flat_valid_) flat_[static_cast<std::size_t>(position)] = record;
   // The entry now stands for another record, whose prefix is not known here.
   prefixes_valid_ = false;
+  ++generation_;
 }
 
 bool RecordNumberArray::SetPrefixes(const std::vector<uint64_t>& by_record) const {
@@ -40,6 +41,12 @@ bool RecordNumberArray::SetPrefixes(const std::vector<uint64_t>& by_record) cons
   }
   prefixes_valid_ = true;
   return true;
+}
+
+bool RecordNumberArray::SetPrefixesInOrder(std::vector<uint64_t> in_order) const {
+  prefixes_valid_ = flat_valid_ && in_order.size() == flat_.size();
+  if (prefixes_valid_) prefixes_ = std::move(in_order);
+  return prefixes_valid_;
 }
 
 void RecordNumberArray::BuildFlat() const {

@@ -73,6 +73,12 @@ class RecordNumberArray {
   // Sets the prefixes from `by_record` (indexed by record number) while the
   // flat copy exists; false, leaving none, when an entry lies outside it.
   bool SetPrefixes(const std::vector<uint64_t>& by_record) const;
+  // A number that changes whenever the entries may have: prefixes made for
+  // the entries at one generation do not fit another.
+  uint64_t Generation() const { return generation_; }
+  // Sets prefixes already in position order (stored with the array); false,
+  // leaving none, without a flat copy or when the count differs.
+  bool SetPrefixesInOrder(std::vector<uint64_t> in_order) const;
 
   void Set(int32_t position, int32_t record);
   void Insert(int32_t position, int32_t record);
@@ -112,6 +118,7 @@ class RecordNumberArray {
   // Makes the blocks from the flat copy if they are not there yet.
   void EnsureBlocks();
   void Changed() {
+    ++generation_;
     flat_valid_ = false;
     prefixes_valid_ = false;
     searches_since_flat_ = 0;
@@ -138,6 +145,7 @@ class RecordNumberArray {
   mutable std::vector<uint64_t> prefixes_;
   mutable bool prefixes_valid_ = false;
   mutable int64_t searches_since_flat_ = 0;
+  uint64_t generation_ = 0;
 };
 
 }  // namespace corvane::table

@@ -16,7 +16,8 @@
 //
 // A page is read block by block, a block being the records of about
 // kBlockBytes: a block's records come from the file (and the log) the first
-// time one of them is asked for. Opening a large table and looking up a few
+// time one of them is asked for, with the blocks after it up to
+// kReadAheadBytes when the block before it is in (a read in order). Opening a large table and looking up a few
 // records so reads a few blocks instead of the whole table, and a record
 // the file cannot give (a damaged page, a short file) is reported when that
 // record is asked for.
@@ -84,8 +85,12 @@ class TRecordsPage {
  public:
   explicit TRecordsPage(int32_t slot_size);
 
-  // The bytes a block of records takes at most.
-  static constexpr std::size_t kBlockBytes = 128 << 10;
+  // The bytes a block of records takes at most: small, as lookups spread
+  // over a table want one record from each block they read.
+  static constexpr std::size_t kBlockBytes = 16 << 10;
+  // The bytes read at once when the block before is in already: a table
+  // read in order goes in large reads.
+  static constexpr std::size_t kReadAheadBytes = 128 << 10;
 
   bool Loaded() const { return page_number_ >= 0; }
   int32_t PageNumber() const { return page_number_; }

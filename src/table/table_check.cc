@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <span>
 
 #include "container/abstract_file.h"
 #include "container/plain_file_system.h"
 #include "platform/error.h"
 #include "table/collation.h"
+#include "table/index_file.h"
 #include "table/record_layout.h"
 #include "table/key_compare.h"
 #include "table/table_indexes.h"
@@ -257,6 +259,38 @@ class TableChecker {
     for (const IndexHeader& h : headers) {
       CheckArray(name, h, &idx[in.at]);
       in.at += array_bytes;
+    }
+    CheckKeyPrefixes(name, headers, idx);
+  }
+
+  // The key prefixes stored beside the arrays: their bytes against their
+  // check, and, under the collation they were saved with, each against the
+  // prefix of the record it stands beside.
+  void CheckKeyPrefixes(const std::string& name, const std::vector<IndexHeader>& headers,
+                        const std::vector<uint8_t>& idx) {
+    const DecodedIndexFile file = DecodeIndexFile(idx, layout_, version_, change_counter_, count_);
+    if (!file.arrays_read) return;
+    const std::size_t n = static_cast<std::size_t>(count_);
+    for (const DecodedIndexFile::StoredPrefixes& stored : file.prefixes) {
+      const IndexHeader& h = headers[stored.index];
+      const std::span<const uint8_t> bytes(idx.data() + stored.offset, 8 * n);
+      if (PrefixCheckNumber(bytes) != stored.check) {
+        Problem(name, "index " + h.name + " has damaged key prefixes (they will be recomputed)");
+        continue;
+      }
+      const KeyComparator order(layout_, h, collation_);
+      if (file.sorted_by != collation_.Mark() || !order.HasPrefixes()) continue;
+      std::size_t reported = 0;
+      for (std::size_t p = 0; p < n; ++p) {
+        uint64_t stored_prefix = 0;
+        for (int b = 7; b >= 0; --b) stored_prefix = stored_prefix << 8 | bytes[8 * p + static_cast<std::size_t>(b)];
+        const int32_t r = file.arrays[stored.index][p];
+        if (static_cast<uint32_t>(r) >= static_cast<uint32_t>(count_)) break;  // reported as not a permutation
+        if (stored_prefix != order.Prefix(records_->Slot(r)) && reported++ < kMaxProblemsPerKind) {
+          Problem(name, "index " + h.name + " holds a wrong key prefix at position " + std::to_string(p) +
+                            " (record " + std::to_string(r) + ")");
+        }
+      }
     }
   }
 

@@ -151,23 +151,14 @@ void TableIndexes::Impl::ReadFromFile(IndexState& s) {
     if (Trustworthy(s, array, !as_saved, file_records)) {
       s.array.Assign(std::move(array));
       s.current = true;
+      if (as_saved) s.saved_generation = s.array.Generation();
+      s.prefixes_in_file = s.prefixes_in_file && as_saved;
       return;
     }
   }
   // Rebuilt, as Load would have; the file must then be saved again.
   if (saved_counter == file_counter) saved_counter = file_counter - 1;
   Build(s);
-}
-
-const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
-  // By record number, so the slots are read in storage order, then placed
-  // by the flat copy.
-  const int32_t n = records.RecordCount();
-  std::vector<uint64_t> by_record(static_cast<std::size_t>(std::max(n, 0)));
-  for (int32_t r = 0; r < n; ++r) {
-    by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
-  }
-  return s.array.SetPrefixes(by_record) ? s.array.Prefixes() : nullptr;
 }
 
 int32_t TableIndexes::Impl::FindRecordPosition(IndexState& s, const uint8_t* key, int32_t record) {
@@ -377,8 +368,10 @@ std::vector<uint8_t> TableIndexes::Save(uint32_t change_counter) const {
     arrays.push_back(&s.array);
   }
   impl_->saved_counter = change_counter;
-  return EncodeIndexFile(change_counter, headers, arrays, impl_->records.RecordCount(),
-                         impl_->collation.Mark());
+  const uint64_t mark = impl_->collation.Mark();
+  const int32_t n = impl_->records.RecordCount();
+  return EncodeIndexFile(change_counter, headers, arrays, n, mark,
+                         mark != 0 && n > 0 ? impl_->PrefixBlocksToSave() : std::vector<KeyPrefixBlock>{});
 }
 
 void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_counter,
@@ -475,6 +468,19 @@ void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t
     s.file_offset = file.arrays_offset + array_bytes * i;
     s.file_check = file.array_checks[i];
   }
+  const std::size_t wanted = m.StoredPrefixesIndex();
+  bool prefixes_as_saved = wanted == m.indexes.size();
+  for (const DecodedIndexFile::StoredPrefixes& stored : file.prefixes) {
+    IndexState& s = m.indexes[stored.index];
+    s.prefixes_in_file = true;
+    s.prefixes_offset = stored.offset;
+    s.prefixes_check = stored.check;
+    if (file.prefixes.size() == 1 && stored.index == wanted) prefixes_as_saved = true;
+  }
+  // A file without the prefixes a save would store (an older one) is saved
+  // again with them when the table closes, so later opens search without
+  // reading records.
+  if (!prefixes_as_saved && m.saved_counter == change_counter) m.saved_counter = change_counter - 1;
 }
 
 uint32_t TableIndexes::SavedChangeCounter() const { return impl_->saved_counter; }

@@ -12,8 +12,11 @@
 //          all-descending byte, options byte (only in version >= 2.2 files)
 //   then, for each index in header order, N record numbers (int32), only
 //          when N > 0
-//   then, only when N > 0, the array checks and the sort mark (readers that
-//          stop after the arrays never see them):
+//   then, only when N > 0, the key prefixes of one index (N uint64 in
+//          array order, then "CVIXKEYS", P = 1, the index number and the
+//          prefixes' check number; layout in index_file.h), the array
+//          checks and the sort mark (readers that stop after the arrays
+//          never see them):
 //          0   8  "CVIXSUMS"
 //          8   8X check number of each array's bytes
 //          then the sort mark:
@@ -39,7 +42,10 @@
 // size.
 //
 // Opening a table reads no array it does not use: LoadFrom reads the
-// headers and checks, and each array on its first use (see LoadFrom).
+// headers and checks, and each array on its first use (see LoadFrom). The
+// stored key prefixes are read once their index has served a few searches
+// (a lookup or two read fewer bytes of records than they take), and used
+// only when their check number holds and their array is the one saved.
 #ifndef CORVANE_TABLE_TABLE_INDEXES_H_
 #define CORVANE_TABLE_TABLE_INDEXES_H_
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "table/collation.h"
+#include "table/index_file.h"
 #include "table/key_compare.h"
 #include "table/position_search.h"
 #include "table/record_number_array.h"
@@ -26,6 +27,13 @@ struct IndexState {
   bool in_file = false;
   uint64_t file_offset = 0;
   uint64_t file_check = 0;
+  // Its key prefixes stored beside it, when the file has them; they fit
+  // the array read as saved while it stays at that generation.
+  bool prefixes_in_file = false;
+  uint64_t prefixes_offset = 0;
+  uint64_t prefixes_check = 0;
+  uint64_t saved_generation = 0;
+  int searches = 0;  // prefixed searches while the stored prefixes wait
 };
 
 struct TableIndexes::Impl {
@@ -126,9 +134,29 @@ struct TableIndexes::Impl {
   const uint64_t* PrefixesFor(IndexState& s, bool partial, int key_fields) {
     if (partial || key_fields == 0 || !s.comparator.HasPrefixes()) return nullptr;
     if (const uint64_t* prefixes = s.array.Prefixes()) return prefixes;
+    if (s.prefixes_in_file) {
+      // A lookup or two read a few records; more read the stored prefixes,
+      // which cost about what two dozen record blocks do.
+      if (++s.searches < kSearchesBeforeStoredPrefixes) return nullptr;
+      ReadPrefixesFromFile(s);
+      if (const uint64_t* prefixes = s.array.Prefixes()) return prefixes;
+    }
     return s.array.PrefixesWanted() ? BuildPrefixes(s) : nullptr;
   }
   const uint64_t* BuildPrefixes(IndexState& s);
+  static constexpr int kSearchesBeforeStoredPrefixes = 4;
+  // Takes the prefixes stored beside an array just read as saved, when
+  // their bytes match their check; else they are built as usual.
+  void ReadPrefixesFromFile(IndexState& s);
+  // The index whose prefixes a save stores (Count() when none): the first
+  // that has them, in a table with automatic indexes the one of its first
+  // text field (the word list's NWORD). One only, as each costs 8 bytes a
+  // record and a table is mostly searched by one key; the others still
+  // build theirs in memory when searched often.
+  std::size_t StoredPrefixesIndex() const;
+  // Those prefixes, in array order (made from the records when not in
+  // memory), unless the index is missing or not current.
+  std::vector<KeyPrefixBlock> PrefixBlocksToSave();
 
   // The position search over `s` for `key`.
   int32_t Search(IndexState& s, const uint8_t* key, bool partial, int key_fields = -1) {

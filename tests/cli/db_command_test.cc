@@ -188,10 +188,12 @@ TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
     std::string problem;
   };
   // The ".idx" file ends with the arrays of its 7 indexes, 3 entries each,
-  // then their checks and the sort mark (8 + 7 x 8 + 24 bytes); the third
-  // array from the start, @NWORD, holds ağaç, kalem, Kalem = records 1, 0,
-  // 2 and ends 13 entries before the checks.
-  const auto entry = [](std::vector<char>& idx, int from_end) { return idx.end() - 88 - 4 * from_end; };
+  // the key prefixes of @NWORD (3 x 8 bytes, then 16 + 16), then the
+  // checks and the sort mark (8 + 7 x 8 + 24 bytes); the third array from
+  // the start, @NWORD, holds ağaç, kalem, Kalem = records 1, 0, 2 and ends
+  // 13 entries before the prefixes.
+  const auto prefixes = [](std::vector<char>& idx) { return idx.end() - 88 - 56; };
+  const auto entry = [&](std::vector<char>& idx, int from_end) { return prefixes(idx) - 4 * from_end; };
   const Case cases[] = {
       {"torn tail", [](auto& d, auto&) { d.push_back('x'); }, "HYPLIST.dat: 1 bytes after the last record"},
       {"lost record", [](auto& d, auto&) { d.resize(d.size() - 94); },
@@ -205,6 +207,8 @@ TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
        "HYPLIST.idx: index @NWORD is out of order at position 1 (records 0 and 1)"},
       {"not a permutation", [&](auto&, auto& i) { std::copy(entry(i, 15), entry(i, 14), entry(i, 14)); },
        "HYPLIST.idx: index @NWORD is not a permutation of 0..2 (position 1 holds 1)"},
+      {"damaged key prefixes", [&](auto&, auto& i) { prefixes(i)[3] ^= 1; },
+       "HYPLIST.idx: index @NWORD has damaged key prefixes (they will be recomputed)"},
       {"stale", [](auto&, auto& i) { i[0] = 99; },
        "HYPLIST.idx: saved at change counter 99, the table is at 3 (the indexes will be rebuilt)"},
       {"no index file", [](auto&, auto& i) { i.clear(); },

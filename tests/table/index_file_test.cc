@@ -20,6 +20,9 @@ using testing::Field;
 void Put32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
+void Put64(Bytes& b, uint64_t v) {
+  for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
 uint32_t U32At(const Bytes& b, std::size_t at) {
   return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
 }
@@ -142,6 +145,47 @@ TEST_F(IndexFileTest, ArrayChecksAndSortMarkFollowTheArraysAndAreReadOnlyWhenInt
   EXPECT_TRUE(Decode(older).array_checks.empty());
   older[20] ^= 0x04;
   EXPECT_EQ(Decode(older).sorted_by, 0u);
+}
+
+TEST_F(IndexFileTest, KeyPrefixesLieBetweenTheArraysAndTheirChecks) {
+  RecordNumberArray a;
+  RecordNumberArray b;
+  a.Assign({2, 0, 1});
+  b.Assign({1, 2, 0});
+  const std::vector<uint64_t> keys = {0x0102030405060708, 1, 0xF0E0D0C0B0A09080};
+  const Bytes with = EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3, 0x55, {{1, keys}});
+  const Bytes without = EncodeIndexFile(0x01020304, Headers(), {&a, &b}, 3, 0x55);
+  const std::size_t arrays_end = HandBuilt().size();
+  ASSERT_EQ(with.size(), without.size() + 3 * 8 + 16 + 16);
+  Bytes expected(with.begin(), with.begin() + static_cast<std::ptrdiff_t>(arrays_end));
+  for (uint64_t k : keys) Put64(expected, k);
+  const uint64_t check = PrefixCheckNumber(Bytes(expected.end() - 24, expected.end()));
+  expected.insert(expected.end(), {'C', 'V', 'I', 'X', 'K', 'E', 'Y', 'S'});
+  Put64(expected, 1);  // P
+  Put64(expected, 1);  // the index
+  Put64(expected, check);
+  ASSERT_TRUE(std::equal(expected.begin(), expected.end(), with.begin()));
+  // The checks and mark follow as without prefixes, the mark covering them.
+  EXPECT_TRUE(std::equal(without.begin() + static_cast<std::ptrdiff_t>(arrays_end), without.end() - 8,
+                         with.begin() + static_cast<std::ptrdiff_t>(expected.size())));
+
+  const DecodedIndexFile d = Decode(with);
+  EXPECT_EQ(d.sorted_by, 0x55u);
+  ASSERT_EQ(d.prefixes.size(), 1u);
+  EXPECT_EQ(d.prefixes[0].index, 1u);
+  EXPECT_EQ(d.prefixes[0].offset, arrays_end);
+  EXPECT_EQ(d.prefixes[0].check, check);
+  EXPECT_TRUE(Decode(without).prefixes.empty());
+  // A changed description, or a size no P fits, voids the mark.
+  for (std::size_t pos : {arrays_end + 24, arrays_end + 24 + 8, arrays_end + 24 + 16}) {
+    Bytes damaged = with;
+    damaged[pos] ^= 0x01;
+    EXPECT_EQ(Decode(damaged).sorted_by, 0u) << pos;
+    EXPECT_TRUE(Decode(damaged).prefixes.empty()) << pos;
+  }
+  Bytes longer = with;
+  longer.insert(longer.begin() + static_cast<std::ptrdiff_t>(arrays_end), 8, 0);
+  EXPECT_EQ(Decode(longer).sorted_by, 0u);
 }
 
 TEST_F(IndexFileTest, DecodesHeadersAndArrays) {

@@ -68,11 +68,17 @@ class IndexLoadTest : public ::testing::Test {
     for (int i = 0; i < t_.indexes->Count(); ++i) out.push_back(t_.indexes->Header(i).name);
     return out;
   }
+  // The bytes a saved file holds after its arrays: the key prefixes of
+  // @NWORD, their description, the checks and the mark.
+  std::size_t AfterArrays() const {
+    const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
+    return 8 * n + IndexTailSize(1, static_cast<std::size_t>(t_.indexes->Count()));
+  }
   // Offset of entry p of index i's array in a saved file.
   std::size_t Entry(const Bytes& bytes, int index, int32_t p) const {
     const std::size_t n = static_cast<std::size_t>(t_.records.RecordCount());
     const auto x = static_cast<std::size_t>(t_.indexes->Count());
-    const std::size_t arrays = bytes.size() - ArrayChecksSize(x) - 4 * n * x;
+    const std::size_t arrays = bytes.size() - AfterArrays() - 4 * n * x;
     return arrays + 4 * (n * static_cast<std::size_t>(index) + static_cast<std::size_t>(p));
   }
   void ExpectAllSortedAndCurrent() {
@@ -141,7 +147,7 @@ TEST_F(IndexLoadTest, UnreadableHeadersLeaveOnlyTheAutomaticIndexes) {
 
 TEST_F(IndexLoadTest, ShortArraysRebuildEveryIndex) {
   Bytes bytes = t_.indexes->Save(kCounter);
-  bytes.resize(bytes.size() - ArrayChecksSize(kAll.size()) - 1);
+  bytes.resize(Entry(bytes, static_cast<int>(kAll.size()), 0) - 1);
   EXPECT_EQ(Reload(bytes).size(), kAll.size() + 2);
   EXPECT_EQ(Names(), kAll);
   ExpectAllSortedAndCurrent();
@@ -190,8 +196,8 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
     const std::size_t tail = b.size() - ArrayChecksSize(kAll.size());
     const uint64_t check = ArrayCheckNumber(std::span<const uint8_t>(b).subspan(Entry(b, nword, 0), array_bytes));
     for (int i = 0; i < 8; ++i) b[tail + 8 + 8 * nword + i] = static_cast<uint8_t>(check >> (8 * i));
-    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(tail - array_bytes * kAll.size()));
-    covered.insert(covered.end(), b.begin() + static_cast<std::ptrdiff_t>(tail), b.end() - 8);
+    Bytes covered(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(Entry(b, 0, 0)));
+    covered.insert(covered.end(), b.end() - static_cast<std::ptrdiff_t>(IndexTailSize(1, kAll.size())), b.end() - 8);
     const uint64_t mark = ArrayCheckNumber(covered);
     for (int i = 0; i < 8; ++i) b[b.size() - 8 + i] = static_cast<uint8_t>(mark >> (8 * i));
   };
@@ -209,6 +215,49 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
     EXPECT_EQ(t_.Order(nword), order);
     EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
   }
+}
+
+// Searches land where they do on freshly built indexes, whether the stored
+// key prefixes are intact (used: few records read) or damaged (not used).
+TEST_F(IndexLoadTest, StoredKeyPrefixesAreUsedOnlyWhenIntact) {
+  const int nword = 2;
+  const auto n = static_cast<std::size_t>(t_.records.RecordCount());
+  std::vector<int32_t> expected;
+  for (std::size_t r = 0; r < n; ++r) expected.push_back(t_.indexes->FindPosition(nword, t_.records.At(static_cast<int32_t>(r)).data()));
+  const Bytes good = t_.indexes->Save(kCounter);
+  const std::size_t prefixes = Entry(good, static_cast<int>(kAll.size()), 0);  // @NWORD's, the only ones stored
+  for (const bool damaged : {false, true}) {
+    Bytes bytes = good;
+    if (damaged) bytes[prefixes + 8 * 30 + 7] ^= 0x80;
+    ReloadFrom(bytes);
+    const int64_t before = t_.records.Reads();
+    for (std::size_t r = 0; r < n; ++r) {
+      const Slot key = t_.records.At(static_cast<int32_t>(r));
+      EXPECT_EQ(t_.indexes->FindPosition(nword, key.data()), expected[r]) << damaged << " " << r;
+    }
+    const int64_t reads = t_.records.Reads() - before;
+    if (damaged) {
+      EXPECT_GT(reads, static_cast<int64_t>(4 * n));
+    } else {
+      EXPECT_LT(reads, static_cast<int64_t>(n));
+    }
+  }
+}
+
+TEST_F(IndexLoadTest, FileWithoutKeyPrefixesIsSavedOnceWithThem) {
+  const Bytes good = t_.indexes->Save(kCounter);
+  std::vector<RecordNumberArray> arrays(kAll.size());
+  std::vector<const RecordNumberArray*> pointers;
+  std::vector<IndexHeader> headers;
+  for (std::size_t i = 0; i < kAll.size(); ++i) {
+    arrays[i].Assign(t_.Order(static_cast<int>(i)));
+    pointers.push_back(&arrays[i]);
+    headers.push_back(t_.indexes->Header(static_cast<int>(i)));
+  }
+  const Bytes older = EncodeIndexFile(kCounter, headers, pointers, t_.records.RecordCount(), testing::Turkish().Mark());
+  EXPECT_TRUE(ReloadFrom(older).empty());
+  EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
+  EXPECT_EQ(t_.indexes->Save(kCounter), good);
 }
 
 TEST_F(IndexLoadTest, ArraysSortedUnderAnotherLocaleAreRebuilt) {

@@ -225,7 +225,7 @@ class DamagedFile : public TMemoryFile {
 TEST(RecordStorageTest, BlocksAreReadWhenFirstNeededAndUnreadableRecordsReported) {
   DamagedFile file;
   file.WriteBuffer("0123456789", kStart);
-  constexpr int32_t kRecords = 3 * (TRecordsPage::kBlockBytes / kSlot);  // a few blocks
+  constexpr int32_t kRecords = 12 * (TRecordsPage::kBlockBytes / kSlot);  // a few blocks
   for (int32_t r = 0; r < kRecords; ++r) file.WriteBuffer(Filled(r, 0).data(), kSlot);
   RecordStorage storage(file, kSlot, kStart, kRecords, PagePlan{3, 1 << 20});
   EXPECT_EQ(std::memcmp(storage.Slot(1), Filled(1, 0).data(), kSlot), 0);
@@ -243,6 +243,12 @@ TEST(RecordStorageTest, BlocksAreReadWhenFirstNeededAndUnreadableRecordsReported
     EXPECT_EQ(ErrorOf([&] { storage.Slot(kRecords / 2 + 1); }), "TRecordsPage.ReadRecords - Cannot read so many records.");
   }
   EXPECT_EQ(std::memcmp(storage.Slot(3), Filled(3, 0).data(), kSlot), 0);
+
+  // Read in order, the blocks after the one asked for come in the same read.
+  file.readable = INT64_MAX;
+  const int reads = file.reads;
+  for (int32_t r = 0; r < kRecords / 3; ++r) EXPECT_EQ(std::memcmp(storage.Slot(r), Filled(r, 0).data(), kSlot), 0) << r;
+  EXPECT_EQ(file.reads, reads + 1);
 }
 
 // Random appends, rewrites, removals, reads and flushes against a plain
