@@ -1,6 +1,5 @@
 #include "platform/memory.h"
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -69,20 +68,6 @@ uint64_t AvailablePhysicalMemory() {
     if (const auto bytes = ParseMemAvailable(text)) return *bytes;
   }
   return FreePagesBytes();
-}
-
-void AdviseHugePages(void* data, std::size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  if (data == nullptr || bytes < 2 * kHuge) return;
-  const auto begin = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (begin + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t last = (begin + bytes) & ~(kHuge - 1);
-  if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)data;
-  (void)bytes;
-#endif
 }
 
 }  // namespace corvane::platform

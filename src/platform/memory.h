@@ -23,13 +23,6 @@ uint64_t AvailablePhysicalMemory();
 // line is missing or malformed.
 std::optional<uint64_t> ParseMemAvailable(std::string_view meminfo);
 
-// Asks the kernel to back the whole 2 MiB blocks inside a large buffer that
-// is about to be filled at once with huge pages: a table opened for one
-// lookup otherwise spends more time on a page fault per 4 KiB of its record
-// and index buffers than on reading them. A hint only; buffers under 4 MiB,
-// and kernels that decline, are left as they are.
-void AdviseHugePages(void* data, std::size_t bytes);
-
 }  // namespace corvane::platform
 
 #endif  // CORVANE_PLATFORM_MEMORY_H_

@@ -57,15 +57,11 @@ void TRecordsPage::Assign(int32_t page_number, int32_t first, int32_t capacity) 
 void TRecordsPage::SetMaxRecordCount(int32_t count) {
   try {
     const std::size_t bytes = static_cast<std::size_t>(count) * static_cast<std::size_t>(slot_size_);
-    // Huge pages although blocks come in one at a time: the first block in
-    // each 2 MiB then clears all of it (a few milliseconds for a page of
-    // text whose lookups read a hundred blocks), but lookups spread over a
-    // large table, each reading its record, run a tenth faster for sparing
-    // the address translation caches.
-    if (data_.capacity() < bytes) {
-      data_.reserve(bytes);
-      platform::AdviseHugePages(data_.data(), data_.capacity());
-    }
+    // Ordinary pages: blocks come in one at a time, and a huge page would
+    // clear 2 MiB for each. A page of text whose lookups read a hundred
+    // blocks then costs about 2 ms and 14 MB less; lookups spread over the
+    // whole table run a few hundredths slower for the address translations.
+    if (data_.capacity() < bytes) data_.reserve(bytes);
   } catch (const std::bad_alloc&) {
     ReallocFailed();
   } catch (const std::length_error&) {
