@@ -86,25 +86,13 @@ class SoftHyphenInserter::Matchers {
       const std::string& w = words[i].word;
       if (w.empty()) continue;
       if (std::all_of(w.begin(), w.end(), [&](char c) { return word_bytes(c); })) {
-        const uint64_t hash = WordTable::Hash(w);
-        uint32_t spelling = plain_index_.Find(w, hash);
-        if (spelling == WordTable::kAbsent) {
-          spelling = static_cast<uint32_t>(plain_.size());
-          plain_index_.Insert(w, hash, spelling);
-          plain_.push_back({-1, -1});
-        }
-        AddSpelling(plain_[spelling], words[i], i);
+        AddSpelling(plain_[SpellingOf(w, plain_index_, plain_)], words[i], i);
         longest_ = std::max(longest_, w.size());
         shortest_ = std::min(shortest_, w.size());
       } else {
-        const uint64_t hash = WordTable::Hash(w);
-        uint32_t spelling = punctuated_index.Find(w, hash);
-        if (spelling == WordTable::kAbsent) {
-          spelling = static_cast<uint32_t>(punctuated_.size());
-          punctuated_index.Insert(w, hash, spelling);
-          punctuated_.push_back({-1, -1});
-          automaton_.Add(w, spelling);
-        }
+        const std::size_t known = punctuated_.size();
+        const uint32_t spelling = SpellingOf(w, punctuated_index, punctuated_);
+        if (spelling == known) automaton_.Add(w, spelling);
         AddSpelling(punctuated_[spelling], words[i], i);
       }
     }
@@ -123,6 +111,19 @@ class SoftHyphenInserter::Matchers {
   const WordsBySpelling& Punctuated(uint32_t id) const { return punctuated_[id]; }
 
  private:
+  // The place of spelling `w` in `spellings`, found through `index`; a new
+  // spelling is appended, with no word yet in either language.
+  static uint32_t SpellingOf(std::string_view w, WordTable& index, std::vector<WordsBySpelling>& spellings) {
+    const uint64_t hash = WordTable::Hash(w);
+    uint32_t spelling = index.Find(w, hash);
+    if (spelling == WordTable::kAbsent) {
+      spelling = static_cast<uint32_t>(spellings.size());
+      index.Insert(w, hash, spelling);
+      spellings.push_back({-1, -1});
+    }
+    return spelling;
+  }
+
   WordTable plain_index_;  // spelling -> its place in plain_
   std::vector<WordsBySpelling> plain_;
   std::size_t longest_ = 0;
