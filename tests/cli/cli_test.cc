@@ -9,6 +9,7 @@
 
 #include "platform/file_io.h"
 #include "platform/error.h"
+#include "support/scratch_dir.h"
 
 namespace corvane::cli {
 namespace {
@@ -34,9 +35,7 @@ RunResult Cli(std::vector<std::string> args, const std::string& input = "") {
 class CliFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("corvane_cli_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
+    dir_ = test_support::FreshScratchDirForTest("cli");
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }

@@ -9,6 +9,7 @@
 
 #include "cli/cli.h"
 #include "table/table.h"
+#include "support/scratch_dir.h"
 
 namespace corvane::cli {
 namespace {
@@ -31,10 +32,7 @@ RunResult Db(std::vector<std::string> args) {
 class DbCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("corvane_db_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = test_support::FreshScratchDirForTest("db");
   }
   void TearDown() override { fs::remove_all(dir_); }
 

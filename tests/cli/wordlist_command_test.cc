@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "wordlist/line_cipher.h"
 #include "wordlist/word_list_table.h"
+#include "support/scratch_dir.h"
 
 namespace corvane::cli {
 namespace {
@@ -19,10 +20,7 @@ using platform::ReadFile;
 class WordListCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("corvane_wordlist_" + std::to_string(getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = test_support::FreshScratchDirForTest("wordlist");
   }
   void TearDown() override { fs::remove_all(dir_); }
 

@@ -11,16 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_dir.h"
+
 namespace corvane::container::testing {
 
 class TempDirTest : public ::testing::Test {
  public:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_container_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = test_support::FreshScratchDirForTest("container");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

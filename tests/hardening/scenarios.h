@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_dir.h"
+
 namespace corvane::testing {
 
 // What a workload has committed, and what it may have left half-done.
@@ -65,9 +67,7 @@ void ReleaseStores(const std::filesystem::path& dir);
 class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_hardening_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = test_support::ScratchPathForTest("hardening");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

@@ -21,6 +21,7 @@
 #include "table/database.h"
 #include "table/dataset.h"
 #include "table/table.h"
+#include "support/scratch_dir.h"
 
 namespace corvane::table::dataset_testing {
 
@@ -35,11 +36,7 @@ inline const std::vector<std::pair<std::string, std::string>> kWords = {
 class DatasetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("corvane_dataset_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = test_support::FreshScratchDirForTest("dataset");
   }
   void TearDown() override {
     // Every component a test made is gone by now; so must be the managers,
