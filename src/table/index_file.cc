@@ -6,23 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "table/table_files.h"
+
 namespace corvane::table {
 namespace {
 
 constexpr char kSortMarkMagic[8] = {'C', 'V', 'I', 'X', 'S', 'O', 'R', 'T'};
 constexpr char kChecksMagic[8] = {'C', 'V', 'I', 'X', 'S', 'U', 'M', 'S'};
 constexpr char kKeysMagic[8] = {'C', 'V', 'I', 'X', 'K', 'E', 'Y', 'S'};
-
-uint64_t Load64(const uint8_t* p) {
-  uint64_t v = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    // One load: check numbers run over megabytes of arrays and prefixes.
-    std::memcpy(&v, p, sizeof v);
-  } else {
-    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
-  }
-  return v;
-}
 
 // A check number over the bytes, eight at a time: any change to the arrays
 // or headers of a saved file, short of a deliberate forgery, changes it.
@@ -31,7 +22,7 @@ uint64_t CheckNumber(std::span<const uint8_t> bytes) {
   uint64_t h = bytes.size() * kMul;
   std::size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
-    h = (h ^ Load64(bytes.data() + i)) * kMul;
+    h = (h ^ le::GetU64(bytes.data() + i)) * kMul;
     h ^= h >> 29;
   }
   for (; i < bytes.size(); ++i) h = (h ^ bytes[i]) * kMul;
@@ -47,7 +38,7 @@ uint64_t FourLaneCheckNumber(std::span<const uint8_t> bytes) {
   std::size_t i = 0;
   for (; i + 32 <= bytes.size(); i += 32) {
     for (std::size_t lane = 0; lane < 4; ++lane) {
-      h[lane] = (h[lane] ^ Load64(bytes.data() + i + 8 * lane)) * kMul;
+      h[lane] = (h[lane] ^ le::GetU64(bytes.data() + i + 8 * lane)) * kMul;
       h[lane] ^= h[lane] >> 29;
     }
   }
@@ -65,8 +56,8 @@ uint64_t ReadSortMark(std::span<const uint8_t> bytes) {
   if (bytes.size() < kSortMarkSize) return 0;
   const uint8_t* mark = bytes.data() + bytes.size() - kSortMarkSize;
   if (std::memcmp(mark, kSortMarkMagic, sizeof kSortMarkMagic) != 0) return 0;
-  if (Load64(mark + 16) != CheckNumber(bytes.first(bytes.size() - 8))) return 0;
-  return Load64(mark + 8);
+  if (le::GetU64(mark + 16) != CheckNumber(bytes.first(bytes.size() - 8))) return 0;
+  return le::GetU64(mark + 8);
 }
 
 // The check number of the array checks' sort mark: the headers, the checks
@@ -95,13 +86,13 @@ bool ReadPrefixDescription(std::span<const uint8_t> tail, std::size_t prefix_cou
                            uint64_t first_offset, int32_t record_count, DecodedIndexFile& out) {
   if (prefix_count == 0) return true;
   if (std::memcmp(tail.data(), kKeysMagic, sizeof kKeysMagic) != 0) return false;
-  if (Load64(tail.data() + 8) != prefix_count) return false;
+  if (le::GetU64(tail.data() + 8) != prefix_count) return false;
   const uint64_t block_bytes = 8 * static_cast<uint64_t>(record_count);
   for (std::size_t j = 0; j < prefix_count; ++j) {
-    const uint64_t index = Load64(tail.data() + 16 + 16 * j);
+    const uint64_t index = le::GetU64(tail.data() + 16 + 16 * j);
     if (index >= count || (j > 0 && index <= out.prefixes.back().index)) return false;
     out.prefixes.push_back({static_cast<std::size_t>(index), first_offset + block_bytes * j,
-                            Load64(tail.data() + 24 + 16 * j)});
+                            le::GetU64(tail.data() + 24 + 16 * j)});
   }
   return true;
 }
@@ -117,14 +108,14 @@ void ReadArrayChecks(std::span<const uint8_t> headers, std::span<const uint8_t> 
   if (std::memcmp(sums.data(), kChecksMagic, sizeof kChecksMagic) != 0) return;
   const uint8_t* mark = tail.data() + tail.size() - kSortMarkSize;
   if (std::memcmp(mark, kSortMarkMagic, sizeof kSortMarkMagic) != 0) return;
-  if (Load64(mark + 16) != ChecksMarkNumber(headers, tail)) return;
+  if (le::GetU64(mark + 16) != ChecksMarkNumber(headers, tail)) return;
   if (!ReadPrefixDescription(tail, prefix_count, count, arrays_end, record_count, out)) {
     out.prefixes.clear();
     return;
   }
-  out.sorted_by = Load64(mark + 8);
+  out.sorted_by = le::GetU64(mark + 8);
   out.array_checks.clear();
-  for (std::size_t i = 0; i < count; ++i) out.array_checks.push_back(Load64(sums.data() + 8 + 8 * i));
+  for (std::size_t i = 0; i < count; ++i) out.array_checks.push_back(le::GetU64(sums.data() + 8 + 8 * i));
 }
 
 // Reads forward through the file; every read states the bytes it needs.

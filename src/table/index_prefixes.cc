@@ -4,19 +4,24 @@
 #include <bit>
 #include <span>
 
+#include "table/table_files.h"
 #include "table/table_indexes_impl.h"
 
 namespace corvane::table {
 
-const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
-  // By record number, so the slots are read in storage order, then placed
-  // by the flat copy.
+// By record number, so that the slots are read in storage order; callers
+// place them by the array.
+std::vector<uint64_t> TableIndexes::Impl::PrefixesByRecord(const IndexState& s) {
   const int32_t n = records.RecordCount();
   std::vector<uint64_t> by_record(static_cast<std::size_t>(std::max(n, 0)));
   for (int32_t r = 0; r < n; ++r) {
     by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
   }
-  return s.array.SetPrefixes(by_record) ? s.array.Prefixes() : nullptr;
+  return by_record;
+}
+
+const uint64_t* TableIndexes::Impl::BuildPrefixes(IndexState& s) {
+  return s.array.SetPrefixes(PrefixesByRecord(s)) ? s.array.Prefixes() : nullptr;
 }
 
 void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
@@ -33,12 +38,7 @@ void TableIndexes::Impl::ReadPrefixesFromFile(IndexState& s) {
   // only those whose bytes are the ones saved with this very array are used.
   if (PrefixCheckNumber(bytes) != s.prefixes_check) return;
   if constexpr (std::endian::native != std::endian::little) {
-    for (uint64_t& v : prefixes) {
-      const auto* b = reinterpret_cast<const uint8_t*>(&v);
-      uint64_t host = 0;
-      for (int i = 7; i >= 0; --i) host = host << 8 | b[i];
-      v = host;
-    }
+    for (uint64_t& v : prefixes) v = le::GetU64(reinterpret_cast<const uint8_t*>(&v));
   }
   s.array.SetPrefixesInOrder(std::move(prefixes));
 }
@@ -59,9 +59,7 @@ std::vector<KeyPrefixBlock> TableIndexes::Impl::PrefixBlocksToSave() {
   if (const uint64_t* kept = s.array.Prefixes()) {
     block.prefixes.assign(kept, kept + n);
   } else {
-    // Records in storage order, then placed by the array.
-    std::vector<uint64_t> by_record(static_cast<std::size_t>(n));
-    for (int32_t r = 0; r < n; ++r) by_record[static_cast<std::size_t>(r)] = s.comparator.Prefix(records.Slot(r));
+    const std::vector<uint64_t> by_record = PrefixesByRecord(s);
     block.prefixes.reserve(static_cast<std::size_t>(n));
     s.array.ForEach([&](int32_t r) { block.prefixes.push_back(by_record[static_cast<std::size_t>(r)]); });
   }

@@ -33,6 +33,7 @@
 #ifndef CORVANE_TABLE_TABLE_FILES_H_
 #define CORVANE_TABLE_TABLE_FILES_H_
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -56,6 +57,16 @@ inline void PutU32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 inline void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
+inline uint64_t GetU64(const uint8_t* p) {
+  uint64_t v = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    // One load: check numbers run over megabytes of arrays and prefixes.
+    std::memcpy(&v, p, sizeof v);
+  } else {
+    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
+  }
+  return v;
+}
 inline double GetDouble(const uint8_t* p) {
   const uint64_t bits = uint64_t(GetU32(p)) | uint64_t(GetU32(p + 4)) << 32;
   double v;

@@ -144,6 +144,7 @@ struct TableIndexes::Impl {
     return s.array.PrefixesWanted() ? BuildPrefixes(s) : nullptr;
   }
   const uint64_t* BuildPrefixes(IndexState& s);
+  std::vector<uint64_t> PrefixesByRecord(const IndexState& s);
   static constexpr int kSearchesBeforeStoredPrefixes = 4;
   // Takes the prefixes stored beside an array just read as saved, when
   // their bytes match their check; else they are built as usual.
