@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "platform/locale.h"
 #include "table/index_file.h"
+#include "table/table_files.h"
 #include "table/table_indexes_impl.h"
 
 namespace corvane::table {
@@ -91,9 +92,7 @@ bool ArrayInOrder(const DecodedIndexFile& file, std::size_t i, bool sorted_here)
   if (file.array_checks.empty()) return true;
   const std::vector<int32_t>& a = file.arrays[i];
   std::vector<uint8_t> bytes(4 * a.size());
-  for (std::size_t k = 0; k < a.size(); ++k) {
-    for (int b = 0; b < 4; ++b) bytes[4 * k + static_cast<std::size_t>(b)] = static_cast<uint8_t>(static_cast<uint32_t>(a[k]) >> (8 * b));
-  }
+  for (std::size_t k = 0; k < a.size(); ++k) le::PutI32(bytes.data() + 4 * k, a[k]);
   return ArrayCheckNumber(bytes) == file.array_checks[i];
 }
 
@@ -140,11 +139,7 @@ void TableIndexes::Impl::ReadFromFile(IndexState& s) {
   std::vector<int32_t> array(n);
   std::vector<uint8_t> bytes(4 * n);
   if (read_file && read_file(s.file_offset, bytes.size(), bytes.data()) == bytes.size()) {
-    for (std::size_t i = 0; i < n; ++i) {
-      const uint8_t* p = bytes.data() + 4 * i;
-      array[i] = static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-                                      uint32_t{p[3]} << 24);
-    }
+    for (std::size_t i = 0; i < n; ++i) array[i] = le::GetI32(bytes.data() + 4 * i);
     // A matching check vouches for the order it was saved in; the entries
     // are still checked, as a check number can be forged.
     const bool as_saved = ArrayCheckNumber(bytes) == s.file_check;
