@@ -317,7 +317,7 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
   try {
     // Checked before reading: replacing a device or a FIFO by a regular file
     // would break what uses it, and reading one may never end.
-    if (options.in_place && !platform::IsRegularFile(file)) {
+    if (options.in_place && (file == "-" || platform::IsSpecialFile(file))) {
       throw Error("not a regular file (--in-place replaces only regular files)");
     }
     std::string bytes = ReadDocument(options, file, in);

@@ -124,9 +124,9 @@ std::string ReadStream(std::istream& in, const ReadLimits& limits) {
   });
 }
 
-bool IsRegularFile(const std::string& path) {
+bool IsSpecialFile(const std::string& path) {
   struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view data) {

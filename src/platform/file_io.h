@@ -42,8 +42,9 @@ std::string ReadFile(const std::string& path, const ReadLimits& limits = {});
 // Everything left on a stream, as bytes.
 std::string ReadStream(std::istream& in, const ReadLimits& limits = {});
 
-// Whether `path` names a regular file, through symbolic links.
-bool IsRegularFile(const std::string& path);
+// Whether `path` names something that is there but is no regular file (a
+// folder, a device, a FIFO, a socket), through symbolic links.
+bool IsSpecialFile(const std::string& path);
 
 // Writes `data` to a temporary file beside `path` and renames it over `path`,
 // so a failure never leaves a partial file and never harms what was there.

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <random>
 #include <set>
 
 #include "platform/error.h"
@@ -22,7 +23,7 @@ namespace {
 
 constexpr std::string_view kInfix = ".corvane-";
 constexpr std::string_view kSuffix = ".tmp";
-constexpr int kRandomLength = 6;  // mkstemps' XXXXXX
+constexpr int kRandomLength = 6;
 
 [[noreturn]] void ThrowSystemError(const std::string& what) { throw Error(what + ": " + std::strerror(errno)); }
 
@@ -92,6 +93,14 @@ int Arm(const std::string& path) {
     return i;
   }
   return -1;
+}
+
+std::string RandomCharacters() {
+  static constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  std::string characters(kRandomLength, '0');
+  for (char& c : characters) c = kAlphabet[random() % (sizeof kAlphabet - 1)];
+  return characters;
 }
 
 void Disarm(int slot) {
@@ -200,10 +209,21 @@ TemporaryFile::TemporaryFile(const std::string& target) {
     std::lock_guard<std::mutex> lock(mutex);
     if (swept.insert(folder).second) RemoveStaleTemporaryFiles(folder);
   }
-  path_ = target + std::string(kInfix) + std::to_string(getpid()) + "-XXXXXX" + std::string(kSuffix);
-  fd_ = mkostemps(path_.data(), static_cast<int>(kSuffix.size()), O_CLOEXEC);
-  if (fd_ < 0) ThrowSystemError("cannot create a temporary file beside " + target);
-  slot_ = Arm(path_);
+  // The name is chosen and put in the handler's table before the file is
+  // made, so that no moment exists when a signal would leave the file
+  // behind; the process id in the name keeps other processes' files out of
+  // reach of O_EXCL's retry.
+  const std::string stem = target + std::string(kInfix) + std::to_string(getpid()) + "-";
+  for (int attempt = 0;; ++attempt) {
+    path_ = stem + RandomCharacters() + std::string(kSuffix);
+    slot_ = Arm(path_);
+    fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd_ >= 0) break;
+    const int error = errno;
+    Disarm(slot_);
+    errno = error;
+    if (error != EEXIST || attempt == 100) ThrowSystemError("cannot create a temporary file beside " + target);
+  }
   try {
     // A file system without locks still gets the process id's protection.
     (void)flock(fd_, LOCK_EX | LOCK_NB);
