@@ -166,9 +166,11 @@ void AtomicFileWriter::Commit() {
     return;
   }
   if (fsync(temp_->fd()) != 0) ThrowSystemError("cannot write " + temp_->path());
-  temp_->CloseOrThrow();
+  // Renamed while still open and locked, so that no sweep in another
+  // process ever sees the finished file unlocked under its temporary name.
   if (rename(temp_->path().c_str(), path_.c_str()) != 0) ThrowSystemError("cannot replace " + path_);
   temp_->Release();
+  temp_->CloseOrThrow();
   SyncFolder(FolderOf(path_));
 }
 
