@@ -95,19 +95,22 @@ void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, b
   Delimiters delimiters(page, kinds.data());
   std::size_t p = 0;
   while (p < n) {
-    const std::size_t q = delimiters.Next(p);
-    if (!in_tag && q > p) {
+    std::size_t q = delimiters.Next(p);
+    if (q > p) {
       if (run.empty()) run_start = p;
       AppendVisible(page, kinds.data(), p, q, join_lines, run);
     }
     if (q == n) break;
-    // A "<" ends the text and opens a tag (a second one inside a tag is
-    // dropped); a ">" ends a tag, or with none open leaves the text whole.
+    // A "<" ends the text and opens a tag, which runs to its own ">" (quoted
+    // values may hold others); a ">" with no tag open leaves the text whole.
     if (page[q] == '<') {
       close_run();
-      in_tag = true;
-    } else {
-      in_tag = false;
+      const std::size_t close = FindTagEnd(page, q);
+      if (close == std::string_view::npos) {
+        in_tag = true;
+        break;
+      }
+      q = close;
     }
     p = q + 1;
   }
