@@ -211,14 +211,15 @@ bool TagReader::Ends(char c) {
 }
 
 std::size_t FindTagEnd(std::string_view text, std::size_t open) {
-  const std::size_t close = text.find('>', open + 1);
-  // Only a quote can carry the tag past its first ">"; most tags hold none
-  // before it and need no closer look.
-  const std::string_view before = text.substr(open + 1, (close == std::string_view::npos ? text.size() : close) - open - 1);
-  if (before.find('"') == std::string_view::npos && before.find('\'') == std::string_view::npos) return close;
   TagReader reader;
   for (std::size_t i = open + 1; i < text.size(); ++i) {
     if (reader.Ends(text[i])) return i;
+    if (reader.InQuotes()) {
+      // Just opened: nothing but the closing quote matters up to it.
+      const std::size_t closing = text.find(text[i], i + 1);
+      if (closing == std::string_view::npos) return closing;
+      i = closing - 1;
+    }
   }
   return std::string_view::npos;
 }

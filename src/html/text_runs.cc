@@ -78,6 +78,19 @@ void AppendVisible(std::string_view page, const ByteKind* kinds, std::size_t fro
   }
 }
 
+// The first byte at or after `from` that is not a tag byte, or `n`.
+std::size_t EndOfTagBytes(const ByteKind* kinds, std::size_t from, std::size_t n) {
+  constexpr uint64_t kTags = 0x0101010101010101ULL * static_cast<uint8_t>(ByteKind::kTag);
+  std::size_t i = from;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, kinds + i, 8);
+    if (chunk != kTags) break;
+  }
+  while (i < n && kinds[i] == ByteKind::kTag) ++i;
+  return i;
+}
+
 }  // namespace
 
 void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, bool join_lines,
@@ -103,14 +116,17 @@ void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, b
     if (q == n) break;
     // A "<" ends the text and opens a tag, which runs to its own ">" (quoted
     // values may hold others); a ">" with no tag open leaves the text whole.
+    // Tags that touch give no text between them, so the scan goes on past
+    // the whole stretch of tag bytes.
     if (page[q] == '<') {
       close_run();
-      const std::size_t close = FindTagEnd(page, q);
-      if (close == std::string_view::npos) {
+      q = EndOfTagBytes(kinds.data(), q, n);
+      if (q == n) {
         in_tag = true;
         break;
       }
-      q = close;
+      p = q;
+      continue;
     }
     p = q + 1;
   }
