@@ -35,7 +35,8 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
 QString TextPasses::HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer) {
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
-  return FromPassText(html::HyphenateAll(pass, in.bytes, SoftHyphenCharacterOf(utf8_document)).text, in.unmappable);
+  const html::EditResult result = html::HyphenateAll(pass, in.bytes, SoftHyphenCharacterOf(utf8_document));
+  return FromPassText(result.text, in.unmappable);
 }
 
 QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,

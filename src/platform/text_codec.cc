@@ -32,15 +32,19 @@ void DecodeWithStrayBytes(std::string_view bytes, DocumentText& doc) {
   doc.text.reserve(bytes.size());
   while (!bytes.empty()) {
     const std::size_t valid = ValidUtf8Prefix(bytes);
-    DecodedUtf8 decoded = Utf8ToCp1254(bytes.substr(0, valid), kUnmappablePlaceholder);
-    if (decoded.had_bom) {
-      // Only the page's first bytes are its byte-order mark; this one is text.
-      doc.text.push_back(static_cast<char>(kUnmappablePlaceholder));
-      doc.unmappable.push_back(U'\uFEFF');
+    // Runs of stray bytes, however long, cost no conversion.
+    if (valid > 0) {
+      DecodedUtf8 decoded = Utf8ToCp1254(bytes.substr(0, valid), kUnmappablePlaceholder);
+      if (decoded.had_bom) {
+        // Only the page's first bytes are its byte-order mark; this one is text.
+        doc.text.push_back(static_cast<char>(kUnmappablePlaceholder));
+        doc.unmappable.push_back(U'\uFEFF');
+      }
+      const auto tabs = std::count(decoded.text.begin(), decoded.text.end(), '\t');
+      doc.tab_bytes.append(static_cast<std::size_t>(tabs), '\t');
+      doc.text.append(decoded.text);
+      doc.unmappable.insert(doc.unmappable.end(), decoded.unmappable.begin(), decoded.unmappable.end());
     }
-    doc.tab_bytes.append(static_cast<std::size_t>(std::count(decoded.text.begin(), decoded.text.end(), '\t')), '\t');
-    doc.text.append(decoded.text);
-    doc.unmappable.insert(doc.unmappable.end(), decoded.unmappable.begin(), decoded.unmappable.end());
     if (valid == bytes.size()) break;
     doc.text.push_back('\t');
     doc.tab_bytes.push_back(bytes[valid]);
