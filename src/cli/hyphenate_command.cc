@@ -17,9 +17,7 @@
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
-#include "html/fast_replace.h"
-#include "html/soft_hyphen_inserter.h"
-#include "html/toggles.h"
+#include "html/soft_hyphens.h"
 #include "platform/codepage.h"
 #include "platform/document_check.h"
 #include "platform/error.h"
@@ -221,7 +219,9 @@ class DocumentHyphenator {
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.
     DocumentEncoder encoder(doc, sink);
-    Transform(pass, std::move(doc.text), [&encoder](std::string_view piece) { encoder.Write(piece); });
+    const auto character = doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
+    Transform(pass, std::move(doc.text), character,
+              [&encoder](std::string_view piece) { encoder.Write(piece); });
     encoder.Write({});  // an empty result still gets its byte-order mark
     unique_words_ = pass.UniqueWordCount();
   }
@@ -254,17 +254,18 @@ class DocumentHyphenator {
   }
 
   // Takes the text by value so that large documents are held once.
-  void Transform(html::HyphenationPass& pass, std::string text, const Sink& sink) {
+  void Transform(html::HyphenationPass& pass, std::string text, html::SoftHyphenCharacter character,
+                 const Sink& sink) {
     switch (options_.mode) {
       case Mode::kUnhyphenate:
-        return sink(html::RemoveSoftHyphens(text));
+        return sink(html::RemoveSoftHyphens(text, character));
       case Mode::kToggle:
-        if (html::Contains(text, html::kSoftHyphen)) return sink(html::RemoveSoftHyphens(text));
+        if (html::ContainsSoftHyphen(text, character)) return sink(html::RemoveSoftHyphens(text, character));
         return RunPass(pass, text, sink);
       case Mode::kHyphenate:
         break;
     }
-    if (html::ContainsSoftHyphenAnyCase(text)) text = html::RemoveSoftHyphens(text);
+    if (html::ContainsSoftHyphen(text, character)) text = html::RemoveSoftHyphens(text, character);
     RunPass(pass, text, sink);
   }
 
