@@ -56,7 +56,7 @@ TPageFileManager::TPageFileManager(const std::string& path, int32_t page_size_kb
     header_.encrypted = 1;
   }
   geometry_ = Geometry(header_.page_size, header_.extent_size);
-  if (!WriteHeader()) throw Error("Cannot create file \"" + path + "\"");
+  if (!WriteHeader()) throw Error("Cannot create file \"" + path + "\"" + SystemCause());
 }
 
 TPageFileManager::TPageFileManager(const std::string& path, bool read_only)

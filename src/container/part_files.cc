@@ -101,7 +101,12 @@ PartFiles PartFiles::Create(const std::string& path, int64_t part_size) {
   header.part_size = part_size;
   header.next_name.clear();
   const auto bytes = header.Encode();
-  if (!PwriteAll(fd, bytes.data(), bytes.size(), 0)) throw Error("Cannot create file \"" + path + "\"");
+  errno = 0;
+  if (!PwriteAll(fd, bytes.data(), bytes.size(), 0)) {
+    // The file could be made but not written: a full disk, whose reason the
+    // folder's own check would not find.
+    throw Error("Cannot create file \"" + path + "\" (" + std::strerror(LastErrno()) + ")");
+  }
   return files;
 }
 

@@ -99,8 +99,6 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress, Bu
     } catch (const Error& e) {
       throw Error(files.list + ": " + e.what());
     }
-    // An empty word list would take the place of the working one.
-    if (reader->Eof()) throw Error(files.list + ": the file holds no words");
     TCreateDB import(std::move(reader), list);
     int shown = -1;
     if (progress) {
