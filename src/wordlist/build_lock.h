@@ -6,10 +6,11 @@
 // another did waits here, and then finds the finished database: it looks
 // again once it holds the lock instead of building a second time.
 //
-// The lock file is never removed: a process that removed it could let the
-// next one lock a new file while a third still holds the old one. It holds
-// no data; its descriptor is closed on exec, so child processes never keep
-// a build locked.
+// The lock file exists only while someone holds or waits for it: the holder
+// removes it when done, and a waiter that then gets the lock of a removed
+// file tries again with the file now at that name, so two processes never
+// hold locks of different files at once. It holds no data; its descriptor
+// is closed on exec, so child processes never keep a build locked.
 #ifndef CORVANE_WORDLIST_BUILD_LOCK_H_
 #define CORVANE_WORDLIST_BUILD_LOCK_H_
 
@@ -29,6 +30,7 @@ class BuildLock {
   static std::string LockFileOf(const std::string& database) { return database + ".lock"; }
 
  private:
+  std::string path_;
   int fd_ = -1;
 };
 

@@ -76,10 +76,13 @@ void TWordList::Append(std::string_view plain, std::string_view marked) {
 }
 
 std::optional<std::string> TWordList::Lookup(const std::string& key) {
+  const bool open = IsOpen();
   try {
     if (!table_->Locate("NWORD", table::Variant(key))) return std::nullopt;
     return table_->FieldByName("HWORD").AsString();
   } catch (const Error& e) {
+    // A list that was never opened is not damaged: the engine's message says it.
+    if (!open) throw;
     throw WordListError(database_file_, e.what(), kRebuildHint);
   }
 }

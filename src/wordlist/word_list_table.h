@@ -71,7 +71,8 @@ class TWordList : public EntrySink {
   // the table are WordListErrors.
   void Append(std::string_view plain, std::string_view marked) override;
   // HWORD of the first record whose NWORD equals `key`, if any. A damaged
-  // table fails with a WordListError that names the file and the remedy.
+  // table fails with a WordListError that names the file and the remedy; a
+  // list not open, with the engine's message.
   std::optional<std::string> Lookup(const std::string& key);
   int RecordCount();
 
