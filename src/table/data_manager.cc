@@ -149,7 +149,7 @@ struct TCvDataManager::Impl {
 
   void OpenFiles() {
     if (!store.FileExists(FileName(".dat"))) throw TableNotFoundError(table_name);
-    dat = Open(".dat", false, false);
+    dat = Open(".dat", false, read_only);
     read_only = dat->ReadOnly();
     idx = OpenOrCreate(".idx", true);
   }
@@ -258,14 +258,15 @@ struct TCvDataManager::Impl {
 };
 
 TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::string& table_name, TableMode mode,
-                               bool small_cache, const BuildProgress& progress)
-    : TCvDataManager(store, table_name, nullptr, mode, small_cache, progress) {}
+                               bool small_cache, const BuildProgress& progress, bool read_only)
+    : TCvDataManager(store, table_name, nullptr, mode, small_cache, progress, read_only) {}
 
 TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::string& table_name,
                                const TableDefinition* create, TableMode mode, bool small_cache,
-                               const BuildProgress& progress)
+                               const BuildProgress& progress, bool read_only)
     : impl_(std::make_unique<Impl>(store, table_name, mode, small_cache)) {
   Impl& m = *impl_;
+  m.read_only = read_only;
   try {
     if (create != nullptr) {
       m.CreateFiles(*create);
@@ -319,7 +320,7 @@ std::unique_ptr<TCvDataManager> TCvDataManager::CreateAndOpen(TAbstractPlainFile
                                                               const TableDefinition& definition, TableMode mode,
                                                               bool small_cache, const BuildProgress& progress) {
   return std::unique_ptr<TCvDataManager>(
-      new TCvDataManager(store, table_name, &definition, mode, small_cache, progress));
+      new TCvDataManager(store, table_name, &definition, mode, small_cache, progress, false));
 }
 
 void TCvDataManager::Close() {

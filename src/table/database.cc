@@ -321,7 +321,7 @@ int TCvDatabaseManager::ConnectDataset(TCvDataset& dataset, const std::string& t
     if (target != nullptr) target->NotifyBuildIndexesProgress(starting, finished, percent);
   };
   try {
-    table->data = std::make_unique<TCvDataManager>(*store, table_name, mode, false, progress);
+    table->data = std::make_unique<TCvDataManager>(*store, table_name, mode, false, progress, read_only_);
   } catch (const TableNotFoundError&) {
     return -1;
   }
