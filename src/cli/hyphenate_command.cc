@@ -17,6 +17,7 @@
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
+#include "html/exclusions.h"
 #include "html/fast_replace.h"
 #include "html/soft_hyphen_form.h"
 #include "html/soft_hyphen_inserter.h"
@@ -52,6 +53,7 @@ struct HyphenateOptions {
   Encoding encoding = Encoding::kAuto;
   html::Language language = html::Language::kAuto;
   html::SoftHyphenForm soft_hyphen = html::SoftHyphenForm::kEntity;  // for HTML; XML has its own
+  html::ExclusionRules exclusions;
   std::optional<std::string> dictionary;
   bool no_wordlist = false;
   bool stats = false;
@@ -118,6 +120,14 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
                                                    {{"entity", html::SoftHyphenForm::kEntity},
                                                     {"numeric", html::SoftHyphenForm::kNumeric},
                                                     {"character", html::SoftHyphenForm::kCharacter}});
+    } else if (name == "--exclude-class") {
+      o.exclusions.SetClasses(html::SplitNameList(reader.Value()));
+    } else if (name == "--exclude") {
+      try {
+        o.exclusions.SetSelectors(reader.Value());
+      } catch (const Error& e) {
+        throw UsageError(std::string(e.what()) + " for --exclude");
+      }
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
     } else if (name == "--no-wordlist") {
@@ -216,6 +226,7 @@ class DocumentHyphenator {
     pass.SetLanguage(options_.language);
     pass.SetPageLanguage(settings.page_language);
     pass.SetSoftHyphenForm(form_);
+    pass.SetExclusions(&options_.exclusions);
     pass_used_ = false;
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.

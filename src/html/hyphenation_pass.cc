@@ -64,6 +64,8 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   // letter references are letters; languages change only just past tags, so
   // the page's map serves the runs and, moved to view offsets, the view.
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
+  static const ExclusionRules kBuiltInExclusions;
+  MarkExcludedElements(text, kinds, exclusions_ != nullptr ? *exclusions_ : kBuiltInExclusions);
   const LanguageMap page_languages = MapLanguages(text, kinds, StartingScopes(text, kinds, at_start));
   std::vector<HyphenatedWord> hyphenated;
   {

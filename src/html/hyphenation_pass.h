@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "html/exclusions.h"
 #include "html/language.h"
 #include "html/pass_observer.h"
 #include "html/soft_hyphen_form.h"
@@ -56,6 +57,10 @@ class HyphenationPass {
   // page's maker declared it (an e-book's own language), instead of the
   // guess from the page's letters.
   void SetPageLanguage(std::optional<Language> page) { page_language_ = page; }
+
+  // Which elements keep their text whole (exclusions.h); the built-in rules
+  // when not set. `rules` must outlive the pass.
+  void SetExclusions(const ExclusionRules* rules) { exclusions_ = rules; }
 
   // How soft hyphens are written (soft_hyphen_form.h); "&shy;" by default.
   void SetSoftHyphenForm(SoftHyphenForm form) { soft_hyphen_form_ = form; }
@@ -97,6 +102,7 @@ class HyphenationPass {
   WordBytes word_bytes_;
   Language language_ = Language::kAuto;
   std::optional<Language> page_language_;
+  const ExclusionRules* exclusions_ = nullptr;
   SoftHyphenForm soft_hyphen_form_ = SoftHyphenForm::kEntity;
   std::size_t unique_word_count_ = 0;
   std::size_t total_words_ = 0;

@@ -1,0 +1,354 @@
+#include "html/exclusions.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/error.h"
+
+namespace corvane::html {
+namespace {
+
+constexpr std::string_view kVoidElements[] = {"area", "base",  "br",   "col",   "embed", "hr",    "img",
+                                              "input", "keygen", "link", "meta", "param", "source", "track",
+                                              "wbr"};
+// Start tags before which an open p ends.
+constexpr std::string_view kClosesParagraph[] = {
+    "address", "article", "aside", "blockquote", "div", "dl", "fieldset", "footer", "form", "h1", "h2",
+    "h3",      "h4",      "h5",    "h6",         "header", "hr", "main", "nav", "ol", "p", "pre",
+    "section", "table",   "ul"};
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+std::string Folded(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), Fold);
+  return out;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+bool IsNameByte(char c) {
+  return !IsSpace(c) && c != '/' && c != '>' && c != '=' && c != '"' && c != '\'' && c != '<';
+}
+
+template <std::size_t N>
+bool IsOneOf(std::string_view name, const std::string_view (&set)[N]) {
+  return std::find(std::begin(set), std::end(set), name) != std::end(set);
+}
+
+// A start tag read for its name and attributes.
+struct StartTag {
+  std::string name;  // folded
+  std::vector<std::pair<std::string, std::string>> attributes;  // names folded
+  bool self_closing = false;
+
+  const std::string* Attribute(std::string_view attribute) const {
+    for (const auto& [key, value] : attributes) {
+      if (key == attribute) return &value;
+    }
+    return nullptr;
+  }
+};
+
+StartTag ReadStartTag(std::string_view tag) {
+  StartTag parsed;
+  std::size_t i = 0;
+  while (i < tag.size() && IsNameByte(tag[i])) ++i;
+  parsed.name = Folded(tag.substr(0, i));
+  while (i < tag.size()) {
+    while (i < tag.size() && (IsSpace(tag[i]) || tag[i] == '/')) ++i;
+    const std::size_t name_start = i;
+    while (i < tag.size() && IsNameByte(tag[i])) ++i;
+    if (i == name_start) {
+      ++i;  // a stray byte such as a lone quote
+      continue;
+    }
+    std::string name = Folded(tag.substr(name_start, i - name_start));
+    std::size_t k = i;
+    while (k < tag.size() && IsSpace(tag[k])) ++k;
+    std::string value;
+    if (k < tag.size() && tag[k] == '=') {
+      ++k;
+      while (k < tag.size() && IsSpace(tag[k])) ++k;
+      if (k < tag.size() && (tag[k] == '"' || tag[k] == '\'')) {
+        const std::size_t close = tag.find(tag[k], k + 1);
+        const std::size_t end = close == std::string_view::npos ? tag.size() : close;
+        value = tag.substr(k + 1, end - k - 1);
+        k = std::min(end + 1, tag.size());
+      } else {
+        const std::size_t start = k;
+        while (k < tag.size() && !IsSpace(tag[k]) && tag[k] != '>') ++k;
+        value = tag.substr(start, k - start);
+      }
+      i = k;
+    }
+    parsed.attributes.emplace_back(std::move(name), std::move(value));
+  }
+  std::size_t last = tag.size();
+  while (last > 0 && IsSpace(tag[last - 1])) --last;
+  parsed.self_closing = last > 0 && tag[last - 1] == '/';
+  return parsed;
+}
+
+bool HasClass(const StartTag& tag, std::string_view wanted) {
+  const std::string* classes = tag.Attribute("class");
+  if (classes == nullptr) return false;
+  std::size_t i = 0;
+  while (i < classes->size()) {
+    while (i < classes->size() && IsSpace((*classes)[i])) ++i;
+    const std::size_t start = i;
+    while (i < classes->size() && !IsSpace((*classes)[i])) ++i;
+    if (i > start && std::string_view(*classes).substr(start, i - start) == wanted) return true;
+  }
+  return false;
+}
+
+std::string_view LocalName(std::string_view name) {
+  const std::size_t colon = name.rfind(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool AttributeIs(const StartTag& tag, std::string_view name, std::string_view value) {
+  const std::string* found = tag.Attribute(name);
+  return found != nullptr && EqualsIgnoringCase(*found, value);
+}
+
+bool IsSelectorNameByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+         c == ':' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+ExclusionRules::ExclusionRules() : classes_{"donthyphenate", "nohyphenate", "hyphenate-none"} {}
+
+std::vector<std::string> SplitNameList(std::string_view list) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    const std::string_view name = Trim(list.substr(start, comma - start));
+    if (!name.empty()) names.emplace_back(name);
+    start = comma + 1;
+  }
+  return names;
+}
+
+ExclusionRules::Selector ExclusionRules::ParseSelector(std::string_view text) {
+  const std::string_view selector = Trim(text);
+  const auto invalid = [&]() { return Error("invalid selector '" + std::string(selector) + "'"); };
+  Selector parsed;
+  std::size_t i = 0;
+  const auto read_name = [&]() {
+    const std::size_t start = i;
+    while (i < selector.size() && IsSelectorNameByte(selector[i])) ++i;
+    if (i == start) throw invalid();
+    return std::string(selector.substr(start, i - start));
+  };
+  if (selector.empty()) throw invalid();
+  if (selector[0] == '*') {
+    ++i;
+  } else if (IsSelectorNameByte(selector[0])) {
+    parsed.element = Folded(read_name());
+  }
+  while (i < selector.size()) {
+    const char sign = selector[i++];
+    if (sign == '.') {
+      parsed.classes.push_back(read_name());
+    } else if (sign == '#') {
+      parsed.id = read_name();
+    } else if (sign == '[') {
+      std::string name = Folded(read_name());
+      std::optional<std::string> value;
+      if (i < selector.size() && selector[i] == '=') {
+        ++i;
+        if (i < selector.size() && (selector[i] == '"' || selector[i] == '\'')) {
+          const std::size_t close = selector.find(selector[i], i + 1);
+          if (close == std::string_view::npos) throw invalid();
+          value = std::string(selector.substr(i + 1, close - i - 1));
+          i = close + 1;
+        } else {
+          value = read_name();
+        }
+      }
+      if (i >= selector.size() || selector[i] != ']') throw invalid();
+      ++i;
+      parsed.attributes.emplace_back(std::move(name), std::move(value));
+    } else {
+      throw invalid();
+    }
+  }
+  return parsed;
+}
+
+void ExclusionRules::SetSelectors(std::string_view list) {
+  std::vector<Selector> selectors;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string_view::npos) comma = list.size();
+    const std::string_view one = list.substr(start, comma - start);
+    // Blank entries are allowed (a trailing comma, an empty list).
+    if (!Trim(one).empty()) selectors.push_back(ParseSelector(one));
+    start = comma + 1;
+  }
+  selectors_ = std::move(selectors);
+}
+
+bool ExclusionRules::Excludes(std::string_view tag_text) const {
+  const StartTag tag = ReadStartTag(tag_text);
+  const std::string_view local = LocalName(tag.name);
+  if (local == "var" || local == "math" || local == "svg") return true;
+  if (AttributeIs(tag, "lang", "zxx") || AttributeIs(tag, "xml:lang", "zxx") || AttributeIs(tag, "translate", "no")) {
+    return true;
+  }
+  for (const std::string& name : classes_) {
+    if (HasClass(tag, name)) return true;
+  }
+  for (const Selector& selector : selectors_) {
+    if (!selector.element.empty() && selector.element != tag.name) continue;
+    if (!std::all_of(selector.classes.begin(), selector.classes.end(),
+                     [&](const std::string& name) { return HasClass(tag, name); })) {
+      continue;
+    }
+    if (selector.id) {
+      const std::string* id = tag.Attribute("id");
+      if (id == nullptr || *id != *selector.id) continue;
+    }
+    const bool attributes_match =
+        std::all_of(selector.attributes.begin(), selector.attributes.end(), [&](const auto& wanted) {
+          const std::string* value = tag.Attribute(wanted.first);
+          return value != nullptr && (!wanted.second || EqualsIgnoringCase(*value, *wanted.second));
+        });
+    if (attributes_match) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// The open elements of a page as its tags come, and how many of them keep
+// their text whole.
+class ElementStack {
+ public:
+  explicit ElementStack(const ExclusionRules& rules) : rules_(rules) {}
+
+  bool Excluding() const { return excluded_ > 0; }
+
+  void Feed(std::string_view tag) {
+    if (tag.empty() || tag[0] == '!' || tag[0] == '?') return;
+    if (tag[0] == '/') {
+      std::size_t end = 1;
+      while (end < tag.size() && IsNameByte(tag[end])) ++end;
+      Close(Folded(tag.substr(1, end - 1)));
+      return;
+    }
+    std::size_t end = 0;
+    while (end < tag.size() && IsNameByte(tag[end])) ++end;
+    if (end == 0) return;
+    const std::string name = Folded(tag.substr(0, end));
+    CloseImplied(name);
+    const bool excluded = rules_.Excludes(tag);
+    std::size_t last = tag.size();
+    while (last > 0 && IsSpace(tag[last - 1])) --last;
+    if (IsOneOf(name, kVoidElements) || (last > 0 && tag[last - 1] == '/')) return;
+    open_.push_back({name, excluded});
+    ++open_by_name_[name];
+    if (excluded) ++excluded_;
+  }
+
+ private:
+  struct Open {
+    std::string name;
+    bool excluded;
+  };
+
+  // The innermost open element named `name`, or -1 when none is open or
+  // one named in `barriers` is opened after it.
+  long Innermost(std::string_view name, std::initializer_list<std::string_view> barriers) const {
+    const auto it = open_by_name_.find(std::string(name));
+    if (it == open_by_name_.end() || it->second == 0) return -1;
+    for (long k = static_cast<long>(open_.size()) - 1; k >= 0; --k) {
+      if (open_[k].name == name) return k;
+      if (std::find(barriers.begin(), barriers.end(), open_[k].name) != barriers.end()) return -1;
+    }
+    return -1;
+  }
+
+  void PopTo(long k) {
+    while (static_cast<long>(open_.size()) > k) {
+      if (open_.back().excluded) --excluded_;
+      --open_by_name_[open_.back().name];
+      open_.pop_back();
+    }
+  }
+
+  void Close(const std::string& name) {
+    const long k = Innermost(name, {});
+    if (k >= 0) PopTo(k);
+  }
+
+  void CloseImplied(const std::string& name) {
+    if (IsOneOf(name, kClosesParagraph)) {
+      const long k = Innermost("p", {"button", "table", "td", "th", "li", "div"});
+      if (k >= 0) PopTo(k);
+    }
+    if (name == "li") {
+      const long k = Innermost("li", {"ul", "ol"});
+      if (k >= 0) PopTo(k);
+    } else if (name == "dt" || name == "dd") {
+      const long dt = Innermost("dt", {"dl"});
+      const long dd = Innermost("dd", {"dl"});
+      if (std::max(dt, dd) >= 0) PopTo(std::max(dt, dd));
+    }
+  }
+
+  const ExclusionRules& rules_;
+  std::vector<Open> open_;
+  // How many elements of each name are open, so that an end tag of none
+  // costs no walk down the stack.
+  std::unordered_map<std::string, std::size_t> open_by_name_;
+  std::size_t excluded_ = 0;
+};
+
+void Hide(std::vector<ByteKind>& kinds, std::size_t from, std::size_t to) {
+  for (std::size_t k = from; k < to; ++k) {
+    if (kinds[k] != ByteKind::kTag) kinds[k] = ByteKind::kHidden;
+  }
+}
+
+}  // namespace
+
+void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules) {
+  ElementStack stack(rules);
+  std::size_t segment = 0;
+  std::size_t i = 0;
+  while ((i = text.find('<', i)) != std::string_view::npos) {
+    if (kinds[i] != ByteKind::kTag) {
+      ++i;
+      continue;
+    }
+    if (stack.Excluding()) Hide(kinds, segment, i);
+    // A tag is a run of tag bytes; two tags side by side part at "><".
+    std::size_t end = i + 1;
+    while (end < text.size() && kinds[end] == ByteKind::kTag && !(text[end] == '<' && text[end - 1] == '>')) ++end;
+    std::string_view tag = text.substr(i + 1, end - i - 1);
+    if (!tag.empty() && tag.back() == '>') tag.remove_suffix(1);
+    stack.Feed(tag);
+    segment = i = end;
+  }
+  if (stack.Excluding()) Hide(kinds, segment, text.size());
+}
+
+}  // namespace corvane::html
