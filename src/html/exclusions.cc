@@ -119,7 +119,7 @@ bool AttributeIs(const StartTag& tag, std::string_view name, std::string_view va
 
 bool IsSelectorNameByte(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         c == ':' || static_cast<unsigned char>(c) >= 0x80;
+         static_cast<unsigned char>(c) >= 0x80;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -150,9 +150,11 @@ ExclusionRules::Selector ExclusionRules::ParseSelector(std::string_view text) {
   const auto invalid = [&]() { return Error("invalid selector '" + std::string(selector) + "'"); };
   Selector parsed;
   std::size_t i = 0;
-  const auto read_name = [&]() {
+  // Only attribute names hold a colon ("xml:lang"); after an element it
+  // would start a pseudo-class, which this reader does not know.
+  const auto read_name = [&](bool colon = false) {
     const std::size_t start = i;
-    while (i < selector.size() && IsSelectorNameByte(selector[i])) ++i;
+    while (i < selector.size() && (IsSelectorNameByte(selector[i]) || (colon && selector[i] == ':'))) ++i;
     if (i == start) throw invalid();
     return std::string(selector.substr(start, i - start));
   };
@@ -169,7 +171,7 @@ ExclusionRules::Selector ExclusionRules::ParseSelector(std::string_view text) {
     } else if (sign == '#') {
       parsed.id = read_name();
     } else if (sign == '[') {
-      std::string name = Folded(read_name());
+      std::string name = Folded(read_name(/*colon=*/true));
       std::optional<std::string> value;
       if (i < selector.size() && selector[i] == '=') {
         ++i;

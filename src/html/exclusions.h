@@ -10,7 +10,8 @@
 // A selector is a simple one: an element name or "*", then any number of
 // ".class", "#id", "[attribute]" and "[attribute=value]" (the value bare or
 // quoted), as in "h1", ".legal", "#toc", "[data-x]", "[lang=la]" or
-// "p.legal". Element and attribute names and attribute values compare
+// "p.legal" (attribute names may hold a namespace prefix: "[xml:lang=la]").
+// Element and attribute names and attribute values compare
 // ignoring A-Z case; classes and ids exactly. A list separates selectors by
 // commas. There are no combinators: each selector looks at one element.
 //
