@@ -171,12 +171,13 @@ void Book::Write(const std::string& path, const std::vector<std::optional<std::s
       fail(name);
     }
     const auto at = static_cast<zip_uint64_t>(index);
-    if (replacement != nullptr || entry == mimetype_) {
-      const bool stored = entry == mimetype_ || ((st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE);
-      if (zip_set_file_compression(out, at, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, stored ? 0 : kDeflateLevel) != 0) {
-        fail(name);
-      }
-    }
+    // A copied entry is told its own method, or the zip library would
+    // compress stored data again.
+    const bool stored = entry == mimetype_ || ((st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method == ZIP_CM_STORE);
+    const zip_int32_t method = replacement == nullptr && (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method
+                               : stored                                                   ? ZIP_CM_STORE
+                                                                                          : ZIP_CM_DEFLATE;
+    if (zip_set_file_compression(out, at, method, method == ZIP_CM_DEFLATE ? kDeflateLevel : 0) != 0) fail(name);
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(archive_, entry, 0, &system, &attributes) == 0) {
