@@ -27,7 +27,12 @@ void TransformBook(const std::string& input, const std::string& output, int jobs
       }
       std::string original = book.ReadDocument(i);
       BookDocumentResult result = transform(thread, book, i, original);
-      if (result.bytes != original) replaced[i] = std::move(result.bytes);
+      if (result.bytes != original) {
+        // Grown piece by piece, a result may hold up to twice its size;
+        // the book holds every result until it is written.
+        result.bytes.shrink_to_fit();
+        replaced[i] = std::move(result.bytes);
+      }
       result.bytes.clear();
       figures[i] = std::move(result);
     } catch (...) {

@@ -340,6 +340,7 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, cons
     auto& mine = per_thread[thread];
     if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared);
     BookDocumentResult result;
+    result.bytes.reserve(bytes.size() + bytes.size() / 4);
     const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language())};
     mine->Process(std::move(bytes), [&result](std::string_view piece) { result.bytes.append(piece); }, settings);
     result.total_words = mine->TotalWords();
