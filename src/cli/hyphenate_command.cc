@@ -1,5 +1,6 @@
 // corvane hyphenate: the document passes over files or stdin.
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -347,7 +348,12 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, cons
     result.soft_hyphens = mine->SoftHyphens();
     return result;
   };
-  TransformBook(file, options.in_place ? file : *options.output, jobs, transform, options.stats, err);
+  // A link stays a link: the book it points at is replaced.
+  const std::string target = options.in_place ? file : *options.output;
+  std::error_code no_link;
+  const bool link = std::filesystem::is_symlink(target, no_link);
+  TransformBook(file, link ? std::filesystem::weakly_canonical(target).string() : target, jobs, transform,
+                options.stats, err);
 }
 
 // One file: read, hyphenate, write where the options say. Failures are

@@ -1,5 +1,6 @@
 #include "ebook/epub_book.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -51,10 +52,16 @@ struct DiscardOnFailure {
 }  // namespace
 
 Book::Book(const std::string& path) : path_(path) {
+  // A pipe or a device would be waited on, or read without end.
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) throw Error("not a regular file");
   int code = 0;
   archive_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
   if (archive_ == nullptr) {
     if (code == ZIP_ER_NOZIP) throw Error("not an EPUB book (not a zip archive)");
+    if (code == ZIP_ER_NOENT || code == ZIP_ER_OPEN || code == ZIP_ER_READ) {
+      throw Error("cannot read the book (" + ZipErrorText(code) + ")");
+    }
     throw Error("damaged EPUB book (" + ZipErrorText(code) + ")");
   }
   try {
@@ -84,6 +91,12 @@ Book::Book(const std::string& path) : path_(path) {
       if (const std::optional<std::uint64_t> entry = FindEntry(name)) documents_.push_back({std::move(name), *entry});
     }
     CheckNotProtected();
+    std::uint64_t content_size = 0;
+    for (const Document& document : documents_) {
+      zip_stat_t st;
+      if (zip_stat_index(archive_, document.entry, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) content_size += st.size;
+    }
+    if (content_size > kMaxContentSize) throw Error("the book's content documents are too large to hyphenate");
   } catch (...) {
     zip_discard(archive_);
     throw;
@@ -210,6 +223,8 @@ void Book::Write(const std::string& path, const std::vector<std::optional<std::s
 
 bool IsEpubFile(const std::string& path) {
   if (EndsWithEpub(path)) return true;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   char signature[4] = {};
   std::ifstream(path, std::ios::binary).read(signature, sizeof signature);
   if (std::string_view(signature, 4) != std::string_view("PK\3\4", 4)) return false;

@@ -36,8 +36,11 @@ namespace corvane::ebook {
 
 inline constexpr std::string_view kEpubMediaType = "application/epub+zip";
 
-// A content document larger than this is refused rather than read whole.
+// A content document larger than this, or a book whose content documents
+// together are, is refused rather than read: the results are held until the
+// book is written.
 inline constexpr std::uint64_t kMaxDocumentSize = std::uint64_t{1} << 28;
+inline constexpr std::uint64_t kMaxContentSize = std::uint64_t{1} << 30;
 
 class Book {
  public:
@@ -79,7 +82,8 @@ class Book {
 
 // Whether the file at `path` is to be taken as an e-book: its name ends in
 // ".epub" (any letter case), or it is a zip whose mimetype entry says
-// application/epub+zip. Reads at most the archive's directory.
+// application/epub+zip. Reads at most the archive's directory, and nothing
+// of what is not a regular file.
 bool IsEpubFile(const std::string& path);
 
 }  // namespace corvane::ebook

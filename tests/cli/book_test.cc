@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <cstdlib>
@@ -166,7 +167,10 @@ TEST_F(BookTest, BooksComeOutHyphenatedByLanguageAndOtherwiseAsTheyWere) {
   };
   for (const auto& b : books) {
     test_support::MakeZip(Path("in.epub"), b.book);
-    ASSERT_EQ(Hyphenate({Path("in.epub"), "-o", Path("out.epub")}), kExitOk);
+    std::string stats;
+    ASSERT_EQ(Hyphenate({Path("in.epub"), "-o", Path("out.epub"), "--stats"}, &stats), kExitOk);
+    EXPECT_NE(stats.find(b.turkish_page + ": Total Words : 2, Soft Hyphens : "), std::string::npos) << stats;
+    EXPECT_NE(stats.find("in.epub: Documents : "), std::string::npos) << stats;
     const std::vector<Stored> in = ReadZip(Path("in.epub"));
     const std::vector<Stored> out = ReadZip(Path("out.epub"));
     ASSERT_EQ(out.size(), in.size());
@@ -256,6 +260,12 @@ TEST_F(BookTest, BadBooksAreRefusedUntouched) {
   platform::WriteFileAtomically(Path("page.epub"), "<p>International</p>");
   EXPECT_EQ(Hyphenate({Path("page.epub"), "-o", Path("out.epub")}, &err), kExitFailure);
   EXPECT_NE(err.find("not a zip archive"), std::string::npos) << err;
+  // Never waited on, never written to the terminal.
+  ASSERT_EQ(mkfifo(Path("pipe.epub").c_str(), 0600), 0);
+  EXPECT_EQ(Hyphenate({Path("pipe.epub"), "-o", Path("out.epub")}, &err), kExitFailure);
+  EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+  EXPECT_EQ(Hyphenate({Path("in.epub")}, &err), kExitFailure);
+  EXPECT_NE(err.find("give -o OUT or --in-place"), std::string::npos) << err;
 }
 
 TEST_F(BookTest, XhtmlAndSvgPagesGetACharacterXmlReads) {
