@@ -1,0 +1,43 @@
+#include "ebook/book_pass.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "ebook/epub_book.h"
+#include "ebook/epub_package.h"
+#include "html/soft_hyphen_form.h"
+#include "html/toggles.h"
+#include "platform/text_codec.h"
+
+namespace corvane::ebook {
+
+BookFigures HyphenateBook(const std::string& input, const std::string& output, const PassMaker& make_pass,
+                          const BookProgress& progress) {
+  const Book book(input);
+  const std::optional<html::Language> language = PageLanguageOfTag(book.Language());
+  BookFigures figures;
+  figures.documents = book.DocumentCount();
+  std::vector<std::optional<std::string>> replaced(book.DocumentCount());
+  for (std::size_t i = 0; i < book.DocumentCount(); ++i) {
+    const std::string original = book.ReadDocument(i);
+    platform::DocumentText doc = platform::DecodeDocument(original, platform::Encoding::kAuto);
+    const bool ascii = std::all_of(doc.text.begin(), doc.text.end(), [](char c) { return (c & 0x80) == 0; });
+    // XML reads an ASCII page as UTF-8 unless it says otherwise.
+    if (!doc.utf8 && ascii && html::XmlDeclaresUtf8(doc.text)) doc.utf8 = true;
+    const html::SoftHyphenForm form = html::SoftHyphenFormFor(true, doc.utf8, html::SoftHyphenForm::kEntity);
+    const std::string plain = html::RemoveSoftHyphenForm(html::RemoveSoftHyphens(doc.text), form);
+    html::HyphenationPass pass = make_pass(doc.utf8);
+    pass.SetPageLanguage(language);
+    pass.SetSoftHyphenForm(form);
+    std::string result = platform::EncodeDocument(pass.HypenateMemo1(plain), doc);
+    figures.words += pass.TotalWords();
+    figures.soft_hyphens += pass.SoftHyphensWritten();
+    if (result != original) replaced[i] = std::move(result);
+    if (progress) progress(i + 1, book.DocumentCount());
+  }
+  book.Write(output, replaced);
+  return figures;
+}
+
+}  // namespace corvane::ebook
