@@ -1,7 +1,8 @@
 #include "html/exclusions.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <array>
+#include <cstdint>
 
 #include "platform/error.h"
 
@@ -11,7 +12,7 @@ namespace {
 constexpr std::string_view kVoidElements[] = {"area", "base",  "br",   "col",   "embed", "hr",    "img",
                                               "input", "keygen", "link", "meta", "param", "source", "track",
                                               "wbr"};
-// Start tags before which an open p ends.
+// Start tags before which an open p ends. Both lists sorted.
 constexpr std::string_view kClosesParagraph[] = {
     "address", "article", "aside", "blockquote", "div", "dl", "fieldset", "footer", "form", "h1", "h2",
     "h3",      "h4",      "h5",    "h6",         "header", "hr", "main", "nav", "ol", "p", "pre",
@@ -35,30 +36,32 @@ bool IsNameByte(char c) {
   return !IsSpace(c) && c != '/' && c != '>' && c != '=' && c != '"' && c != '\'' && c != '<';
 }
 
+// `set` is sorted.
 template <std::size_t N>
 bool IsOneOf(std::string_view name, const std::string_view (&set)[N]) {
-  return std::find(std::begin(set), std::end(set), name) != std::end(set);
+  return std::binary_search(std::begin(set), std::end(set), name);
 }
 
-// A start tag read for its name and attributes.
+// A start tag read for its name and attributes, as views of the page, so
+// that reading the many tags of a large page allocates nothing.
 struct StartTag {
-  std::string name;  // folded
-  std::vector<std::pair<std::string, std::string>> attributes;  // names folded
-  bool self_closing = false;
+  std::string_view name;
+  std::vector<std::pair<std::string_view, std::string_view>> attributes;
 
-  const std::string* Attribute(std::string_view attribute) const {
+  // The value of `attribute` (given folded), or null.
+  const std::string_view* Attribute(std::string_view attribute) const {
     for (const auto& [key, value] : attributes) {
-      if (key == attribute) return &value;
+      if (EqualsIgnoringCase(key, attribute)) return &value;
     }
     return nullptr;
   }
 };
 
-StartTag ReadStartTag(std::string_view tag) {
-  StartTag parsed;
+void ReadStartTag(std::string_view tag, StartTag& parsed) {
+  parsed.attributes.clear();
   std::size_t i = 0;
   while (i < tag.size() && IsNameByte(tag[i])) ++i;
-  parsed.name = Folded(tag.substr(0, i));
+  parsed.name = tag.substr(0, i);
   while (i < tag.size()) {
     while (i < tag.size() && (IsSpace(tag[i]) || tag[i] == '/')) ++i;
     const std::size_t name_start = i;
@@ -67,10 +70,10 @@ StartTag ReadStartTag(std::string_view tag) {
       ++i;  // a stray byte such as a lone quote
       continue;
     }
-    std::string name = Folded(tag.substr(name_start, i - name_start));
+    const std::string_view name = tag.substr(name_start, i - name_start);
     std::size_t k = i;
     while (k < tag.size() && IsSpace(tag[k])) ++k;
-    std::string value;
+    std::string_view value;
     if (k < tag.size() && tag[k] == '=') {
       ++k;
       while (k < tag.size() && IsSpace(tag[k])) ++k;
@@ -86,35 +89,38 @@ StartTag ReadStartTag(std::string_view tag) {
       }
       i = k;
     }
-    parsed.attributes.emplace_back(std::move(name), std::move(value));
+    parsed.attributes.emplace_back(name, value);
   }
-  std::size_t last = tag.size();
-  while (last > 0 && IsSpace(tag[last - 1])) --last;
-  parsed.self_closing = last > 0 && tag[last - 1] == '/';
-  return parsed;
+}
+
+// `name` folded into `buffer` when it is short enough to be one of the
+// names looked for by set; empty otherwise.
+std::string_view FoldedShortName(std::string_view name, std::array<char, 16>& buffer) {
+  if (name.size() >= buffer.size()) return {};
+  std::transform(name.begin(), name.end(), buffer.begin(), Fold);
+  return std::string_view(buffer.data(), name.size());
+}
+
+// Whether the space-separated `list` holds `wanted`.
+bool ListHolds(std::string_view list, std::string_view wanted) {
+  std::size_t i = 0;
+  while (i < list.size()) {
+    while (i < list.size() && IsSpace(list[i])) ++i;
+    const std::size_t start = i;
+    while (i < list.size() && !IsSpace(list[i])) ++i;
+    if (i > start && list.substr(start, i - start) == wanted) return true;
+  }
+  return false;
 }
 
 bool HasClass(const StartTag& tag, std::string_view wanted) {
-  const std::string* classes = tag.Attribute("class");
-  if (classes == nullptr) return false;
-  std::size_t i = 0;
-  while (i < classes->size()) {
-    while (i < classes->size() && IsSpace((*classes)[i])) ++i;
-    const std::size_t start = i;
-    while (i < classes->size() && !IsSpace((*classes)[i])) ++i;
-    if (i > start && std::string_view(*classes).substr(start, i - start) == wanted) return true;
-  }
-  return false;
+  const std::string_view* classes = tag.Attribute("class");
+  return classes != nullptr && ListHolds(*classes, wanted);
 }
 
 std::string_view LocalName(std::string_view name) {
   const std::size_t colon = name.rfind(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
-bool AttributeIs(const StartTag& tag, std::string_view name, std::string_view value) {
-  const std::string* found = tag.Attribute(name);
-  return found != nullptr && EqualsIgnoringCase(*found, value);
 }
 
 bool IsSelectorNameByte(char c) {
@@ -209,28 +215,41 @@ void ExclusionRules::SetSelectors(std::string_view list) {
 }
 
 bool ExclusionRules::Excludes(std::string_view tag_text) const {
-  const StartTag tag = ReadStartTag(tag_text);
-  const std::string_view local = LocalName(tag.name);
+  std::size_t name_end = 0;
+  while (name_end < tag_text.size() && IsNameByte(tag_text[name_end])) ++name_end;
+  std::array<char, 16> buffer;
+  const std::string_view local = FoldedShortName(LocalName(tag_text.substr(0, name_end)), buffer);
   if (local == "var" || local == "math" || local == "svg") return true;
-  if (AttributeIs(tag, "lang", "zxx") || AttributeIs(tag, "xml:lang", "zxx") || AttributeIs(tag, "translate", "no")) {
-    return true;
-  }
-  for (const std::string& name : classes_) {
-    if (HasClass(tag, name)) return true;
+  // Without a value no built-in rule holds: most tags end here.
+  if (selectors_.empty() && tag_text.find('=', name_end) == std::string_view::npos) return false;
+  // Reused, so that its room is allocated once per thread.
+  thread_local StartTag tag;
+  ReadStartTag(tag_text, tag);
+  // The built-in attribute rules in one walk over the attributes.
+  for (const auto& [name, value] : tag.attributes) {
+    if (EqualsIgnoringCase(name, "class")) {
+      for (const std::string& wanted : classes_) {
+        if (ListHolds(value, wanted)) return true;
+      }
+    } else if (EqualsIgnoringCase(name, "lang") || EqualsIgnoringCase(name, "xml:lang")) {
+      if (EqualsIgnoringCase(value, "zxx")) return true;
+    } else if (EqualsIgnoringCase(name, "translate")) {
+      if (EqualsIgnoringCase(value, "no")) return true;
+    }
   }
   for (const Selector& selector : selectors_) {
-    if (!selector.element.empty() && selector.element != tag.name) continue;
+    if (!selector.element.empty() && !EqualsIgnoringCase(selector.element, tag.name)) continue;
     if (!std::all_of(selector.classes.begin(), selector.classes.end(),
                      [&](const std::string& name) { return HasClass(tag, name); })) {
       continue;
     }
     if (selector.id) {
-      const std::string* id = tag.Attribute("id");
+      const std::string_view* id = tag.Attribute("id");
       if (id == nullptr || *id != *selector.id) continue;
     }
     const bool attributes_match =
         std::all_of(selector.attributes.begin(), selector.attributes.end(), [&](const auto& wanted) {
-          const std::string* value = tag.Attribute(wanted.first);
+          const std::string_view* value = tag.Attribute(wanted.first);
           return value != nullptr && (!wanted.second || EqualsIgnoringCase(*value, *wanted.second));
         });
     if (attributes_match) return true;
@@ -241,7 +260,7 @@ bool ExclusionRules::Excludes(std::string_view tag_text) const {
 namespace {
 
 // The open elements of a page as its tags come, and how many of them keep
-// their text whole.
+// their text whole. Names are views of the page.
 class ElementStack {
  public:
   explicit ElementStack(const ExclusionRules& rules) : rules_(rules) {}
@@ -253,37 +272,46 @@ class ElementStack {
     if (tag[0] == '/') {
       std::size_t end = 1;
       while (end < tag.size() && IsNameByte(tag[end])) ++end;
-      Close(Folded(tag.substr(1, end - 1)));
+      Close(tag.substr(1, end - 1));
       return;
     }
     std::size_t end = 0;
     while (end < tag.size() && IsNameByte(tag[end])) ++end;
     if (end == 0) return;
-    const std::string name = Folded(tag.substr(0, end));
-    CloseImplied(name);
+    const std::string_view name = tag.substr(0, end);
+    std::array<char, 16> buffer;
+    const std::string_view folded = FoldedShortName(name, buffer);
+    CloseImplied(folded);
     const bool excluded = rules_.Excludes(tag);
     std::size_t last = tag.size();
     while (last > 0 && IsSpace(tag[last - 1])) --last;
-    if (IsOneOf(name, kVoidElements) || (last > 0 && tag[last - 1] == '/')) return;
+    if (IsOneOf(folded, kVoidElements) || (last > 0 && tag[last - 1] == '/')) return;
     open_.push_back({name, excluded});
-    ++open_by_name_[name];
+    ++open_by_name_[NameHash(name) % kNameSlots];
     if (excluded) ++excluded_;
   }
 
  private:
   struct Open {
-    std::string name;
+    std::string_view name;
     bool excluded;
   };
+
+  static uint64_t NameHash(std::string_view name) {
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : name) hash = (hash ^ static_cast<uint8_t>(Fold(c))) * 1099511628211ull;
+    return hash;
+  }
 
   // The innermost open element named `name`, or -1 when none is open or
   // one named in `barriers` is opened after it.
   long Innermost(std::string_view name, std::initializer_list<std::string_view> barriers) const {
-    const auto it = open_by_name_.find(std::string(name));
-    if (it == open_by_name_.end() || it->second == 0) return -1;
+    if (open_by_name_[NameHash(name) % kNameSlots] == 0) return -1;
     for (long k = static_cast<long>(open_.size()) - 1; k >= 0; --k) {
-      if (open_[k].name == name) return k;
-      if (std::find(barriers.begin(), barriers.end(), open_[k].name) != barriers.end()) return -1;
+      if (EqualsIgnoringCase(open_[k].name, name)) return k;
+      for (std::string_view barrier : barriers) {
+        if (EqualsIgnoringCase(open_[k].name, barrier)) return -1;
+      }
     }
     return -1;
   }
@@ -291,17 +319,19 @@ class ElementStack {
   void PopTo(long k) {
     while (static_cast<long>(open_.size()) > k) {
       if (open_.back().excluded) --excluded_;
-      --open_by_name_[open_.back().name];
+      --open_by_name_[NameHash(open_.back().name) % kNameSlots];
       open_.pop_back();
     }
   }
 
-  void Close(const std::string& name) {
+  void Close(std::string_view name) {
     const long k = Innermost(name, {});
     if (k >= 0) PopTo(k);
   }
 
-  void CloseImplied(const std::string& name) {
+  // `name` folded, or empty when it is too long to be one of these.
+  void CloseImplied(std::string_view name) {
+    if (name.empty()) return;
     if (IsOneOf(name, kClosesParagraph)) {
       const long k = Innermost("p", {"button", "table", "td", "th", "li", "div"});
       if (k >= 0) PopTo(k);
@@ -318,9 +348,11 @@ class ElementStack {
 
   const ExclusionRules& rules_;
   std::vector<Open> open_;
-  // How many elements of each name are open, so that an end tag of none
-  // costs no walk down the stack.
-  std::unordered_map<std::string, std::size_t> open_by_name_;
+  // How many elements are open by a hash of their name (letter case
+  // folded), so that an end tag of none mostly costs no walk down the
+  // stack; names sharing a slot only cost a walk.
+  static constexpr std::size_t kNameSlots = 1024;
+  std::vector<std::uint32_t> open_by_name_ = std::vector<std::uint32_t>(kNameSlots, 0);
   std::size_t excluded_ = 0;
 };
 
@@ -342,9 +374,14 @@ void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, c
       continue;
     }
     if (stack.Excluding()) Hide(kinds, segment, i);
-    // A tag is a run of tag bytes; two tags side by side part at "><".
+    // A tag is a run of tag bytes up to a ">" (one in quotes is followed by
+    // more of the tag); two tags side by side part at "><".
     std::size_t end = i + 1;
-    while (end < text.size() && kinds[end] == ByteKind::kTag && !(text[end] == '<' && text[end - 1] == '>')) ++end;
+    while (true) {
+      const std::size_t close = text.find('>', end);
+      end = close == std::string_view::npos ? text.size() : close + 1;
+      if (end >= text.size() || kinds[end] != ByteKind::kTag || text[end] == '<') break;
+    }
     std::string_view tag = text.substr(i + 1, end - i - 1);
     if (!tag.empty() && tag.back() == '>') tag.remove_suffix(1);
     stack.Feed(tag);

@@ -37,6 +37,8 @@ TEST(ExclusionsTest, BuiltInRulesKeepTextWhole) {
       {"<var>x<br>y<img src=a.png/></var>Target", false},
       {"<span class=nohyphenate/>Target", false},
       {"<p class=nohyphenate>x<p>Target", false},
+      {"<p class=nohyphenate>x<TABLE>Target", false},
+      {"<p class=nohyphenate>x<Wbr><br/>Target", true},
       {"<ul><li class=nohyphenate>x<li>Target</ul>", false},
       {"<li class=nohyphenate>x<ul><li>Target</ul>", true},
       {"<p class=nohyphenate>x</div>Target", true},  // a stray end tag closes nothing
