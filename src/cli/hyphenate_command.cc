@@ -220,7 +220,7 @@ class DocumentHyphenator {
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     // An ASCII page is read as code page 1254, but XML reads it as UTF-8
     // unless it says otherwise: a soft hyphen character must then be UTF-8.
-    if (xml && !doc.utf8 && IsAscii(doc.text) && html::XmlDeclaresUtf8(doc.text)) doc.utf8 = true;
+    if (xml && !doc.utf8 && html::AsciiXmlIsUtf8(doc.text)) doc.utf8 = true;
     form_ = html::SoftHyphenFormFor(xml, doc.utf8, options_.soft_hyphen);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
@@ -269,10 +269,6 @@ class DocumentHyphenator {
     } else {
       pass.HypenateMemo1(text, sink);
     }
-  }
-
-  static bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   }
 
   // "&shy;" and, where the page is written with another, the form it gets.

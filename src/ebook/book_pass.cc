@@ -1,6 +1,5 @@
 #include "ebook/book_pass.h"
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -22,9 +21,7 @@ BookFigures HyphenateBook(const std::string& input, const std::string& output, c
   for (std::size_t i = 0; i < book.DocumentCount(); ++i) {
     const std::string original = book.ReadDocument(i);
     platform::DocumentText doc = platform::DecodeDocument(original, platform::Encoding::kAuto);
-    const bool ascii = std::all_of(doc.text.begin(), doc.text.end(), [](char c) { return (c & 0x80) == 0; });
-    // XML reads an ASCII page as UTF-8 unless it says otherwise.
-    if (!doc.utf8 && ascii && html::XmlDeclaresUtf8(doc.text)) doc.utf8 = true;
+    if (!doc.utf8 && html::AsciiXmlIsUtf8(doc.text)) doc.utf8 = true;
     const html::SoftHyphenForm form = html::SoftHyphenFormFor(true, doc.utf8, html::SoftHyphenForm::kEntity);
     const std::string plain = html::RemoveSoftHyphenForm(html::RemoveSoftHyphens(doc.text), form);
     html::HyphenationPass pass = make_pass(doc.utf8);

@@ -102,6 +102,10 @@ bool XmlDeclaresUtf8(std::string_view bytes) {
   return name == "utf-8" || name == "utf8";
 }
 
+bool AsciiXmlIsUtf8(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; }) && XmlDeclaresUtf8(text);
+}
+
 SoftHyphenForm SoftHyphenFormFor(bool xml, bool utf8, SoftHyphenForm html_form) {
   if (!xml) return html_form;
   return utf8 ? SoftHyphenForm::kCharacter : SoftHyphenForm::kNumeric;

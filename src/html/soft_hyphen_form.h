@@ -34,6 +34,11 @@ bool IsXmlDocument(std::string_view bytes, std::string_view file_name);
 // all, in which case XML reads it as UTF-8 even when every byte is ASCII.
 bool XmlDeclaresUtf8(std::string_view bytes);
 
+// Whether an XML page taken as code page 1254 is in fact UTF-8 for its
+// readers: all of it ASCII and declared as UTF-8 (or not declared), so a
+// soft hyphen character must be written to it in UTF-8.
+bool AsciiXmlIsUtf8(std::string_view text);
+
 // The form a page gets: `html_form` for HTML; for XML the character in a
 // UTF-8 page, "&#173;" in any other.
 SoftHyphenForm SoftHyphenFormFor(bool xml, bool utf8, SoftHyphenForm html_form);
