@@ -55,6 +55,8 @@ QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsi
   };
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
+  // A selection inside an element never hyphenated stays as it is.
+  pass.SetPrecedingText(std::string_view(in.bytes).substr(0, characters(0, start)));
   const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
                                                            characters(start, length), command, &observer);
   // The text around the selection comes back as it was.

@@ -364,8 +364,13 @@ void Hide(std::vector<ByteKind>& kinds, std::size_t from, std::size_t to) {
 
 }  // namespace
 
-void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules) {
-  ElementStack stack(rules);
+namespace {
+
+// Feeds the tags of `text` to `stack` in order and calls on_excluded(from,
+// to) for each stretch between tags that lies in an excluded element.
+template <typename OnExcluded>
+void WalkTags(std::string_view text, const std::vector<ByteKind>& kinds, ElementStack& stack,
+              OnExcluded&& on_excluded) {
   std::size_t segment = 0;
   std::size_t i = 0;
   while ((i = text.find('<', i)) != std::string_view::npos) {
@@ -373,7 +378,7 @@ void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, c
       ++i;
       continue;
     }
-    if (stack.Excluding()) Hide(kinds, segment, i);
+    if (stack.Excluding()) on_excluded(segment, i);
     // A tag is a run of tag bytes up to a ">" (one in quotes is followed by
     // more of the tag); two tags side by side part at "><".
     std::size_t end = i + 1;
@@ -387,7 +392,16 @@ void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, c
     stack.Feed(tag);
     segment = i = end;
   }
-  if (stack.Excluding()) Hide(kinds, segment, text.size());
+  if (stack.Excluding()) on_excluded(segment, text.size());
+}
+
+}  // namespace
+
+void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules,
+                          std::string_view preceding) {
+  ElementStack stack(rules);
+  if (!preceding.empty()) WalkTags(preceding, ClassifyMarkup(preceding), stack, [](std::size_t, std::size_t) {});
+  WalkTags(text, kinds, stack, [&](std::size_t from, std::size_t to) { Hide(kinds, from, to); });
 }
 
 }  // namespace corvane::html

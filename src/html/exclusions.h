@@ -69,7 +69,10 @@ std::vector<std::string> SplitNameList(std::string_view list);
 
 // Turns the text of every excluded element (`kinds` as ClassifyMarkup gives
 // them) into hidden bytes; tags stay tags, so languages still follow them.
-void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules);
+// `text` may be a selection of a page: `preceding`, the page before it,
+// gives the elements the selection sits in.
+void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules,
+                          std::string_view preceding = {});
 
 }  // namespace corvane::html
 

@@ -65,7 +65,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   // the page's map serves the runs and, moved to view offsets, the view.
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
   static const ExclusionRules kBuiltInExclusions;
-  MarkExcludedElements(text, kinds, exclusions_ != nullptr ? *exclusions_ : kBuiltInExclusions);
+  MarkExcludedElements(text, kinds, exclusions_ != nullptr ? *exclusions_ : kBuiltInExclusions, preceding_text_);
   const LanguageMap page_languages = MapLanguages(text, kinds, StartingScopes(text, kinds, at_start));
   std::vector<HyphenatedWord> hyphenated;
   {

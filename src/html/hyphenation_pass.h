@@ -62,6 +62,10 @@ class HyphenationPass {
   // when not set. `rules` must outlive the pass.
   void SetExclusions(const ExclusionRules* rules) { exclusions_ = rules; }
 
+  // For a pass over a selection: the text before it, whose open elements
+  // may keep the selection whole. Must outlive the pass's runs.
+  void SetPrecedingText(std::string_view text) { preceding_text_ = text; }
+
   // How soft hyphens are written (soft_hyphen_form.h); "&shy;" by default.
   void SetSoftHyphenForm(SoftHyphenForm form) { soft_hyphen_form_ = form; }
 
@@ -103,6 +107,7 @@ class HyphenationPass {
   Language language_ = Language::kAuto;
   std::optional<Language> page_language_;
   const ExclusionRules* exclusions_ = nullptr;
+  std::string_view preceding_text_;
   SoftHyphenForm soft_hyphen_form_ = SoftHyphenForm::kEntity;
   std::size_t unique_word_count_ = 0;
   std::size_t total_words_ = 0;

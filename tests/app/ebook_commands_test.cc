@@ -1,4 +1,5 @@
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 #include "app_test_util.h"
 #include "support/zip_maker.h"
@@ -17,6 +18,16 @@ TEST_F(AppTest, NeverHyphenateIsCheckedRememberedAndApplied) {
   form.Memo1()->setPlainText("<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>kitap</p>");
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(), "<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>ki&shy;tap</p>");
+  // A selection inside such an element stays whole too.
+  form.Memo1()->setPlainText("<h1>kitap</h1><p>kitap</p>");
+  for (int start : {4, 17}) {
+    QTextCursor cursor = form.Memo1()->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(start + 5, QTextCursor::KeepAnchor);
+    form.Memo1()->setTextCursor(cursor);
+    form.Action("Save1")->trigger();
+  }
+  EXPECT_EQ(form.Memo1()->toPlainText(), "<h1>kitap</h1><p>ki&shy;tap</p>");
   // The next start reads the list back.
   TMainForm& again = Start();
   again.Memo1()->setPlainText("<h1>kitap</h1>");
