@@ -1,6 +1,8 @@
 // corvane hyphenate: the document passes over files or stdin.
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -19,11 +21,10 @@
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
 #include "html/exclusions.h"
-#include "html/fast_replace.h"
 #include "html/soft_hyphen_form.h"
-#include "html/soft_hyphen_inserter.h"
-#include "html/toggles.h"
+#include "html/soft_hyphens.h"
 #include "platform/codepage.h"
+#include "platform/document_check.h"
 #include "platform/error.h"
 
 namespace corvane::cli {
@@ -60,6 +61,7 @@ struct HyphenateOptions {
   bool stats = false;
   bool verbose = false;
   int jobs = DefaultJobs();  // files hyphenated at once with --in-place
+  std::size_t max_input_size = std::size_t{1} << 30;
   WordListFiles word_list = DefaultWordListFiles();
 };
 
@@ -72,6 +74,25 @@ int ParseJobs(const std::string& option, const std::string& value) {
   }
   if (jobs < 1 || jobs > kMaxJobs) throw UsageError("invalid value '" + value + "' for " + option);
   return jobs;
+}
+
+// Bytes, with an optional K, M, G or T (powers of 1024): "64M", "1G".
+std::size_t ParseSize(const std::string& option, const std::string& value) {
+  const auto invalid = [&] { return UsageError("invalid value '" + value + "' for " + option); };
+  std::size_t digits = 0;
+  while (digits < value.size() && value[digits] >= '0' && value[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 15) throw invalid();
+  const std::string unit = value.substr(digits);
+  int shift = 0;
+  if (unit.size() > 1) throw invalid();
+  if (!unit.empty()) {
+    const std::size_t at = std::string_view("KMGT").find(static_cast<char>(std::toupper(unit[0])));
+    if (at == std::string_view::npos) throw invalid();
+    shift = 10 * static_cast<int>(at + 1);
+  }
+  const std::size_t number = std::stoull(value.substr(0, digits));
+  if (number == 0 || number > (std::numeric_limits<std::size_t>::max() >> shift)) throw invalid();
+  return number << shift;
 }
 
 template <typename T>
@@ -143,6 +164,8 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
       o.stats = true;
     } else if (name == "-j" || name == "--jobs") {
       o.jobs = ParseJobs(name, reader.Value());
+    } else if (name == "--max-input-size") {
+      o.max_input_size = ParseSize(name, reader.Value());
     } else if (name == "-v" || name == "--verbose") {
       reader.NoValue();
       o.verbose = true;
@@ -232,7 +255,9 @@ class DocumentHyphenator {
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.
     DocumentEncoder encoder(doc, sink);
-    Transform(pass, std::move(doc.text), [&encoder](std::string_view piece) { encoder.Write(piece); });
+    const auto character = doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
+    Transform(pass, std::move(doc.text), character,
+              [&encoder](std::string_view piece) { encoder.Write(piece); });
     encoder.Write({});  // an empty result still gets its byte-order mark
     unique_words_ = pass.UniqueWordCount();
     total_words_ = pass.TotalWords();
@@ -271,29 +296,19 @@ class DocumentHyphenator {
     }
   }
 
-  // "&shy;" and, where the page is written with another, the form it gets.
-  bool HasSoftHyphens(std::string_view text) const {
-    return html::Contains(text, html::kSoftHyphen) ||
-           (form_ != html::SoftHyphenForm::kEntity && html::Contains(text, html::SoftHyphenText(form_)));
-  }
-  std::string WithoutSoftHyphens(std::string_view text) const {
-    std::string plain = html::RemoveSoftHyphens(text);
-    if (form_ != html::SoftHyphenForm::kEntity) plain = html::RemoveSoftHyphenForm(plain, form_);
-    return plain;
-  }
-
   // Takes the text by value so that large documents are held once.
-  void Transform(html::HyphenationPass& pass, std::string text, const Sink& sink) {
+  void Transform(html::HyphenationPass& pass, std::string text, html::SoftHyphenCharacter character,
+                 const Sink& sink) {
     switch (options_.mode) {
       case Mode::kUnhyphenate:
-        return sink(WithoutSoftHyphens(text));
+        return sink(html::RemoveSoftHyphens(text, character));
       case Mode::kToggle:
-        if (HasSoftHyphens(text)) return sink(WithoutSoftHyphens(text));
+        if (html::ContainsSoftHyphen(text, character)) return sink(html::RemoveSoftHyphens(text, character));
         return RunPass(pass, text, sink);
       case Mode::kHyphenate:
         break;
     }
-    if (html::ContainsSoftHyphenAnyCase(text) || HasSoftHyphens(text)) text = WithoutSoftHyphens(text);
+    if (html::ContainsSoftHyphen(text, character)) text = html::RemoveSoftHyphens(text, character);
     RunPass(pass, text, sink);
   }
 
@@ -352,18 +367,44 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, cons
                 options.stats, err);
 }
 
+// One input ("-": stdin) within --max-input-size. What is no document is
+// refused as soon as its start is in, before anything is written, so that
+// neither a zip nor /dev/zero is read on.
+std::string ReadDocument(const HyphenateOptions& options, const std::string& file, std::istream& in) {
+  platform::ReadLimits limits;
+  limits.max_bytes = options.max_input_size;
+  limits.head_bytes = platform::kDocumentHeadBytes;
+  limits.check_head = [](std::string_view head) {
+    const platform::DocumentKind kind = platform::CheckDocument(head);
+    if (kind != platform::DocumentKind::kText) {
+      throw Error("not an HTML or text document (" + std::string(platform::DocumentKindName(kind)) + ")");
+    }
+  };
+  try {
+    return file == "-" ? ReadStream(in, limits) : ReadFile(file, limits);
+  } catch (const platform::InputTooLargeError& e) {
+    throw Error(std::string(e.what()) + " (--max-input-size)");
+  }
+}
+
 // One file: read, hyphenate, write where the options say. Failures are
 // reported on `err` naming the file; returns the file's exit status.
 int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options, const std::string& file,
                 std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    // Books go their own way before anything reads the file as a page.
+    // Books go their own way before anything reads the file as a page, which
+    // would refuse a zip.
     if (file != "-" && ebook::IsEpubFile(file)) {
       // Many files share the threads already; one book spreads its documents over them.
       ProcessBook(options, hyphenator.Lookup(), file, options.files.size() > 1 ? 1 : options.jobs, err);
       return kExitOk;
     }
-    std::string bytes = file == "-" ? ReadStream(in) : ReadFile(file);
+    // Checked before reading: replacing a device or a FIFO by a regular file
+    // would break what uses it, and reading one may never end.
+    if (options.in_place && (file == "-" || platform::IsSpecialFile(file))) {
+      throw Error("not a regular file (--in-place replaces only regular files)");
+    }
+    std::string bytes = ReadDocument(options, file, in);
     DocumentSettings settings;
     settings.name = file;
     if (options.in_place) {
@@ -421,19 +462,9 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
   }
 
   DocumentHyphenator hyphenator(options, sources.Lookup());
-  if (options.files.empty()) {
-    if (options.output) {
-      ProcessToFile(hyphenator, ReadStream(in), *options.output);
-    } else {
-      ProcessToStream(hyphenator, ReadStream(in), out);
-      out.flush();
-    }
-    hyphenator.Report("-", err);
-    return out ? kExitOk : kExitFailure;
-  }
-
+  const std::vector<std::string> stdin_only{"-"};
   int status = kExitOk;
-  for (const std::string& file : options.files) {
+  for (const std::string& file : options.files.empty() ? stdin_only : options.files) {
     status = std::max(status, ProcessFile(hyphenator, options, file, in, out, err));
   }
   out.flush();

@@ -6,7 +6,7 @@
 #include "ebook/epub_book.h"
 #include "ebook/epub_package.h"
 #include "html/soft_hyphen_form.h"
-#include "html/toggles.h"
+#include "html/soft_hyphens.h"
 #include "platform/text_codec.h"
 
 namespace corvane::ebook {
@@ -23,7 +23,8 @@ BookFigures HyphenateBook(const std::string& input, const std::string& output, c
     platform::DocumentText doc = platform::DecodeDocument(original, platform::Encoding::kAuto);
     if (!doc.utf8 && html::AsciiXmlIsUtf8(doc.text)) doc.utf8 = true;
     const html::SoftHyphenForm form = html::SoftHyphenFormFor(true, doc.utf8, html::SoftHyphenForm::kEntity);
-    const std::string plain = html::RemoveSoftHyphenForm(html::RemoveSoftHyphens(doc.text), form);
+    const std::string plain = html::RemoveSoftHyphens(
+        doc.text, doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored);
     html::HyphenationPass pass = make_pass(doc.utf8);
     pass.SetPageLanguage(language);
     pass.SetSoftHyphenForm(form);

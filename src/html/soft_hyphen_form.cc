@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "html/fast_replace.h"
 #include "html/soft_hyphen_inserter.h"
 
 namespace corvane::html {
@@ -107,17 +106,8 @@ bool AsciiXmlIsUtf8(std::string_view text) {
 }
 
 SoftHyphenForm SoftHyphenFormFor(bool xml, bool utf8, SoftHyphenForm html_form) {
-  if (!xml) return html_form;
-  return utf8 ? SoftHyphenForm::kCharacter : SoftHyphenForm::kNumeric;
-}
-
-std::string RemoveSoftHyphenForm(std::string_view text, SoftHyphenForm form) {
-  if (form == SoftHyphenForm::kCharacter) {
-    std::string out(text);
-    out.erase(std::remove(out.begin(), out.end(), '\xAD'), out.end());
-    return out;
-  }
-  return FastReplace(text, SoftHyphenText(form), "", /*case_sensitive=*/form != SoftHyphenForm::kEntity);
+  if (xml) html_form = SoftHyphenForm::kCharacter;
+  return html_form == SoftHyphenForm::kCharacter && !utf8 ? SoftHyphenForm::kNumeric : html_form;
 }
 
 }  // namespace corvane::html

@@ -40,11 +40,10 @@ bool XmlDeclaresUtf8(std::string_view bytes);
 bool AsciiXmlIsUtf8(std::string_view text);
 
 // The form a page gets: `html_form` for HTML; for XML the character in a
-// UTF-8 page, "&#173;" in any other.
+// UTF-8 page, "&#173;" in any other. The character goes only into UTF-8
+// pages: a page taken as code page bytes may be in another code page, where
+// that byte is something else (soft_hyphens.h), so it gets "&#173;".
 SoftHyphenForm SoftHyphenFormFor(bool xml, bool utf8, SoftHyphenForm html_form);
-
-// `text` without the soft hyphens spelled `form` ("&shy;" in any letter case).
-std::string RemoveSoftHyphenForm(std::string_view text, SoftHyphenForm form);
 
 }  // namespace corvane::html
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "html/hyphenation_pass.h"
+#include "html/soft_hyphens.h"
 
 namespace corvane::html {
 namespace {
@@ -53,11 +54,12 @@ TEST(SoftHyphenFormTest, PassWritesAndRemovesEachForm) {
     pass.SetSoftHyphenForm(c.form);
     const std::string result = pass.HypenateMemo1("<p>kitap</p>");
     EXPECT_EQ(result, c.result);
-    EXPECT_EQ(RemoveSoftHyphenForm(result, c.form), "<p>kitap</p>");
+    EXPECT_EQ(RemoveSoftHyphens(result, SoftHyphenCharacter::kCounted), "<p>kitap</p>");
   }
   EXPECT_EQ(SoftHyphenFormFor(true, true, SoftHyphenForm::kEntity), SoftHyphenForm::kCharacter);
   EXPECT_EQ(SoftHyphenFormFor(true, false, SoftHyphenForm::kEntity), SoftHyphenForm::kNumeric);
   EXPECT_EQ(SoftHyphenFormFor(false, true, SoftHyphenForm::kNumeric), SoftHyphenForm::kNumeric);
+  EXPECT_EQ(SoftHyphenFormFor(false, false, SoftHyphenForm::kCharacter), SoftHyphenForm::kNumeric);
 }
 
 }  // namespace
