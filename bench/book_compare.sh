@@ -67,3 +67,9 @@ echo '<p>x</p>' > "$work/tiny.html"
 floor=$(/usr/bin/time -f %M "$corvane" hyphenate --no-wordlist "$work/tiny.html" 2>&1 >/dev/null | tail -1)
 awk -v p=$((peak * 1024)) -v f=$((floor * 1024)) -v s="$size" 'BEGIN {
   printf "book peak memory: %d bytes, %d above the %d of a one-line page (%.2f x the XHTML)\n", p, p - f, f, (p - f) / s }'
+# The heap alone, without the program's own pages, where heaptrack is installed.
+if command -v heaptrack >/dev/null && command -v heaptrack_print >/dev/null; then
+  rm -f "$work"/heap.*
+  heaptrack -o "$work/heap" "$corvane" hyphenate --no-wordlist -j "$jobs" "$work/book.epub" -o "$work/out.epub" >/dev/null 2>&1
+  heaptrack_print "$work"/heap.* 2>/dev/null | grep 'peak heap memory'
+fi
