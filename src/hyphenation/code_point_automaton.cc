@@ -33,7 +33,7 @@ bool PatternList::Add(std::u32string_view written) {
   return true;
 }
 
-CodePointAutomaton::CodePointAutomaton(PatternList patterns) {
+CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicates) {
   const size_t count = patterns.Size();
   for (size_t i = 0; i < count; ++i) {
     if (patterns.starts[i + 1] - patterns.starts[i] > kMaxPatternLetters) {
@@ -82,8 +82,11 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns) {
   }
   auto less = [&](uint32_t a, uint32_t b) {
     if (head[a] != head[b]) return head[a] < head[b];
-    return std::lexicographical_compare(symbols.begin() + starts[a], symbols.begin() + starts[a + 1],
-                                        symbols.begin() + starts[b], symbols.begin() + starts[b + 1]);
+    const auto first_a = symbols.begin() + starts[a], last_a = symbols.begin() + starts[a + 1];
+    const auto first_b = symbols.begin() + starts[b], last_b = symbols.begin() + starts[b + 1];
+    if (std::lexicographical_compare(first_a, last_a, first_b, last_b)) return true;
+    // Equal forms stay in file order, for Duplicates::kLaterWins.
+    return std::equal(first_a, last_a, first_b, last_b) && a < b;
   };
   auto equal = [&](uint32_t a, uint32_t b) {
     return head[a] == head[b] && std::equal(symbols.begin() + starts[a], symbols.begin() + starts[a + 1],
@@ -98,6 +101,10 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns) {
   size_t letter_total = 0;
   for (uint32_t index : order) {
     if (!unique_order.empty() && equal(unique_order.back(), index)) {
+      if (duplicates == Duplicates::kLaterWins) {
+        unique_order.back() = index;
+        continue;
+      }
       uint8_t* kept = levels_of(unique_order.back());
       const uint8_t* more = levels_of(index);
       for (size_t g = 0; g <= length(index); ++g) kept[g] = std::max(kept[g], more[g]);

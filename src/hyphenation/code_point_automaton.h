@@ -19,8 +19,10 @@
 //     its failure chain, itself included, that ends a pattern), so matching
 //     visits only states that carry digits.
 //
-// Equal letter forms given twice are merged by taking the larger digit at
-// each gap, which is what applying both would do.
+// Equal letter forms given twice ("a1str", "as1tr") are merged by taking
+// the larger digit at each gap, which is what applying both would do, or,
+// where the file's own convention says so, the later one replaces the
+// earlier.
 //
 // Immutable after construction; concurrent readers are safe.
 #ifndef CORVANE_HYPHENATION_CODE_POINT_AUTOMATON_H_
@@ -51,8 +53,10 @@ struct PatternList {
 
 class CodePointAutomaton {
  public:
+  enum class Duplicates { kMerge, kLaterWins };
+
   CodePointAutomaton() = default;
-  explicit CodePointAutomaton(PatternList patterns);
+  explicit CodePointAutomaton(PatternList patterns, Duplicates duplicates = Duplicates::kMerge);
 
   // The levels of "." + word + ".": `levels` gets word.size() + 3 slots,
   // levels[g] being the largest digit any pattern places in the gap before

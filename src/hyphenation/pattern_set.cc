@@ -190,6 +190,7 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
   const std::string utf8 = ToUtf8(text.substr(first_end + 1), Trimmed(text.substr(0, first_end)), name);
 
   PatternSet set;
+  std::optional<int> compound_left, compound_right, plain_left, plain_right;
   PatternList levels[2];
   int level = 0;
   std::string_view rest = utf8;
@@ -202,13 +203,13 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
     if (keyword == "NEXTLEVEL") {
       level = 1;
     } else if (keyword == "LEFTHYPHENMIN") {
-      set.minimums_.left = MinimumValue(line, name);
+      plain_left = set.minimums_.left = MinimumValue(line, name);
     } else if (keyword == "RIGHTHYPHENMIN") {
-      set.minimums_.right = MinimumValue(line, name);
+      plain_right = set.minimums_.right = MinimumValue(line, name);
     } else if (keyword == "COMPOUNDLEFTHYPHENMIN") {
-      set.compound_minimums_.left = MinimumValue(line, name);
+      compound_left = MinimumValue(line, name);
     } else if (keyword == "COMPOUNDRIGHTHYPHENMIN") {
-      set.compound_minimums_.right = MinimumValue(line, name);
+      compound_right = MinimumValue(line, name);
     } else if (keyword == "NOHYPHEN") {
       const std::u32string list = DecodeUtf8(Trimmed(line.substr(keyword.size())));
       size_t start = 0;
@@ -224,6 +225,8 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
       levels[level].Add(DecodeUtf8(line));
     }
   }
+  set.joint_minimums_.left = compound_left.value_or(plain_left.value_or(3));
+  set.joint_minimums_.right = std::max(compound_right.value_or(plain_right.value_or(3)), 2);
   if (level == 0) {
     // The patterns are the second level under one that joins at hyphens
     // and apostrophes, which are themselves never broken at.
@@ -234,8 +237,9 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
       set.no_break_at_.emplace_back(joint);
     }
   }
-  set.first_ = CodePointAutomaton(std::move(levels[0]));
-  set.second_ = CodePointAutomaton(std::move(levels[1]));
+  // A dictionary's later pattern replaces an earlier one of the same letters.
+  set.first_ = CodePointAutomaton(std::move(levels[0]), CodePointAutomaton::Duplicates::kLaterWins);
+  set.second_ = CodePointAutomaton(std::move(levels[1]), CodePointAutomaton::Duplicates::kLaterWins);
   return set;
 }
 
@@ -267,8 +271,11 @@ void PatternSet::Breaks(std::u32string_view word, Minimums minimums, std::vector
       if (end < n && !breaks[end]) continue;
       const std::u32string_view part = word.substr(start, end - start);
       LevelBreaks(second_, part, inner);
-      const size_t left = start == 0 ? 0 : static_cast<size_t>(compound_minimums_.left);
-      const size_t right = end == n ? 0 : static_cast<size_t>(compound_minimums_.right);
+      // A compound's parts keep at least two letters whole before its end
+      // too; a word of one part keeps only the word's minimums.
+      const bool whole = start == 0 && end == n;
+      const size_t left = start == 0 ? 0 : static_cast<size_t>(joint_minimums_.left);
+      const size_t right = whole ? 0 : end == n ? 2 : static_cast<size_t>(joint_minimums_.right);
       for (size_t j = 1; j < part.size(); ++j) {
         if (inner[j] && j >= left && part.size() - j >= right) breaks[start + j] = 1;
       }

@@ -15,7 +15,8 @@
 //     without NEXTLEVEL gets a first level that joins at hyphens and
 //     apostrophes, and its own patterns form the second. Patterns that
 //     change the spelling at a break ("ssz/sz=sz,2,3") are skipped and
-//     counted: a soft hyphen cannot respell a word.
+//     counted: a soft hyphen cannot respell a word. A later pattern with
+//     the same letters as an earlier one replaces it, as such files expect.
 //
 // Words given to Breaks() are lower-cased already (see LowerWord()); breaks
 // are counted in code points.
@@ -64,7 +65,10 @@ class PatternSet {
   void LevelBreaks(const CodePointAutomaton& level, std::u32string_view word, std::vector<uint8_t>& breaks) const;
 
   Minimums minimums_;
-  Minimums compound_minimums_{0, 0};
+  // Letters kept whole beside a joint, inside a compound: the compound
+  // lines where given, else the plain ones where given, else three; on the
+  // side before a joint (or the word's end) never under two.
+  Minimums joint_minimums_{3, 3};
   // Two levels only for dictionaries; TeX's sets use second_ alone.
   std::optional<CodePointAutomaton> first_;
   CodePointAutomaton second_;

@@ -163,9 +163,10 @@ TEST(PatternSetTest, DictionariesReadTheirEncodingOptionsAndTwoLevels) {
       "t");
   EXPECT_EQ(Marked(compound, "abta", compound.OwnMinimums()), "ab_ta");
   EXPECT_EQ(Marked(compound, "aba", compound.OwnMinimums()), "a_b_a");
-  // Without NEXTLEVEL, an apostrophe is a joint never broken at.
-  const PatternSet plain = PatternSet::FromDicText("UTF-8\n1l\n'1\n", "t");
-  EXPECT_EQ(Marked(plain, "all'lala", {1, 1}), "a_l_l'la_la");
+  // Without NEXTLEVEL, an apostrophe is a joint never broken at, with three
+  // letters kept whole beside it unless the file says otherwise.
+  const PatternSet plain = PatternSet::FromDicText("UTF-8\n1a\n", "t");
+  EXPECT_EQ(Marked(plain, "aaaaa'aaaaaaa", {1, 1}), "a_a_aaa'aaa_a_a_aa");
   EXPECT_THROW(PatternSet::FromDicText("NO-SUCH-CODING\n1a\n", "t"), Error);
   EXPECT_THROW(PatternSet::FromDicText("UTF-8\nLEFTHYPHENMIN x\n", "t"), Error);
 }
