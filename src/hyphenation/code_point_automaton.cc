@@ -121,58 +121,84 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   };
   std::vector<Run> runs = {{0, static_cast<uint32_t>(unique_order.size()), 0}};
   runs.reserve(letter_total + 1);
-  first_edge_.reserve(runs.capacity() + 1);
-  digits_at_.reserve(runs.capacity());
-  depth_.reserve(runs.capacity());
+  states_.reserve(runs.capacity() + 1);
+  edges_.reserve(runs.capacity());
+  outputs_.reserve(pattern_count_);
+  std::vector<uint32_t> own_output;  // per state: its own pattern's output, or kNone
+  own_output.reserve(runs.capacity());
   for (size_t u = 0; u < runs.size(); ++u) {
     const Run run = runs[u];
-    first_edge_.push_back(static_cast<uint32_t>(edge_symbol_.size()));
-    depth_.push_back(static_cast<uint8_t>(run.depth));
+    states_.push_back({static_cast<uint32_t>(edges_.size()), 0, kNone});
     uint32_t i = run.begin;
     // The pattern that ends here sorts first in its run.
     if (i < run.end && length(unique_order[i]) == run.depth) {
-      digits_at_.push_back(static_cast<uint32_t>(digits_.size()));
+      own_output.push_back(static_cast<uint32_t>(outputs_.size()));
+      outputs_.push_back({static_cast<uint32_t>(digits_.size()), run.depth, kNone});
       const uint8_t* levels = levels_of(unique_order[i]);
       digits_.insert(digits_.end(), levels, levels + run.depth + 1);
       ++i;
     } else {
-      digits_at_.push_back(kNone);
+      own_output.push_back(kNone);
     }
     while (i < run.end) {
       const uint32_t symbol = symbol_at(unique_order[i], run.depth);
       uint32_t j = i + 1;
       while (j < run.end && symbol_at(unique_order[j], run.depth) == symbol) ++j;
-      edge_symbol_.push_back(static_cast<uint16_t>(symbol));
-      edge_target_.push_back(static_cast<uint32_t>(runs.size()));
+      edges_.push_back({symbol, static_cast<uint32_t>(runs.size())});
       runs.push_back({i, j, run.depth + 1});
       i = j;
     }
   }
-  first_edge_.push_back(static_cast<uint32_t>(edge_symbol_.size()));
   const size_t states = runs.size();
+  states_.push_back({static_cast<uint32_t>(edges_.size()), 0, kNone});  // bounds the last state's edges
 
   root_row_.assign(symbol_count, 0);
-  for (uint32_t e = first_edge_[0]; e < first_edge_[1]; ++e) root_row_[edge_symbol_[e]] = edge_target_[e];
-  fail_.assign(states, 0);
-  output_.assign(states, kNone);
-  // States are numbered breadth first, so fail_ of every shallower state is
-  // final before a deeper one needs it.
+  for (uint32_t e = states_[0].first_edge; e < states_[1].first_edge; ++e) root_row_[edges_[e].symbol] = edges_[e].target;
+  // States are numbered breadth first, so the failure state of every
+  // shallower state is final before a deeper one needs it.
   for (uint32_t u = 0; u < states; ++u) {
-    if (u != 0) output_[u] = digits_at_[u] != kNone ? u : output_[fail_[u]];
-    for (uint32_t e = first_edge_[u]; e < first_edge_[u + 1]; ++e) {
-      const uint32_t child = edge_target_[e];
-      if (u == 0) continue;  // depth-one states fail to the root
-      uint32_t f = fail_[u];
+    if (u == 0) continue;  // depth-one states fail to the root
+    for (uint32_t e = states_[u].first_edge; e < states_[u + 1].first_edge; ++e) {
+      uint32_t f = states_[u].fail;
       for (;;) {
-        const uint32_t next = Child(f, edge_symbol_[e]);
+        const uint32_t next = Child(f, static_cast<uint16_t>(edges_[e].symbol));
         if (next != 0) {
-          fail_[child] = next;
+          states_[edges_[e].target].fail = next;
           break;
         }
         if (f == 0) break;
-        f = fail_[f];
+        f = states_[f].fail;
       }
     }
+  }
+  // Each state's digits merged with those of every pattern that ends its
+  // string (its failure state's, already merged), so that matching applies
+  // one set per symbol read.
+  std::vector<uint8_t> own_digits = std::move(digits_);
+  digits_.clear();
+  std::vector<uint32_t> depth(states, 0);
+  for (uint32_t u = 0; u < states; ++u) {
+    for (uint32_t e = states_[u].first_edge; e < states_[u + 1].first_edge; ++e) depth[edges_[e].target] = depth[u] + 1;
+  }
+  for (uint32_t u = 1; u < states; ++u) {
+    const uint32_t inherited = states_[states_[u].fail].output;
+    if (own_output[u] == kNone && inherited == kNone) continue;
+    const uint32_t d = depth[u];
+    const uint32_t at = static_cast<uint32_t>(digits_.size());
+    digits_.resize(at + d + 1, 0);
+    if (own_output[u] != kNone) {
+      std::copy_n(own_digits.begin() + outputs_[own_output[u]].digits_at, d + 1, digits_.begin() + at);
+    }
+    if (inherited != kNone) {
+      const Output& from = outputs_[inherited];
+      const size_t offset = d - from.depth;
+      for (uint32_t g = 0; g <= from.depth; ++g) {
+        uint8_t& slot = digits_[at + offset + g];
+        slot = std::max(slot, digits_[from.digits_at + g]);
+      }
+    }
+    states_[u].output = static_cast<uint32_t>(outputs_.size());
+    outputs_.push_back({at, d, kNone});
   }
 }
 
@@ -185,18 +211,17 @@ uint16_t CodePointAutomaton::SymbolOf(char32_t c) const {
 
 uint32_t CodePointAutomaton::Child(uint32_t state, uint16_t symbol) const {
   if (state == 0) return root_row_[symbol];
-  const uint16_t* begin = edge_symbol_.data() + first_edge_[state];
-  const uint16_t* end = edge_symbol_.data() + first_edge_[state + 1];
+  const Edge* begin = edges_.data() + states_[state].first_edge;
+  const Edge* end = edges_.data() + states_[state + 1].first_edge;
   // Most states have one to three children; a scan beats a search there.
   if (end - begin <= 8) {
-    for (const uint16_t* p = begin; p != end; ++p) {
-      if (*p == symbol) return edge_target_[static_cast<size_t>(p - edge_symbol_.data())];
-      if (*p > symbol) return 0;
+    for (const Edge* p = begin; p != end; ++p) {
+      if (p->symbol >= symbol) return p->symbol == symbol ? p->target : 0;
     }
     return 0;
   }
-  const uint16_t* p = std::lower_bound(begin, end, symbol);
-  return p != end && *p == symbol ? edge_target_[static_cast<size_t>(p - edge_symbol_.data())] : 0;
+  const Edge* p = std::lower_bound(begin, end, symbol, [](const Edge& e, uint32_t s) { return e.symbol < s; });
+  return p != end && p->symbol == symbol ? p->target : 0;
 }
 
 void CodePointAutomaton::Step(uint32_t& state, uint16_t symbol) const {
@@ -210,7 +235,7 @@ void CodePointAutomaton::Step(uint32_t& state, uint16_t symbol) const {
       state = next;
       return;
     }
-    state = fail_[state];
+    state = states_[state].fail;
   }
 }
 
@@ -222,12 +247,12 @@ void CodePointAutomaton::FindLevels(std::u32string_view word, std::vector<uint8_
   for (size_t t = 0; t < dotted; ++t) {
     const uint16_t symbol = t == 0 || t + 1 == dotted ? 0 : SymbolOf(word[t - 1]);
     Step(state, symbol);
-    for (uint32_t o = output_[state]; o != kNone; o = output_[fail_[o]]) {
-      const size_t depth = depth_[o];
-      const uint8_t* digits = &digits_[digits_at_[o]];
-      uint8_t* gap = &levels[t + 1 - depth];
-      for (size_t j = 0; j <= depth; ++j) gap[j] = std::max(gap[j], digits[j]);
-    }
+    const uint32_t o = states_[state].output;
+    if (o == kNone) continue;
+    const Output& out = outputs_[o];
+    const uint8_t* digits = &digits_[out.digits_at];
+    uint8_t* gap = &levels[t + 1 - out.depth];
+    for (size_t j = 0; j <= out.depth; ++j) gap[j] = std::max(gap[j], digits[j]);
   }
 }
 

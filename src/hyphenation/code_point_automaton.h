@@ -15,9 +15,9 @@
 //     sorted by symbol (first_edge_[s] .. first_edge_[s + 1]), and the root's
 //     are also kept as one dense row indexed by symbol;
 //   - per state: its failure state (the longest proper suffix of its string
-//     that is also a trie node) and its output state (the nearest state on
-//     its failure chain, itself included, that ends a pattern), so matching
-//     visits only states that carry digits.
+//     that is also a trie node) and the first of its outputs: the patterns
+//     that end its string, longest first, chained so that matching visits
+//     only patterns that match.
 //
 // Equal letter forms given twice ("a1str", "as1tr") are merged by taking
 // the larger digit at each gap, which is what applying both would do, or,
@@ -64,7 +64,7 @@ class CodePointAutomaton {
   void FindLevels(std::u32string_view word, std::vector<uint8_t>& levels) const;
 
   size_t PatternCount() const { return pattern_count_; }
-  size_t StateCount() const { return fail_.size(); }
+  size_t StateCount() const { return states_.empty() ? 0 : states_.size() - 1; }
   bool Empty() const { return pattern_count_ == 0; }
 
  private:
@@ -80,15 +80,27 @@ class CodePointAutomaton {
   std::vector<uint16_t> dense_symbol_;    // code point -> symbol, below kDenseLimit
   std::vector<char32_t> sparse_points_;   // sorted code points at or above it
   std::vector<uint16_t> sparse_symbols_;  // their symbols
-  std::vector<uint32_t> root_row_;        // symbol -> child of the root (0: none)
-  std::vector<uint32_t> first_edge_;      // per state, plus one past the last
-  std::vector<uint16_t> edge_symbol_;
-  std::vector<uint32_t> edge_target_;
-  std::vector<uint32_t> fail_;
-  std::vector<uint32_t> output_;  // per state: kNone when no suffix ends a pattern
-  // Per state ending a pattern: where its depth + 1 digits start in digits_.
-  std::vector<uint32_t> digits_at_;
-  std::vector<uint8_t> depth_;
+  struct State {
+    uint32_t first_edge;  // its children are edges_[first_edge, next state's first_edge)
+    uint32_t fail;
+    uint32_t output;      // first of the outputs_ that end here, or kNone
+  };
+  struct Edge {
+    uint32_t symbol;
+    uint32_t target;
+  };
+  // A pattern ending at a state, and the next one ending at its failure
+  // chain (a suffix of it).
+  struct Output {
+    uint32_t digits_at;  // its depth + 1 digits in digits_
+    uint32_t depth;
+    uint32_t next;
+  };
+
+  std::vector<uint32_t> root_row_;  // symbol -> child of the root (0: none)
+  std::vector<State> states_;       // plus one that bounds the last state's edges
+  std::vector<Edge> edges_;
+  std::vector<Output> outputs_;
   std::vector<uint8_t> digits_;
   size_t pattern_count_ = 0;
 };
