@@ -115,91 +115,120 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   }
   pattern_count_ = unique_order.size();
 
-  // Breadth first over runs: node u covers unique_order[begin, end) at depth d.
+  // The trie, breadth first: node u covers unique_order[begin, end) at
+  // depth d, its children edges[first_edge[u] .. first_edge[u + 1]).
   struct Run {
     uint32_t begin, end, depth;
   };
+  struct Edge {
+    uint32_t symbol, target;
+  };
   std::vector<Run> runs = {{0, static_cast<uint32_t>(unique_order.size()), 0}};
   runs.reserve(letter_total + 1);
-  states_.reserve(runs.capacity() + 1);
-  edges_.reserve(runs.capacity());
-  outputs_.reserve(pattern_count_);
-  std::vector<uint32_t> own_output;  // per state: its own pattern's output, or kNone
-  own_output.reserve(runs.capacity());
+  std::vector<uint32_t> first_edge;
+  std::vector<Edge> edges;
+  std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
+  first_edge.reserve(runs.capacity() + 1);
+  edges.reserve(runs.capacity());
+  own_pattern.reserve(runs.capacity());
   for (size_t u = 0; u < runs.size(); ++u) {
     const Run run = runs[u];
-    states_.push_back({static_cast<uint32_t>(edges_.size()), 0, kNone});
+    first_edge.push_back(static_cast<uint32_t>(edges.size()));
     uint32_t i = run.begin;
     // The pattern that ends here sorts first in its run.
     if (i < run.end && length(unique_order[i]) == run.depth) {
-      own_output.push_back(static_cast<uint32_t>(outputs_.size()));
-      outputs_.push_back({static_cast<uint32_t>(digits_.size()), run.depth, kNone});
-      const uint8_t* levels = levels_of(unique_order[i]);
-      digits_.insert(digits_.end(), levels, levels + run.depth + 1);
-      ++i;
+      own_pattern.push_back(unique_order[i++]);
     } else {
-      own_output.push_back(kNone);
+      own_pattern.push_back(kNone);
     }
     while (i < run.end) {
       const uint32_t symbol = symbol_at(unique_order[i], run.depth);
       uint32_t j = i + 1;
       while (j < run.end && symbol_at(unique_order[j], run.depth) == symbol) ++j;
-      edges_.push_back({symbol, static_cast<uint32_t>(runs.size())});
+      edges.push_back({symbol, static_cast<uint32_t>(runs.size())});
       runs.push_back({i, j, run.depth + 1});
       i = j;
     }
   }
-  const size_t states = runs.size();
-  states_.push_back({static_cast<uint32_t>(edges_.size()), 0, kNone});  // bounds the last state's edges
+  const auto states = static_cast<uint32_t>(runs.size());
+  first_edge.push_back(static_cast<uint32_t>(edges.size()));
 
-  root_row_.assign(symbol_count, 0);
-  for (uint32_t e = states_[0].first_edge; e < states_[1].first_edge; ++e) root_row_[edges_[e].symbol] = edges_[e].target;
-  // States are numbered breadth first, so the failure state of every
-  // shallower state is final before a deeper one needs it.
-  for (uint32_t u = 0; u < states; ++u) {
-    if (u == 0) continue;  // depth-one states fail to the root
-    for (uint32_t e = states_[u].first_edge; e < states_[u + 1].first_edge; ++e) {
-      uint32_t f = states_[u].fail;
-      for (;;) {
-        const uint32_t next = Child(f, static_cast<uint16_t>(edges_[e].symbol));
-        if (next != 0) {
-          states_[edges_[e].target].fail = next;
+  std::vector<uint32_t> root_child(symbol_count, 0);
+  for (uint32_t e = first_edge[0]; e < first_edge[1]; ++e) root_child[edges[e].symbol] = edges[e].target;
+  auto child = [&](uint32_t u, uint32_t symbol) -> uint32_t {
+    if (u == 0) return root_child[symbol];
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
+      if (edges[e].symbol == symbol) return edges[e].target;
+    }
+    return 0;
+  };
+  // Numbered breadth first, a node's failure node is final before any
+  // deeper node needs it.
+  std::vector<uint32_t> fail(states, 0);
+  for (uint32_t u = 1; u < states; ++u) {
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
+      for (uint32_t f = fail[u];; f = fail[f]) {
+        const uint32_t next = child(f, edges[e].symbol);
+        if (next != 0 || f == 0) {
+          fail[edges[e].target] = next;
           break;
         }
-        if (f == 0) break;
-        f = states_[f].fail;
       }
     }
   }
-  // Each state's digits merged with those of every pattern that ends its
-  // string (its failure state's, already merged), so that matching applies
-  // one set per symbol read.
-  std::vector<uint8_t> own_digits = std::move(digits_);
-  digits_.clear();
-  std::vector<uint32_t> depth(states, 0);
-  for (uint32_t u = 0; u < states; ++u) {
-    for (uint32_t e = states_[u].first_edge; e < states_[u + 1].first_edge; ++e) depth[edges_[e].target] = depth[u] + 1;
-  }
+
+  // Each node's digits merged with those of every pattern that ends its
+  // string (its failure node's, merged already): one set per symbol read.
+  // A set is stored as its length (depth + 1) and the digits.
+  std::vector<uint32_t> merged(states, kNone);
   for (uint32_t u = 1; u < states; ++u) {
-    const uint32_t inherited = states_[states_[u].fail].output;
-    if (own_output[u] == kNone && inherited == kNone) continue;
-    const uint32_t d = depth[u];
-    const uint32_t at = static_cast<uint32_t>(digits_.size());
-    digits_.resize(at + d + 1, 0);
-    if (own_output[u] != kNone) {
-      std::copy_n(own_digits.begin() + outputs_[own_output[u]].digits_at, d + 1, digits_.begin() + at);
-    }
+    const uint32_t inherited = merged[fail[u]];
+    if (own_pattern[u] == kNone && inherited == kNone) continue;
+    const uint32_t depth = runs[u].depth;
+    const auto at = static_cast<uint32_t>(digits_.size());
+    digits_.resize(at + depth + 2, 0);
+    digits_[at] = static_cast<uint8_t>(depth + 1);
+    uint8_t* mine = &digits_[at + 1];
+    if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
     if (inherited != kNone) {
-      const Output& from = outputs_[inherited];
-      const size_t offset = d - from.depth;
-      for (uint32_t g = 0; g <= from.depth; ++g) {
-        uint8_t& slot = digits_[at + offset + g];
-        slot = std::max(slot, digits_[from.digits_at + g]);
-      }
+      const uint8_t* theirs = &digits_[inherited + 1];
+      const uint32_t offset = depth + 1 - digits_[inherited];
+      for (uint32_t g = 0; g < digits_[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
     }
-    states_[u].output = static_cast<uint32_t>(outputs_.size());
-    outputs_.push_back({at, d, kNone});
+    merged[u] = at;
   }
+
+  // Records in depth-first order, so that a walk down one pattern reads
+  // memory in sequence: [fail, digits, child count, (symbol, child)...].
+  std::vector<uint32_t> offset(states, 0);
+  std::vector<uint32_t> order_dfs;
+  order_dfs.reserve(states);
+  std::vector<uint32_t> stack = {0};
+  uint32_t next_offset = 0;
+  while (!stack.empty()) {
+    const uint32_t u = stack.back();
+    stack.pop_back();
+    order_dfs.push_back(u);
+    offset[u] = next_offset;
+    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]);
+    for (uint32_t e = first_edge[u + 1]; e-- > first_edge[u];) stack.push_back(edges[e].target);
+  }
+  if (next_offset > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
+  records_.resize(next_offset);
+  for (uint32_t u : order_dfs) {
+    uint32_t* record = &records_[offset[u]];
+    record[0] = offset[fail[u]];
+    record[1] = merged[u];
+    record[2] = first_edge[u + 1] - first_edge[u];
+    uint32_t* pair = record + kRecordHead;
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e, pair += 2) {
+      pair[0] = edges[e].symbol;
+      pair[1] = offset[edges[e].target];
+    }
+  }
+  root_row_.assign(symbol_count, 0);
+  for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) root_row_[symbol] = offset[root_child[symbol]];
+  state_count_ = states;
 }
 
 uint16_t CodePointAutomaton::SymbolOf(char32_t c) const {
@@ -209,33 +238,22 @@ uint16_t CodePointAutomaton::SymbolOf(char32_t c) const {
   return sparse_symbols_[static_cast<size_t>(it - sparse_points_.begin())];
 }
 
-uint32_t CodePointAutomaton::Child(uint32_t state, uint16_t symbol) const {
-  if (state == 0) return root_row_[symbol];
-  const Edge* begin = edges_.data() + states_[state].first_edge;
-  const Edge* end = edges_.data() + states_[state + 1].first_edge;
-  // Most states have one to three children; a scan beats a search there.
-  if (end - begin <= 8) {
-    for (const Edge* p = begin; p != end; ++p) {
-      if (p->symbol >= symbol) return p->symbol == symbol ? p->target : 0;
-    }
-    return 0;
-  }
-  const Edge* p = std::lower_bound(begin, end, symbol, [](const Edge& e, uint32_t s) { return e.symbol < s; });
-  return p != end && p->symbol == symbol ? p->target : 0;
-}
-
-void CodePointAutomaton::Step(uint32_t& state, uint16_t symbol) const {
-  if (symbol == kNoSymbol) {
-    state = 0;
-    return;
-  }
+uint32_t CodePointAutomaton::Step(uint32_t state, uint16_t symbol) const {
+  if (symbol == kNoSymbol) return 0;
+  const uint32_t* records = records_.data();
   for (;;) {
-    const uint32_t next = Child(state, symbol);
-    if (next != 0 || state == 0) {
-      state = next;
-      return;
+    if (state == 0) return root_row_[symbol];
+    const uint32_t* record = records + state;
+    const uint32_t* pair = record + kRecordHead;
+    const uint32_t* end = pair + 2 * record[2];
+    // Most nodes have one to three children, in symbol order.
+    for (; pair != end; pair += 2) {
+      if (pair[0] >= symbol) {
+        if (pair[0] == symbol) return pair[1];
+        break;
+      }
     }
-    state = states_[state].fail;
+    state = record[0];
   }
 }
 
@@ -246,13 +264,13 @@ void CodePointAutomaton::FindLevels(std::u32string_view word, std::vector<uint8_
   uint32_t state = 0;
   for (size_t t = 0; t < dotted; ++t) {
     const uint16_t symbol = t == 0 || t + 1 == dotted ? 0 : SymbolOf(word[t - 1]);
-    Step(state, symbol);
-    const uint32_t o = states_[state].output;
-    if (o == kNone) continue;
-    const Output& out = outputs_[o];
-    const uint8_t* digits = &digits_[out.digits_at];
-    uint8_t* gap = &levels[t + 1 - out.depth];
-    for (size_t j = 0; j <= out.depth; ++j) gap[j] = std::max(gap[j], digits[j]);
+    state = Step(state, symbol);
+    const uint32_t at = state == 0 ? kNone : records_[state + 1];
+    if (at == kNone) continue;
+    const uint8_t* digits = &digits_[at];
+    const size_t count = digits[0];
+    uint8_t* gap = &levels[t + 2 - count];
+    for (size_t j = 0; j < count; ++j) gap[j] = std::max(gap[j], digits[1 + j]);
   }
 }
 

@@ -10,14 +10,13 @@
 //     gets 1..N in code-point order. A word code point outside the alphabet
 //     ends every match in progress (the automaton goes back to the root),
 //     exactly as no pattern could contain it;
-//   - states are the trie nodes in breadth-first order, so a state's failure
-//     state always has a smaller number; each state's children lie together,
-//     sorted by symbol (first_edge_[s] .. first_edge_[s + 1]), and the root's
-//     are also kept as one dense row indexed by symbol;
-//   - per state: its failure state (the longest proper suffix of its string
-//     that is also a trie node) and the first of its outputs: the patterns
-//     that end its string, longest first, chained so that matching visits
-//     only patterns that match.
+//   - a state is the offset of its record in one array (see records_): its
+//     failure state (the longest proper suffix of its string that is also a
+//     trie node), its digits and its children. Records lie in depth-first
+//     order, so walking down one pattern reads memory in sequence; the
+//     root's children are also one row indexed by symbol;
+//   - a state's digits are merged with those of every pattern that ends its
+//     string, so each symbol read applies one set of digits.
 //
 // Equal letter forms given twice ("a1str", "as1tr") are merged by taking
 // the larger digit at each gap, which is what applying both would do, or,
@@ -64,7 +63,7 @@ class CodePointAutomaton {
   void FindLevels(std::u32string_view word, std::vector<uint8_t>& levels) const;
 
   size_t PatternCount() const { return pattern_count_; }
-  size_t StateCount() const { return states_.empty() ? 0 : states_.size() - 1; }
+  size_t StateCount() const { return state_count_; }
   bool Empty() const { return pattern_count_ == 0; }
 
  private:
@@ -73,35 +72,28 @@ class CodePointAutomaton {
   // Code points below this map through a table; the rest by binary search.
   static constexpr char32_t kDenseLimit = 0x3000;
 
+  // Words at the head of a node's record, before its (symbol, child) pairs.
+  static constexpr uint32_t kRecordHead = 3;
+  static constexpr uint32_t kMaxOffset = 0xFFFFFFF0;
+
   uint16_t SymbolOf(char32_t c) const;
-  uint32_t Child(uint32_t state, uint16_t symbol) const;
-  void Step(uint32_t& state, uint16_t symbol) const;
+  // The state after reading `symbol` in `state` (both record offsets).
+  uint32_t Step(uint32_t state, uint16_t symbol) const;
 
   std::vector<uint16_t> dense_symbol_;    // code point -> symbol, below kDenseLimit
   std::vector<char32_t> sparse_points_;   // sorted code points at or above it
   std::vector<uint16_t> sparse_symbols_;  // their symbols
-  struct State {
-    uint32_t first_edge;  // its children are edges_[first_edge, next state's first_edge)
-    uint32_t fail;
-    uint32_t output;      // first of the outputs_ that end here, or kNone
-  };
-  struct Edge {
-    uint32_t symbol;
-    uint32_t target;
-  };
-  // A pattern ending at a state, and the next one ending at its failure
-  // chain (a suffix of it).
-  struct Output {
-    uint32_t digits_at;  // its depth + 1 digits in digits_
-    uint32_t depth;
-    uint32_t next;
-  };
-
-  std::vector<uint32_t> root_row_;  // symbol -> child of the root (0: none)
-  std::vector<State> states_;       // plus one that bounds the last state's edges
-  std::vector<Edge> edges_;
-  std::vector<Output> outputs_;
+  std::vector<uint32_t> root_row_;        // symbol -> record of the root's child (0: none)
+  // One record per state, the root's first at offset 0:
+  //   [0] the record of its failure state
+  //   [1] where its merged digits start in digits_, or kNone
+  //   [2] n, its number of children
+  //   [3 .. 3 + 2n) (symbol, child record) pairs in symbol order
+  std::vector<uint32_t> records_;
+  // Per state with digits: their count (its depth + 1), then the digits,
+  // the last one for the gap after its last symbol.
   std::vector<uint8_t> digits_;
+  size_t state_count_ = 0;
   size_t pattern_count_ = 0;
 };
 

@@ -86,6 +86,12 @@ int MinimumValue(const std::string& line, const std::string& name) {
 
 std::u32string DecodeUtf8(std::string_view text, std::vector<size_t>* starts) {
   std::u32string out;
+  DecodeUtf8Into(text, out, starts);
+  return out;
+}
+
+void DecodeUtf8Into(std::string_view text, std::u32string& out, std::vector<size_t>* starts) {
+  out.clear();
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
@@ -109,7 +115,6 @@ std::u32string DecodeUtf8(std::string_view text, std::vector<size_t>* starts) {
     out.push_back(c);
     i += static_cast<size_t>(extra) + 1;
   }
-  return out;
 }
 
 void AppendUtf8(char32_t c, std::string& out) {
@@ -132,7 +137,12 @@ void AppendUtf8(char32_t c, std::string& out) {
 
 std::u32string LowerWord(std::u32string_view word, bool turkic) {
   std::u32string out(word);
-  for (char32_t& c : out) {
+  LowerInPlace(out, turkic);
+  return out;
+}
+
+void LowerInPlace(std::u32string& word, bool turkic) {
+  for (char32_t& c : word) {
     if (c < 0x80) {
       if (c >= U'A' && c <= U'Z') c = turkic && c == U'I' ? U'\u0131' : c + 32;
     } else if (turkic && c == U'\u0130') {
@@ -141,14 +151,17 @@ std::u32string LowerWord(std::u32string_view word, bool turkic) {
       c = static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)));
     }
   }
-  return out;
 }
 
 std::string MarkedWord(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic, char mark) {
-  std::vector<size_t> starts;
-  const std::u32string letters = DecodeUtf8(word, &starts);
-  std::vector<uint8_t> breaks;
-  set.Breaks(LowerWord(letters, turkic), minimums, breaks);
+  // Work space kept between words: this runs once per word of a page.
+  thread_local std::vector<size_t> starts;
+  thread_local std::u32string letters;
+  thread_local std::vector<uint8_t> breaks;
+  starts.clear();
+  DecodeUtf8Into(word, letters, &starts);
+  LowerInPlace(letters, turkic);
+  set.Breaks(letters, minimums, breaks);
   // The word's own bytes between breaks, so that even a malformed sequence
   // comes back as it was.
   std::string out;
@@ -247,7 +260,7 @@ size_t PatternSet::PatternCount() const { return second_.PatternCount() + (first
 
 void PatternSet::LevelBreaks(const CodePointAutomaton& level, std::u32string_view word,
                              std::vector<uint8_t>& breaks) const {
-  std::vector<uint8_t> levels;
+  thread_local std::vector<uint8_t> levels;
   level.FindLevels(word, levels);
   breaks.assign(word.size() + 1, 0);
   for (size_t k = 1; k < word.size(); ++k) breaks[k] = levels[k + 1] & 1;
@@ -265,7 +278,7 @@ void PatternSet::Breaks(std::u32string_view word, Minimums minimums, std::vector
   } else {
     // Joints first, then each part on its own.
     LevelBreaks(*first_, word, breaks);
-    std::vector<uint8_t> inner;
+    thread_local std::vector<uint8_t> inner;
     size_t start = 0;
     for (size_t end = 1; end <= n; ++end) {
       if (end < n && !breaks[end]) continue;

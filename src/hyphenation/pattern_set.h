@@ -87,9 +87,12 @@ std::string MarkedWord(const PatternSet& set, std::string_view word, Minimums mi
 // lost silently into a match. `starts`, when given, gets the byte offset of
 // each code point.
 std::u32string DecodeUtf8(std::string_view text, std::vector<size_t>* starts = nullptr);
+// The same into `out` (replaced); `starts` is appended to.
+void DecodeUtf8Into(std::string_view text, std::u32string& out, std::vector<size_t>* starts);
 void AppendUtf8(char32_t c, std::string& out);
 // Simple lower-casing by Unicode's rules; `turkic` maps I to ı and İ to i.
 std::u32string LowerWord(std::u32string_view word, bool turkic = false);
+void LowerInPlace(std::u32string& word, bool turkic = false);
 
 }  // namespace corvane::hyphenation
 
