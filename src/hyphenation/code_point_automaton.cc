@@ -1,6 +1,7 @@
 #include "hyphenation/code_point_automaton.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <string_view>
 
@@ -180,26 +181,27 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   // Each node's digits merged with those of every pattern that ends its
   // string (its failure node's, merged already): one set per symbol read.
   // A set is stored as its length (depth + 1) and the digits.
+  std::vector<uint8_t> digits;
   std::vector<uint32_t> merged(states, kNone);
   for (uint32_t u = 1; u < states; ++u) {
     const uint32_t inherited = merged[fail[u]];
     if (own_pattern[u] == kNone && inherited == kNone) continue;
     const uint32_t depth = runs[u].depth;
-    const auto at = static_cast<uint32_t>(digits_.size());
-    digits_.resize(at + depth + 2, 0);
-    digits_[at] = static_cast<uint8_t>(depth + 1);
-    uint8_t* mine = &digits_[at + 1];
+    const auto at = static_cast<uint32_t>(digits.size());
+    digits.resize(at + depth + 2, 0);
+    digits[at] = static_cast<uint8_t>(depth + 1);
+    uint8_t* mine = &digits[at + 1];
     if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
     if (inherited != kNone) {
-      const uint8_t* theirs = &digits_[inherited + 1];
-      const uint32_t offset = depth + 1 - digits_[inherited];
-      for (uint32_t g = 0; g < digits_[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
+      const uint8_t* theirs = &digits[inherited + 1];
+      const uint32_t offset = depth + 1 - digits[inherited];
+      for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
     }
     merged[u] = at;
   }
 
   // Records in depth-first order, so that a walk down one pattern reads
-  // memory in sequence: [fail, digits, child count, (symbol, child)...].
+  // memory in sequence (layout at records_).
   std::vector<uint32_t> offset(states, 0);
   std::vector<uint32_t> order_dfs;
   order_dfs.reserve(states);
@@ -210,7 +212,8 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     stack.pop_back();
     order_dfs.push_back(u);
     offset[u] = next_offset;
-    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]);
+    const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
+    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) + (digit_count + 3) / 4;
     for (uint32_t e = first_edge[u + 1]; e-- > first_edge[u];) stack.push_back(edges[e].target);
   }
   if (next_offset > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
@@ -218,13 +221,14 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   for (uint32_t u : order_dfs) {
     uint32_t* record = &records_[offset[u]];
     record[0] = offset[fail[u]];
-    record[1] = merged[u];
-    record[2] = first_edge[u + 1] - first_edge[u];
+    record[1] = first_edge[u + 1] - first_edge[u];
+    record[2] = merged[u] == kNone ? 0 : digits[merged[u]];
     uint32_t* pair = record + kRecordHead;
     for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e, pair += 2) {
       pair[0] = edges[e].symbol;
       pair[1] = offset[edges[e].target];
     }
+    if (record[2] != 0) std::memcpy(pair, &digits[merged[u] + 1], record[2]);
   }
   root_row_.assign(symbol_count, 0);
   for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) root_row_[symbol] = offset[root_child[symbol]];
@@ -245,7 +249,7 @@ uint32_t CodePointAutomaton::Step(uint32_t state, uint16_t symbol) const {
     if (state == 0) return root_row_[symbol];
     const uint32_t* record = records + state;
     const uint32_t* pair = record + kRecordHead;
-    const uint32_t* end = pair + 2 * record[2];
+    const uint32_t* end = pair + 2 * record[1];
     // Most nodes have one to three children, in symbol order.
     for (; pair != end; pair += 2) {
       if (pair[0] >= symbol) {
@@ -265,12 +269,13 @@ void CodePointAutomaton::FindLevels(std::u32string_view word, std::vector<uint8_
   for (size_t t = 0; t < dotted; ++t) {
     const uint16_t symbol = t == 0 || t + 1 == dotted ? 0 : SymbolOf(word[t - 1]);
     state = Step(state, symbol);
-    const uint32_t at = state == 0 ? kNone : records_[state + 1];
-    if (at == kNone) continue;
-    const uint8_t* digits = &digits_[at];
-    const size_t count = digits[0];
+    if (state == 0) continue;
+    const uint32_t* record = &records_[state];
+    const size_t count = record[2];
+    if (count == 0) continue;
+    const auto* digits = reinterpret_cast<const uint8_t*>(record + kRecordHead + 2 * record[1]);
     uint8_t* gap = &levels[t + 2 - count];
-    for (size_t j = 0; j < count; ++j) gap[j] = std::max(gap[j], digits[1 + j]);
+    for (size_t j = 0; j < count; ++j) gap[j] = std::max(gap[j], digits[j]);
   }
 }
 

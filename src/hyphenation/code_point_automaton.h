@@ -84,15 +84,14 @@ class CodePointAutomaton {
   std::vector<char32_t> sparse_points_;   // sorted code points at or above it
   std::vector<uint16_t> sparse_symbols_;  // their symbols
   std::vector<uint32_t> root_row_;        // symbol -> record of the root's child (0: none)
-  // One record per state, the root's first at offset 0:
+  // One record per state, the root's first at offset 0, in 32-bit words:
   //   [0] the record of its failure state
-  //   [1] where its merged digits start in digits_, or kNone
-  //   [2] n, its number of children
+  //   [1] n, its number of children
+  //   [2] c, its number of digits: 0, or its depth + 1
   //   [3 .. 3 + 2n) (symbol, child record) pairs in symbol order
+  //   then c bytes, padded to a word: the merged digits of the gaps around
+  //   its string, the last for the gap after its last symbol
   std::vector<uint32_t> records_;
-  // Per state with digits: their count (its depth + 1), then the digits,
-  // the last one for the gap after its last symbol.
-  std::vector<uint8_t> digits_;
   size_t state_count_ = 0;
   size_t pattern_count_ = 0;
 };
