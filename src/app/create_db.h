@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <memory>
 
+#include "platform/temporary_file.h"
 #include "wordlist/import.h"
 #include "wordlist/word_list_access.h"
 
@@ -47,7 +48,7 @@ class TCreateDB : public QDialog {
   void Fail();
 
   wordlist::WordListFiles files_;
-  std::string building_;
+  std::unique_ptr<platform::TemporaryFile> building_;  // the new database until it is renamed into place
   std::unique_ptr<wordlist::TWordList> list_;
   std::unique_ptr<wordlist::TCreateDB> import_;
   bool succeeded_ = false;
