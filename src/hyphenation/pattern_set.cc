@@ -207,36 +207,50 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
   PatternList levels[2];
   int level = 0;
   std::string_view rest = utf8;
+  std::u32string letters;
   while (!rest.empty()) {
     const size_t end = rest.find('\n');
-    const std::string line = Trimmed(rest.substr(0, end));
+    std::string_view line = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    if (line.empty() || line[0] == '%' || line[0] == '#') continue;
-    const std::string keyword = line.substr(0, line.find_first_of(" \t"));
-    if (keyword == "NEXTLEVEL") {
-      level = 1;
-    } else if (keyword == "LEFTHYPHENMIN") {
-      plain_left = set.minimums_.left = MinimumValue(line, name);
-    } else if (keyword == "RIGHTHYPHENMIN") {
-      plain_right = set.minimums_.right = MinimumValue(line, name);
-    } else if (keyword == "COMPOUNDLEFTHYPHENMIN") {
-      compound_left = MinimumValue(line, name);
-    } else if (keyword == "COMPOUNDRIGHTHYPHENMIN") {
-      compound_right = MinimumValue(line, name);
-    } else if (keyword == "NOHYPHEN") {
-      const std::u32string list = DecodeUtf8(Trimmed(line.substr(keyword.size())));
-      size_t start = 0;
-      for (size_t i = 0; i <= list.size(); ++i) {
-        if (i == list.size() || list[i] == U',') {
-          if (i > start) set.no_break_at_.push_back(list.substr(start, i - start));
-          start = i + 1;
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    // A pattern is the line's first word; what follows it is ignored.
+    const std::string_view word = line.substr(0, line.find_first_of(" \t\r"));
+    if (word.empty() || word[0] == '%' || word[0] == '#') continue;
+    if (word[0] >= 'A' && word[0] <= 'Z') {
+      const std::string option = Trimmed(line);
+      if (word == "NEXTLEVEL") {
+        level = 1;
+        continue;
+      } else if (word == "LEFTHYPHENMIN") {
+        plain_left = set.minimums_.left = MinimumValue(option, name);
+        continue;
+      } else if (word == "RIGHTHYPHENMIN") {
+        plain_right = set.minimums_.right = MinimumValue(option, name);
+        continue;
+      } else if (word == "COMPOUNDLEFTHYPHENMIN") {
+        compound_left = MinimumValue(option, name);
+        continue;
+      } else if (word == "COMPOUNDRIGHTHYPHENMIN") {
+        compound_right = MinimumValue(option, name);
+        continue;
+      } else if (word == "NOHYPHEN") {
+        const std::u32string list = DecodeUtf8(Trimmed(option.substr(word.size())));
+        size_t start = 0;
+        for (size_t i = 0; i <= list.size(); ++i) {
+          if (i == list.size() || list[i] == U',') {
+            if (i > start) set.no_break_at_.push_back(list.substr(start, i - start));
+            start = i + 1;
+          }
         }
+        continue;
       }
-    } else if (line.find('/') != std::string::npos) {
-      ++set.skipped_;
-    } else {
-      levels[level].Add(DecodeUtf8(line));
     }
+    if (word.find('/') != std::string_view::npos) {
+      ++set.skipped_;
+      continue;
+    }
+    DecodeUtf8Into(word, letters, nullptr);
+    levels[level].Add(letters);
   }
   set.joint_minimums_.left = compound_left.value_or(plain_left.value_or(3));
   set.joint_minimums_.right = std::max(compound_right.value_or(plain_right.value_or(3)), 2);
