@@ -14,6 +14,7 @@
 #include "html/word_marker.h"
 #include "platform/codepage.h"
 #include "hyphenation/language_catalog.h"
+#include "hyphenation/word_reader.h"
 
 namespace corvane::cli {
 
@@ -157,7 +158,14 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
     if (const auto set = ChosenSet(options, minimums, turkic)) {
       std::string result;
       ForEachLine(ReadStream(in), [&](std::string_view line) {
-        result += hyphenation::MarkedWord(*set, line, minimums, turkic);
+        // Compounds part by part, as on pages.
+        size_t at = 0;
+        for (size_t b : hyphenation::WordBreaks(*set, line, minimums, turkic)) {
+          result.append(line.substr(at, b - at));
+          result += '_';
+          at = b;
+        }
+        result.append(line.substr(at));
         result += '\n';
       });
       out.write(result.data(), static_cast<std::streamsize>(result.size()));
