@@ -18,8 +18,9 @@ step = len(words) // wanted + 1
 words = words[::step]
 
 dic = pyphen.Pyphen(filename=dic_file)
-start = time.perf_counter()
+# Processor time, as the benchmark's items_per_second counts it.
+start = time.process_time()
 for word in words:
     dic.inserted(word, "_")
-elapsed = time.perf_counter() - start
-print(f"pyphen: {len(words)} words in {elapsed:.3f} s, {len(words) / elapsed:,.0f} words/s")
+elapsed = time.process_time() - start
+print(f"pyphen: {len(words)} words in {elapsed:.3f} s of processor time, {len(words) / elapsed:,.0f} words/s")
