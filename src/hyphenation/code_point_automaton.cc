@@ -10,7 +10,8 @@
 namespace corvane::hyphenation {
 namespace {
 
-constexpr size_t kMaxPatternLetters = 255;
+// A state stores its digit count (depth + 1) in one byte while building.
+constexpr size_t kMaxPatternLetters = 254;
 
 }  // namespace
 
@@ -38,7 +39,7 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   const size_t count = patterns.Size();
   for (size_t i = 0; i < count; ++i) {
     if (patterns.starts[i + 1] - patterns.starts[i] > kMaxPatternLetters) {
-      throw Error("a hyphenation pattern is longer than 255 letters");
+      throw Error("a hyphenation pattern is longer than 254 letters");
     }
   }
   // The alphabet, "." aside: it is always symbol 0.
@@ -221,14 +222,14 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   for (uint32_t u : order_dfs) {
     uint32_t* record = &records_[offset[u]];
     record[0] = offset[fail[u]];
-    record[1] = first_edge[u + 1] - first_edge[u];
-    record[2] = merged[u] == kNone ? 0 : digits[merged[u]];
+    const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
+    record[1] = (first_edge[u + 1] - first_edge[u]) | digit_count << 16;
     uint32_t* pair = record + kRecordHead;
     for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e, pair += 2) {
       pair[0] = edges[e].symbol;
       pair[1] = offset[edges[e].target];
     }
-    if (record[2] != 0) std::memcpy(pair, &digits[merged[u] + 1], record[2]);
+    if (digit_count != 0) std::memcpy(pair, &digits[merged[u] + 1], digit_count);
   }
   root_row_.assign(symbol_count, 0);
   for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) root_row_[symbol] = offset[root_child[symbol]];
@@ -249,7 +250,7 @@ uint32_t CodePointAutomaton::Step(uint32_t state, uint16_t symbol) const {
     if (state == 0) return root_row_[symbol];
     const uint32_t* record = records + state;
     const uint32_t* pair = record + kRecordHead;
-    const uint32_t* end = pair + 2 * record[1];
+    const uint32_t* end = pair + 2 * (record[1] & 0xFFFF);
     // Most nodes have one to three children, in symbol order.
     for (; pair != end; pair += 2) {
       if (pair[0] >= symbol) {
@@ -271,9 +272,9 @@ void CodePointAutomaton::FindLevels(std::u32string_view word, std::vector<uint8_
     state = Step(state, symbol);
     if (state == 0) continue;
     const uint32_t* record = &records_[state];
-    const size_t count = record[2];
+    const size_t count = record[1] >> 16;
     if (count == 0) continue;
-    const auto* digits = reinterpret_cast<const uint8_t*>(record + kRecordHead + 2 * record[1]);
+    const auto* digits = reinterpret_cast<const uint8_t*>(record + kRecordHead + 2 * (record[1] & 0xFFFF));
     uint8_t* gap = &levels[t + 2 - count];
     for (size_t j = 0; j < count; ++j) gap[j] = std::max(gap[j], digits[j]);
   }

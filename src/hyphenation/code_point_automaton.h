@@ -73,7 +73,7 @@ class CodePointAutomaton {
   static constexpr char32_t kDenseLimit = 0x3000;
 
   // Words at the head of a node's record, before its (symbol, child) pairs.
-  static constexpr uint32_t kRecordHead = 3;
+  static constexpr uint32_t kRecordHead = 2;
   static constexpr uint32_t kMaxOffset = 0xFFFFFFF0;
 
   uint16_t SymbolOf(char32_t c) const;
@@ -86,9 +86,9 @@ class CodePointAutomaton {
   std::vector<uint32_t> root_row_;        // symbol -> record of the root's child (0: none)
   // One record per state, the root's first at offset 0, in 32-bit words:
   //   [0] the record of its failure state
-  //   [1] n, its number of children
-  //   [2] c, its number of digits: 0, or its depth + 1
-  //   [3 .. 3 + 2n) (symbol, child record) pairs in symbol order
+  //   [1] n, its number of children, in the low 16 bits; c, its number of
+  //       digits (0, or its depth + 1), in the high 16
+  //   [2 .. 2 + 2n) (symbol, child record) pairs in symbol order
   //   then c bytes, padded to a word: the merged digits of the gaps around
   //   its string, the last for the gap after its last symbol
   std::vector<uint32_t> records_;

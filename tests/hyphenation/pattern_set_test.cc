@@ -167,8 +167,16 @@ TEST(PatternSetTest, DictionariesReadTheirEncodingOptionsAndTwoLevels) {
   // letters kept whole beside it unless the file says otherwise.
   const PatternSet plain = PatternSet::FromDicText("UTF-8\n1a\n", "t");
   EXPECT_EQ(Marked(plain, "aaaaa'aaaaaaa", {1, 1}), "a_a_aaa'aaa_a_a_aa");
+}
+
+TEST(PatternSetTest, BadFilesEndInAnError) {
   EXPECT_THROW(PatternSet::FromDicText("NO-SUCH-CODING\n1a\n", "t"), Error);
   EXPECT_THROW(PatternSet::FromDicText("UTF-8\nLEFTHYPHENMIN x\n", "t"), Error);
+  EXPECT_THROW(PatternSet::FromDicText("1a", "t"), Error);  // no line after the encoding
+  // The longest pattern a state can describe, and one letter more.
+  const PatternSet longest = PatternSet::FromTexText(std::string(254, 'a') + "1", "", {1, 1});
+  EXPECT_EQ(Marked(longest, std::string(255, 'a'), {1, 1}), std::string(254, 'a') + "_a");
+  EXPECT_THROW(PatternSet::FromTexText(std::string(255, 'a') + "1", "", {1, 1}), Error);
 }
 
 TEST(PatternSetTest, MalformedUtf8ComesBackByteForByte) {
