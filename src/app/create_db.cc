@@ -76,6 +76,9 @@ void TCreateDB::FormCreate() {
     if (reason.isEmpty()) throw;
     throw Error(std::string(e.what()) + "\n" + reason.toStdString());
   }
+  // Taken once the folder has shown it takes files, so that its problems
+  // are reported as the database's.
+  lock_ = std::make_unique<wordlist::BuildLock>(files_.database);
   std::unique_ptr<wordlist::ListFileReader> reader;
   try {
     reader = std::make_unique<wordlist::ListFileReader>(files_.list);
@@ -104,7 +107,13 @@ void TCreateDB::Timer1Timer() {
 }
 
 void TCreateDB::Finish() {
-  list_->Close();
+  try {
+    list_->Close();
+    wordlist::CheckBuiltWordList(building_->path(), import_->LineCount(), files_);
+  } catch (...) {
+    Fail();
+    throw;
+  }
   if (std::rename(building_->path().c_str(), files_.database.c_str()) != 0) {
     const int error = errno;
     Fail();
