@@ -111,6 +111,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     }
     if (command == "hyphenate") return RunHyphenate(rest, in, out, err);
     if (command == "words") return RunWords(rest, in, out, err);
+    if (command == "languages") return RunLanguages(rest, in, out, err);
     if (command == "cipher") return RunCipher(rest, in, out, err);
     if (command == "container") return RunContainer(rest, in, out, err);
     if (command == "db") return RunDb(rest, in, out, err);
