@@ -15,12 +15,14 @@
 #include "hyphenation/engine_setup.h"
 #include "platform/file_io.h"
 #include "cli/options.h"
+#include "cli/page_languages.h"
 #include "cli/parallel_files.h"
 #include "platform/text_codec.h"
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
 #include "html/exclusions.h"
+#include "html/pattern_language_pass.h"
 #include "html/soft_hyphen_form.h"
 #include "html/soft_hyphens.h"
 #include "platform/codepage.h"
@@ -54,6 +56,10 @@ struct HyphenateOptions {
   PassKind pass = PassKind::kDocument;
   Encoding encoding = Encoding::kAuto;
   html::Language language = html::Language::kAuto;
+  std::optional<std::string> forced_tag;  // --language naming neither English nor Turkish
+  bool classic = false;
+  PageLanguageOptions page_languages;
+  std::size_t min_word_length = 0;
   html::SoftHyphenForm soft_hyphen = html::SoftHyphenForm::kEntity;  // for HTML; XML has its own
   html::ExclusionRules exclusions;
   std::optional<std::string> dictionary;
@@ -95,6 +101,13 @@ std::size_t ParseSize(const std::string& option, const std::string& value) {
   return number << shift;
 }
 
+int MinimumOption(const std::string& option, const std::string& value) {
+  const bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
+  const int n = digits ? std::stoi(value) : 0;
+  if (n < 1) throw UsageError("invalid value '" + value + "' for " + option);
+  return n;
+}
+
 template <typename T>
 T Choose(const std::string& option, const std::string& value,
          std::initializer_list<std::pair<const char*, T>> choices) {
@@ -133,10 +146,32 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
                                      {"utf8", Encoding::kUtf8},
                                      {"cp1254", Encoding::kCp1254}});
     } else if (name == "--language") {
-      o.language = Choose<html::Language>(name, reader.Value(),
-                                          {{"auto", html::Language::kAuto},
-                                           {"tr", html::Language::kTurkish},
-                                           {"en", html::Language::kEnglish}});
+      const std::string value = reader.Value();
+      if (value.empty()) throw UsageError("invalid value '' for " + name);
+      o.forced_tag.reset();
+      if (value == "auto") {
+        o.language = html::Language::kAuto;
+      } else if (value == "tr") {
+        o.language = html::Language::kTurkish;
+      } else if (value == "en") {
+        o.language = html::Language::kEnglish;
+      } else {
+        o.forced_tag = value;
+      }
+    } else if (name == "--classic") {
+      reader.NoValue();
+      o.classic = true;
+    } else if (name == "--default-language") {
+      o.page_languages.default_tag = reader.Value();
+      if (o.page_languages.default_tag.empty()) throw UsageError("invalid value '' for " + name);
+    } else if (name == "--patterns-dir") {
+      o.page_languages.patterns_dirs.push_back(reader.Value());
+    } else if (name == "--left-min") {
+      o.page_languages.left_min = MinimumOption(name, reader.Value());
+    } else if (name == "--right-min") {
+      o.page_languages.right_min = MinimumOption(name, reader.Value());
+    } else if (name == "--min-word-length") {
+      o.min_word_length = static_cast<std::size_t>(MinimumOption(name, reader.Value()));
     } else if (name == "--soft-hyphen") {
       o.soft_hyphen = Choose<html::SoftHyphenForm>(name, reader.Value(),
                                                    {{"entity", html::SoftHyphenForm::kEntity},
@@ -172,6 +207,11 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
     } else {
       throw UsageError("unknown option " + name);
     }
+  }
+  if (o.classic) {
+    // The old English path alone: one language, the old word rule.
+    o.language = html::Language::kEnglish;
+    o.forced_tag.reset();
   }
   if (o.output && o.in_place) throw UsageError("-o and --in-place exclude each other");
   if (o.output && o.files.size() > 1) throw UsageError("-o takes one input file");
@@ -231,9 +271,12 @@ struct DocumentSettings {
 // One thread's engine and pass over documents, one at a time.
 class DocumentHyphenator {
  public:
-  DocumentHyphenator(const HyphenateOptions& options, html::WordLookup& lookup)
-      : options_(options), lookup_(lookup) {
+  DocumentHyphenator(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages)
+      : options_(options), lookup_(lookup), languages_(languages) {
     ConfigureEngine(engine_);
+    tag_reading_.classify = [this](std::string_view tag) { return languages_.Classify(tag); };
+    tag_reading_.default_tag = options_.forced_tag.value_or(options_.page_languages.default_tag);
+    tag_reading_.default_language = languages_.Classify(tag_reading_.default_tag);
   }
 
   // The whole document in; the result goes to `sink` in pieces, in the
@@ -247,14 +290,25 @@ class DocumentHyphenator {
     form_ = html::SoftHyphenFormFor(xml, doc.utf8, options_.soft_hyphen);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
-    pass.SetLanguage(options_.language);
+    if (!options_.classic) pass.SetTagReading(&tag_reading_);
+    pass.SetLanguage(options_.forced_tag ? tag_reading_.default_language : options_.language);
     pass.SetPageLanguage(settings.page_language);
+    pass.SetMinWordLength(options_.min_word_length);
     pass.SetSoftHyphenForm(form_);
     pass.SetExclusions(&options_.exclusions);
     pass_used_ = false;
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.
-    DocumentEncoder encoder(doc, sink);
+    // Stretches in other languages are hyphenated on the result in the
+    // page's own bytes, which is then held whole; other pages stream on.
+    std::string held;
+    DocumentEncoder encoder(doc, [&](std::string_view piece) {
+      if (pass.LeftOtherLanguages()) {
+        held.append(piece);
+      } else {
+        sink(piece);
+      }
+    });
     const auto character = doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
     Transform(pass, std::move(doc.text), character,
               [&encoder](std::string_view piece) { encoder.Write(piece); });
@@ -262,12 +316,16 @@ class DocumentHyphenator {
     unique_words_ = pass.UniqueWordCount();
     total_words_ = pass.TotalWords();
     soft_hyphens_ = pass.SoftHyphensWritten();
+    other_language_words_ = words_without_patterns_ = other_words_hyphenated_ = 0;
+    missing_tags_.clear();
+    if (pass.LeftOtherLanguages()) HyphenateOtherLanguages(pass, held, doc.utf8, sink);
   }
 
   std::size_t TotalWords() const { return total_words_; }
   std::size_t SoftHyphens() const { return soft_hyphens_; }
 
   html::WordLookup& Lookup() const { return lookup_; }
+  PageLanguages& Languages() const { return languages_; }
 
   void Report(const std::string& name, std::ostream& err) const {
     if (options_.verbose) {
@@ -281,7 +339,13 @@ class DocumentHyphenator {
       } else {
         err << "Unique Words : " << unique_words_ << "\n";
       }
+      if (other_language_words_ > 0) {
+        err << "Words In Other Languages : " << other_language_words_ << "\n"
+            << "Other Words Hyphenated : " << other_words_hyphenated_ << "\n";
+      }
+      if (words_without_patterns_ > 0) err << "Words Without Patterns : " << words_without_patterns_ << "\n";
     }
+    languages_.WarnMissing(missing_tags_, err);
   }
 
  private:
@@ -294,6 +358,29 @@ class DocumentHyphenator {
     } else {
       pass.HypenateMemo1(text, sink);
     }
+  }
+
+  void HyphenateOtherLanguages(const html::HyphenationPass& pass, const std::string& page, bool utf8,
+                               const DocumentEncoder::Sink& sink) {
+    html::PatternPassSettings settings;
+    settings.min_word_length = options_.min_word_length;
+    settings.utf8 = utf8;
+    if (form_ == html::SoftHyphenForm::kCharacter) {
+      settings.soft_hyphen = utf8 ? "\xC2\xAD" : "\xAD";
+    } else {
+      settings.soft_hyphen = std::string(html::SoftHyphenText(form_));
+    }
+    const html::PatternPassResult result = html::HyphenateOtherLanguages(
+        page, *pass.StartState(), options_.exclusions,
+        [this](std::string_view tag) { return languages_.Patterns(tag); }, settings);
+    sink(result.text);
+    unique_words_ += result.unique_words;
+    total_words_ += result.words;
+    soft_hyphens_ += result.soft_hyphens;
+    other_language_words_ = result.words;
+    other_words_hyphenated_ = result.words_hyphenated;
+    words_without_patterns_ = result.words_without_patterns;
+    missing_tags_ = result.tags_without_patterns;
   }
 
   // Takes the text by value so that large documents are held once.
@@ -314,12 +401,18 @@ class DocumentHyphenator {
 
   const HyphenateOptions& options_;
   html::WordLookup& lookup_;
+  PageLanguages& languages_;
   hyphenation::TCorvaneHyphenator engine_;
   CountingObserver observer_;
   bool pass_used_ = false;
   std::size_t unique_words_ = 0;
   std::size_t total_words_ = 0;
   std::size_t soft_hyphens_ = 0;
+  html::TagReading tag_reading_;
+  std::size_t other_language_words_ = 0;
+  std::size_t other_words_hyphenated_ = 0;
+  std::size_t words_without_patterns_ = 0;
+  std::vector<std::string> missing_tags_;
   html::SoftHyphenForm form_ = html::SoftHyphenForm::kEntity;
 };
 
@@ -341,8 +434,8 @@ void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ost
 
 // A book's content documents through the pass, on `jobs` threads, each with
 // its own engine; the word list is shared between them.
-void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, const std::string& file,
-                 int jobs, std::ostream& err) {
+void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages,
+                 const std::string& file, int jobs, std::ostream& err) {
   if (!options.in_place && !options.output) {
     throw Error("an EPUB book is written to a file: give -o OUT or --in-place");
   }
@@ -350,7 +443,7 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, cons
   std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(static_cast<std::size_t>(jobs));
   auto transform = [&](std::size_t thread, const ebook::Book& book, std::size_t document, std::string bytes) {
     auto& mine = per_thread[thread];
-    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared);
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages);
     BookDocumentResult result;
     result.bytes.reserve(bytes.size() + bytes.size() / 4);
     const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language())};
@@ -396,7 +489,7 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
     // would refuse a zip.
     if (file != "-" && ebook::IsEpubFile(file)) {
       // Many files share the threads already; one book spreads its documents over them.
-      ProcessBook(options, hyphenator.Lookup(), file, options.files.size() > 1 ? 1 : options.jobs, err);
+      ProcessBook(options, hyphenator.Lookup(), hyphenator.Languages(), file, options.files.size() > 1 ? 1 : options.jobs, err);
       return kExitOk;
     }
     // Checked before reading: replacing a device or a FIFO by a regular file
@@ -430,8 +523,8 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
 // In-place over many files on `options.jobs` threads. Each file's messages
 // are held and printed in the order of the files, so the output does not
 // depend on the threads; the status is the worst file's.
-int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup, std::istream& in,
-                      std::ostream& err) {
+int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages,
+                      std::istream& in, std::ostream& err) {
   SharedWordLookup shared(lookup);
   const std::size_t count = options.files.size();
   std::vector<std::ostringstream> messages(count);
@@ -440,7 +533,7 @@ int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup,
   std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(ThreadCount(count, options.jobs));
   RunInParallel(count, options.jobs, [&](std::size_t thread, std::size_t i) {
     auto& mine = per_thread[thread];
-    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared);
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages);
     std::ostringstream no_output;
     status[i] = ProcessFile(*mine, options, options.files[i], in, no_output, messages[i]);
   });
@@ -458,13 +551,14 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
                  std::ostream& err) {
   const HyphenateOptions options = ParseOptions(args);
   WordSources sources(options, err);
+  PageLanguages languages(options.page_languages);
 
   const bool reads_stdin = std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
   if (options.in_place && options.jobs > 1 && options.files.size() > 1 && !reads_stdin) {
-    return ProcessInParallel(options, sources.Lookup(), in, err);
+    return ProcessInParallel(options, sources.Lookup(), languages, in, err);
   }
 
-  DocumentHyphenator hyphenator(options, sources.Lookup());
+  DocumentHyphenator hyphenator(options, sources.Lookup(), languages);
   const std::vector<std::string> stdin_only{"-"};
   int status = kExitOk;
   for (const std::string& file : options.files.empty() ? stdin_only : options.files) {

@@ -66,7 +66,9 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
   static const ExclusionRules kBuiltInExclusions;
   MarkExcludedElements(text, kinds, exclusions_ != nullptr ? *exclusions_ : kBuiltInExclusions, preceding_text_);
-  const LanguageMap page_languages = MapLanguages(text, kinds, StartingScopes(text, kinds, at_start));
+  start_state_ = StartingScopes(text, kinds, at_start);
+  const LanguageMap page_languages = MapLanguages(text, kinds, *start_state_);
+  left_other_languages_ = page_languages.Holds(Language::kOther);
   std::vector<HyphenatedWord> hyphenated;
   {
     // The table of distinct words is gone before the view is built, so a
@@ -74,13 +76,15 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
     UniqueWords words;
     std::string decoded;
     ForEachTextRun(text, kinds, form == Form::kDocument, [&](std::string_view run, std::size_t offset) {
+      const Language language = page_languages.At(offset);
+      if (language == Language::kOther) return;
       // Without a reference, decoding would change only spacing, which the
       // split into words ignores.
       if (run.find('&') != std::string_view::npos) {
         DecodeTextInto(run, decoded);
         run = decoded;
       }
-      words.AddText(run, page_languages.At(offset));
+      words.AddText(run, language);
     });
     unique_word_count_ = words.words().size();
     total_words_ = words.total_words();
@@ -127,8 +131,8 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
 LanguageScopes HyphenationPass::StartingScopes(std::string_view text, const std::vector<ByteKind>& kinds,
                                                const LanguageScopes* at_start) const {
   if (at_start != nullptr) return *at_start;
-  if (language_ == Language::kAuto && page_language_) return LanguageScopes(language_, *page_language_);
-  return LanguageScopesOfPage(text, kinds, language_);
+  if (language_ == Language::kAuto && page_language_) return LanguageScopes(language_, *page_language_, tag_reading_);
+  return LanguageScopesOfPage(text, kinds, language_, tag_reading_);
 }
 
 std::vector<HyphenatedWord> HyphenationPass::MarkWords(const UniqueWords& words, Form form,
@@ -145,6 +149,7 @@ std::vector<HyphenatedWord> HyphenationPass::MarkWords(const UniqueWords& words,
     if (std::any_of(entry.word.begin(), entry.word.end(), [](char c) { return c == '_' || c == '&'; })) {
       continue;
     }
+    if (entry.word.size() < min_word_length_) continue;
     std::vector<uint32_t> breaks =
         BreaksOfMarkedForm(marker.MarkedForm(entry.word, entry.language), kMarkChar);
     // A word without a mark would be replaced by itself.

@@ -58,6 +58,14 @@ class HyphenationPass {
   // guess from the page's letters.
   void SetPageLanguage(std::optional<Language> page) { page_language_ = page; }
 
+  // How lang values read beyond English and Turkish (language.h); stretches
+  // in other languages are then left to the pattern sets. `reading` must
+  // outlive the pass.
+  void SetTagReading(const TagReading* reading) { tag_reading_ = reading; }
+
+  // Words of fewer letters are left whole; none by default.
+  void SetMinWordLength(std::size_t letters) { min_word_length_ = letters; }
+
   // Which elements keep their text whole (exclusions.h); the built-in rules
   // when not set. `rules` must outlive the pass.
   void SetExclusions(const ExclusionRules* rules) { exclusions_ = rules; }
@@ -83,6 +91,11 @@ class HyphenationPass {
   void HypenateMemo1(std::string_view document, const ResultSink& sink);
   void xHyphenateText(std::string_view input, const ResultSink& sink);
 
+  // The language state the last pass started in, and whether any of its
+  // stretches was in a language it left alone (Language::kOther).
+  const std::optional<LanguageScopes>& StartState() const { return start_state_; }
+  bool LeftOtherLanguages() const { return left_other_languages_; }
+
   // Figures of the last pass.
   std::size_t UniqueWordCount() const { return unique_word_count_; }
   std::size_t TotalWords() const { return total_words_; }
@@ -107,6 +120,10 @@ class HyphenationPass {
   Language language_ = Language::kAuto;
   std::optional<Language> page_language_;
   const ExclusionRules* exclusions_ = nullptr;
+  const TagReading* tag_reading_ = nullptr;
+  std::size_t min_word_length_ = 0;
+  std::optional<LanguageScopes> start_state_;
+  bool left_other_languages_ = false;
   std::string_view preceding_text_;
   SoftHyphenForm soft_hyphen_form_ = SoftHyphenForm::kEntity;
   std::size_t unique_word_count_ = 0;

@@ -157,8 +157,12 @@ void ForEachTag(std::string_view text, const std::vector<ByteKind>& kinds, std::
 
 }  // namespace
 
-LanguageScopes::LanguageScopes(Language setting, Language page)
-    : fixed_(setting != Language::kAuto), page_(fixed_ ? setting : page) {}
+LanguageScopes::LanguageScopes(Language setting, Language page, const TagReading* reading)
+    : fixed_(setting != Language::kAuto), page_(fixed_ ? setting : page), reading_(reading) {
+  if (reading_ == nullptr) return;
+  if (!fixed_ && page_ == Language::kEnglish) page_ = reading_->default_language;
+  if (page_ == reading_->default_language) page_tag_ = reading_->default_tag;
+}
 
 void LanguageScopes::Feed(std::string_view tag) {
   if (fixed_) return;
@@ -182,7 +186,12 @@ void LanguageScopes::Feed(std::string_view tag) {
   if (!facts.lang || !facts.opens_content) return;
   std::string name = FoldedName(facts.name);
   open_by_name_[name].push_back(scopes_.size());
-  scopes_.push_back({std::move(name), LanguageOfValue(*facts.lang)});
+  // An empty value says the language is unknown: the page's own then serves.
+  const std::string_view value = facts.lang->empty() && reading_ != nullptr ? page_tag_ : *facts.lang;
+  const Language language = reading_ != nullptr
+                                ? (facts.lang->empty() ? page_ : reading_->classify(value))
+                                : LanguageOfValue(value);
+  scopes_.push_back({std::move(name), language, std::string(value)});
 }
 
 Language LanguageMap::At(std::size_t offset) const {
@@ -198,6 +207,10 @@ LanguageMap LanguageMap::InViewOf(const DecodedView& view) const {
     mapped.changes_.emplace_back(view.ViewOffset(changes_[k].first), changes_[k].second);
   }
   return mapped;
+}
+
+bool LanguageMap::Holds(Language language) const {
+  return std::any_of(changes_.begin(), changes_.end(), [&](const auto& c) { return c.second == language; });
 }
 
 void LanguageMap::Change(std::size_t from, Language language) {
@@ -359,10 +372,31 @@ LanguageMap MapLanguages(std::string_view text, const std::vector<ByteKind>& kin
   return map;
 }
 
+std::vector<TaggedStretch> MapLanguageTags(std::string_view text, const std::vector<ByteKind>& kinds,
+                                           LanguageScopes start) {
+  std::vector<TaggedStretch> stretches{{0, start.Current(), std::string(start.CurrentTag())}};
+  if (start.Fixed()) return stretches;
+  if (!start.HasScopes() && !AnyTagMentionsLang(text, kinds)) return stretches;
+  ForEachTag(text, kinds, text.size(), [&](std::string_view tag, std::size_t after) {
+    start.Feed(tag);
+    if (stretches.back().language == start.Current() && stretches.back().tag == start.CurrentTag()) return;
+    if (stretches.back().from == after) {
+      stretches.pop_back();
+      if (!stretches.empty() && stretches.back().language == start.Current() &&
+          stretches.back().tag == start.CurrentTag()) {
+        return;
+      }
+    }
+    stretches.push_back({after, start.Current(), std::string(start.CurrentTag())});
+  });
+  return stretches;
+}
+
 LanguageScopes LanguageScopesOfPage(std::string_view view_text,
-                                    const std::vector<ByteKind>& view_kinds, Language setting) {
-  if (setting != Language::kAuto) return LanguageScopes(setting, setting);
-  return LanguageScopes(setting, PageLanguage(view_text, view_kinds));
+                                    const std::vector<ByteKind>& view_kinds, Language setting,
+                                    const TagReading* reading) {
+  if (setting != Language::kAuto) return LanguageScopes(setting, setting, reading);
+  return LanguageScopes(setting, PageLanguage(view_text, view_kinds), reading);
 }
 
 LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting) {

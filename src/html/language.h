@@ -15,11 +15,17 @@
 //          references read as their letters) are one of ç ğ ı ö ş ü Ç Ğ İ Ö
 //          Ş Ü, else English.
 // Language changes only at tags, so every text run has one language.
+//
+// Where the caller gives TagReading, lang values are read by it instead: a
+// value may then name a language neither rule serves (kOther), whose words
+// this pass leaves to the pattern sets (pattern_language_pass.h), and a page
+// the Turkish rule does not claim takes the reading's default.
 #ifndef CORVANE_HTML_LANGUAGE_H_
 #define CORVANE_HTML_LANGUAGE_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,21 +38,38 @@ namespace corvane::html {
 
 class DecodedView;
 
-// A setting, or (English and Turkish only) the language of a stretch.
-enum class Language : uint8_t { kEnglish = 0, kTurkish = 1, kAuto = 2 };
+// A setting, or the language of a stretch. kOther is a language the
+// classic pass leaves alone: an installed pattern set's, or one nothing
+// serves; its tag says which.
+enum class Language : uint8_t { kEnglish = 0, kTurkish = 1, kAuto = 2, kOther = 3 };
+
+// How lang values and the page's default are read when more than English
+// and Turkish are known.
+struct TagReading {
+  // The classic language of a lang value (kOther for any other language).
+  std::function<Language(std::string_view tag)> classify;
+  // The language of a page with no tag that the Turkish rule does not
+  // claim, and classify(default_tag); a fixed kOther setting is this tag.
+  std::string default_tag;
+  Language default_language = Language::kEnglish;
+};
 
 // The language state at one point of a page: the page's own language and the
 // scopes open there. Fed the page's tags in order, it follows the page.
 class LanguageScopes {
  public:
   // A fixed setting ignores tags; kAuto needs the page's own language.
-  LanguageScopes(Language setting, Language page);
+  // `reading`, when given, must outlive the object and its copies.
+  LanguageScopes(Language setting, Language page, const TagReading* reading = nullptr);
 
   // `tag` is a tag's text between "<" and ">" (a missing ">" at the end of
   // the text is allowed).
   void Feed(std::string_view tag);
 
   Language Current() const { return scopes_.empty() ? page_ : scopes_.back().language; }
+  // The lang value behind Current(): the reading's default tag outside every
+  // scope (empty without a reading).
+  std::string_view CurrentTag() const { return scopes_.empty() ? std::string_view(page_tag_) : scopes_.back().tag; }
   bool Fixed() const { return fixed_; }
   // Whether any scope is open, so that an end tag could close one.
   bool HasScopes() const { return !scopes_.empty(); }
@@ -55,9 +78,12 @@ class LanguageScopes {
   struct Scope {
     std::string name;  // a-z folded
     Language language;
+    std::string tag;
   };
   bool fixed_;
   Language page_;
+  std::string page_tag_;
+  const TagReading* reading_;
   std::vector<Scope> scopes_;
   // Positions in scopes_ of the open scopes of each name, ascending, so an
   // end tag finds its earliest scope at once however deep the page nests.
@@ -72,6 +98,7 @@ class LanguageMap {
 
   Language At(std::size_t offset) const;
   bool Uniform() const { return changes_.size() == 1; }
+  bool Holds(Language language) const;
 
   // `from` must not lie before the last change added.
   void Change(std::size_t from, Language language);
@@ -94,10 +121,23 @@ Language PageLanguage(std::string_view text, const std::vector<ByteKind>& kinds)
 LanguageMap MapLanguages(std::string_view text, const std::vector<ByteKind>& kinds,
                          LanguageScopes start);
 
+// A stretch from `from` to the next one's start, with its lang value.
+struct TaggedStretch {
+  std::size_t from;
+  Language language;
+  std::string tag;
+};
+
+// The same as MapLanguages, each stretch with its tag; consecutive
+// stretches differ in language or tag.
+std::vector<TaggedStretch> MapLanguageTags(std::string_view text, const std::vector<ByteKind>& kinds,
+                                           LanguageScopes start);
+
 // The state at the start of a pass over `view_text` (a page or its decoded
 // view) as a whole.
 LanguageScopes LanguageScopesOfPage(std::string_view view_text,
-                                    const std::vector<ByteKind>& view_kinds, Language setting);
+                                    const std::vector<ByteKind>& view_kinds, Language setting,
+                                    const TagReading* reading = nullptr);
 
 // The state at source offset `offset` of the whole text `page`, for a pass
 // over a selection that begins there: the page's own language and the scopes

@@ -32,6 +32,7 @@ SoftHyphenInserter::SoftHyphenInserter(const DecodedView& view, const WordBytes&
 
 int32_t SoftHyphenInserter::WordAt(const WordsBySpelling& spelling, std::size_t start) const {
   const Language language = languages_ != nullptr ? languages_->At(start) : Language::kEnglish;
+  if (language == Language::kOther) return -1;
   return spelling[language == Language::kTurkish ? 1 : 0];
 }
 

@@ -1,0 +1,55 @@
+#include "cli/page_languages.h"
+
+namespace corvane::cli {
+
+using hyphenation::LanguageKind;
+
+PageLanguages::PageLanguages(PageLanguageOptions options) : options_(std::move(options)) {}
+
+const hyphenation::LanguageCatalog& PageLanguages::Catalog() {
+  if (!catalog_) catalog_ = hyphenation::LanguageCatalog::Find(options_.patterns_dirs);
+  return *catalog_;
+}
+
+html::Language PageLanguages::Classify(std::string_view tag) {
+  const std::string normal = hyphenation::NormalTag(tag);
+  // The built-in two, as the catalog would match them, without scanning it.
+  if (normal == "en" || normal == "en-us" || normal.starts_with("en-us-")) return html::Language::kEnglish;
+  if (normal == "tr" || normal.starts_with("tr-")) return html::Language::kTurkish;
+  std::lock_guard lock(mutex_);
+  const hyphenation::Language* found = Catalog().Match(normal);
+  if (found != nullptr && found->kind == LanguageKind::kBuiltInEnglish) return html::Language::kEnglish;
+  if (found != nullptr && found->kind == LanguageKind::kTurkish) return html::Language::kTurkish;
+  return html::Language::kOther;
+}
+
+const html::PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
+  const std::string normal = hyphenation::NormalTag(tag);
+  std::lock_guard lock(mutex_);
+  auto [it, added] = loaded_.try_emplace(normal);
+  if (!added) return it->second.get();
+  const hyphenation::Language* found = Catalog().Match(normal);
+  if (found == nullptr || found->kind == LanguageKind::kBuiltInEnglish || found->kind == LanguageKind::kTurkish) {
+    return nullptr;
+  }
+  auto language = std::make_unique<html::PatternLanguage>();
+  language->set = hyphenation::LoadPatternSet(*found);
+  language->minimums = found->kind == LanguageKind::kTexPatterns ? found->minimums : language->set->OwnMinimums();
+  if (options_.left_min) language->minimums.left = *options_.left_min;
+  if (options_.right_min) language->minimums.right = *options_.right_min;
+  language->turkic = normal == "az" || normal.starts_with("az-");
+  it->second = std::move(language);
+  return it->second.get();
+}
+
+void PageLanguages::WarnMissing(const std::vector<std::string>& tags, std::ostream& err) {
+  std::lock_guard lock(mutex_);
+  for (const std::string& tag : tags) {
+    if (warned_.insert(hyphenation::NormalTag(tag)).second) {
+      err << "corvane: warning: no hyphenation patterns are installed for the language '" << tag
+          << "'; its words are left as they are\n";
+    }
+  }
+}
+
+}  // namespace corvane::cli

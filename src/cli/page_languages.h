@@ -1,0 +1,59 @@
+// The languages a hyphenate run may meet in its pages: how lang values
+// read, and the pattern sets behind them, shared by every thread.
+//
+// The catalog of installed sets is scanned only when a page names a
+// language other than English or Turkish, so pages in those two start as
+// fast as before. Each set is loaded once, when first needed; a language
+// with nothing installed is warned about once.
+#ifndef CORVANE_CLI_PAGE_LANGUAGES_H_
+#define CORVANE_CLI_PAGE_LANGUAGES_H_
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/language.h"
+#include "html/pattern_language_pass.h"
+#include "hyphenation/language_catalog.h"
+
+namespace corvane::cli {
+
+struct PageLanguageOptions {
+  std::vector<std::string> patterns_dirs;
+  std::optional<int> left_min;
+  std::optional<int> right_min;
+  std::string default_tag = "en";
+};
+
+class PageLanguages {
+ public:
+  explicit PageLanguages(PageLanguageOptions options);
+
+  // English, Turkish or kOther for a lang value.
+  html::Language Classify(std::string_view tag);
+  // The set for a kOther value; null when none is installed.
+  const html::PatternLanguage* Patterns(std::string_view tag);
+
+  // Warns once per language on `err` about each tag without patterns.
+  void WarnMissing(const std::vector<std::string>& tags, std::ostream& err);
+
+ private:
+  const hyphenation::LanguageCatalog& Catalog();  // with mutex_ held
+
+  PageLanguageOptions options_;
+  std::mutex mutex_;
+  std::optional<hyphenation::LanguageCatalog> catalog_;
+  // By normal tag; null where nothing is installed. Entries are never removed.
+  std::map<std::string, std::unique_ptr<html::PatternLanguage>> loaded_;
+  std::set<std::string> warned_;
+};
+
+}  // namespace corvane::cli
+
+#endif  // CORVANE_CLI_PAGE_LANGUAGES_H_

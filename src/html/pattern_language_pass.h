@@ -1,0 +1,70 @@
+// Soft hyphens for the stretches of a page in languages other than the
+// classic English and Turkish: each stretch's words are read as Unicode
+// words (hyphenation/word_reader.h) and broken by the pattern set of the
+// stretch's lang value.
+//
+// It runs after the classic pass, over that pass's result in the page's own
+// bytes: UTF-8 pages as they are, code page 1254 pages read through UTF-8
+// one text stretch at a time, so their bytes never change beyond the soft
+// hyphens written. The classic pass left these stretches untouched
+// (Language::kOther), so the two never write into the same word.
+//
+// A word is left whole where it
+//   - stands in markup, hidden content or an excluded element (exclusions.h),
+//   - touches a letter reference ("&auml;"), which would make it another
+//     word than the one read,
+//   - is shorter than the minimum word length, counted in letters,
+//   - is in a language whose patterns are not installed (then counted).
+#ifndef CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
+#define CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/exclusions.h"
+#include "html/language.h"
+#include "hyphenation/pattern_set.h"
+
+namespace corvane::html {
+
+// What breaks the words of one language.
+struct PatternLanguage {
+  std::shared_ptr<const hyphenation::PatternSet> set;
+  hyphenation::Minimums minimums;
+  bool turkic = false;  // Turkish and Azeri case rules for I and İ
+};
+
+// The language for a lang value, or null when none is installed. The
+// result must stay valid for the pass.
+using PatternLanguageLookup = std::function<const PatternLanguage*(std::string_view tag)>;
+
+struct PatternPassSettings {
+  std::size_t min_word_length = 0;  // letters; shorter words stay whole
+  bool utf8 = true;                 // else the page is code page 1254 bytes
+  // Written at each break, in the page's own bytes.
+  std::string soft_hyphen = "&shy;";
+};
+
+struct PatternPassResult {
+  std::string text;
+  std::size_t words = 0;         // words read in stretches with patterns
+  std::size_t unique_words = 0;
+  std::size_t words_hyphenated = 0;
+  std::size_t soft_hyphens = 0;
+  std::size_t words_without_patterns = 0;
+  std::vector<std::string> tags_without_patterns;  // as met, each once
+};
+
+// `start` is the state the classic pass started in (its StartState()).
+PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageScopes& start,
+                                          const ExclusionRules& exclusions, const PatternLanguageLookup& languages,
+                                          const PatternPassSettings& settings);
+
+}  // namespace corvane::html
+
+#endif  // CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
