@@ -1,0 +1,157 @@
+// Pages whose stretches are in other languages: each element's lang chooses
+// the installed patterns that break its words. German and French come from
+// the system's hyphen-de and hyphen-fr packages (skipped when missing); the
+// rest from a made-up set.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "support/scratch_dir.h"
+
+namespace corvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct PageRun {
+  int status;
+  std::string out, err;
+};
+
+PageRun Hyphenate(std::vector<std::string> args, const std::string& page) {
+  args.insert(args.begin(), "hyphenate");
+  args.push_back("--no-wordlist");
+  std::istringstream in(page);
+  std::ostringstream out, err;
+  const int status = RunCli(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+bool GermanAndFrenchInstalled() {
+  return fs::exists("/usr/share/hyphen/hyph_de_DE.dic") && fs::exists("/usr/share/hyphen/hyph_fr.dic");
+}
+
+// Unhyphenating gives the page back, and hyphenating the result again
+// changes nothing.
+void ExpectStable(const std::vector<std::string>& args, const std::string& page, const std::string& result) {
+  std::vector<std::string> undo = args;
+  undo.push_back("--mode=unhyphenate");
+  EXPECT_EQ(Hyphenate(undo, result).out, page);
+  EXPECT_EQ(Hyphenate(args, result).out, result);
+}
+
+TEST(PageLanguagesTest, EachStretchTakesItsOwnLanguage) {
+  if (!GermanAndFrenchInstalled()) GTEST_SKIP() << "hyphen-de and hyphen-fr are not installed";
+  struct Case {
+    std::vector<std::string> args;
+    std::string page, expected;
+  };
+  const Case cases[] = {
+      // One paragraph per language; the tag's case does not matter, xml:lang counts.
+      {{},
+       "<div lang=\"DE-de\"><p>Silbentrennung <span lang=\"en\">hyphenation</span> "
+       "<i xml:lang=\"fr\">anticonstitutionnellement</i> \xC3\x84rger</p></div>",
+       "<div lang=\"DE-de\"><p>Sil&shy;ben&shy;tren&shy;nung <span lang=\"en\">hy&shy;phen&shy;ation</span> "
+       "<i xml:lang=\"fr\">an&shy;ti&shy;cons&shy;ti&shy;tu&shy;tion&shy;nel&shy;le&shy;ment</i> "
+       "\xC3\x84r&shy;ger</p></div>"},
+      // Punctuation at either end is no part of a word; compounds part by part.
+      {{},
+       "<p lang=\"de\">(Silbentrennung), \xE2\x80\x9E" "Donaudampfschifffahrts-Kapit\xC3\xA4nsm\xC3\xBCtze\xE2\x80\x9C</p>",
+       "<p lang=\"de\">(Sil&shy;ben&shy;tren&shy;nung), \xE2\x80\x9E"
+       "Do&shy;nau&shy;dampf&shy;schiff&shy;fahrts-Ka&shy;pi&shy;t\xC3\xA4ns&shy;m\xC3\xBCt&shy;ze\xE2\x80\x9C</p>"},
+      // Excluded elements keep their words whole in every language.
+      {{},
+       "<p lang=\"de\" class=\"donthyphenate\">Silbentrennung</p>"
+       "<p lang=\"de\"><span translate=\"no\">Silbentrennung</span> Silbentrennung</p>",
+       "<p lang=\"de\" class=\"donthyphenate\">Silbentrennung</p>"
+       "<p lang=\"de\"><span translate=\"no\">Silbentrennung</span> Sil&shy;ben&shy;tren&shy;nung</p>"},
+      // One language forced over the page's own tags.
+      {{"--language=de-DE"}, "<p lang=\"tr\">Silbentrennung</p>",
+       "<p lang=\"tr\">Sil&shy;ben&shy;tren&shy;nung</p>"},
+      // The default language serves an untagged page the Turkish letters do not claim.
+      {{"--default-language", "de"}, "<p>Silbentrennung</p>", "<p>Sil&shy;ben&shy;tren&shy;nung</p>"},
+      {{"--default-language", "de"}, "<p>Kitaplar g\xC3\xBCzeldir</p>",
+       "<p>Ki&shy;tap&shy;lar g\xC3\xBC&shy;zel&shy;dir</p>"},
+      // XML readers know no &shy;.
+      {{},
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\">"
+       "<p xml:lang=\"de\">Silbentrennung</p></html>",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\">"
+       "<p xml:lang=\"de\">Sil\xC2\xAD" "ben\xC2\xAD" "tren\xC2\xAD" "nung</p></html>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    const PageRun r = Hyphenate(c.args, c.page);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.expected);
+    ExpectStable(c.args, c.page, r.out);
+  }
+}
+
+TEST(PageLanguagesTest, ClassicKeepsTheOldEnglishPathByteForByte) {
+  // What --language=en always gave: English patterns everywhere, tags ignored.
+  const std::string page =
+      "<p lang=\"de\">Silbentrennung \xE2\x80\x9E" "Donaudampfschifffahrts-Kapit\xC3\xA4nsm\xC3\xBCtze\xE2\x80\x9C</p>"
+      "<p lang=\"tr\">kitaplar</p><p>hyphenation</p>";
+  const std::string expected =
+      "<p lang=\"de\">Sil&shy;ben&shy;tren&shy;nung \xE2\x80\x9E" "Donaudampfschifffahrts-Kapit\xC3\xA4nsm\xC3\xBCtze\xE2\x80\x9C</p>"
+      "<p lang=\"tr\">ki&shy;ta&shy;plar</p><p>hy&shy;phen&shy;ation</p>";
+  EXPECT_EQ(Hyphenate({"--classic"}, page).out, expected);
+  EXPECT_EQ(Hyphenate({"--language=en"}, page).out, expected);
+  EXPECT_EQ(Hyphenate({"--language=de", "--classic"}, page).out, expected);
+}
+
+class MadeUpLanguageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = test_support::FreshScratchDirForTest("cli_page_languages");
+    // Breaks before every b, d and g.
+    std::ofstream(dir_ / "hyph-qq.pat.txt") << "1b 1d 1g\n";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::vector<std::string> With(std::vector<std::string> args) const {
+    args.push_back("--patterns-dir=" + dir_.string());
+    return args;
+  }
+  fs::path dir_;
+};
+
+TEST_F(MadeUpLanguageTest, MinimumsLengthsAndLegacyBytes) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string page, expected;
+  };
+  const Case cases[] = {
+      {{}, "<p lang=\"qq\">abadaga</p>", "<p lang=\"qq\">aba&shy;da&shy;ga</p>"},
+      {{"--left-min", "1", "--right-min", "3"}, "<p lang=\"qq\">abadaga</p>", "<p lang=\"qq\">a&shy;ba&shy;daga</p>"},
+      {{"--min-word-length", "8"}, "<p lang=\"qq\">abadaga abadagab</p>",
+       "<p lang=\"qq\">abadaga aba&shy;da&shy;gab</p>"},
+      // A code page page keeps its bytes; a word spelled with a letter
+      // reference is another word than the one read, and stays whole.
+      {{}, "<p lang=\"qq\">\xFE" "abadaga ab&auml;daga</p>", "<p lang=\"qq\">\xFE" "a&shy;ba&shy;da&shy;ga ab&auml;daga</p>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    const PageRun r = Hyphenate(With(c.args), c.page);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.expected);
+    ExpectStable(With(c.args), c.page, r.out);
+  }
+}
+
+TEST_F(MadeUpLanguageTest, LanguagesWithoutPatternsAreLeftAndWarnedOnce) {
+  const std::string page = "<p lang=\"xx\">abadaga</p><p lang=\"XX\">abadaga</p><p lang=\"qq\">abadaga</p>";
+  const PageRun r = Hyphenate(With({"--stats"}), page);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "<p lang=\"xx\">abadaga</p><p lang=\"XX\">abadaga</p><p lang=\"qq\">aba&shy;da&shy;ga</p>");
+  const std::string warning = "no hyphenation patterns are installed for the language 'xx'";
+  EXPECT_NE(r.err.find(warning), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(warning), r.err.rfind(warning)) << r.err;
+  EXPECT_NE(r.err.find("Words Without Patterns : 2"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace corvane::cli
