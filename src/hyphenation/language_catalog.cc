@@ -8,6 +8,9 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/error.h"
+#include "platform/file_io.h"
+
 namespace corvane::hyphenation {
 namespace {
 
@@ -57,15 +60,28 @@ void ReadTexConfig(const fs::path& folder, std::map<std::string, Minimums>& out)
 // The minimum lines of a dictionary, without compiling it.
 Minimums DictionaryMinimums(const fs::path& file) {
   Minimums m;
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    for (auto [key, slot] : {std::pair{"LEFTHYPHENMIN", &m.left}, std::pair{"RIGHTHYPHENMIN", &m.right}}) {
-      const std::string_view k(key);
-      if (line.rfind(k, 0) == 0 && line.size() > k.size() && (line[k.size()] == ' ' || line[k.size()] == '\t')) {
-        const int value = std::atoi(line.c_str() + k.size());
-        if (value > 0 && value < 100) *slot = value;
+  // Every dictionary of a folder is read for its two lines, so the file is
+  // read whole and the keys sought directly rather than line by line.
+  std::string text;
+  try {
+    text = platform::ReadFile(file.string());
+  } catch (const Error&) {
+    return m;  // unreadable: its loading reports why
+  }
+  for (auto [key, slot] : {std::pair{"LEFTHYPHENMIN", &m.left}, std::pair{"RIGHTHYPHENMIN", &m.right}}) {
+    const std::string_view k(key);
+    for (size_t at = text.find(k); at != std::string::npos; at = text.find(k, at + 1)) {
+      const size_t after = at + k.size();
+      if ((at > 0 && text[at - 1] != '\n') || after >= text.size() || (text[after] != ' ' && text[after] != '\t')) {
+        continue;
       }
+      size_t digit = after;
+      while (digit < text.size() && (text[digit] == ' ' || text[digit] == '\t')) ++digit;
+      int value = 0;
+      for (; digit < text.size() && text[digit] >= '0' && text[digit] <= '9' && value < 100; ++digit) {
+        value = value * 10 + (text[digit] - '0');
+      }
+      if (value > 0 && value < 100) *slot = value;
     }
   }
   return m;
