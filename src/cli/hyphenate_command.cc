@@ -266,6 +266,7 @@ struct DocumentSettings {
   std::string_view name;
   bool xml = false;
   std::optional<html::Language> page_language;
+  std::string_view page_tag;  // the book's own language tag, when it has one
 };
 
 // One thread's engine and pass over documents, one at a time.
@@ -290,9 +291,18 @@ class DocumentHyphenator {
     form_ = html::SoftHyphenFormFor(xml, doc.utf8, options_.soft_hyphen);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
-    if (!options_.classic) pass.SetTagReading(&tag_reading_);
     pass.SetLanguage(options_.forced_tag ? tag_reading_.default_language : options_.language);
     pass.SetPageLanguage(settings.page_language);
+    // A book's declared language serves its text outside every tag, in any
+    // language (a forced one aside).
+    html::TagReading book_reading;
+    if (!options_.classic && !settings.page_tag.empty() && !options_.forced_tag) {
+      book_reading = tag_reading_;
+      book_reading.default_tag = std::string(settings.page_tag);
+      book_reading.default_language = languages_.Classify(settings.page_tag);
+      pass.SetPageLanguage(book_reading.default_language);
+    }
+    if (!options_.classic) pass.SetTagReading(book_reading.classify ? &book_reading : &tag_reading_);
     pass.SetMinWordLength(options_.min_word_length);
     pass.SetSoftHyphenForm(form_);
     pass.SetExclusions(&options_.exclusions);
@@ -446,7 +456,8 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, Page
     if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages);
     BookDocumentResult result;
     result.bytes.reserve(bytes.size() + bytes.size() / 4);
-    const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language())};
+    const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language()),
+                                    book.Language()};
     mine->Process(std::move(bytes), [&result](std::string_view piece) { result.bytes.append(piece); }, settings);
     result.total_words = mine->TotalWords();
     result.soft_hyphens = mine->SoftHyphens();

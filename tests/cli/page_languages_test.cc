@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "ebook/epub_book.h"
 #include "support/scratch_dir.h"
+#include "support/zip_maker.h"
 
 namespace corvane::cli {
 namespace {
@@ -151,6 +153,29 @@ TEST_F(MadeUpLanguageTest, LanguagesWithoutPatternsAreLeftAndWarnedOnce) {
   EXPECT_NE(r.err.find(warning), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find(warning), r.err.rfind(warning)) << r.err;
   EXPECT_NE(r.err.find("Words Without Patterns : 2"), std::string::npos) << r.err;
+}
+
+TEST_F(MadeUpLanguageTest, BooksTextOutsideEveryTagIsInTheBooksLanguage) {
+  const std::string book = (dir_ / "in.epub").string(), out = (dir_ / "out.epub").string();
+  test_support::MakeZip(
+      book, {{"mimetype", "application/epub+zip", true},
+             {"META-INF/container.xml",
+              "<?xml version=\"1.0\"?><container version=\"1.0\" "
+              "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles><rootfile "
+              "full-path=\"a.opf\" media-type=\"application/oebps-package+xml\"/></rootfiles></container>"},
+             {"a.opf",
+              "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
+              "unique-identifier=\"id\"><metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:identifier "
+              "id=\"id\">x</dc:identifier><dc:title>T</dc:title><dc:language>qq</dc:language></metadata><manifest>"
+              "<item id=\"a\" href=\"a.xhtml\" media-type=\"application/xhtml+xml\"/></manifest><spine>"
+              "<itemref idref=\"a\"/></spine></package>"},
+             {"a.xhtml",
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body>"
+              "<p>abadaga</p><p xml:lang=\"en\">hyphenation</p></body></html>"}});
+  const PageRun r = Hyphenate(With({book, "-o", out}), "");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(ebook::Book(out).ReadDocument(0).find("<p>aba\u00ADda\u00ADga</p><p xml:lang=\"en\">hy\u00ADphen\u00ADation</p>"),
+            std::string::npos);
 }
 
 }  // namespace
