@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "html/entities.h"
 #include "html/markup.h"
 #include "hyphenation/word_reader.h"
 #include "platform/codepage.h"
@@ -13,25 +14,45 @@ namespace {
 // Breaks already found, by spelling: a page repeats its words many times.
 using BreakCache = std::unordered_map<std::string, std::vector<size_t>>;
 
-// One text stretch in UTF-8, with the source offset of each of its bytes
-// when the page is code page 1254 (empty when the page is UTF-8 itself).
+// One stretch of text and letter references in UTF-8, with the source
+// offset of each of its bytes where it is not the page's own UTF-8 (empty
+// then). A decoded reference's bytes all stand at the reference's "&", so a
+// break before the letter goes before the reference and one after it past
+// the ";".
 struct Utf8Stretch {
   std::string_view text;
   std::string converted;
   std::vector<uint32_t> source;
 
-  Utf8Stretch(std::string_view bytes, bool utf8) : text(bytes) {
-    if (utf8) return;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-      const std::size_t before = converted.size();
-      hyphenation::AppendUtf8(platform::Cp1254ToUnicode(static_cast<uint8_t>(bytes[i])), converted);
-      source.insert(source.end(), converted.size() - before, static_cast<uint32_t>(i));
+  Utf8Stretch(std::string_view page, const std::vector<ByteKind>& kinds, std::size_t begin, std::size_t end,
+              bool utf8) {
+    const std::string_view bytes = page.substr(begin, end - begin);
+    const auto* kind = kinds.data() + begin;
+    if (utf8 && std::find(kind, kind + bytes.size(), ByteKind::kLetter) == kind + bytes.size()) {
+      text = bytes;
+      return;
     }
-    source.push_back(static_cast<uint32_t>(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size();) {
+      const std::size_t before = converted.size();
+      std::size_t next = i + 1;
+      if (kind[i] == ByteKind::kLetter) {
+        next = std::min(bytes.find(';', i), bytes.size() - 1) + 1;
+        const uint8_t letter = DecodeReference(bytes.substr(i, next - i)).value_or('?');
+        hyphenation::AppendUtf8(platform::Cp1254ToUnicode(letter), converted);
+      } else if (utf8) {
+        converted += bytes[i];
+      } else {
+        hyphenation::AppendUtf8(platform::Cp1254ToUnicode(static_cast<uint8_t>(bytes[i])), converted);
+      }
+      source.insert(source.end(), converted.size() - before, static_cast<uint32_t>(begin + i));
+      i = next;
+    }
+    source.push_back(static_cast<uint32_t>(end));
     text = converted;
   }
-  std::size_t SourceOffset(std::size_t utf8_offset) const {
-    return source.empty() ? utf8_offset : source[utf8_offset];
+  // The page offset of byte `offset` of the text, for a stretch at `begin`.
+  std::size_t PageOffset(std::size_t begin, std::size_t offset) const {
+    return source.empty() ? begin + offset : source[offset];
   }
 };
 
@@ -63,31 +84,26 @@ PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageS
     BreakCache* cache = missing ? nullptr : &caches[language];
     const std::size_t end = k + 1 < stretches.size() ? stretches[k + 1].from : page.size();
     for (std::size_t a = stretches[k].from; a < end;) {
-      if (kinds[a] != ByteKind::kText) {
+      if (kinds[a] != ByteKind::kText && kinds[a] != ByteKind::kLetter) {
         ++a;
         continue;
       }
       std::size_t b = a;
-      while (b < end && kinds[b] == ByteKind::kText) ++b;
-      // A letter reference continues the word beside it, which is then not
-      // the word read here.
-      const bool letter_before = a > 0 && kinds[a - 1] == ByteKind::kLetter;
-      const bool letter_after = b < page.size() && kinds[b] == ByteKind::kLetter;
-      const Utf8Stretch stretch(page.substr(a, b - a), settings.utf8);
+      while (b < end && (kinds[b] == ByteKind::kText || kinds[b] == ByteKind::kLetter)) ++b;
+      const Utf8Stretch stretch(page, kinds, a, b, settings.utf8);
       for (const hyphenation::TextWord& word : hyphenation::ReadWords(stretch.text)) {
         if (missing) {
           ++result.words_without_patterns;
           continue;
         }
         ++result.words;
-        if ((word.begin == 0 && letter_before) || (word.end == stretch.text.size() && letter_after)) continue;
         const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
         if (CodePointCount(spelling) < settings.min_word_length) continue;
         auto [it, added] = cache->try_emplace(std::string(spelling));
         if (added) it->second = hyphenation::WordBreaks(*language->set, spelling, language->minimums, language->turkic);
         if (it->second.empty()) continue;
         ++result.words_hyphenated;
-        for (std::size_t at : it->second) cuts.push_back(a + stretch.SourceOffset(word.begin + at));
+        for (std::size_t at : it->second) cuts.push_back(stretch.PageOffset(a, word.begin + at));
       }
       a = b;
     }

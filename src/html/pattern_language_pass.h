@@ -9,10 +9,9 @@
 // hyphens written. The classic pass left these stretches untouched
 // (Language::kOther), so the two never write into the same word.
 //
-// A word is left whole where it
+// Letter references ("&auml;") are read as their letters. A word is left
+// whole where it
 //   - stands in markup, hidden content or an excluded element (exclusions.h),
-//   - touches a letter reference ("&auml;"), which would make it another
-//     word than the one read,
 //   - is shorter than the minimum word length, counted in letters,
 //   - is in a language whose patterns are not installed (then counted).
 #ifndef CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
