@@ -42,11 +42,25 @@ const html::PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
   return it->second.get();
 }
 
+namespace {
+
+// A page's lang value as a message may show it: printable ASCII only, so
+// that no page can send control sequences to the terminal, and short.
+std::string Printable(std::string_view tag) {
+  constexpr std::size_t kMaxShown = 64;
+  std::string shown;
+  for (char c : tag.substr(0, kMaxShown)) shown += (c >= 0x20 && c < 0x7F) ? c : '?';
+  if (tag.size() > kMaxShown) shown += "...";
+  return shown;
+}
+
+}  // namespace
+
 void PageLanguages::WarnMissing(const std::vector<std::string>& tags, std::ostream& err) {
   std::lock_guard lock(mutex_);
   for (const std::string& tag : tags) {
     if (warned_.insert(hyphenation::NormalTag(tag)).second) {
-      err << "corvane: warning: no hyphenation patterns are installed for the language '" << tag
+      err << "corvane: warning: no hyphenation patterns are installed for the language '" << Printable(tag)
           << "'; its words are left as they are\n";
     }
   }

@@ -154,6 +154,9 @@ TEST_F(MadeUpLanguageTest, LanguagesWithoutPatternsAreLeftAndWarnedOnce) {
   EXPECT_NE(r.err.find(warning), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find(warning), r.err.rfind(warning)) << r.err;
   EXPECT_NE(r.err.find("Words Without Patterns : 2"), std::string::npos) << r.err;
+  // A page's tag reaches the terminal without its control characters.
+  const PageRun escape = Hyphenate(With({}), "<p lang=\"\x1b]0;x\x07\">abadaga</p>");
+  EXPECT_NE(escape.err.find("'?]0;x?'"), std::string::npos) << escape.err;
 }
 
 TEST_F(MadeUpLanguageTest, BooksTextOutsideEveryTagIsInTheBooksLanguage) {
