@@ -3,11 +3,23 @@
 # builds into $BUILD_DIR (default: build). Arguments name the targets to
 # build (default: all of them). Safe to run again: it installs only missing
 # packages and rebuilds only what changed.
+#
+# CORVANE_DESKTOP=OFF installs only what the command-line build needs (the
+# libraries, `corvane`, their tests and benchmarks) and configures a new
+# build tree without the desktop program, so no GUI toolkit is installed; a
+# tree that already has the desktop program keeps it. CORVANE_DESKTOP=ON,
+# the default, installs everything and turns the desktop program on in a
+# tree configured without it.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev libsqlite3-dev
-          qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
+desktop=${CORVANE_DESKTOP:-ON}
+[[ $desktop == ON || $desktop == OFF ]] || { echo "bootstrap.sh: CORVANE_DESKTOP must be ON or OFF" >&2; exit 2; }
+command_line_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev
+                       libsqlite3-dev)
+desktop_packages=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
+packages=("${command_line_packages[@]}")
+[[ $desktop == ON ]] && packages+=("${desktop_packages[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,7 +33,9 @@ if ((${#missing[@]})); then
 fi
 
 if [[ ! -f $build_dir/build.ninja ]]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >&2
+  cmake -S "$root" -B "$build_dir" -G Ninja -DCORVANE_DESKTOP="$desktop" ${CMAKE_ARGS:-} >&2
+elif [[ $desktop == ON ]] && grep -q '^CORVANE_DESKTOP:BOOL=OFF$' "$build_dir/CMakeCache.txt"; then
+  cmake "$build_dir" -DCORVANE_DESKTOP=ON >&2
 fi
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done

@@ -27,7 +27,7 @@ if ((${#missing[@]})); then
   apt-get update -qq >&2
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
-BUILD_DIR=$build_dir bash "$root/scripts/bootstrap.sh"
+BUILD_DIR=$build_dir CORVANE_DESKTOP=OFF bash "$root/scripts/bootstrap.sh"
 cmake --build "$build_dir" -j "${JOBS:-2}" --target corvane turkish_rule_share >&2
 bin=$build_dir/bin
 

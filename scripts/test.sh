@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test; ends with ctest's summary.
+# Installs and builds everything (the desktop program too) and runs every
+# test; ends with ctest's summary. With CORVANE_DESKTOP=OFF, the command-line
+# build alone (scripts/bootstrap.sh).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
