@@ -14,8 +14,6 @@ bool TSearchParser::Holds(const Condition& c, const uint8_t* slot) const {
 
 void TSearchParser::Select(const Condition& c, RecordBits& bits) {
   const SearchCondition& s = c.search;
-  RecordSource& records = *table_.records;
-  const int32_t count = bits.Count();
   if (s.field < 0 && (s.op == SearchCondition::kIsNull || s.op == SearchCondition::kIsNotNull)) {
     if (s.op == SearchCondition::kIsNotNull) bits.SetAll();
     return;
@@ -30,9 +28,7 @@ void TSearchParser::Select(const Condition& c, RecordBits& bits) {
     scan = table_.indexes->Find((by_case ? "@@" : "@") + name) < 0;
   }
   if (scan) {
-    for (int32_t r = 0; r < count; ++r) {
-      if (Holds(c, records.Slot(r))) bits.Set(r);
-    }
+    SelectMatchingRecords(*table_.layout, *table_.collation, s, c.like.get(), *table_.records, bits);
     return;
   }
   for (const int32_t r : table_.indexes->GetMatchedRecordsArray(s, false, nullptr)) bits.Set(r);

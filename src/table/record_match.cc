@@ -48,11 +48,10 @@ bool Like(const RecordLayout& layout, const Collation& collation, const SearchCo
                 : LikePattern(Utf16(pattern), c.case_insensitive, collation).Matches(Utf16(value));
 }
 
-}  // namespace
-
-bool RecordMatches(const RecordLayout& layout, const Collation& collation, const SearchCondition& c,
-                   const LikePattern* like, const uint8_t* slot) {
-  if (c.field < -1 || c.field >= static_cast<int32_t>(layout.fields.size())) Unsupported();
+// RecordMatches without the check of the field number, which a scan makes
+// once; inlined into the scan, whose calls run once per record.
+inline bool Matches(const RecordLayout& layout, const Collation& collation, const SearchCondition& c,
+                    const LikePattern* like, const uint8_t* slot) {
   switch (c.op) {
     case SearchCondition::kIsNull: return c.field >= 0 && layout.IsNull(slot, c.field);
     case SearchCondition::kIsNotNull: return c.field < 0 || !layout.IsNull(slot, c.field);
@@ -76,6 +75,23 @@ bool RecordMatches(const RecordLayout& layout, const Collation& collation, const
     case SearchCondition::kGreater: return r < 0;
     case SearchCondition::kGreaterOrEqual: return r <= 0;
     default: Unsupported();
+  }
+}
+
+}  // namespace
+
+bool RecordMatches(const RecordLayout& layout, const Collation& collation, const SearchCondition& c,
+                   const LikePattern* like, const uint8_t* slot) {
+  if (c.field < -1 || c.field >= static_cast<int32_t>(layout.fields.size())) Unsupported();
+  return Matches(layout, collation, c, like, slot);
+}
+
+void SelectMatchingRecords(const RecordLayout& layout, const Collation& collation, const SearchCondition& c,
+                           const LikePattern* like, RecordSource& records, RecordBits& bits) {
+  if (c.field < -1 || c.field >= static_cast<int32_t>(layout.fields.size())) Unsupported();
+  const int32_t count = bits.Count();
+  for (int32_t r = 0; r < count; ++r) {
+    if (Matches(layout, collation, c, like, records.Slot(r))) bits.Set(r);
   }
 }
 

@@ -20,6 +20,7 @@
 
 #include "table/collation.h"
 #include "table/like_pattern.h"
+#include "table/record_bits.h"
 #include "table/record_layout.h"
 #include "table/table_indexes.h"
 
@@ -33,6 +34,11 @@ namespace corvane::table {
 // TCvDataSet.IsRecordMatches".
 bool RecordMatches(const RecordLayout& layout, const Collation& collation, const SearchCondition& condition,
                    const LikePattern* like, const uint8_t* slot);
+
+// Sets the bits of the records of `records` (as many as `bits` counts) that
+// satisfy the condition, reading each: for the conditions no index answers.
+void SelectMatchingRecords(const RecordLayout& layout, const Collation& collation, const SearchCondition& condition,
+                           const LikePattern* like, RecordSource& records, RecordBits& bits);
 
 }  // namespace corvane::table
 
