@@ -11,14 +11,14 @@
 #include "app/document_file.h"
 #include "app/error_handler.h"
 #include "platform/error.h"
+#include "platform/temporary_file.h"
 #include "wordlist/list_file.h"
 
 namespace corvane::app {
 
 TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      files_(std::move(files)),
-      building_(files_.database + ".building") {
+      files_(std::move(files)) {
   setWindowTitle("Creating Index");
   setFixedSize(303, 120);
   setModal(true);
@@ -57,20 +57,28 @@ TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent
 TCreateDB::~TCreateDB() {
   import_.reset();
   list_.reset();
-  if (!succeeded_) std::remove(building_.c_str());
+  building_.reset();  // removes the half-built file unless it was renamed into place
 }
 
 void TCreateDB::FormCreate() {
   Button1_->setEnabled(false);
-  list_ = std::make_unique<wordlist::TWordList>(building_);
+  try {
+    building_ = std::make_unique<platform::TemporaryFile>(files_.database);
+  } catch (const Error&) {
+    throw Error("Cannot create file \"" + files_.database + "\"\n" + CreateProblem(files_.database).toStdString());
+  }
+  list_ = std::make_unique<wordlist::TWordList>(building_->path());
   try {
     list_->CreateEmptyTable();
   } catch (const Error& e) {
     // The engine names the file but not why: add the folder's reason.
-    const QString reason = CreateProblem(building_);
+    const QString reason = CreateProblem(building_->path());
     if (reason.isEmpty()) throw;
     throw Error(std::string(e.what()) + "\n" + reason.toStdString());
   }
+  // Taken once the folder has shown it takes files, so that its problems
+  // are reported as the database's.
+  lock_ = std::make_unique<wordlist::BuildLock>(files_.database);
   std::unique_ptr<wordlist::ListFileReader> reader;
   try {
     reader = std::make_unique<wordlist::ListFileReader>(files_.list);
@@ -99,12 +107,19 @@ void TCreateDB::Timer1Timer() {
 }
 
 void TCreateDB::Finish() {
-  list_->Close();
-  if (std::rename(building_.c_str(), files_.database.c_str()) != 0) {
+  try {
+    list_->Close();
+    wordlist::CheckBuiltWordList(building_->path(), import_->LineCount(), files_);
+  } catch (...) {
+    Fail();
+    throw;
+  }
+  if (std::rename(building_->path().c_str(), files_.database.c_str()) != 0) {
     const int error = errno;
     Fail();
     throw Error("Cannot create file " + files_.database + "\n" + std::strerror(error) + ".");
   }
+  building_->Release();
   succeeded_ = true;
   Button1_->setEnabled(true);
 }

@@ -5,14 +5,18 @@
 // only way out.
 //
 // The new database is written beside the old one and renamed over it when
-// the last batch is in, so a failed or abandoned import leaves the old word
-// list as it was. A failed batch reports its error and enables "&Finished".
+// the last batch is in and it holds a record for every line, so a failed,
+// short or abandoned import leaves the old word list as it was. Other
+// builds of the same database wait for this one (wordlist/build_lock.h).
+// A failed batch reports its error and enables "&Finished".
 #ifndef CORVANE_APP_CREATE_DB_H_
 #define CORVANE_APP_CREATE_DB_H_
 
 #include <QDialog>
 #include <memory>
 
+#include "platform/temporary_file.h"
+#include "wordlist/build_lock.h"
 #include "wordlist/import.h"
 #include "wordlist/word_list_access.h"
 
@@ -47,7 +51,9 @@ class TCreateDB : public QDialog {
   void Fail();
 
   wordlist::WordListFiles files_;
-  std::string building_;
+  std::unique_ptr<platform::TemporaryFile> building_;  // the new database until it is renamed into place
+  // Held from the start of the import until its file is in place (or gone).
+  std::unique_ptr<wordlist::BuildLock> lock_;
   std::unique_ptr<wordlist::TWordList> list_;
   std::unique_ptr<wordlist::TCreateDB> import_;
   bool succeeded_ = false;

@@ -9,6 +9,14 @@
 #include "platform/codepage.h"
 
 namespace corvane::app {
+namespace {
+
+// The character U+00AD is a soft hyphen only in UTF-8 documents, as in `corvane`.
+html::SoftHyphenCharacter SoftHyphenCharacterOf(bool utf8_document) {
+  return utf8_document ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
+}
+
+}  // namespace
 
 TextPasses::TextPasses(wordlist::TWordList& word_list) : word_list_lookup_(word_list) {
   hyphenation::ConfigureEngine(CorvaneHyphenator1_);
@@ -27,7 +35,8 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
 QString TextPasses::HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer) {
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
-  return FromPassText(html::HyphenateAll(pass, in.bytes).text, in.unmappable);
+  const html::EditResult result = html::HyphenateAll(pass, in.bytes, SoftHyphenCharacterOf(utf8_document));
+  return FromPassText(result.text, in.unmappable);
 }
 
 QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
@@ -40,7 +49,8 @@ QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsi
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
   const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
-                                                           characters(start, length), command, &observer);
+                                                           characters(start, length), command, &observer,
+                                                           SoftHyphenCharacterOf(utf8_document));
   // The text around the selection comes back as it was.
   const QString whole = FromPassText(result.text, in.unmappable);
   return whole.mid(start, whole.size() - (text.size() - length));
