@@ -19,6 +19,7 @@
 #include "container/container_check.h"
 #include "container/pfs_manager.h"
 #include "platform/codepage.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/collation.h"
 #include "table/dataset.h"
@@ -214,7 +215,7 @@ int32_t HeaderCount(container::TAbstractPlainFileSystem& store, const std::strin
   const int64_t read = file->Read(n, 4);
   store.CloseFile(file);
   if (read != 4) return -1;
-  return static_cast<int32_t>(uint32_t(n[0]) | uint32_t(n[1]) << 8 | uint32_t(n[2]) << 16 | uint32_t(n[3]) << 24);
+  return platform::GetI32(n);
 }
 
 void Tables(const DbArgs& a, std::ostream& out) {

@@ -276,8 +276,7 @@ class TableChecker {
       if (file.sorted_by != collation_->Mark() || !order.HasPrefixes()) continue;
       std::size_t reported = 0;
       for (std::size_t p = 0; p < n; ++p) {
-        uint64_t stored_prefix = 0;
-        for (int b = 7; b >= 0; --b) stored_prefix = stored_prefix << 8 | bytes[8 * p + static_cast<std::size_t>(b)];
+        const uint64_t stored_prefix = platform::GetU64(&bytes[8 * p]);
         const int32_t r = file.arrays[stored.index][p];
         if (static_cast<uint32_t>(r) >= static_cast<uint32_t>(count_)) break;  // reported as not a permutation
         if (stored_prefix != order.Prefix(records_->Slot(r)) && reported++ < kMaxProblemsPerKind) {
