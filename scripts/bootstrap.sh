@@ -9,16 +9,23 @@
 # build tree without the desktop program, so no GUI toolkit is installed; a
 # tree that already has the desktop program keeps it. CORVANE_DESKTOP=ON,
 # the default, installs everything and turns the desktop program on in a
-# tree configured without it.
+# tree configured without it. CORVANE_INSTALL=tool leaves out what only the
+# tests and benchmarks use.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
 desktop=${CORVANE_DESKTOP:-ON}
 [[ $desktop == ON || $desktop == OFF ]] || { echo "bootstrap.sh: CORVANE_DESKTOP must be ON or OFF" >&2; exit 2; }
-command_line_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev
-                       libsqlite3-dev)
+# What configuring the project and building `corvane` need.
+tool_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev libzip-dev
+               libexpat1-dev libicu-dev)
+# What the tests and benchmarks use besides: the EPUB checker, the C
+# hyphenation library and its dictionaries, word lists, SQLite.
+check_packages=(libsqlite3-dev epubcheck libxml2-utils zip libhyphen-dev hyphen-de hyphen-fr hyphen-hu hyphen-en-us
+                wngerman wfrench wamerican)
 desktop_packages=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
-packages=("${command_line_packages[@]}")
+packages=("${tool_packages[@]}")
+[[ ${CORVANE_INSTALL:-all} == tool ]] || packages+=("${check_packages[@]}")
 [[ $desktop == ON ]] && packages+=("${desktop_packages[@]}")
 
 missing=()

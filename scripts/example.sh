@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
-BUILD_DIR=$build_dir CORVANE_DESKTOP=OFF bash "$root/scripts/bootstrap.sh" corvane
+BUILD_DIR=$build_dir CORVANE_DESKTOP=OFF CORVANE_INSTALL=tool bash "$root/scripts/bootstrap.sh" corvane
 out_dir=$build_dir/examples
 mkdir -p "$out_dir"
 out=$out_dir/sample.hyphenated.html

@@ -110,6 +110,9 @@ void TMainForm::BuildMenus() {
              &TMainForm::Save1Click);
   AddCommand(file, "HypenateText1", "Hy&penate All", "Hyphenate the whole textarea.",
              &TMainForm::HypenateText1Click);
+  AddCommand(file, "HyphenateEbook1", "Hyphenate E-book...",
+             "Hyphenate every chapter of an EPUB book into a new book beside it.",
+             &TMainForm::HyphenateEbook1Click);
   file->addSeparator();
   AddCommand(file, "RecreateWordListDatabase1", "&Recreate Word List Database",
              "In the unlikely event that the hyphenation word list should be broken you can recreate the "
@@ -153,6 +156,9 @@ void TMainForm::BuildMenus() {
              "Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
              "list.",
              &TMainForm::MyWordsFile1Click);
+  AddCommand(options, "NeverHyphenate1", "&Never hyphenate...",
+             "Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note.",
+             &TMainForm::NeverHyphenate1Click);
 
   QMenu* help = menuBar()->addMenu("&Help");
   AddCommand(help, "Topics1", "Corvane &HTML HYPHENATOR Help", "Open Corvane HTML Hyphenator help page.",

@@ -26,6 +26,7 @@ void TMainForm::FormCreate() {
   passes_->SetLanguage(context_.settings->Language());
   // Each step reports its own failure, so that one does not skip the other.
   RunGuarded([this] { LoadMyWords(); });
+  RunGuarded([this] { LoadNeverHyphenate(); });
   if (!CvTable1_->IsOpen()) OfferRebuild();
 }
 
@@ -100,6 +101,17 @@ html::MapWordLookup ReadMyWords(const QString& path) {
 void TMainForm::LoadMyWords() {
   const QString path = context_.settings->MyWordsFile();
   passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup() : ReadMyWords(path));
+}
+
+void TMainForm::LoadNeverHyphenate() { passes_->SetNeverHyphenate(context_.settings->NeverHyphenate()); }
+
+void TMainForm::NeverHyphenate1Click() {
+  const QString selectors =
+      context_.dialogs->AskText(this, "Never hyphenate", "Never hyphenate", context_.settings->NeverHyphenate());
+  if (selectors.isNull()) return;
+  // Read first: selectors that cannot be used are reported and not remembered.
+  passes_->SetNeverHyphenate(selectors);
+  context_.settings->SetNeverHyphenate(selectors);
 }
 
 void TMainForm::LanguageClick(PageLanguage language) {

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -50,6 +51,17 @@ void QtDialogs::ShowError(QWidget* parent, const QString& message) {
 }
 
 void QtDialogs::Exec(QDialog& dialog) { dialog.exec(); }
+
+QString Dialogs::AskText(QWidget* parent, const QString& caption, const QString& label, const QString& text) {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &ok);
+  return ok ? (answer.isNull() ? QString("") : answer) : QString();
+}
+
+void Dialogs::ShowMessage(QWidget* parent, const QString& caption, const QString& message) {
+  QMessageBox box(QMessageBox::Information, caption, message, QMessageBox::Ok, parent);
+  box.exec();
+}
 
 void DesktopShell::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
 

@@ -27,6 +27,10 @@ class Dialogs {
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // Runs `dialog` modally until it closes.
   virtual void Exec(QDialog& dialog) = 0;
+  // A line of text to edit; a null text when the user cancels.
+  virtual QString AskText(QWidget* parent, const QString& caption, const QString& label, const QString& text);
+  // A message with an OK button.
+  virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& message);
 };
 
 class Shell {

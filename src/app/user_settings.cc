@@ -5,6 +5,7 @@ namespace {
 
 constexpr const char* kLanguageKey = "hyphenation/language";
 constexpr const char* kMyWordsKey = "hyphenation/myWordsFile";
+constexpr const char* kNeverHyphenateKey = "hyphenation/neverHyphenate";
 
 }  // namespace
 
@@ -26,6 +27,13 @@ QString UserSettings::MyWordsFile() const { return settings_->value(kMyWordsKey)
 
 void UserSettings::SetMyWordsFile(const QString& path) {
   settings_->setValue(kMyWordsKey, path);
+  settings_->sync();
+}
+
+QString UserSettings::NeverHyphenate() const { return settings_->value(kNeverHyphenateKey).toString(); }
+
+void UserSettings::SetNeverHyphenate(const QString& selectors) {
+  settings_->setValue(kNeverHyphenateKey, selectors);
   settings_->sync();
 }
 

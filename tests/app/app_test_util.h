@@ -30,7 +30,8 @@ class FakeDialogs : public Dialogs {
  public:
   std::deque<QString> open_answers, save_answers;
   std::deque<bool> confirm_answers;
-  QStringList questions, proposed_names, runs;
+  std::deque<QString> text_answers;
+  QStringList questions, proposed_names, runs, messages;
   int open_calls = 0;
 
   QString OpenFileName(QWidget*, const QString&) override {
@@ -46,6 +47,10 @@ class FakeDialogs : public Dialogs {
     return Pop(confirm_answers, false);
   }
   void ShowError(QWidget*, const QString&) override {}
+  QString AskText(QWidget*, const QString&, const QString&, const QString&) override {
+    return Pop(text_answers, QString());
+  }
+  void ShowMessage(QWidget*, const QString&, const QString& message) override { messages << message; }
   // Runs the timer-driven windows for real; presses the import window's
   // "&Finished" once it is enabled; closes anything else at once.
   void Exec(QDialog& dialog) override {

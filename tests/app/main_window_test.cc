@@ -43,10 +43,10 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Options", "&Help"}));
   const QList<QAction*> bar = form.menuBar()->actions();
   EXPECT_EQ(MenuCaptions(bar[0]->menu()),
-            QStringList({"&Open...", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "-",
-                         "&Recreate Word List Database", "-", "&Exit"}));
+            QStringList({"&Open...", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "Hyphenate E-book...",
+                         "-", "&Recreate Word List Database", "-", "&Exit"}));
   EXPECT_EQ(MenuCaptions(bar[1]->menu()), QStringList({"&Copy", "&Paste", "-", "&Select All"}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File..."}));
+  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File...", "&Never hyphenate..."}));
   EXPECT_EQ(MenuCaptions(bar[2]->menu()->actions()[0]->menu()),
             QStringList({"&Automatic", "&Turkish", "&English"}));
   EXPECT_EQ(MenuCaptions(bar[3]->menu()),
