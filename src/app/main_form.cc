@@ -35,7 +35,23 @@ QAction* TMainForm::Action(const QString& name) const { return actions_.value(na
 void TMainForm::SetState(const QString& file_name, bool modified) {
   CurrentFileName_ = file_name;
   Modified_ = modified;
+  if (!modified) MarkClean();
   UpdateTitle();
+}
+
+void TMainForm::MarkClean() {
+  const QString text = Memo1_->toPlainText();
+  clean_length_ = text.size();
+  clean_hash_ = qHash(text);
+  Memo1_->document()->setModified(false);
+}
+
+bool TMainForm::BackAtCleanText() const {
+  // The editor's own flag clears when undo reaches the point of the last
+  // save, but also when a whole new text is set; the text decides.
+  if (Memo1_->document()->isModified()) return false;
+  const QString text = Memo1_->toPlainText();
+  return text.size() == clean_length_ && qHash(text) == clean_hash_;
 }
 
 void TMainForm::UpdateTitle() {
@@ -43,7 +59,7 @@ void TMainForm::UpdateTitle() {
 }
 
 void TMainForm::Memo1Change() {
-  Modified_ = true;
+  Modified_ = !BackAtCleanText();
   UpdateTitle();
 }
 
@@ -62,7 +78,18 @@ bool TMainForm::SaveAsDialog() {
 
 bool TMainForm::SavePrompt() {
   if (!Modified_) return true;
-  if (!context_.dialogs->Confirm(this, "Confirm", "Save changes to " + CurrentFileName_ + " ?")) return true;
+  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(CurrentFileName_))) {
+    case Answer::kCancel:
+      return false;
+    case Answer::kNo:
+      return true;
+    case Answer::kYes:
+      break;
+  }
+  return SaveDocument();
+}
+
+bool TMainForm::SaveDocument() {
   // A document never saved has no place of its own yet: ask for one rather
   // than writing into whatever folder the program was started from.
   if (CurrentFileName_ == kNewFileName) return SaveAsDialog();
@@ -70,6 +97,8 @@ bool TMainForm::SavePrompt() {
   SetState(CurrentFileName_, false);
   return true;
 }
+
+void TMainForm::SaveClick() { SaveDocument(); }
 
 void TMainForm::OpenFile(const QString& path) {
   LoadedDocument loaded = DecodeDocumentFile(ReadDocumentFile(path));

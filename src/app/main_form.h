@@ -69,6 +69,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // Commands, named after their menu items and tool buttons.
   void HypenateFile2Click();  // Open
   void opentoolClick() { HypenateFile2Click(); }
+  void SaveClick();
   void Save2Click();  // Save As
   void saveastoolClick() { Save2Click(); }
   void Save1Click();  // hyphenate the selection
@@ -118,8 +119,14 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // main_form.cc
   void SetState(const QString& file_name, bool modified);
   void UpdateTitle();
-  // The save prompt; false when the user wanted a save that did not happen.
+  // The save prompt; false when the command must stop: the user cancelled,
+  // or wanted a save that did not happen.
   bool SavePrompt();
+  // Writes to the document's own file, or asks for one; false when cancelled.
+  bool SaveDocument();
+  // The text as it is now is the saved one: undo back to it clears " *".
+  void MarkClean();
+  bool BackAtCleanText() const;
   // Writes the editor's text to `path`; throws on failure.
   void WriteDocument(const QString& path);
   // Asks for a name and writes there; false when cancelled.
@@ -144,6 +151,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   AppContext context_;
   QString CurrentFileName_;
   bool Modified_ = false;
+  qsizetype clean_length_ = -1;
+  size_t clean_hash_ = 0;
   DocumentFormat format_;
   std::unique_ptr<wordlist::TWordList> CvTable1_;
   std::unique_ptr<TextPasses> passes_;

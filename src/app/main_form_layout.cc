@@ -99,7 +99,10 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
 void TMainForm::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   AddCommand(file, "HypenateFile2", "&Open...", "Open a html or text file to start hyphenation.",
-             &TMainForm::HypenateFile2Click);
+             &TMainForm::HypenateFile2Click)
+      ->setShortcut(QKeySequence::Open);
+  AddCommand(file, "SaveDocument1", "&Save", "Save the text to its file.", &TMainForm::SaveClick)
+      ->setShortcut(QKeySequence::Save);
   AddCommand(file, "Save2", "&Save As...",
              "Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
              "you can save that as a new file.",
@@ -116,7 +119,8 @@ void TMainForm::BuildMenus() {
              "database with this function.",
              &TMainForm::RecreateWordListDatabase1Click);
   file->addSeparator();
-  AddCommand(file, "Exit2", "&Exit", "Exit Corvane HTML Hyphenator", &TMainForm::Exit2Click);
+  AddCommand(file, "Exit2", "&Exit", "Exit Corvane HTML Hyphenator", &TMainForm::Exit2Click)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   AddCommand(edit, "Copy1", "&Copy", "Copy selected text to clipboard.", &TMainForm::Copy1Click);

@@ -44,6 +44,19 @@ bool QtDialogs::Confirm(QWidget* parent, const QString& caption, const QString& 
   return box.clickedButton() == yes;
 }
 
+Answer QtDialogs::ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) {
+  QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QCoreApplication::translate("Dialogs", "&Yes"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QCoreApplication::translate("Dialogs", "&No"), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QCoreApplication::translate("Dialogs", "Cancel"), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == yes) return Answer::kYes;
+  if (box.clickedButton() == no) return Answer::kNo;
+  return Answer::kCancel;
+}
+
 void QtDialogs::ShowError(QWidget* parent, const QString& message) {
   QMessageBox box(QMessageBox::Critical, kApplicationTitle, message, QMessageBox::Ok, parent);
   box.exec();

@@ -30,6 +30,7 @@ class FakeDialogs : public Dialogs {
  public:
   std::deque<QString> open_answers, save_answers;
   std::deque<bool> confirm_answers;
+  std::deque<Answer> answers;  // for the three-way prompt; else confirm_answers
   QStringList questions, proposed_names, runs;
   int open_calls = 0;
 
@@ -44,6 +45,11 @@ class FakeDialogs : public Dialogs {
   bool Confirm(QWidget*, const QString& caption, const QString& question) override {
     questions << caption + ": " + question;
     return Pop(confirm_answers, false);
+  }
+  Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) override {
+    if (answers.empty()) return Confirm(parent, caption, question) ? Answer::kYes : Answer::kNo;
+    questions << caption + ": " + question;
+    return Pop(answers, Answer::kCancel);
   }
   void ShowError(QWidget*, const QString&) override {}
   // Runs the timer-driven windows for real; presses the import window's

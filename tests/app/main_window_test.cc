@@ -43,7 +43,7 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Options", "&Help"}));
   const QList<QAction*> bar = form.menuBar()->actions();
   EXPECT_EQ(MenuCaptions(bar[0]->menu()),
-            QStringList({"&Open...", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "-",
+            QStringList({"&Open...", "&Save", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "-",
                          "&Recreate Word List Database", "-", "&Exit"}));
   EXPECT_EQ(MenuCaptions(bar[1]->menu()), QStringList({"&Copy", "&Paste", "-", "&Select All"}));
   EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File..."}));
