@@ -125,16 +125,25 @@ QString TMainForm::SelectedText() const {
 }
 
 void TMainForm::HyphenateSelection(html::SelectionCommand command) {
-  const QTextCursor cursor = Memo1_->textCursor();
-  const qsizetype start = cursor.selectionStart();
-  const QString result = passes_->HyphenateSelection(Memo1_->toPlainText(), start, cursor.selectionEnd() - start,
-                                                     command, format_.utf8, *this);
+  const QString text = Memo1_->toPlainText();
+  QTextCursor cursor = Memo1_->textCursor();
+  const TextRange words = WholeWords(text, {cursor.selectionStart(), cursor.selectionEnd()}, format_.utf8);
+  cursor.setPosition(words.start);
+  cursor.setPosition(words.end, QTextCursor::KeepAnchor);
+  Memo1_->setTextCursor(cursor);
+  const QString result =
+      passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
   ReplaceSelection(result);
 }
 
 void TMainForm::ReplaceSelection(const QString& text) {
   QTextCursor cursor = Memo1_->textCursor();
+  const int start = cursor.selectionStart();
   cursor.insertText(text);
+  // The result stays selected, caret after it, so that the same command takes it back.
+  const int end = cursor.position();
+  cursor.setPosition(start);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
   Memo1_->setTextCursor(cursor);
 }
 

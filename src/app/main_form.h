@@ -89,6 +89,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void About2Click();
   void LanguageClick(PageLanguage language);
   void MyWordsFile1Click();
+  void ClearMyWordsClick();
   void Memo1Change();
   void TrayIcon1DblClick();
 

@@ -157,6 +157,8 @@ void TMainForm::BuildMenus() {
              "Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
              "list.",
              &TMainForm::MyWordsFile1Click);
+  AddCommand(options, "ClearMyWords1", "&Clear My Words File", "Stop using a file of your own marked words.",
+             &TMainForm::ClearMyWordsClick);
 
   QMenu* help = menuBar()->addMenu("&Help");
   AddCommand(help, "Topics1", "Corvane &HTML HYPHENATOR Help", "Open Corvane HTML Hyphenator help page.",

@@ -3,6 +3,7 @@
 // user's settings applied.
 #include <QFile>
 #include <QFileInfo>
+#include <QStatusBar>
 
 #include "app/create_db.h"
 #include "app/document_file.h"
@@ -84,7 +85,7 @@ namespace {
 
 // Read as a document is, so that a folder, a device or a huge file is
 // refused with its reason instead of being read without end.
-html::MapWordLookup ReadMyWords(const QString& path) {
+wordlist::MyWords ReadMyWords(const QString& path) {
   const std::string bytes = ReadDocumentFile(path);
   try {
     return wordlist::ParseDictionary(bytes);
@@ -97,7 +98,20 @@ html::MapWordLookup ReadMyWords(const QString& path) {
 
 void TMainForm::LoadMyWords() {
   const QString path = context_.settings->MyWordsFile();
-  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup() : ReadMyWords(path));
+  // A file moved away or on a drive not mounted now is no error worth a box
+  // at every start: one line says so, and Options can forget the file.
+  if (!path.isEmpty() && !QFileInfo::exists(path)) {
+    passes_->SetMyWords({});
+    statusBar()->showMessage(tr("My Words file not found: %1").arg(path));
+    return;
+  }
+  passes_->SetMyWords(path.isEmpty() ? wordlist::MyWords() : ReadMyWords(path));
+}
+
+void TMainForm::ClearMyWordsClick() {
+  context_.settings->SetMyWordsFile({});
+  passes_->SetMyWords({});
+  statusBar()->clearMessage();
 }
 
 void TMainForm::LanguageClick(PageLanguage language) {

@@ -5,10 +5,86 @@
 
 #include "app/editor_text.h"
 #include "html/hyphenation_pass.h"
+#include "html/word_bytes.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
 
 namespace corvane::app {
+
+namespace {
+
+constexpr QStringView kSoftHyphenEntity = u"&shy;";
+constexpr char16_t kSoftHyphen = 0xAD;
+
+class WordCharacters {
+ public:
+  explicit WordCharacters(bool utf8_document) {
+    if (utf8_document) bytes_.Add(platform::kUnmappablePlaceholder);
+  }
+  bool operator()(QChar c) const {
+    if (c.isSurrogate()) return true;  // beyond the code page: a stand-in letter
+    const auto byte = platform::UnicodeToCp1254(c.unicode());
+    return byte ? bytes_(*byte) : bytes_(platform::kUnmappablePlaceholder);
+  }
+
+ private:
+  html::WordBytes bytes_;
+};
+
+}  // namespace
+
+TextRange WholeWords(const QString& text, TextRange selection, bool utf8_document) {
+  if (selection.start >= selection.end) return selection;
+  const WordCharacters word(utf8_document);
+  const QStringView all(text);
+  const qsizetype entity = kSoftHyphenEntity.size();
+  // A letter, or a soft hyphen that sits between letters.
+  const auto joined_at = [&](qsizetype at) {
+    return word(text[at]) || text[at] == kSoftHyphen || all.mid(at).startsWith(kSoftHyphenEntity);
+  };
+  // An end that falls inside "&shy;" moves to the edge of the reference first.
+  const auto reference_before = [&](qsizetype at) -> qsizetype {
+    for (qsizetype back = 1; back < entity && back <= at; ++back) {
+      if (all.mid(at - back).startsWith(kSoftHyphenEntity)) return back;
+    }
+    return 0;
+  };
+  qsizetype start = selection.start;
+  start -= reference_before(start);
+  if (joined_at(start)) {
+    for (;;) {
+      if (start > 0 && word(text[start - 1])) {
+        --start;
+      } else if (start > 1 && text[start - 1] == kSoftHyphen && word(text[start - 2])) {
+        start -= 2;
+      } else if (start > entity && all.mid(start - entity).startsWith(kSoftHyphenEntity) &&
+                 word(text[start - entity - 1])) {
+        start -= entity + 1;
+      } else {
+        break;
+      }
+    }
+  }
+  qsizetype end = selection.end;
+  if (const qsizetype back = reference_before(end)) end += entity - back;
+  const bool inside_at_end = word(text[end - 1]) || text[end - 1] == kSoftHyphen ||
+                             (end >= entity && all.mid(end - entity).startsWith(kSoftHyphenEntity));
+  if (inside_at_end) {
+    for (;;) {
+      if (end < text.size() && word(text[end])) {
+        ++end;
+      } else if (end + 1 < text.size() && text[end] == kSoftHyphen && word(text[end + 1])) {
+        end += 2;
+      } else if (all.mid(end).startsWith(kSoftHyphenEntity) && end + entity < text.size() &&
+                 word(text[end + entity])) {
+        end += entity + 1;
+      } else {
+        break;
+      }
+    }
+  }
+  return {start, end};
+}
 
 TextPasses::TextPasses(wordlist::TWordList& word_list) : word_list_lookup_(word_list) {
   hyphenation::ConfigureEngine(CorvaneHyphenator1_);

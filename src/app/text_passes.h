@@ -11,9 +11,20 @@
 #include "html/toggles.h"
 #include "html/word_lookup.h"
 #include "hyphenation/hyphenator.h"
+#include "wordlist/dictionary.h"
 #include "wordlist/word_list_access.h"
 
 namespace corvane::app {
+
+// The selection [start, end) of `text` grown to whole words, so that a
+// selection cutting a word hyphenates the word and not a fragment of it.
+// Words are what the passes take for words; a soft hyphen between letters
+// ("&shy;" or the character) joins them. An empty selection stays empty.
+struct TextRange {
+  qsizetype start = 0;
+  qsizetype end = 0;
+};
+TextRange WholeWords(const QString& text, TextRange selection, bool utf8_document);
 
 class TextPasses {
  public:
@@ -22,7 +33,7 @@ class TextPasses {
   explicit TextPasses(wordlist::TWordList& word_list);
 
   void SetLanguage(PageLanguage language) { language_ = language; }
-  void SetMyWords(html::MapWordLookup words) { my_words_ = std::move(words); }
+  void SetMyWords(wordlist::MyWords words) { my_words_ = std::move(words); }
 
   // "Hy&penate All": the toggle on the whole text.
   QString HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
@@ -36,7 +47,7 @@ class TextPasses {
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer);
 
   hyphenation::TCorvaneHyphenator CorvaneHyphenator1_;
-  html::MapWordLookup my_words_;
+  wordlist::MyWords my_words_;
   wordlist::WordListLookup word_list_lookup_;
   html::ChainedWordLookup lookup_;
   PageLanguage language_ = PageLanguage::kAutomatic;

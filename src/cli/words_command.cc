@@ -83,7 +83,7 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
   const WordsOptions options = ParseOptions(args);
   hyphenation::TCorvaneHyphenator engine;
   ConfigureEngine(engine);
-  html::MapWordLookup dictionary;
+  wordlist::MyWords dictionary;
   html::ChainedWordLookup lookup;
   if (options.dictionary) {
     dictionary = LoadDictionary(*options.dictionary);

@@ -46,7 +46,7 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
             QStringList({"&Open...", "&Save", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "-",
                          "&Recreate Word List Database", "-", "&Exit"}));
   EXPECT_EQ(MenuCaptions(bar[1]->menu()), QStringList({"&Copy", "&Paste", "-", "&Select All"}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File..."}));
+  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File...", "&Clear My Words File"}));
   EXPECT_EQ(MenuCaptions(bar[2]->menu()->actions()[0]->menu()),
             QStringList({"&Automatic", "&Turkish", "&English"}));
   EXPECT_EQ(MenuCaptions(bar[3]->menu()),
