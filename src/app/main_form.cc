@@ -10,6 +10,7 @@
 #include <QTextCursor>
 
 #include "app/about_box.h"
+#include "app/background_work.h"
 #include "app/document_file.h"
 #include "app/error_handler.h"
 #include "app/status_window.h"
@@ -102,9 +103,10 @@ void TMainForm::SaveClick() { SaveDocument(); }
 
 void TMainForm::OpenFile(const QString& path) {
   LoadedDocument loaded = DecodeDocumentFile(ReadDocumentFile(path));
-  BeginBusy();  // the editor takes seconds over a page of many megabytes
-  Memo1_->setPlainText(loaded.text);
-  EndBusy();
+  {
+    html::BusyScope busy(*this);  // the editor takes seconds over a page of many megabytes
+    Memo1_->setPlainText(loaded.text);
+  }
   format_ = loaded.format;
   SetState(path, false);
 }
@@ -152,13 +154,30 @@ void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu)
 void TMainForm::hyphenatetoolClick() { HyphenateSelection(html::SelectionCommand::kToolbar); }
 
 void TMainForm::HypenateText1Click() {
-  const QString result = passes_->HyphenateAll(Memo1_->toPlainText(), format_.utf8, *this);
-  // One edit, so that Undo brings the text back.
-  QTextCursor cursor(Memo1_->document());
-  cursor.select(QTextCursor::Document);
-  cursor.insertText(result);
-  cursor.movePosition(QTextCursor::Start);
-  Memo1_->setTextCursor(cursor);
+  const QString text = Memo1_->toPlainText();
+  TextPasses::AllResult result;
+  // The pass reports to nobody off the window's thread; its figures come after.
+  const bool finished = RunInBackground(this, tr("Hyphenating..."), [&](WorkState&) {
+    html::PassObserver quiet;
+    result = passes_->HyphenateAll(text, format_.utf8, quiet);
+  });
+  if (!finished) {
+    statusBar()->showMessage(tr("Cancelled: the text is as it was."));
+    return;
+  }
+  {
+    html::BusyScope busy(*this);  // the editor takes a while over a large text
+    // One edit, so that Undo brings the text back.
+    QTextCursor cursor(Memo1_->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(result.text);
+    cursor.movePosition(QTextCursor::Start);
+    Memo1_->setTextCursor(cursor);
+  }
+  statusBar()->showMessage(
+      result.soft_hyphens_removed > 0
+          ? tr("Done: %1 soft hyphens removed.").arg(result.soft_hyphens_removed)
+          : tr("Done: %1 words, %2 soft hyphens added.").arg(result.words).arg(result.soft_hyphens_added));
 }
 
 void TMainForm::Exit2Click() { close(); }

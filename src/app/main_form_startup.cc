@@ -76,6 +76,11 @@ void TMainForm::OfferRebuild() {
 }
 
 void TMainForm::RecreateWordListDatabase1Click() {
+  if (!context_.dialogs->Confirm(this, tr("Confirm"),
+                                 tr("Recreate the word list database from its list file? The current one stays "
+                                    "until the new one is complete."))) {
+    return;
+  }
   CvTable1_->Close();
   RunImport();
   OpenTable();

@@ -64,4 +64,12 @@ void Tmistvalesplash::Timer1Timer() {
 
 void Tmistvalesplash::reject() {}
 
+void Tmistvalesplash::mousePressEvent(QMouseEvent* event) {
+  QDialog::mousePressEvent(event);
+  // Hiding a dialog would end its modal run before the start-up's work is
+  // done; out of sight serves the user the same.
+  setWindowOpacity(0.0);
+  move(-4 * width(), -4 * height());
+}
+
 }  // namespace corvane::app

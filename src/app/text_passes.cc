@@ -100,10 +100,34 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
   return pass;
 }
 
-QString TextPasses::HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer) {
+namespace {
+
+// "&shy;" in any letter case, as the toggle takes it.
+std::size_t CountSoftHyphens(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+    if (html::ContainsSoftHyphenAnyCase(text.substr(at, 5))) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+TextPasses::AllResult TextPasses::HyphenateAll(const QString& text, bool utf8_document,
+                                               html::PassObserver& observer) {
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
-  return FromPassText(html::HyphenateAll(pass, in.bytes).text, in.unmappable);
+  const std::string out = html::HyphenateAll(pass, in.bytes).text;
+  AllResult result;
+  result.words = pass.TotalWords();
+  const std::size_t before = CountSoftHyphens(in.bytes), after = CountSoftHyphens(out);
+  if (after >= before) {
+    result.soft_hyphens_added = after - before;
+  } else {
+    result.soft_hyphens_removed = before - after;
+  }
+  result.text = FromPassText(out, in.unmappable);
+  return result;
 }
 
 QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,

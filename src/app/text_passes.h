@@ -35,8 +35,16 @@ class TextPasses {
   void SetLanguage(PageLanguage language) { language_ = language; }
   void SetMyWords(wordlist::MyWords words) { my_words_ = std::move(words); }
 
-  // "Hy&penate All": the toggle on the whole text.
-  QString HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
+  // What "Hy&penate All" did, for the status bar.
+  struct AllResult {
+    QString text;
+    std::size_t words = 0;
+    std::size_t soft_hyphens_added = 0;
+    std::size_t soft_hyphens_removed = 0;
+  };
+  // "Hy&penate All": the toggle on the whole text. Touches no widget, so it
+  // may run off the window's thread.
+  AllResult HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
   // The selection commands: the toggle on the `length` characters (UTF-16
   // units) of `text` from `start`, giving their replacement. The whole text
   // goes along so that the pass sees what surrounds the selection.

@@ -53,9 +53,10 @@ TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(),
             "Mer&shy;ha&shy;ba d\u00fcn&shy;ya, ki&shy;tap ki&shy;tap&shy;lar \U0001F600 ki&shy;tap");
-  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done");
+  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 6 words, 7 soft hyphens added.");
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 7 soft hyphens removed.");
 }
 
 // What the window saves after "Hy&penate All" is what `corvane hyphenate
