@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -13,6 +14,7 @@
 #include "app/background_work.h"
 #include "app/document_file.h"
 #include "app/error_handler.h"
+#include "app/preview.h"
 #include "app/status_window.h"
 #include "app/tray.h"
 
@@ -190,7 +192,8 @@ void TMainForm::SelectAll1Click() { Memo1_->selectAll(); }
 
 void TMainForm::previewtoolClick() {
   const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
-  WriteDocument(path);
+  const QString folder = CurrentFileName_ == kNewFileName ? QString() : QFileInfo(CurrentFileName_).absolutePath();
+  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(Memo1_->toPlainText(), folder), format_));
   context_.shell->Open(QUrl::fromLocalFile(path));
 }
 

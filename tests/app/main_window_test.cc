@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QAction>
 #include <QClipboard>
 #include <QMenuBar>
@@ -204,6 +205,31 @@ TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
   EXPECT_EQ(shell_.opened[1], QUrl::fromLocalFile(Path("TEMP.HTM")));
   EXPECT_EQ(shell_.opened[2], QUrl::fromLocalFile(Path("help/help.html")));
   EXPECT_EQ(shell_.opened[3].host(), "www.example.com");
+}
+
+// The preview copy finds the page's stylesheet and pictures in the
+// document's folder.
+TEST_F(AppTest, PreviewCopyResolvesBesideTheDocument) {
+  const struct {
+    const char* page;
+    const char* copy;  // with DIR for the document's folder address
+  } kCases[] = {
+      {"<html><HEAD lang=tr><link href=a.css></head>", "<html><HEAD lang=tr><base href=\"DIR\"><link href=a.css></head>"},
+      {"<html><body><img src=p.png>", "<html><base href=\"DIR\"><body><img src=p.png>"},
+      {"<p>x</p>", "<base href=\"DIR\"><p>x</p>"},
+      {"<head><BASE href=\"http://e.org/\"></head>", "<head><BASE href=\"http://e.org/\"></head>"},
+  };
+  QDir(dir_.path()).mkdir("my site");
+  const QString dir = QUrl::fromLocalFile(Path("my site/")).toString(QUrl::FullyEncoded);
+  EXPECT_TRUE(dir.contains("my%20site/"));
+  for (const auto& c : kCases) {
+    WriteFile("my site/page.html", c.page);
+    TMainForm& form = Start();
+    form.OpenFile(Path("my site/page.html"));
+    form.previewtoolClick();
+    EXPECT_EQ(QString::fromStdString(ReadFile("TEMP.HTM")), QString(c.copy).replace("DIR", dir));
+    EXPECT_EQ(ReadFile("my site/page.html"), c.page);
+  }
 }
 
 TEST_F(AppTest, ClipboardCommands) {
