@@ -39,7 +39,9 @@ void TMainForm::SetState(const QString& file_name, bool modified) {
   CurrentFileName_ = file_name;
   Modified_ = modified;
   if (!modified) MarkClean();
+  if (file_name != kNewFileName) context_.settings->AddRecentFile(file_name);
   UpdateTitle();
+  UpdateFormatLabel();
 }
 
 void TMainForm::MarkClean() {
@@ -216,6 +218,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  context_.settings->SetWindowGeometry(saveGeometry());
   if (hyphstatus_ != nullptr) hyphstatus_->hide();
   emit Closed();
 }

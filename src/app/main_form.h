@@ -26,6 +26,9 @@
 #include "wordlist/word_list_table.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -65,9 +68,13 @@ class TMainForm : public QMainWindow, private html::PassObserver {
 
   // Opens `path` as Open does after its dialog (the program's argument).
   void OpenFile(const QString& path);
+  // A dropped file: opened, after the save prompt, once the drop has ended.
+  void OpenDropped(const QMimeData* data);
 
   // Commands, named after their menu items and tool buttons.
+  void NewClick();
   void HypenateFile2Click();  // Open
+  void OpenRecent(const QString& path);
   void opentoolClick() { HypenateFile2Click(); }
   void SaveClick();
   void Save2Click();  // Save As
@@ -82,6 +89,15 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void Paste1Click();
   void pastetoolClick() { Paste1Click(); }
   void SelectAll1Click();
+  void UndoClick();
+  void RedoClick();
+  void CutClick();
+  void FindClick();
+  void FindNextClick();
+  void ReplaceClick();
+  void GoToLineClick();
+  void ZoomInClick();
+  void ZoomOutClick();
   void selectalltoolClick() { SelectAll1Click(); }
   void previewtoolClick();
   void Topics1Click();
@@ -100,6 +116,10 @@ class TMainForm : public QMainWindow, private html::PassObserver {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A file dropped on the window or the editor opens as Open does.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // main_form_layout.cc
@@ -108,6 +128,10 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void BuildToolBar();
   QAction* AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                       void (TMainForm::*handler)());
+  void BuildViewMenu();
+  void RebuildRecentMenu();
+  void UpdateFormatLabel();
+  bool AcceptsDrop(const QMimeData* data) const;
   QAction* AddTool(const QString& name, const QString& caption, const QString& hint, const QString& picture,
                    void (TMainForm::*handler)());
   // main_form_startup.cc
@@ -162,6 +186,9 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   TrayIcon* TrayIcon1_ = nullptr;
   Thyphstatus* hyphstatus_ = nullptr;
   QMap<QString, QAction*> actions_;
+  QMenu* recent_menu_ = nullptr;
+  QLabel* format_label_ = nullptr;
+  QString last_find_;
 };
 
 }  // namespace corvane::app

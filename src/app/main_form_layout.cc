@@ -17,6 +17,8 @@
 #include "app/main_form.h"
 #include "app/pictures.h"
 #include "app/tray.h"
+#include "memo/color_memo.h"
+#include "memo/readable_colour.h"
 
 namespace corvane::app {
 namespace {
@@ -33,8 +35,11 @@ QLabel* InstructionPanel(QWidget* parent) {
   panel->setObjectName("Panel1");
   panel->setAutoFillBackground(true);
   QPalette colours = panel->palette();
-  colours.setColor(QPalette::Window, colours.color(QPalette::Dark));
-  colours.setColor(QPalette::WindowText, Qt::white);
+  // White on the button-shadow colour, darkened where the theme's shadow is
+  // too pale for white text to be read.
+  const QColor white(Qt::white);
+  colours.setColor(QPalette::Window, memo::ReadableOn(colours.color(QPalette::Dark), white));
+  colours.setColor(QPalette::WindowText, white);
   panel->setPalette(colours);
   panel->setContentsMargins(6, 3, 6, 3);
   return panel;
@@ -66,6 +71,15 @@ void TMainForm::BuildWindow() {
   connect(Memo1_, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
   statusBar()->setObjectName("StatusBar1");
   statusBar()->setSizeGripEnabled(false);
+  format_label_ = new QLabel(this);
+  format_label_->setObjectName("DocumentFormat");
+  statusBar()->addPermanentWidget(format_label_);
+  if (auto* memo = qobject_cast<memo::TColorMemo*>(Memo1_)) memo->SetLineNumbers(true);
+  setAcceptDrops(true);
+  Memo1_->installEventFilter(this);
+  Memo1_->viewport()->installEventFilter(this);
+  connect(Memo1_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
+  connect(Memo1_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
   TrayIcon1_ = new TrayIcon(context_.timings.tray_frame_ms, this);
   TrayIcon1_->OnRestore = [this] { TrayIcon1DblClick(); };
 }
@@ -98,11 +112,18 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
 
 void TMainForm::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
+  AddCommand(file, "New1", "&New", "Start a new, empty document.", &TMainForm::NewClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   AddCommand(file, "HypenateFile2", "&Open...", "Open a html or text file to start hyphenation.",
              &TMainForm::HypenateFile2Click)
-      ->setShortcut(QKeySequence::Open);
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  recent_menu_ = file->addMenu("Recent &Files");
+  recent_menu_->menuAction()->setObjectName("RecentFiles1");
+  recent_menu_->menuAction()->setStatusTip("Open one of the files you opened or saved lately.");
+  actions_.insert("RecentFiles1", recent_menu_->menuAction());
+  connect(recent_menu_, &QMenu::aboutToShow, this, [this] { RebuildRecentMenu(); });
   AddCommand(file, "SaveDocument1", "&Save", "Save the text to its file.", &TMainForm::SaveClick)
-      ->setShortcut(QKeySequence::Save);
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   AddCommand(file, "Save2", "&Save As...",
              "Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
              "you can save that as a new file.",
@@ -123,11 +144,37 @@ void TMainForm::BuildMenus() {
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu("&Edit");
+  QAction* undo = AddCommand(edit, "Undo1", "&Undo", "Take back the last change.", &TMainForm::UndoClick);
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  undo->setEnabled(false);
+  QAction* redo = AddCommand(edit, "Redo1", "&Redo", "Make the change taken back again.", &TMainForm::RedoClick);
+  redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  redo->setEnabled(false);
+  edit->addSeparator();
+  AddCommand(edit, "Cut1", "Cu&t", "Move selected text to clipboard.", &TMainForm::CutClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
   AddCommand(edit, "Copy1", "&Copy", "Copy selected text to clipboard.", &TMainForm::Copy1Click);
   AddCommand(edit, "Paste1", "&Paste", "Paste clipboard text into the textarea at the cursor location.",
              &TMainForm::Paste1Click);
   edit->addSeparator();
   AddCommand(edit, "SelectAll1", "&Select All", "Select all text in textarea.", &TMainForm::SelectAll1Click);
+  edit->addSeparator();
+  AddCommand(edit, "Find1", "&Find...", "Find a text in the textarea.", &TMainForm::FindClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  AddCommand(edit, "FindNext1", "Find &Next", "Find the same text again, further on.", &TMainForm::FindNextClick)
+      ->setShortcut(QKeySequence(Qt::Key_F3));
+  AddCommand(edit, "Replace1", "&Replace...", "Replace a text everywhere in the textarea.",
+             &TMainForm::ReplaceClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  AddCommand(edit, "GoToLine1", "&Go to Line...", "Move the cursor to a line by its number.",
+             &TMainForm::GoToLineClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+
+  QMenu* view = menuBar()->addMenu("&View");
+  AddCommand(view, "ZoomIn1", "Zoom &In", "Show the text larger.", &TMainForm::ZoomInClick)
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddCommand(view, "ZoomOut1", "Zoom &Out", "Show the text smaller.", &TMainForm::ZoomOutClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 
   QMenu* options = menuBar()->addMenu("&Options");
   QMenu* language = options->addMenu("&Language");
@@ -162,13 +209,19 @@ void TMainForm::BuildMenus() {
 
   QMenu* help = menuBar()->addMenu("&Help");
   AddCommand(help, "Topics1", "Corvane &HTML HYPHENATOR Help", "Open Corvane HTML Hyphenator help page.",
-             &TMainForm::Topics1Click);
+             &TMainForm::Topics1Click)
+      ->setShortcut(QKeySequence(Qt::Key_F1));
   help->addSeparator();
   AddCommand(help, "CorvaneWebsite1", "&Corvane HTML HYPHENATOR Home Page",
              "Open Corvane HTML Hyphenator's web page. You must be online to do this.",
              &TMainForm::CorvaneWebsite1Click);
   help->addSeparator();
   AddCommand(help, "About2", "&About", "About Corvane HTML Hyphenator.", &TMainForm::About2Click);
+}
+
+void TMainForm::UpdateFormatLabel() {
+  format_label_->setText(QString(format_.utf8 ? (format_.bom ? "UTF-8 BOM" : "UTF-8") : "Windows-1254") + "  " +
+                         (format_.crlf ? "CR LF" : "LF"));
 }
 
 void TMainForm::BuildToolBar() {

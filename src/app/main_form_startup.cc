@@ -23,6 +23,8 @@ void TMainForm::FormCreate() {
   splash.OnTick2 = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);
   TrayIcon1_->SetImageList(TrayFrames());
+  const QByteArray geometry = context_.settings->WindowGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
   SetState(kNewFileName, false);
   passes_->SetLanguage(context_.settings->Language());
   // Each step reports its own failure, so that one does not skip the other.

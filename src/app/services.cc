@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,7 +24,8 @@ QString QtFilter(const QString& filter) {
 }  // namespace
 
 QString QtDialogs::OpenFileName(QWidget* parent, const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(filter));
+  const QString all = QCoreApplication::translate("Dialogs", "All files") + " (*)";
+  return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(filter) + ";;" + all);
 }
 
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& filter, const QString& default_suffix,
@@ -55,6 +58,12 @@ Answer QtDialogs::ConfirmOrCancel(QWidget* parent, const QString& caption, const
   if (box.clickedButton() == yes) return Answer::kYes;
   if (box.clickedButton() == no) return Answer::kNo;
   return Answer::kCancel;
+}
+
+QString QtDialogs::AskText(QWidget* parent, const QString& caption, const QString& label, const QString& initial) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, initial, &ok);
+  return ok ? text : QString();
 }
 
 void QtDialogs::ShowError(QWidget* parent, const QString& message) {

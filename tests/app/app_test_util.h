@@ -51,6 +51,10 @@ class FakeDialogs : public Dialogs {
     questions << caption + ": " + question;
     return Pop(answers, Answer::kCancel);
   }
+  std::deque<QString> text_answers;
+  QString AskText(QWidget*, const QString&, const QString&, const QString&) override {
+    return Pop(text_answers, QString());
+  }
   void ShowError(QWidget*, const QString&) override {}
   // Runs the timer-driven windows for real; presses the import window's
   // "&Finished" once it is enabled; closes anything else at once.

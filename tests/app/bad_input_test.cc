@@ -150,7 +150,7 @@ TEST_F(AppTest, SaveAsWhereNothingCanBeWritten) {
   }
   EXPECT_EQ(ReadFile("page.html"), "old");
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-            QStringList({"CVHYPLIST.EDB", "cvhype.lst", "folder.html", "page.html"}));
+            QStringList({"CVHYPLIST.EDB", "cvhype.lst", "folder.html", "page.html", "settings.ini"}));
 }
 
 // Closing keeps the window and its text when the save prompt's write fails,

@@ -41,17 +41,28 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   TMainForm& form = Start();
   QStringList menus;
   for (const QAction* action : form.menuBar()->actions()) menus << action->text();
-  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Options", "&Help"}));
+  ASSERT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Options", "&Help"}));
   const QList<QAction*> bar = form.menuBar()->actions();
   EXPECT_EQ(MenuCaptions(bar[0]->menu()),
-            QStringList({"&Open...", "&Save", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "-",
-                         "&Recreate Word List Database", "-", "&Exit"}));
-  EXPECT_EQ(MenuCaptions(bar[1]->menu()), QStringList({"&Copy", "&Paste", "-", "&Select All"}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File...", "&Clear My Words File"}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()->actions()[0]->menu()),
+            QStringList({"&New", "&Open...", "Recent &Files", "&Save", "&Save As...", "H&ypenate Selected Text",
+                         "Hy&penate All", "-", "&Recreate Word List Database", "-", "&Exit"}));
+  EXPECT_EQ(MenuCaptions(bar[1]->menu()),
+            QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-", "&Select All", "-", "&Find...",
+                         "Find &Next", "&Replace...", "&Go to Line..."}));
+  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"Zoom &In", "Zoom &Out"}));
+  EXPECT_EQ(MenuCaptions(bar[3]->menu()), QStringList({"&Language", "&My Words File...", "&Clear My Words File"}));
+  EXPECT_EQ(MenuCaptions(bar[3]->menu()->actions()[0]->menu()),
             QStringList({"&Automatic", "&Turkish", "&English"}));
-  EXPECT_EQ(MenuCaptions(bar[3]->menu()),
+  EXPECT_EQ(MenuCaptions(bar[4]->menu()),
             QStringList({"Corvane &HTML HYPHENATOR Help", "-", "&Corvane HTML HYPHENATOR Home Page", "-", "&About"}));
+  // The shortcuts people expect of an editor.
+  const std::pair<const char*, QKeySequence> kShortcuts[] = {
+      {"New1", Qt::CTRL | Qt::Key_N},  {"HypenateFile2", Qt::CTRL | Qt::Key_O}, {"SaveDocument1", Qt::CTRL | Qt::Key_S},
+      {"Exit2", Qt::CTRL | Qt::Key_Q}, {"Find1", Qt::CTRL | Qt::Key_F},         {"Replace1", Qt::CTRL | Qt::Key_H},
+      {"GoToLine1", Qt::CTRL | Qt::Key_G}, {"Undo1", Qt::CTRL | Qt::Key_Z},     {"Redo1", Qt::CTRL | Qt::Key_Y},
+      {"ZoomIn1", Qt::CTRL | Qt::Key_Plus}, {"ZoomOut1", Qt::CTRL | Qt::Key_Minus}, {"Topics1", Qt::Key_F1},
+  };
+  for (const auto& [name, keys] : kShortcuts) EXPECT_EQ(form.Action(name)->shortcut(), keys) << name;
   QStringList tools;
   for (QAction* action : form.ToolBar1()->actions()) {
     tools << (action->isSeparator() ? "-" : action->iconText());
