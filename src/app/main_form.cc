@@ -199,14 +199,17 @@ void TMainForm::previewtoolClick() {
   context_.shell->Open(QUrl::fromLocalFile(path));
 }
 
-void TMainForm::Topics1Click() {
-  context_.shell->Open(QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html"));
+QUrl TMainForm::HelpPage() const {
+  return QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html");
 }
 
-void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HomePageUrl()); }
+void TMainForm::Topics1Click() { context_.shell->Open(HelpPage()); }
+
+// The program's home is the help page that comes with it.
+void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HelpPage()); }
 
 void TMainForm::About2Click() {
-  TAboutBox about(*context_.shell);  // centred on the screen
+  TAboutBox about(*context_.shell, HelpPage());  // centred on the screen
   context_.dialogs->Exec(about);
 }
 

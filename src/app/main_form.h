@@ -144,6 +144,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // main_form.cc
   void SetState(const QString& file_name, bool modified);
   void UpdateTitle();
+  QUrl HelpPage() const;
   // The save prompt; false when the command must stop: the user cancelled,
   // or wanted a save that did not happen.
   bool SavePrompt();

@@ -69,8 +69,8 @@ void TMainForm::RunImport() {
 // After a failed start-up the user chooses: rebuild now, or go on without
 // the word list (its lookups then fail with the engine's message).
 void TMainForm::OfferRebuild() {
-  if (!context_.dialogs->Confirm(this, "Confirm",
-                                 "The word list database could not be opened. Rebuild it now?")) {
+  if (!context_.dialogs->Confirm(this, tr("Confirm"),
+                                 tr("The word list database could not be opened. Rebuild it now?"))) {
     return;
   }
   RunImport();
@@ -127,7 +127,7 @@ void TMainForm::LanguageClick(PageLanguage language) {
 }
 
 void TMainForm::MyWordsFile1Click() {
-  const QString path = context_.dialogs->OpenFileName(this, "My Words|*.txt;*.lst;*");
+  const QString path = context_.dialogs->OpenFileName(this, tr("My Words") + "|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.
   passes_->SetMyWords(ReadMyWords(path));
