@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -171,17 +172,63 @@ void TMainForm::HypenateText1Click() {
   }
   {
     html::BusyScope busy(*this);  // the editor takes a while over a large text
-    // One edit, so that Undo brings the text back.
-    QTextCursor cursor(Memo1_->document());
-    cursor.select(QTextCursor::Document);
-    cursor.insertText(result.text);
-    cursor.movePosition(QTextCursor::Start);
-    Memo1_->setTextCursor(cursor);
+    ReplaceWholeText(text, result.text);
   }
   statusBar()->showMessage(
       result.soft_hyphens_removed > 0
           ? tr("Done: %1 soft hyphens removed.").arg(result.soft_hyphens_removed)
           : tr("Done: %1 words, %2 soft hyphens added.").arg(result.words).arg(result.soft_hyphens_added));
+}
+
+void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_text) {
+  // The editor takes seconds to swallow a text of many megabytes at once, and
+  // the window would not repaint meanwhile. The passes never add or remove a
+  // line break, so the text goes in a slice of lines at a time, each slice
+  // joined to the same edit so that one Undo brings the whole text back, and
+  // the window repaints between slices.
+  constexpr qsizetype kSliceChars = 1 << 16;
+  constexpr qint64 kRepaintEveryMs = 40;
+  QTextCursor cursor(Memo1_->document());
+  const bool same_lines = old_text.count('\n') == new_text.count('\n');
+  if (!same_lines || old_text.size() <= kSliceChars) {
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(new_text);
+  } else {
+    QElapsedTimer since_repaint;
+    since_repaint.start();
+    qsizetype old_at = 0, new_at = 0;
+    bool first = true;
+    while (old_at < old_text.size() || new_at < new_text.size()) {
+      // A slice ends after the same line break in both texts.
+      qsizetype old_end = old_text.indexOf('\n', std::min(old_at + kSliceChars, old_text.size()));
+      qsizetype new_end = old_end;
+      if (old_end < 0) {
+        old_end = old_text.size();
+        new_end = new_text.size();
+      } else {
+        const qsizetype breaks = old_text.mid(old_at, old_end - old_at + 1).count('\n');
+        new_end = new_at - 1;
+        for (qsizetype n = 0; n < breaks; ++n) new_end = new_text.indexOf('\n', new_end + 1);
+      }
+      old_end = std::min(old_end + 1, old_text.size());
+      new_end = std::min(new_end + 1, new_text.size());
+      first ? cursor.beginEditBlock() : cursor.joinPreviousEditBlock();
+      first = false;
+      cursor.setPosition(static_cast<int>(new_at));
+      cursor.setPosition(static_cast<int>(new_at + old_end - old_at), QTextCursor::KeepAnchor);
+      cursor.insertText(new_text.mid(new_at, new_end - new_at));
+      cursor.endEditBlock();
+      old_at = old_end;
+      new_at = new_end;
+      if (since_repaint.elapsed() >= kRepaintEveryMs) {
+        statusBar()->showMessage(tr("Replacing the text: %1%").arg(100 * old_at / old_text.size()));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        since_repaint.restart();
+      }
+    }
+  }
+  cursor.movePosition(QTextCursor::Start);
+  Memo1_->setTextCursor(cursor);
 }
 
 void TMainForm::Exit2Click() { close(); }

@@ -160,6 +160,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   QString SelectedText() const;
   void ReplaceSelection(const QString& text);
   void HyphenateSelection(html::SelectionCommand command);
+  // One edit from `old_text`, the editor's text, to `new_text`.
+  void ReplaceWholeText(const QString& old_text, const QString& new_text);
 
   // html::PassObserver
   void BeginBusy() override;

@@ -57,6 +57,18 @@ TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
   EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 7 soft hyphens removed.");
+
+  // A long text goes into the editor a slice at a time, still as one edit.
+  QString lines, hyphenated;
+  for (int i = 0; i < 6000; ++i) {
+    lines += "kitap kitaplar\n";
+    hyphenated += "ki&shy;tap ki&shy;tap&shy;lar\n";
+  }
+  form.Memo1()->setPlainText(lines + "bir");
+  form.Action("HypenateText1")->trigger();
+  EXPECT_EQ(form.Memo1()->toPlainText(), hyphenated + "bir");
+  form.Memo1()->undo();
+  EXPECT_EQ(form.Memo1()->toPlainText(), lines + "bir");
 }
 
 // What the window saves after "Hy&penate All" is what `corvane hyphenate
