@@ -23,8 +23,7 @@ struct BuildCancelled {};
 
 TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
-      files_(std::move(files)),
-      building_(files_.database + ".building") {
+      files_(std::move(files)) {
   setWindowTitle(tr("Creating Index"));
   setFixedSize(303, 120);
   setModal(true);
@@ -79,9 +78,9 @@ void TCreateDB::CheckFiles() {
   if (QFileInfo(QString::fromStdString(files_.database)).isDir()) {
     throw Error("Cannot create file " + files_.database + "\nIs a directory.");
   }
-  const QString reason = CreateProblem(building_);
+  const QString reason = CreateProblem(files_.database);
   if (!reason.isEmpty()) {
-    throw Error("Cannot create file \"" + building_ + "\"\n" + reason.toStdString());
+    throw Error("Cannot create file \"" + files_.database + "\"\n" + reason.toStdString());
   }
   try {
     const wordlist::ListFileReader reader(files_.list);

@@ -52,7 +52,6 @@ class TCreateDB : public QDialog {
   void Fail();
 
   wordlist::WordListFiles files_;
-  std::string building_;
   std::thread worker_;
   std::atomic<int> progress_{0};
   std::atomic<bool> cancel_{false};

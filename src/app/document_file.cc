@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/document_check.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 
@@ -60,10 +61,14 @@ void CheckRegularFile(const QString& path, const std::string& name) {
   if (info.st_size > kMaxDocumentBytes) TooLarge(path);
 }
 
-QString NulReason(std::string_view data) {
-  const std::string_view start = data.substr(0, 2);
-  if (start == "\xFF\xFE" || start == "\xFE\xFF") return "It is UTF-16 text; save it as UTF-8 to open it.";
-  return "It holds binary data, not text.";
+// The check the command-line tool makes too, in the editor's words.
+QString NotTextReason(platform::DocumentKind kind) {
+  switch (kind) {
+    case platform::DocumentKind::kText: return {};
+    case platform::DocumentKind::kUtf16: return "It is UTF-16 text; save it as UTF-8 to open it.";
+    case platform::DocumentKind::kUtf32: return "It is UTF-32 text; save it as UTF-8 to open it.";
+    default: return "It holds binary data, not text.";
+  }
 }
 
 }  // namespace
@@ -85,7 +90,13 @@ std::string ReadDocumentFile(const QString& path) {
     if (static_cast<qint64>(data.size()) + got > kMaxDocumentBytes) TooLarge(path);
     data.append(buffer, static_cast<std::size_t>(got));
   }
-  if (data.find('\0') != std::string::npos) CannotOpen(path, NulReason(data));
+  // Beyond what the shared check reads, a NUL byte anywhere: the editor's
+  // text cannot hold one.
+  platform::DocumentKind kind = platform::CheckDocument(data);
+  if (kind == platform::DocumentKind::kText && data.find('\0') != std::string::npos) {
+    kind = platform::DocumentKind::kNulBytes;
+  }
+  if (kind != platform::DocumentKind::kText) CannotOpen(path, NotTextReason(kind));
   return data;
 }
 

@@ -19,8 +19,9 @@ namespace corvane::app {
 inline constexpr qint64 kMaxDocumentBytes = 32ll << 20;
 
 // The whole file. Refuses what is not a regular file, what is larger than
-// kMaxDocumentBytes (even when it grows while being read) and what holds a
-// NUL byte, which no text the editor shows can hold.
+// kMaxDocumentBytes (even when it grows while being read), what the
+// command-line tool refuses too (binary signatures, UTF-16 and UTF-32) and
+// what holds a NUL byte, which no text the editor shows can hold.
 std::string ReadDocumentFile(const QString& path);
 
 // Writes through a temporary file renamed over `path`, so a failure leaves

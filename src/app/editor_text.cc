@@ -35,6 +35,9 @@ LoadedDocument DecodeDocumentFile(const std::string& bytes) {
   LoadedDocument loaded;
   const bool ascii = platform::IsPlainAscii(bytes);
   platform::DocumentText doc = platform::DecodeDocument(bytes, platform::Encoding::kAuto);
+  // The editor's Unicode text cannot carry bytes that are not UTF-8; read as
+  // code page bytes, such a page is saved back as it came.
+  if (doc.stray_bytes) doc = platform::DecodeDocument(bytes, platform::Encoding::kCp1254);
   loaded.format.utf8 = doc.utf8 || ascii;
   loaded.format.bom = doc.bom;
   loaded.text = FromPassText(doc.text, doc.unmappable);

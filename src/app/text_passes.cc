@@ -5,13 +5,18 @@
 
 #include "app/editor_text.h"
 #include "html/hyphenation_pass.h"
+#include "html/soft_hyphens.h"
 #include "html/word_bytes.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
 
 namespace corvane::app {
-
 namespace {
+
+// The character U+00AD is a soft hyphen only in UTF-8 documents, as in `corvane`.
+html::SoftHyphenCharacter SoftHyphenCharacterOf(bool utf8_document) {
+  return utf8_document ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
+}
 
 constexpr QStringView kSoftHyphenEntity = u"&shy;";
 constexpr char16_t kSoftHyphen = 0xAD;
@@ -102,11 +107,15 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
 
 namespace {
 
-// "&shy;" in any letter case, as the toggle takes it.
-std::size_t CountSoftHyphens(std::string_view text) {
+// Soft hyphens in every spelling the toggle takes for one.
+std::size_t CountSoftHyphens(std::string_view text, html::SoftHyphenCharacter character) {
   std::size_t count = 0;
-  for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
-    if (html::ContainsSoftHyphenAnyCase(text.substr(at, 5))) ++count;
+  for (std::size_t at = text.find_first_of("&\xAD"); at != std::string_view::npos;
+       at = text.find_first_of("&\xAD", at + 1)) {
+    if (const std::size_t length = html::SoftHyphenLength(text, at, character)) {
+      ++count;
+      at += length - 1;
+    }
   }
   return count;
 }
@@ -117,10 +126,11 @@ TextPasses::AllResult TextPasses::HyphenateAll(const QString& text, bool utf8_do
                                                html::PassObserver& observer) {
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
-  const std::string out = html::HyphenateAll(pass, in.bytes).text;
+  const html::SoftHyphenCharacter character = SoftHyphenCharacterOf(utf8_document);
+  const std::string out = html::HyphenateAll(pass, in.bytes, character).text;
   AllResult result;
   result.words = pass.TotalWords();
-  const std::size_t before = CountSoftHyphens(in.bytes), after = CountSoftHyphens(out);
+  const std::size_t before = CountSoftHyphens(in.bytes, character), after = CountSoftHyphens(out, character);
   if (after >= before) {
     result.soft_hyphens_added = after - before;
   } else {
@@ -140,7 +150,8 @@ QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsi
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
   const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
-                                                           characters(start, length), command, &observer);
+                                                           characters(start, length), command, &observer,
+                                                           SoftHyphenCharacterOf(utf8_document));
   // The text around the selection comes back as it was.
   const QString whole = FromPassText(result.text, in.unmappable);
   return whole.mid(start, whole.size() - (text.size() - length));

@@ -33,6 +33,8 @@ constexpr const char* kHelp =
     "      --no-wordlist             engine and dictionary only\n"
     "      --encoding=auto|utf-8|cp1254\n"
     "      --stats                   print the pass's counters on stderr\n"
+    "      --max-input-size N        refuse an input larger than N bytes (K, M, G:\n"
+    "                                KiB, MiB, GiB; default 1G)\n"
     "      -v, --verbose             print the unique-word count per file on stderr\n"
     "  words                 one word per line on stdin, its marked form on stdout\n"
     "      --engine-only             each whole line through the pattern engine\n"

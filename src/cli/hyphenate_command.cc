@@ -1,5 +1,7 @@
 // corvane hyphenate: the document passes over files or stdin.
 #include <algorithm>
+#include <cctype>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -15,10 +17,9 @@
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
-#include "html/fast_replace.h"
-#include "html/soft_hyphen_inserter.h"
-#include "html/toggles.h"
+#include "html/soft_hyphens.h"
 #include "platform/codepage.h"
+#include "platform/document_check.h"
 #include "platform/error.h"
 
 namespace corvane::cli {
@@ -53,6 +54,7 @@ struct HyphenateOptions {
   bool stats = false;
   bool verbose = false;
   int jobs = DefaultJobs();  // files hyphenated at once with --in-place
+  std::size_t max_input_size = std::size_t{1} << 30;
   WordListFiles word_list = DefaultWordListFiles();
 };
 
@@ -65,6 +67,25 @@ int ParseJobs(const std::string& option, const std::string& value) {
   }
   if (jobs < 1 || jobs > kMaxJobs) throw UsageError("invalid value '" + value + "' for " + option);
   return jobs;
+}
+
+// Bytes, with an optional K, M, G or T (powers of 1024): "64M", "1G".
+std::size_t ParseSize(const std::string& option, const std::string& value) {
+  const auto invalid = [&] { return UsageError("invalid value '" + value + "' for " + option); };
+  std::size_t digits = 0;
+  while (digits < value.size() && value[digits] >= '0' && value[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 15) throw invalid();
+  const std::string unit = value.substr(digits);
+  int shift = 0;
+  if (unit.size() > 1) throw invalid();
+  if (!unit.empty()) {
+    const std::size_t at = std::string_view("KMGT").find(static_cast<char>(std::toupper(unit[0])));
+    if (at == std::string_view::npos) throw invalid();
+    shift = 10 * static_cast<int>(at + 1);
+  }
+  const std::size_t number = std::stoull(value.substr(0, digits));
+  if (number == 0 || number > (std::numeric_limits<std::size_t>::max() >> shift)) throw invalid();
+  return number << shift;
 }
 
 template <typename T>
@@ -123,6 +144,8 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
       o.stats = true;
     } else if (name == "-j" || name == "--jobs") {
       o.jobs = ParseJobs(name, reader.Value());
+    } else if (name == "--max-input-size") {
+      o.max_input_size = ParseSize(name, reader.Value());
     } else if (name == "-v" || name == "--verbose") {
       reader.NoValue();
       o.verbose = true;
@@ -196,7 +219,9 @@ class DocumentHyphenator {
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.
     DocumentEncoder encoder(doc, sink);
-    Transform(pass, std::move(doc.text), [&encoder](std::string_view piece) { encoder.Write(piece); });
+    const auto character = doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored;
+    Transform(pass, std::move(doc.text), character,
+              [&encoder](std::string_view piece) { encoder.Write(piece); });
     encoder.Write({});  // an empty result still gets its byte-order mark
     unique_words_ = pass.UniqueWordCount();
   }
@@ -229,17 +254,18 @@ class DocumentHyphenator {
   }
 
   // Takes the text by value so that large documents are held once.
-  void Transform(html::HyphenationPass& pass, std::string text, const Sink& sink) {
+  void Transform(html::HyphenationPass& pass, std::string text, html::SoftHyphenCharacter character,
+                 const Sink& sink) {
     switch (options_.mode) {
       case Mode::kUnhyphenate:
-        return sink(html::RemoveSoftHyphens(text));
+        return sink(html::RemoveSoftHyphens(text, character));
       case Mode::kToggle:
-        if (html::Contains(text, html::kSoftHyphen)) return sink(html::RemoveSoftHyphens(text));
+        if (html::ContainsSoftHyphen(text, character)) return sink(html::RemoveSoftHyphens(text, character));
         return RunPass(pass, text, sink);
       case Mode::kHyphenate:
         break;
     }
-    if (html::ContainsSoftHyphenAnyCase(text)) text = html::RemoveSoftHyphens(text);
+    if (html::ContainsSoftHyphen(text, character)) text = html::RemoveSoftHyphens(text, character);
     RunPass(pass, text, sink);
   }
 
@@ -265,12 +291,37 @@ void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ost
   });
 }
 
+// One input ("-": stdin) within --max-input-size. What is no document is
+// refused as soon as its start is in, before anything is written, so that
+// neither a zip nor /dev/zero is read on.
+std::string ReadDocument(const HyphenateOptions& options, const std::string& file, std::istream& in) {
+  platform::ReadLimits limits;
+  limits.max_bytes = options.max_input_size;
+  limits.head_bytes = platform::kDocumentHeadBytes;
+  limits.check_head = [](std::string_view head) {
+    const platform::DocumentKind kind = platform::CheckDocument(head);
+    if (kind != platform::DocumentKind::kText) {
+      throw Error("not an HTML or text document (" + std::string(platform::DocumentKindName(kind)) + ")");
+    }
+  };
+  try {
+    return file == "-" ? ReadStream(in, limits) : ReadFile(file, limits);
+  } catch (const platform::InputTooLargeError& e) {
+    throw Error(std::string(e.what()) + " (--max-input-size)");
+  }
+}
+
 // One file: read, hyphenate, write where the options say. Failures are
 // reported on `err` naming the file; returns the file's exit status.
 int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options, const std::string& file,
                 std::istream& in, std::ostream& out, std::ostream& err) {
   try {
-    std::string bytes = file == "-" ? ReadStream(in) : ReadFile(file);
+    // Checked before reading: replacing a device or a FIFO by a regular file
+    // would break what uses it, and reading one may never end.
+    if (options.in_place && (file == "-" || platform::IsSpecialFile(file))) {
+      throw Error("not a regular file (--in-place replaces only regular files)");
+    }
+    std::string bytes = ReadDocument(options, file, in);
     if (options.in_place) {
       ProcessToFile(hyphenator, std::move(bytes), file);
     } else if (options.output) {
@@ -326,19 +377,9 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
   }
 
   DocumentHyphenator hyphenator(options, sources.Lookup());
-  if (options.files.empty()) {
-    if (options.output) {
-      ProcessToFile(hyphenator, ReadStream(in), *options.output);
-    } else {
-      ProcessToStream(hyphenator, ReadStream(in), out);
-      out.flush();
-    }
-    hyphenator.Report("-", err);
-    return out ? kExitOk : kExitFailure;
-  }
-
+  const std::vector<std::string> stdin_only{"-"};
   int status = kExitOk;
-  for (const std::string& file : options.files) {
+  for (const std::string& file : options.files.empty() ? stdin_only : options.files) {
     status = std::max(status, ProcessFile(hyphenator, options, file, in, out, err));
   }
   out.flush();

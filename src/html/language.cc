@@ -148,7 +148,7 @@ void ForEachTag(std::string_view text, const std::vector<ByteKind>& kinds, std::
       ++i;
       continue;
     }
-    const std::size_t close = text.find('>', i + 1);
+    const std::size_t close = FindTagEnd(text, i);
     const std::size_t end = close == std::string_view::npos ? text.size() : close;
     on_tag(text.substr(i + 1, end - i - 1), std::min(end + 1, text.size()));
     i = end;

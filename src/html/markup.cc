@@ -9,8 +9,14 @@
 namespace corvane::html {
 namespace {
 
-constexpr std::string_view kRawElements[] = {"title", "script", "style", "textarea",
-                                             "pre",   "code",   "kbd",   "samp"};
+// Besides the elements whose text is shown as typed (pre, code, kbd, samp),
+// the ones browsers read as raw text: a "&shy;" there would show as written,
+// or not be markup at all.
+constexpr std::string_view kRawElements[] = {"title", "script",  "style",    "textarea", "pre",
+                                             "code",  "kbd",     "samp",     "xmp",      "iframe",
+                                             "noembed", "noframes", "noscript", "plaintext"};
+// Nothing ends a plaintext element: it runs to the end of the page.
+constexpr std::string_view kPlaintext = "plaintext";
 
 uint8_t FoldAscii(uint8_t c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
@@ -28,8 +34,13 @@ bool IsAsciiAlnum(uint8_t c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+bool IsAsciiLetter(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// What separates attributes in a tag: the five HTML spaces.
+bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
 bool IsRawElement(std::string_view name) {
-  if (name.size() < 3 || name.size() > 8) return false;  // "pre" to "textarea"
+  if (name.size() < 3 || name.size() > 9) return false;  // "pre" to "plaintext"
   return std::any_of(std::begin(kRawElements), std::end(kRawElements),
                      [&](std::string_view raw) { return EqualsIgnoringAsciiCase(name, raw); });
 }
@@ -41,6 +52,7 @@ void Mark(std::vector<ByteKind>& kinds, std::size_t from, std::size_t to, ByteKi
 // Start of the closing tag "</name" that ends a raw element whose content
 // begins at `from`, or the end of the text.
 std::size_t FindRawElementEnd(std::string_view text, std::size_t from, std::string_view name) {
+  if (EqualsIgnoringAsciiCase(name, kPlaintext)) return text.size();
   std::size_t pos = from;
   while ((pos = text.find("</", pos)) != std::string_view::npos) {
     const std::size_t after = pos + 2 + name.size();
@@ -64,7 +76,7 @@ void MarkStructure(std::string_view text, std::vector<ByteKind>& kinds) {
       i = end;
       continue;
     }
-    const std::size_t close = text.find('>', i + 1);
+    const std::size_t close = FindTagEnd(text, i);
     const std::size_t end = close == std::string_view::npos ? text.size() : close + 1;
     Mark(kinds, i, end, ByteKind::kTag);
     std::size_t name_end = i + 1;
@@ -136,6 +148,81 @@ void MarkReferences(std::string_view text, std::vector<ByteKind>& kinds) {
 }
 
 }  // namespace
+
+bool TagReader::Ends(char c) {
+  if (state_ == State::kQuoted) {
+    if (c == quote_) state_ = State::kBeforeName;
+    return false;
+  }
+  if (c == '>') return true;
+  const bool space = IsTagSpace(c);
+  switch (state_) {
+    case State::kOpen:
+      if (c == '/') {
+        state_ = State::kSlash;
+      } else if (IsAsciiLetter(c)) {
+        state_ = State::kTagName;
+      } else if (c != '<') {
+        state_ = (c == '!' || c == '?') ? State::kPlain : State::kStray;
+      }
+      break;
+    case State::kSlash:
+      state_ = IsAsciiLetter(c) ? State::kTagName : State::kPlain;
+      break;
+    case State::kStray:
+      // Browsers read a "<" before a non-letter as text: the next "<" may
+      // start a real tag, whose quotes count.
+      if (c == '<') state_ = State::kOpen;
+      break;
+    case State::kPlain:
+    case State::kQuoted:
+      break;
+    case State::kTagName:
+      if (space || c == '/') state_ = State::kBeforeName;
+      break;
+    case State::kBeforeName:
+      if (!space && c != '/') state_ = State::kName;  // even "=" starts a name here
+      break;
+    case State::kName:
+    case State::kAfterName:
+      if (c == '=') {
+        state_ = State::kBeforeValue;
+      } else if (c == '/') {
+        state_ = State::kBeforeName;
+      } else if (space) {
+        state_ = State::kAfterName;
+      } else {
+        state_ = State::kName;
+      }
+      break;
+    case State::kBeforeValue:
+      if (c == '"' || c == '\'') {
+        quote_ = c;
+        state_ = State::kQuoted;
+      } else if (!space) {
+        state_ = State::kUnquoted;
+      }
+      break;
+    case State::kUnquoted:
+      if (space) state_ = State::kBeforeName;
+      break;
+  }
+  return false;
+}
+
+std::size_t FindTagEnd(std::string_view text, std::size_t open) {
+  TagReader reader;
+  for (std::size_t i = open + 1; i < text.size(); ++i) {
+    if (reader.Ends(text[i])) return i;
+    if (reader.InQuotes()) {
+      // Just opened: nothing but the closing quote matters up to it.
+      const std::size_t closing = text.find(text[i], i + 1);
+      if (closing == std::string_view::npos) return closing;
+      i = closing - 1;
+    }
+  }
+  return std::string_view::npos;
+}
 
 std::vector<ByteKind> ClassifyMarkup(std::string_view text) {
   std::vector<ByteKind> kinds(text.size(), ByteKind::kText);

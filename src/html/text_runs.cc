@@ -78,6 +78,19 @@ void AppendVisible(std::string_view page, const ByteKind* kinds, std::size_t fro
   }
 }
 
+// The first byte at or after `from` that is not a tag byte, or `n`.
+std::size_t EndOfTagBytes(const ByteKind* kinds, std::size_t from, std::size_t n) {
+  constexpr uint64_t kTags = 0x0101010101010101ULL * static_cast<uint8_t>(ByteKind::kTag);
+  std::size_t i = from;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, kinds + i, 8);
+    if (chunk != kTags) break;
+  }
+  while (i < n && kinds[i] == ByteKind::kTag) ++i;
+  return i;
+}
+
 }  // namespace
 
 void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, bool join_lines,
@@ -95,19 +108,25 @@ void ForEachTextRun(std::string_view page, const std::vector<ByteKind>& kinds, b
   Delimiters delimiters(page, kinds.data());
   std::size_t p = 0;
   while (p < n) {
-    const std::size_t q = delimiters.Next(p);
-    if (!in_tag && q > p) {
+    std::size_t q = delimiters.Next(p);
+    if (q > p) {
       if (run.empty()) run_start = p;
       AppendVisible(page, kinds.data(), p, q, join_lines, run);
     }
     if (q == n) break;
-    // A "<" ends the text and opens a tag (a second one inside a tag is
-    // dropped); a ">" ends a tag, or with none open leaves the text whole.
+    // A "<" ends the text and opens a tag, which runs to its own ">" (quoted
+    // values may hold others); a ">" with no tag open leaves the text whole.
+    // Tags that touch give no text between them, so the scan goes on past
+    // the whole stretch of tag bytes.
     if (page[q] == '<') {
       close_run();
-      in_tag = true;
-    } else {
-      in_tag = false;
+      q = EndOfTagBytes(kinds.data(), q, n);
+      if (q == n) {
+        in_tag = true;
+        break;
+      }
+      p = q;
+      continue;
     }
     p = q + 1;
   }

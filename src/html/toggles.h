@@ -1,6 +1,6 @@
 // The three hyphenation commands of the editor. Each is a toggle: text that
-// holds a lower-case "&shy;" loses every soft hyphen (any letter case);
-// other text is hyphenated.
+// holds a soft hyphen (soft_hyphens.h) loses every one; other text is
+// hyphenated.
 //
 //   HyphenateAll        "Hy&penate All": the whole text, whole-document pass
 //   HyphenateSelection  "H&ypenate Selected Text" (status window not shown)
@@ -8,8 +8,8 @@
 //                       selection, text pass
 //
 // The decision is taken once for the whole text or selection, so a partly
-// hyphenated selection is only unhyphenated. "&#173;" and raw 0xAD bytes are
-// never removed.
+// hyphenated selection is only unhyphenated. `character` tells whether the
+// text's 0xAD bytes are soft hyphens (in UTF-8 documents).
 #ifndef CORVANE_HTML_TOGGLES_H_
 #define CORVANE_HTML_TOGGLES_H_
 
@@ -18,14 +18,9 @@
 #include <string_view>
 
 #include "html/hyphenation_pass.h"
+#include "html/soft_hyphens.h"
 
 namespace corvane::html {
-
-// True when `text` holds "&shy;" in any letter case.
-bool ContainsSoftHyphenAnyCase(std::string_view text);
-
-// `text` with every "&shy;" removed, in any letter case.
-std::string RemoveSoftHyphens(std::string_view text);
 
 struct EditResult {
   std::string text;   // the whole new text
@@ -33,7 +28,8 @@ struct EditResult {
 };
 
 // The new text replaces the editor's whole text, which puts the caret first.
-EditResult HyphenateAll(HyphenationPass& pass, std::string_view text);
+EditResult HyphenateAll(HyphenationPass& pass, std::string_view text,
+                        SoftHyphenCharacter character = SoftHyphenCharacter::kIgnored);
 
 enum class SelectionCommand { kMenu, kToolbar };
 
@@ -41,7 +37,8 @@ enum class SelectionCommand { kMenu, kToolbar };
 // the inserted text. `start` and `length` are clamped to the text.
 EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std::size_t start,
                               std::size_t length, SelectionCommand command,
-                              PassObserver* observer = nullptr);
+                              PassObserver* observer = nullptr,
+                              SoftHyphenCharacter character = SoftHyphenCharacter::kIgnored);
 
 }  // namespace corvane::html
 

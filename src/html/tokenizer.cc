@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "html/entities.h"
+#include "html/markup.h"
 
 namespace corvane::html {
 namespace {
@@ -39,28 +40,42 @@ void Scan(const std::vector<std::string>& lines, OnText&& on_text, OnTag&& on_ta
     tag.clear();
   };
 
+  TagReader reader;
   for (const std::string& line : lines) {
     const char* p = line.data();
     const char* const end = p + line.size();
     while (p < end) {
-      // Copy whole stretches between delimiters rather than byte by byte.
+      if (in_tag) {
+        // Quotes decide where a tag ends, so tags (short as a rule) are read
+        // byte by byte.
+        const char* q = p;
+        for (; q < end && !reader.Ends(*q); ++q) {
+          if constexpr (kKeepTagText) {
+            if (*q != '<' || reader.InQuotes()) tag.push_back(*q);
+          }
+        }
+        if (q == end) break;
+        close_tag();
+        p = q + 1;
+        continue;
+      }
+      // Copy whole stretches of text between delimiters rather than byte by byte.
       const char* q = p;
       while (q < end && *q != '<' && *q != '>') ++q;
-      if (!in_tag) {
-        if (text.empty()) text_start = line_start + static_cast<std::size_t>(p - line.data());
-        text.append(p, q);
-      } else if constexpr (kKeepTagText) {
-        tag.append(p, q);
-      }
+      if (text.empty()) text_start = line_start + static_cast<std::size_t>(p - line.data());
+      text.append(p, q);
       if (q == end) break;
       if (*q == '<') {
         close_text();
         in_tag = true;
+        reader = TagReader();
       } else {
         close_tag();
       }
       p = q + 1;
     }
+    // The line break is gone from the tag's text but still parts its attributes.
+    if (in_tag) reader.Ends('\n');
     if (!in_tag && !text.empty()) text.push_back('\n');
     line_start += line.size();
   }

@@ -1,17 +1,21 @@
 // A forgiving HTML tokenizer: splits text into a flat run of tags and text.
 //
-// It knows "<" and ">" and nothing else: comments, scripts and quoted ">" get
-// no treatment of their own, nothing is validated and nothing is reported. The hyphenation
-// passes need only the decoded text between the tags, so the rules below are
+// It knows "<", ">" and quoted attribute values (TagReader, markup.h) and
+// nothing else: comments and scripts get no treatment of their own, nothing
+// is validated and nothing is reported. The hyphenation passes need only the
+// decoded text between the tags, so the rules below are
 // chosen to keep every byte of text outside tags and to keep tag bytes out of
 // the text, however broken the markup.
 //
 // Scanning (`Parse`, over the lines the owner put into `Lines()`):
 //   - "<" ends the text collected so far (a text element, when not empty) and
-//     opens a tag; a second "<" inside a tag is dropped.
-//   - ">" ends a tag. A ">" with no tag open still yields a tag, with empty
-//     name and no attributes; the text around it stays one text element,
-//     placed after that empty tag.
+//     opens a tag; a second "<" inside a tag is dropped, unless it lies in a
+//     quoted attribute value.
+//   - A tag ends at its ">" as TagReader finds it: a ">" inside a quoted
+//     attribute value does not end it; a line break counts as a space there.
+//     A ">" with no tag open still yields a tag, with empty name and no
+//     attributes; the text around it stays one text element, placed after
+//     that empty tag.
 //   - A line that ends outside a tag adds a line feed to non-empty text; a
 //     line that ends inside a tag adds nothing, so a tag split over lines is
 //     joined without a separator ("<a" + "href=x>" is named "AHREF=X").

@@ -187,7 +187,9 @@ bool IsPlainAscii(std::string_view s) {
   return true;
 }
 
-bool IsValidUtf8(std::string_view s) {
+bool IsValidUtf8(std::string_view s) { return ValidUtf8Prefix(s) == s.size(); }
+
+size_t ValidUtf8Prefix(std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const size_t n = s.size();
   size_t i = 0;
@@ -202,10 +204,10 @@ bool IsValidUtf8(std::string_view s) {
     }
     char32_t cp;
     const size_t len = DecodeSequence(p + i, n - i, &cp);
-    if (len == 0) return false;
+    if (len == 0) return i;
     i += len;
   }
-  return true;
+  return n;
 }
 
 DecodedUtf8 Utf8ToCp1254(std::string_view utf8, uint8_t placeholder) {

@@ -46,6 +46,10 @@ std::optional<uint8_t> UnicodeToCp1254(char32_t c);
 // U+10FFFF, no truncated sequences. A byte order mark is ordinary text here.
 bool IsValidUtf8(std::string_view s);
 
+// The length of the longest prefix of `s` that is strict UTF-8 (as above):
+// where the first byte that is not UTF-8 starts, or s.size().
+size_t ValidUtf8Prefix(std::string_view s);
+
 // True when every byte is below 0x80 (such text reads the same in UTF-8 and
 // in the code page).
 bool IsPlainAscii(std::string_view s);

@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iterator>
-#include <sstream>
 #include <utility>
 
-#include "platform/error.h"
+#include "platform/temporary_file.h"
 
 namespace corvane::platform {
 namespace {
@@ -19,74 +18,115 @@ namespace {
   throw Error(what + ": " + std::strerror(errno));
 }
 
-mode_t ModeForNewFile() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a chain of symbolic links ends at, which need not exist yet;
+// `path` itself when it is no link. Relative links are taken from the
+// link's folder, as the system does.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::string target(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)) + 256, '\0');
+    const ssize_t n = readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) ThrowSystemError("cannot read the link " + path);
+    target.resize(static_cast<std::size_t>(n));
+    path = target.starts_with('/') || path.find('/') == std::string::npos ? target : FolderOf(path) + "/" + target;
+  }
+  errno = ELOOP;
+  ThrowSystemError("cannot write " + path);
+}
+
+void WriteAll(int fd, std::string_view data, const std::string& name) {
+  std::size_t written = 0;
+  while (written < data.size()) {
+    const ssize_t n = write(fd, data.data() + written, data.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowSystemError("cannot write " + name);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+}
+
+// Some file systems cannot sync a folder (EINVAL); the rename stands there
+// as well as they allow.
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  const int result = fsync(fd);
+  const int error = errno;
+  close(fd);
+  if (result != 0 && error != EINVAL && error != EROFS) {
+    errno = error;
+    ThrowSystemError("cannot write " + folder);
+  }
+}
+
+// Appends what `read_some` gives until it gives nothing, within `limits`.
+template <typename ReadSome>
+std::string ReadLimited(const ReadLimits& limits, std::size_t expected, ReadSome read_some) {
+  std::string data;
+  data.reserve(std::min(expected, limits.max_bytes));
+  bool head_checked = !limits.check_head;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t got = read_some(buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got > limits.max_bytes - data.size()) throw InputTooLargeError(limits.max_bytes);
+    data.append(buffer, got);
+    if (!head_checked && data.size() >= limits.head_bytes) {
+      head_checked = true;
+      limits.check_head(data);
+    }
+  }
+  if (!head_checked) limits.check_head(data);
+  return data;
 }
 
 }  // namespace
 
-// Closes the descriptor and removes the temporary file unless released.
-class AtomicFileWriter::TemporaryFile {
- public:
-  explicit TemporaryFile(const std::string& target) : path_(target + ".XXXXXX") {
-    fd_ = mkstemp(path_.data());
-    if (fd_ < 0) ThrowSystemError("cannot create a temporary file beside " + target);
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) close(fd_);
-    if (!released_) unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+InputTooLargeError::InputTooLargeError(std::size_t limit)
+    : Error("larger than the limit of " + std::to_string(limit) + " bytes"), limit_(limit) {}
 
-  int fd() const { return fd_; }
-  const std::string& path() const { return path_; }
-  void CloseOrThrow() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) ThrowSystemError("cannot write " + path_);
-  }
-  void Release() { released_ = true; }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-  bool released_ = false;
-};
-
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::string& path, const ReadLimits& limits) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowSystemError("cannot open");
+  struct Closer {
+    int fd;
+    ~Closer() { close(fd); }
+  } closer{fd};
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    close(fd);
-    throw Error("is a directory");
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) throw Error("is a directory");
+  std::size_t expected = 0;
+  if (S_ISREG(info.st_mode) && info.st_size > 0) {
+    expected = static_cast<std::size_t>(info.st_size);
+    if (expected > limits.max_bytes) throw InputTooLargeError(limits.max_bytes);
   }
-  std::string data;
-  if (info.st_size > 0) data.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int saved = errno;
-      close(fd);
-      errno = saved;
-      ThrowSystemError("cannot read");
+  return ReadLimited(limits, expected, [&](char* buffer, std::size_t size) -> std::size_t {
+    for (;;) {
+      const ssize_t got = read(fd, buffer, size);
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) ThrowSystemError("cannot read");
     }
-    data.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(fd);
-  return data;
+  });
 }
 
-std::string ReadStream(std::istream& in) {
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return std::move(buffer).str();
+std::string ReadStream(std::istream& in, const ReadLimits& limits) {
+  return ReadLimited(limits, 0, [&](char* buffer, std::size_t size) -> std::size_t {
+    if (!in) return 0;
+    in.read(buffer, static_cast<std::streamsize>(size));
+    return static_cast<std::size_t>(in.gcount());
+  });
+}
+
+bool IsSpecialFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view data) {
@@ -95,32 +135,43 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
   writer.Commit();
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path)
-    : path_(std::move(path)), temp_(std::make_unique<TemporaryFile>(path_)) {
-  struct stat existing {};
-  const mode_t mode = stat(path_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : ModeForNewFile();
-  if (fchmod(temp_->fd(), mode) != 0) ThrowSystemError("cannot write " + temp_->path());
+AtomicFileWriter::AtomicFileWriter(std::string path) : path_(FollowLinks(std::move(path))) {
+  struct stat info {};
+  if (stat(path_.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+    temp_ = std::make_unique<TemporaryFile>(path_);
+    return;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    ThrowSystemError("cannot replace " + path_);
+  }
+  // O_NOCTTY: a terminal named as output must not become ours to control.
+  direct_fd_ = open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (direct_fd_ < 0) ThrowSystemError("cannot write " + path_);
 }
 
-AtomicFileWriter::~AtomicFileWriter() = default;
+AtomicFileWriter::~AtomicFileWriter() {
+  if (direct_fd_ >= 0) close(direct_fd_);
+}
 
 void AtomicFileWriter::Write(std::string_view data) {
-  std::size_t written = 0;
-  while (written < data.size()) {
-    const ssize_t n = write(temp_->fd(), data.data() + written, data.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowSystemError("cannot write " + temp_->path());
-    }
-    written += static_cast<std::size_t>(n);
-  }
+  if (temp_ == nullptr) return WriteAll(direct_fd_, data, path_);
+  WriteAll(temp_->fd(), data, temp_->path());
 }
 
 void AtomicFileWriter::Commit() {
+  if (temp_ == nullptr) {
+    const int fd = std::exchange(direct_fd_, -1);
+    if (close(fd) != 0) ThrowSystemError("cannot write " + path_);
+    return;
+  }
   if (fsync(temp_->fd()) != 0) ThrowSystemError("cannot write " + temp_->path());
-  temp_->CloseOrThrow();
+  // Renamed while still open and locked, so that no sweep in another
+  // process ever sees the finished file unlocked under its temporary name.
   if (rename(temp_->path().c_str(), path_.c_str()) != 0) ThrowSystemError("cannot replace " + path_);
   temp_->Release();
+  temp_->CloseOrThrow();
+  SyncFolder(FolderOf(path_));
 }
 
 }  // namespace corvane::platform

@@ -3,8 +3,11 @@
 // Inside, text is code page 1254 bytes. A file that is valid UTF-8 (with or
 // without a byte-order mark) and not plain ASCII is decoded for the passes and
 // written back as UTF-8, its mark kept as found; characters the code page
-// cannot hold travel through as a stand-in byte and come back unchanged. Any
-// other file is taken as code page 1254 bytes.
+// cannot hold travel through as a stand-in byte and come back unchanged.
+// A file that is not valid UTF-8 but declares UTF-8 (declared_charset.h) is
+// UTF-8 with stray bytes: each byte that is not UTF-8 becomes a tab, so that
+// it separates words and nothing is ever written inside it, and comes back as
+// it was. Any other file is taken as code page 1254 bytes.
 #ifndef CORVANE_PLATFORM_TEXT_CODEC_H_
 #define CORVANE_PLATFORM_TEXT_CODEC_H_
 
@@ -23,9 +26,15 @@ struct DocumentText {
   bool utf8 = false;
   bool bom = false;
   std::vector<char32_t> unmappable;  // in order, one per stand-in byte
+  // Set for a UTF-8 page that holds bytes that are not UTF-8. Each of them is
+  // a tab in `text`, and so is each of the page's own tabs; `tab_bytes` holds,
+  // in order, the byte each tab of `text` stands for ('\t' or a stray byte).
+  bool stray_bytes = false;
+  std::string tab_bytes;
 };
 
-// Throws corvane::Error when `encoding` is kUtf8 and the bytes are not UTF-8.
+// kAuto reads the bytes as the comment at the top says. Throws corvane::Error
+// when `encoding` is kUtf8 and the bytes are not UTF-8.
 DocumentText DecodeDocument(std::string bytes, Encoding encoding);
 
 // `text` in the form the document came in.
@@ -48,6 +57,7 @@ class DocumentEncoder {
   const DocumentText& original_;
   Sink sink_;
   std::size_t next_unmappable_ = 0;
+  std::size_t next_tab_ = 0;
   bool bom_due_;
 };
 

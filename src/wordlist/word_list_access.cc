@@ -6,6 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/temporary_file.h"
 #include "wordlist/data_locations.h"
 #include "wordlist/import.h"
 #include "wordlist/list_file.h"
@@ -14,21 +15,6 @@ namespace corvane::wordlist {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Removes the half-built database unless the build got to the end.
-class BuildingFile {
- public:
-  explicit BuildingFile(std::string path) : path_(std::move(path)) { std::remove(path_.c_str()); }
-  ~BuildingFile() {
-    if (!kept_) std::remove(path_.c_str());
-  }
-  const std::string& path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  std::string path_;
-  bool kept_ = false;
-};
 
 }  // namespace
 
@@ -55,7 +41,9 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
   std::error_code ec;
   const fs::path folder = fs::path(files.database).parent_path();
   if (!folder.empty()) fs::create_directories(folder, ec);
-  BuildingFile file(files.database + ".building");
+  // A name of its own, removed by a failure, an interrupt or the next
+  // build after a kill, so that two builds never share a half-built file.
+  platform::TemporaryFile file(files.database);
   const std::string& building = file.path();
   {
     TWordList list(building);
@@ -81,7 +69,7 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
     list.Close();
   }
   if (std::rename(building.c_str(), files.database.c_str()) != 0) throw Error("cannot replace " + files.database);
-  file.Keep();
+  file.Release();
 }
 
 std::unique_ptr<TWordList> OpenWordList(const WordListFiles& files, const BuildProgress& progress) {

@@ -35,6 +35,8 @@ TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
   WriteFile("page.html", "<p>kitap</p>");
   WriteFile("binary.html", std::string("GIF89a\0\0\x01\x02", 10));
   WriteFile("utf16.html", std::string("\xFF\xFE<\0p\0>\0", 8));
+  WriteFile("utf32.html", std::string("\xFF\xFE\0\0<\0\0\0", 8));
+  WriteFile("paper.pdf", "%PDF-1.4 without a NUL byte in its start");
   QDir(dir_.path()).mkdir("folder.html");
   {
     QFile huge(Path("huge.html"));  // sparse: 100 MB without writing them
@@ -46,6 +48,8 @@ TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
   } kCases[] = {
       {Path("binary.html"), "It holds binary data, not text."},
       {Path("utf16.html"), "It is UTF-16 text; save it as UTF-8 to open it."},
+      {Path("utf32.html"), "It is UTF-32 text; save it as UTF-8 to open it."},
+      {Path("paper.pdf"), "It holds binary data, not text."},
       {Path("folder.html"), "It is a folder, not a file."},
       {Path("page.html/x.html"), "Not a directory."},
       {Path("none.html"), "No such file or directory."},

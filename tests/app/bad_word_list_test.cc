@@ -90,7 +90,7 @@ TEST_F(AppTest, StartUpWhereTheDatabaseCannotBeWritten) {
   adjust_context_ = [&](AppContext& context) { context.word_list.database = database; };
   dialogs_.confirm_answers = {true};
   TMainForm& form = Start();
-  const QString message = "Cannot create file \"" + QString::fromStdString(database) + ".building\"\nNot a directory.";
+  const QString message = "Cannot create file \"" + QString::fromStdString(database) + "\"\nNot a directory.";
   EXPECT_EQ(errors_, QStringList({message, message}));
   EXPECT_FALSE(form.CvTable1().IsOpen());
   EXPECT_EQ(ReadFile("file"), "");

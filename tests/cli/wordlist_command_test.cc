@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -7,6 +8,7 @@
 
 #include "cli/cli.h"
 #include "platform/file_io.h"
+#include "platform/temporary_file.h"
 #include "wordlist/line_cipher.h"
 #include "wordlist/word_list_table.h"
 #include "support/scratch_dir.h"
@@ -49,6 +51,14 @@ class WordListCommandTest : public ::testing::Test {
     return {status, out.str(), err.str()};
   }
 
+  bool TemporaryFileLeft() const {
+    pid_t pid = 0;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      if (platform::ParseTemporaryName(entry.path().filename().string(), &pid)) return true;
+    }
+    return false;
+  }
+
   fs::path dir_;
 };
 
@@ -71,7 +81,23 @@ TEST_F(WordListCommandTest, BuildLookupAndStats) {
   EXPECT_NE(r.err.find("absent: not in the word list"), std::string::npos);
   r = Run({"wordlist", "stats"});
   EXPECT_NE(r.out.find("Words : 3"), std::string::npos) << r.out;
-  EXPECT_FALSE(fs::exists(Db() + ".building"));
+  EXPECT_FALSE(TemporaryFileLeft());
+}
+
+// A build killed outright leaves its temporary file; the next one removes it.
+TEST_F(WordListCommandTest, BuildRemovesWhatAKilledBuildLeft) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  std::ofstream(Db() + ".corvane-" + std::to_string(child) + "-Zz09Zz.tmp") << "half a database";
+  WriteList({"ki_tap"});
+  // In a process of its own: a process sweeps a folder once.
+  const pid_t build = fork();
+  if (build == 0) _exit(Run({"wordlist", "build"}).status);
+  int status = 0;
+  ASSERT_EQ(waitpid(build, &status, 0), build);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitOk);
+  EXPECT_FALSE(TemporaryFileLeft());
 }
 
 TEST_F(WordListCommandTest, ListFileEdgeCases) {
@@ -104,7 +130,7 @@ TEST_F(WordListCommandTest, FailuresNameTheLineAndKeepTheOldDatabase) {
   EXPECT_EQ(r.status, kExitFailure);
   EXPECT_NE(r.err.find("line 1: '$' is not a valid integer value"), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(Db()), before);  // a failed build never replaces the database
-  EXPECT_FALSE(fs::exists(Db() + ".building"));
+  EXPECT_FALSE(TemporaryFileLeft());
 
   fs::remove(List());
   r = Run({"wordlist", "build"});

@@ -121,6 +121,20 @@ TEST_F(HyphenationPassTest, ReplacementRules) {
   for (const Case& c : cases) EXPECT_EQ(Text(c.input), c.expected) << c.input;
 }
 
+// Each element whose content is never hyphenated, by name and whatever its
+// attributes hold.
+TEST_F(HyphenationPassTest, RawElementsAndAttributesStayAsTheyAre) {
+  for (const std::string name : {"title", "script", "style", "textarea", "pre", "code", "kbd", "samp",
+                                 "xmp", "iframe", "noembed", "noframes", "noscript", "TextArea"}) {
+    const std::string inside = "<" + name + " title=\"<b>\">kitap <b>kitap</b> kitap</" + name + ">";
+    EXPECT_EQ(Document(inside + "kitap"), inside + "ki&shy;tap") << name;
+  }
+  EXPECT_EQ(Document("<plaintext>kitap</plaintext> kitap"), "<plaintext>kitap</plaintext> kitap");
+  const std::string tag = "<p title=\"<b>kitap</b>\" onclick=\"alert('kitap')\">";
+  EXPECT_EQ(Document(tag + "kitap</p>"), tag + "ki&shy;tap</p>");
+  EXPECT_EQ(observer.log[observer.log.size() - 4], "status:Unique Words 1");
+}
+
 TEST_F(HyphenationPassTest, StoredFormsAreTrustedOnlyWhenTheySpellTheKey) {
   words.Add("merhaba", "mer_ha");         // stored cut short
   words.Add("hyphenation", "hyp_hena_tionx");  // damaged

@@ -37,6 +37,10 @@ TEST(MarkupTest, ClassifiesEveryByte) {
       {"<title>kitap</title>", "ttttttthhhhhtttttttt"},
       {"AT&T; & ; &;", "..rrr. . . ."},
       {"&amp", "...."},
+      // A quoted attribute value holds "<" and ">"; unterminated, it runs to the end.
+      {"<a t=\"x>y\" u='<!--'>z", "tttttttttttttttttttt."},
+      {"<a t=\"x>y", "ttttttttt"},
+      {"<!x=\">\">", "tttttt.."},
   };
   for (const Case& c : cases) {
     std::string expected = c.kinds;

@@ -38,7 +38,7 @@ TEST(TextRunsTest, SameRunsAsTheTokenizerOverTheBlankedPage) {
       "see http://x.org/<a>b</a> &#305;k", "\r<p\r\n>\r\n", "caf&eacute;\r\n&shy;x",
   };
   std::mt19937 rng(13);
-  const std::string alphabet = "ab <>/!-&;#\r\n\xFC";
+  const std::string alphabet = "ab <>/!-&;#\r\n\xFC\"'=";
   const char* const pieces[] = {"<!--", "-->", "<pre>", "</pre>", "&uuml;", "&amp;", "www.", "&#305;"};
   for (int round = 0; round < 3000; ++round) {
     std::string page;

@@ -31,20 +31,34 @@ class TogglesTest : public ::testing::Test {
   HyphenationPass pass{engine, &words, &observer};
 };
 
-TEST(SoftHyphenSearchTest, FindsTheReferenceInAnyLetterCase) {
-  const std::pair<std::string_view, bool> cases[] = {
-      {"a&shy;b", true},  {"&SHY;", true},     {"x&ShY;", true},  {"&&shy;", true},
-      {"&amp;shy;", false}, {"&shy", false},   {"&sh", false},    {"", false},
-      {"&s hy;", false},  {"shy;", false},
+// Only the spellings browsers read as a soft hyphen count; the character
+// itself only where the page is UTF-8.
+TEST(SoftHyphensTest, WhatCountsAndWhatIsRemoved) {
+  struct Case {
+    std::string_view text, removed, removed_in_utf8;
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(ContainsSoftHyphenAnyCase(text), expected) << text;
+  const Case cases[] = {
+      {"a&shy;b&#173;c&#xad;d&#XAD;e&#x0Ad;f&#000173;g", "abcdefg", "abcdefg"},
+      {"&SHY;&Shy;&shy &#173 &#1730; &#x0ad0; &amp;shy; &#;&#x;", "&SHY;&Shy;&shy &#173 &#1730; &#x0ad0; &amp;shy; &#;&#x;",
+       "&SHY;&Shy;&shy &#173 &#1730; &#x0ad0; &amp;shy; &#;&#x;"},
+      {"&&shy;;ki\xADtap", "&;ki\xADtap", "&;kitap"},
+      {"\xAD", "\xAD", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RemoveSoftHyphens(c.text, SoftHyphenCharacter::kIgnored), c.removed) << c.text;
+    EXPECT_EQ(RemoveSoftHyphens(c.text, SoftHyphenCharacter::kCounted), c.removed_in_utf8) << c.text;
+    EXPECT_EQ(ContainsSoftHyphen(c.text, SoftHyphenCharacter::kIgnored), c.removed != c.text) << c.text;
+    EXPECT_EQ(ContainsSoftHyphen(c.text, SoftHyphenCharacter::kCounted), c.removed_in_utf8 != c.text) << c.text;
+  }
 }
 
 TEST_F(TogglesTest, HyphenateAllToggles) {
   EXPECT_EQ(HyphenateAll(pass, "kitap kitap").text, "ki&shy;tap ki&shy;tap");
-  // One soft hyphen anywhere: all of them go, nothing is hyphenated.
-  EXPECT_EQ(HyphenateAll(pass, "kitap ki&shy;tap ki&SHY;tap").text, "kitap kitap kitap");
-  // Only capital ones: hyphenated, and they stay.
+  // One soft hyphen anywhere, in any spelling: all of them go, nothing else.
+  EXPECT_EQ(HyphenateAll(pass, "kitap ki&#173;tap ki&SHY;tap").text, "kitap kitap ki&SHY;tap");
+  EXPECT_EQ(HyphenateAll(pass, "ki\xADtap kitap", SoftHyphenCharacter::kCounted).text, "kitap kitap");
+  // "&SHY;" is no soft hyphen: hyphenated, and it stays.
   EXPECT_EQ(HyphenateAll(pass, "kitap ki&SHY;tap").text, "ki&shy;tap ki&SHY;tap");
 }
 
@@ -69,8 +83,10 @@ TEST_F(TogglesTest, SelectionEdgeCases) {
   EXPECT_EQ(observer.shown, 1);
   // A partly hyphenated selection is only unhyphenated.
   EXPECT_EQ(Select("ki&shy;tap kitap", 0, 16).text, "kitap kitap");
-  // "&#173;" and the raw soft hyphen byte are never removed.
-  EXPECT_EQ(Select("a&shy;b&#173;c\xAD" "d", 0, 14).text, "ab&#173;c\xAD" "d");
+  // The soft hyphen byte is removed only from UTF-8 text.
+  EXPECT_EQ(Select("a&shy;b&#173;c\xAD" "d", 0, 14).text, "abc\xAD" "d");
+  EXPECT_EQ(HyphenateSelection(pass, "a\xAD" "b", 0, 3, SelectionCommand::kMenu, nullptr,
+                               SoftHyphenCharacter::kCounted).text, "ab");
   // A selection past the end is clamped.
   EXPECT_EQ(Select("kitap", 0, 100).text, "ki&shy;tap");
   // The menu command does not show the status window.

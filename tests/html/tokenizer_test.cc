@@ -171,7 +171,13 @@ const Document kDocuments[] = {
     {{"<p>", "hello", "</p>"}, {"<P>", "[hello ]", "</P>"}},
     {{"", "a", "", "b"}, {"[a b ]"}},
     {{"a <!-- x > y --> b"}, {"[a ]", "<!-->", "<>", "[ y -- b ]"}},
-    {{"<a href=\"x>y\">z"}, {"<A>", "<>", "[y\"z ]"}},
+    // Quoted attribute values hold "<" and ">"; a line break parts attributes.
+    {{"<a href=\"x>y\">z"}, {"<A>", "[z ]"}},
+    {{"<p title='<b>' x=\"'\">u"}, {"<P>", "[u ]"}},
+    {{"<p a=b", "c=\">\">u"}, {"<P>", "[u ]"}},
+    {{"<p a=b\">c>u"}, {"<P>", "<>", "[cu ]"}},  // a quote inside an unquoted value
+    {{"<!x=\">\">u"}, {"<!X=\">", "<>", "[\"u ]"}},  // declarations end at the first ">"
+    {{"a<p t=\">", "b"}, {"[a]", "<P>"}},   // an unterminated value runs to the end
     {{"a<b", "c>d &amp;", "&lt;"}, {"[a]", "<BC>", "[d & < ]"}},
 };
 

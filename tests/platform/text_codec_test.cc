@@ -29,7 +29,10 @@ std::string EncodeInPieces(const std::string& text, const DocumentText& doc, std
 TEST(DocumentEncoderTest, PiecesGiveTheWholeConversion) {
   std::string big_utf8 = "\xEF\xBB\xBF";
   for (int i = 0; i < 30000; ++i) big_utf8 += "kitap 中 şğ 😀 ";
-  const std::string inputs[] = {big_utf8, "a中b😀c", "\xEF\xBB\xBF", "plain ascii", "caf\xE9 \xFE"};
+  const std::string inputs[] = {big_utf8, "a中b😀c", "\xEF\xBB\xBF", "plain ascii", "caf\xE9 \xFE",
+                                // UTF-8 by its mark or its meta element, with stray bytes
+                                "\xEF\xBB\xBF\xFFş\t中\xC4\xEF\xBB\xBF\x9F\t\xE2\x82", big_utf8 + "\x80\t",
+                                "<meta charset=utf-8>\tğ\xF0\x9F\x98 \xAD \xC0\xAF"};
   for (const std::string& input : inputs) {
     const DocumentText doc = DecodeDocument(input, Encoding::kAuto);
     const std::string whole = EncodeDocument(doc.text, doc);
@@ -38,6 +41,19 @@ TEST(DocumentEncoderTest, PiecesGiveTheWholeConversion) {
     }
     EXPECT_EQ(whole, input);
   }
+}
+
+// A page declared UTF-8 keeps its stray bytes; each is a tab to the passes,
+// which separates words. Without a declaration the page is code page bytes.
+TEST(DecodeDocumentTest, StrayBytesInDeclaredUtf8Pages) {
+  const DocumentText doc = DecodeDocument("<meta charset=utf-8>\xC4\xB1\xFFş\t\xEF\xBB\xBF", Encoding::kAuto);
+  EXPECT_TRUE(doc.utf8 && doc.stray_bytes);
+  EXPECT_EQ(doc.text, "<meta charset=utf-8>\xFD\t\xFE\t\x8F");
+  EXPECT_EQ(doc.tab_bytes, "\xFF\t");
+  EXPECT_EQ(doc.unmappable, std::vector<char32_t>{U'\uFEFF'});
+  EXPECT_FALSE(DecodeDocument("<p>\xC4\xB1\xFF", Encoding::kAuto).utf8);
+  EXPECT_FALSE(DecodeDocument("<meta charset=utf-8>\xC4\xB1", Encoding::kAuto).stray_bytes);
+  EXPECT_THROW(DecodeDocument("<meta charset=utf-8>\xFF", Encoding::kUtf8), Error);
 }
 
 // The target is replaced only on Commit; an abandoned writer leaves the old
