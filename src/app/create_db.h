@@ -4,7 +4,8 @@
 // top as well) and has no title-bar buttons; Escape means Cancel.
 //
 // The new database is written beside the old one and renamed over it only
-// when complete (wordlist::BuildWordList), so a failed, cancelled or
+// when complete and holding a record for every line (wordlist::BuildWordList,
+// under the database's build lock), so a failed, short, cancelled or
 // abandoned import leaves the old word list as it was. A failure is
 // reported and enables "&Finished"; a cancelled import closes the window.
 #ifndef CORVANE_APP_CREATE_DB_H_

@@ -55,7 +55,9 @@ void TMainForm::OpenTable() {
   // why; the engine would add no more than that a table is missing.
   if (!QFileInfo(path).isFile()) return;
   try {
-    CvTable1_->Open();
+    // The window only looks words up: reading never writes, so it never
+    // collides with a build the command-line tool runs.
+    CvTable1_->OpenReadOnly();
   } catch (const Error& e) {
     throw Error(context_.word_list.database + ": " + e.what());
   }

@@ -148,7 +148,8 @@ class DirectStore {
     CheckDatabaseExists(path);
     container::TPFSManager& stores = container::TPFSManager::Instance();
     const std::size_t before = stores.StoreCount();
-    bool read_only = false;
+    // Looking never changes what is looked at.
+    bool read_only = true;
     store_ = stores.GetPFSHandle(path, mode_, false, read_only);
     if (store_ == nullptr) throw Error(path + ": " + stores.LastError());
     owned_ = stores.StoreCount() > before;
@@ -350,6 +351,9 @@ int Check(const DbArgs& a, std::ostream& out, std::ostream& err) {
   const std::string& db = a.operands[0];
   std::vector<std::string> problems;
   std::vector<std::string> names;
+  // Which order the indexes were checked in: the one each file records, so
+  // that a table built under another locale is not reported out of order.
+  std::string collations;
   {
     DirectStore store(db);
     if (a.operands.size() > 1) {
@@ -358,15 +362,24 @@ int Check(const DbArgs& a, std::ostream& out, std::ostream& err) {
       (*store).ListFiles(".dat", names);
     }
     for (const std::string& name : names) {
-      for (const std::string& p : table::CheckTable(*store, name, table::Collation::User())) problems.push_back(ToUtf8(p));
+      const table::Collation* checked_by = nullptr;
+      for (const std::string& p : table::CheckTable(*store, name, table::Collation::User(), &checked_by)) {
+        problems.push_back(ToUtf8(p));
+      }
+      const std::string collation = checked_by->Name();
+      if (collations.find(collation) == std::string::npos) collations += (collations.empty() ? "" : ", ") + collation;
     }
   }
   if (!IsDirectory(db)) {
     for (const std::string& p : container::CheckContainer(db)) problems.push_back(p);
   }
+  const std::string order = collations.empty() ? "" : ", indexes in " + collations + " order";
   for (const std::string& p : problems) err << db << ": " << p << "\n";
-  if (!problems.empty()) return kExitFailure;
-  out << db << ": ok (" << names.size() << (names.size() == 1 ? " table" : " tables") << ")\n";
+  if (!problems.empty()) {
+    if (!order.empty()) err << db << ": checked" << order << "\n";
+    return kExitFailure;
+  }
+  out << db << ": ok (" << names.size() << (names.size() == 1 ? " table" : " tables") << order << ")\n";
   return kExitOk;
 }
 

@@ -331,6 +331,9 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
     }
     hyphenator.Report(file, err);
     return kExitOk;
+  } catch (const wordlist::WordListError& e) {
+    // The word list failed, not the document: its message names the database.
+    err << "corvane: " << e.what() << "\n";
   } catch (const Error& e) {
     err << "corvane: " << file << ": " << e.what() << "\n";
   } catch (const std::bad_alloc&) {

@@ -63,7 +63,7 @@ int RunWordList(const std::vector<std::string>& args, std::istream& /*in*/, std:
   if (a.action == "build") {
     BuildWordList(a.files, ProgressBar(err).Callback());
     wordlist::TWordList list(a.files.database);
-    list.Open();
+    list.OpenReadOnly();
     out << a.files.database << ": " << list.RecordCount() << " words\n";
     return kExitOk;
   }

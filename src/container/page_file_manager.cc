@@ -56,7 +56,7 @@ TPageFileManager::TPageFileManager(const std::string& path, int32_t page_size_kb
     header_.encrypted = 1;
   }
   geometry_ = Geometry(header_.page_size, header_.extent_size);
-  if (!WriteHeader()) throw Error("Cannot create file \"" + path + "\"");
+  if (!WriteHeader()) throw Error("Cannot create file \"" + path + "\"" + SystemCause());
 }
 
 TPageFileManager::TPageFileManager(const std::string& path, bool read_only)
@@ -282,6 +282,12 @@ void TPageFileManager::WriteWaitingPages() {
   }
 }
 
+std::string TPageFileManager::SystemCause() const {
+  // A full disk and a failing one call for different remedies.
+  const int error = files_.SystemError();
+  return error == 0 ? std::string() : std::string(" (") + std::strerror(error) + ")";
+}
+
 bool TPageFileManager::WriteHeader() {
   const auto bytes = header_.Encode();
   if (!files_.WriteAt(0, bytes.data(), static_cast<int64_t>(bytes.size()))) return false;
@@ -310,11 +316,11 @@ bool TPageFileManager::Grow(int32_t count) {
 void TPageFileManager::Flush() {
   if (ReadOnly()) return;
   WriteWaitingPages();
-  if (dirty_count_ > 0) throw Error("TPageFileManager.Flush - can not save pages to disk.");
-  if (header_dirty_ && !WriteHeader()) throw Error("TPageFileManager.Flush - can not save header.");
+  if (dirty_count_ > 0) throw Error("TPageFileManager.Flush - can not save pages to disk." + SystemCause());
+  if (header_dirty_ && !WriteHeader()) throw Error("TPageFileManager.Flush - can not save header." + SystemCause());
   // Pages the system could not put on the disk are not saved, whatever the
   // writes said.
-  if (!files_.Sync()) throw Error("TPageFileManager.Flush - can not save pages to disk.");
+  if (!files_.Sync()) throw Error("TPageFileManager.Flush - can not save pages to disk." + SystemCause());
 }
 
 }  // namespace corvane::container

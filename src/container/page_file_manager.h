@@ -64,6 +64,8 @@ class TPageFileManager {
   // Adds `count` pages at the end; false when the disk refused.
   bool Grow(int32_t count);
   // Writes every waiting page and the header, then syncs the disk file.
+  // A failure's message ends with the system's reason when it has one
+  // ("... (No space left on device)").
   void Flush();
 
  private:
@@ -83,6 +85,8 @@ class TPageFileManager {
   void WriteWaitingPages();
   bool WriteHeader();
   void TrimCache();
+  // " (<the system's reason>)" after a failed disk write, else empty.
+  std::string SystemCause() const;
 
   PartFiles files_;
   ContainerHeader header_;

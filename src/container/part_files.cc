@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "container/container_format.h"
@@ -28,6 +30,17 @@ std::string BaseName(const std::string& path) {
   throw Error("File " + path + " has corrupted header.");
 }
 
+// A part that is not there, or that the system will not open, has no header
+// to be corrupted: say what the system said.
+[[noreturn]] void ThrowCannotOpen(const std::string& path, int error) {
+  if (error == ENOENT) throw Error("File " + path + " does not exist.");
+  throw Error("Cannot open file " + path + ": " + std::strerror(error));
+}
+
+// errno after a failed call; a call that failed without setting it (a
+// write of no bytes) counts as an input/output error.
+int LastErrno() { return errno != 0 ? errno : EIO; }
+
 bool PwriteAll(int fd, const void* buffer, int64_t n, int64_t offset) {
   return platform::WriteAt(fd, buffer, n, offset) == n;
 }
@@ -49,7 +62,7 @@ PartFiles PartFiles::Open(const std::string& path, bool read_only) {
     // A header chain that names a part twice would never end.
     if (!seen.insert(current).second) ThrowCorrupted(path);
     const int fd = open(current.c_str(), (read_only ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0) ThrowCorrupted(current);
+    if (fd < 0) ThrowCannotOpen(current, errno);
     files.parts_.push_back({current, fd});
     uint8_t bytes[kPartHeaderSize];
     const auto header = platform::ReadAt(fd, bytes, kPartHeaderSize, 0) == static_cast<int64_t>(kPartHeaderSize)
@@ -88,7 +101,12 @@ PartFiles PartFiles::Create(const std::string& path, int64_t part_size) {
   header.part_size = part_size;
   header.next_name.clear();
   const auto bytes = header.Encode();
-  if (!PwriteAll(fd, bytes.data(), bytes.size(), 0)) throw Error("Cannot create file \"" + path + "\"");
+  errno = 0;
+  if (!PwriteAll(fd, bytes.data(), bytes.size(), 0)) {
+    // The file could be made but not written: a full disk, whose reason the
+    // folder's own check would not find.
+    throw Error("Cannot create file \"" + path + "\" (" + std::strerror(LastErrno()) + ")");
+  }
   return files;
 }
 
@@ -102,6 +120,7 @@ PartFiles& PartFiles::operator=(PartFiles&& other) noexcept {
     size_ = other.size_;
     read_only_ = other.read_only_;
     unsynced_ = other.unsynced_;
+    system_error_ = other.system_error_;
     other.parts_.clear();
   }
   return *this;
@@ -144,7 +163,9 @@ bool PartFiles::WriteAt(int64_t offset, const void* buffer, int64_t n) {
     if (part >= parts_.size()) return false;
     const int64_t within = at % Capacity();
     const int64_t chunk = std::min(n - done, Capacity() - within);
+    errno = 0;
     if (!PwriteAll(parts_[part].fd, p + done, chunk, static_cast<int64_t>(kPartHeaderSize) + within)) {
+      system_error_ = LastErrno();
       return false;
     }
     done += chunk;
@@ -164,11 +185,16 @@ bool PartFiles::AddPart() {
   }
   const std::string path = directory + name;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    system_error_ = LastErrno();
+    return false;
+  }
   PartHeader header;
   header.part_size = part_size_;
   const auto bytes = header.Encode();
+  errno = 0;
   if (!PwriteAll(fd, bytes.data(), bytes.size(), 0)) {
+    system_error_ = LastErrno();
     close(fd);
     unlink(path.c_str());
     return false;
@@ -177,6 +203,7 @@ bool PartFiles::AddPart() {
   uint8_t name_field[kPartNameSize] = {};
   std::copy_n(name.begin(), std::min(name.size(), kPartNameSize - 1), name_field);
   if (!PwriteAll(parts_.back().fd, name_field, kPartNameSize, 16)) {
+    system_error_ = LastErrno();
     close(fd);
     unlink(path.c_str());
     return false;
@@ -194,7 +221,10 @@ bool PartFiles::Resize(int64_t size) {
   for (std::size_t i = 0; i < parts_.size(); ++i) {
     const int64_t start = static_cast<int64_t>(i) * Capacity();
     const int64_t stored = std::clamp<int64_t>(size - start, 0, Capacity());
-    if (ftruncate(parts_[i].fd, static_cast<off_t>(kPartHeaderSize + stored)) != 0) return false;
+    if (ftruncate(parts_[i].fd, static_cast<off_t>(kPartHeaderSize + stored)) != 0) {
+      system_error_ = LastErrno();
+      return false;
+    }
   }
   size_ = size;
   return true;
@@ -203,7 +233,12 @@ bool PartFiles::Resize(int64_t size) {
 bool PartFiles::Sync() {
   if (!unsynced_) return true;
   bool ok = true;
-  for (const Part& part : parts_) ok = fdatasync(part.fd) == 0 && ok;
+  for (const Part& part : parts_) {
+    if (fdatasync(part.fd) != 0) {
+      system_error_ = LastErrno();
+      ok = false;
+    }
+  }
   unsynced_ = !ok;
   return ok;
 }

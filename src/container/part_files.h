@@ -15,8 +15,9 @@ namespace corvane::container {
 class PartFiles {
  public:
   // Opens the first part and every part its headers name. Throws
-  // corvane::Error ("File <name> has corrupted header.") when a part cannot
-  // be opened or its header is not valid.
+  // corvane::Error: "File <name> does not exist." or "Cannot open file
+  // <name>: <reason>" when a part cannot be opened, "File <name> has
+  // corrupted header." when its header is not valid.
   static PartFiles Open(const std::string& path, bool read_only);
   // Creates (or empties) the first part with the given part size.
   static PartFiles Create(const std::string& path, int64_t part_size);
@@ -42,6 +43,9 @@ class PartFiles {
   // Syncs every part when something was written or resized since the last
   // sync that went through; a container only read costs no sync.
   bool Sync();
+  // The system's error number of the last write, resize or sync that
+  // failed (0 when none has), so that failures can say why.
+  int SystemError() const { return system_error_; }
 
  private:
   struct Part {
@@ -59,6 +63,7 @@ class PartFiles {
   int64_t size_ = 0;
   bool read_only_ = false;
   bool unsynced_ = false;
+  int system_error_ = 0;
 };
 
 }  // namespace corvane::container

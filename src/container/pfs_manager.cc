@@ -65,6 +65,7 @@ TAbstractPlainFileSystem* TPFSManager::Register(std::unique_ptr<TAbstractPlainFi
 
 TAbstractPlainFileSystem* TPFSManager::GetPFSHandle(const std::string& name, StoreMode mode,
                                                     bool exclusive, bool& read_only) {
+  const bool read_only_wanted = read_only;
   read_only = false;
   if (mode < StoreMode::kDisk || mode > StoreMode::kTemporary) {
     throw Error("TPFSManager.GetPFSHandle - Unsuuported file store mode.");
@@ -85,7 +86,7 @@ TAbstractPlainFileSystem* TPFSManager::GetPFSHandle(const std::string& name, Sto
           last_error_ = "File " + Quoted(name) + " does not exist.";
           return nullptr;
         }
-        read_only = IsReadOnlyFile(name);
+        read_only = read_only_wanted || IsReadOnlyFile(name);
         return Register(OpenContainerStore(name, exclusive, read_only));
       case StoreMode::kMemory:
         return Register(std::make_unique<TMemoryPlainFileSystem>(name));

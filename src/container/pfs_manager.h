@@ -35,8 +35,10 @@ class TPFSManager {
   static TPFSManager& Instance();
 
   // The store for `name` in `mode`, made and registered when there is none.
-  // `read_only` is set on return: true when the store is a container opened
-  // read-only. Returns null when the store cannot be made: a mode-2 file
+  // `read_only` true on entry asks for a container made now to be opened
+  // read-only, so that a reader never writes to it (a store already made
+  // is handed out as it is). It is set on return: true when the store is a
+  // container opened read-only. Returns null when the store cannot be made: a mode-2 file
   // that does not exist or cannot be opened as a container (LastError()
   // then has the reason). A mode outside 1..4 fails with "TPFSManager.
   // GetPFSHandle - Unsuuported file store mode.".

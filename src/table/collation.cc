@@ -112,6 +112,21 @@ const Collation& Collation::ForLocale(int locale_id) {
 
 const Collation& Collation::User() { return ForLocale(platform::UserLocaleId()); }
 
+const Collation* Collation::ForMark(uint64_t mark) {
+  if (mark == 0) return nullptr;
+  for (const int locale : {platform::kLocaleTurkish, platform::kLocaleEnglishUs}) {
+    const Collation& known = ForLocale(locale);
+    if (known.Mark() == mark) return &known;
+  }
+  return nullptr;
+}
+
+const char* Collation::Name() const {
+  if (this == &ForLocale(platform::kLocaleTurkish)) return "Turkish";
+  if (this == &ForLocale(platform::kLocaleEnglishUs)) return "US English";
+  return "unnamed";
+}
+
 int Collation::Compare(std::string_view a, std::string_view b, bool case_insensitive, long limit) const {
   // Past both ends every position reads as the terminator, so no comparison
   // needs more steps than the longer view has bytes, plus one.

@@ -48,6 +48,13 @@ class Collation {
   static const Collation& ForLocale(int locale_id);
   // For platform::UserLocaleId().
   static const Collation& User();
+  // The locale collation whose Mark() is `mark`, or null when none has it:
+  // a saved index names the order it was sorted in by its mark, and is
+  // checked in that order whatever this process's locale.
+  static const Collation* ForMark(uint64_t mark);
+  // How people know this collation: "Turkish" or "US English" (the order
+  // every other locale uses); "unnamed" for one made from a comparison.
+  const char* Name() const;
 
   // A collation from a one-character comparison and byte casing tables,
   // built the way non-Turkish locales are: the weight of x is the number of

@@ -10,6 +10,7 @@
 #include "platform/memory.h"
 #include "table/blob_files.h"
 #include "table/collation.h"
+#include "table/index_file.h"
 #include "table/record_storage.h"
 #include "table/table_files.h"
 
@@ -47,6 +48,22 @@ class NoRecords : public RecordSource {
 };
 
 const char* Flag(bool b) { return b ? "True" : "False"; }
+
+// The order a table's indexes are searched in. A table that may be written
+// keeps this process's collation, re-sorting and saving indexes sorted under
+// another locale's. A read-only one cannot save them, and re-sorting at every
+// open would cost each reader a full sort: it searches them in the locale
+// order their file records instead.
+const Collation& IndexCollation(TAbstractFile& idx, bool read_only) {
+  const Collation& user = Collation::User();
+  const int64_t size = idx.GetSize();
+  if (!read_only || size < static_cast<int64_t>(kSortMarkSize)) return user;
+  uint8_t tail[kSortMarkSize];
+  idx.SetPosition(size - static_cast<int64_t>(kSortMarkSize));
+  if (idx.Read(tail, sizeof tail) != static_cast<int64_t>(sizeof tail)) return user;
+  const Collation* recorded = Collation::ForMark(PeekSortMark(tail));
+  return recorded != nullptr ? *recorded : user;
+}
 
 TAbstractFile* OpenTableFile(TAbstractPlainFileSystem& store, const std::string& name, bool create, bool read_only) {
   try {
@@ -132,7 +149,7 @@ struct TCvDataManager::Impl {
 
   void OpenFiles() {
     if (!store.FileExists(FileName(".dat"))) throw TableNotFoundError(table_name);
-    dat = Open(".dat", false, false);
+    dat = Open(".dat", false, read_only);
     read_only = dat->ReadOnly();
     idx = OpenOrCreate(".idx", true);
   }
@@ -241,14 +258,15 @@ struct TCvDataManager::Impl {
 };
 
 TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::string& table_name, TableMode mode,
-                               bool small_cache, const BuildProgress& progress)
-    : TCvDataManager(store, table_name, nullptr, mode, small_cache, progress) {}
+                               bool small_cache, const BuildProgress& progress, bool read_only)
+    : TCvDataManager(store, table_name, nullptr, mode, small_cache, progress, read_only) {}
 
 TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::string& table_name,
                                const TableDefinition* create, TableMode mode, bool small_cache,
-                               const BuildProgress& progress)
+                               const BuildProgress& progress, bool read_only)
     : impl_(std::make_unique<Impl>(store, table_name, mode, small_cache)) {
   Impl& m = *impl_;
+  m.read_only = read_only;
   try {
     if (create != nullptr) {
       m.CreateFiles(*create);
@@ -265,7 +283,7 @@ TCvDataManager::TCvDataManager(TAbstractPlainFileSystem& store, const std::strin
                                     mode == TableMode::kInMemory, small_cache);
     m.storage = std::make_unique<RecordStorage>(*m.dat, m.layout.slot_size, m.layout.data_start,
                                                 m.header.record_count, plan);
-    m.indexes = std::make_unique<TableIndexes>(m.layout, *this, Collation::User());
+    m.indexes = std::make_unique<TableIndexes>(m.layout, *this, IndexCollation(*m.idx, m.read_only));
     // Arrays are read from ".idx" when first used: a lookup on one index
     // reads that index alone.
     TAbstractFile& idx = *m.idx;
@@ -302,7 +320,7 @@ std::unique_ptr<TCvDataManager> TCvDataManager::CreateAndOpen(TAbstractPlainFile
                                                               const TableDefinition& definition, TableMode mode,
                                                               bool small_cache, const BuildProgress& progress) {
   return std::unique_ptr<TCvDataManager>(
-      new TCvDataManager(store, table_name, &definition, mode, small_cache, progress));
+      new TCvDataManager(store, table_name, &definition, mode, small_cache, progress, false));
 }
 
 void TCvDataManager::Close() {

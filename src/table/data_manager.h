@@ -72,9 +72,11 @@ struct TableDefinition {
 class TCvDataManager : public RecordSource {
  public:
   // Opens table `table_name` in `store`; throws corvane::Error with the
-  // table's messages (missing table, version, file open failures).
+  // table's messages (missing table, version, file open failures). With
+  // `read_only` the files are opened for reading only, whatever the store
+  // allows, and nothing is ever written to them.
   TCvDataManager(container::TAbstractPlainFileSystem& store, const std::string& table_name,
-                 TableMode mode, bool small_cache, const BuildProgress& progress = {});
+                 TableMode mode, bool small_cache, const BuildProgress& progress = {}, bool read_only = false);
   // Closes as Close() does, swallowing failures; call Close() to see them.
   ~TCvDataManager() override;
 
@@ -157,7 +159,8 @@ class TCvDataManager : public RecordSource {
 
  private:
   TCvDataManager(container::TAbstractPlainFileSystem& store, const std::string& table_name,
-                 const TableDefinition* create, TableMode mode, bool small_cache, const BuildProgress& progress);
+                 const TableDefinition* create, TableMode mode, bool small_cache, const BuildProgress& progress,
+                 bool read_only);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -216,13 +216,13 @@ TCvDatabaseManager* TCvDatabaseManager::Find(const std::string& name) {
 }
 
 TCvDatabaseManager& TCvDatabaseManager::ForDataset(const std::string& database_file_name,
-                                                   const std::string& database_name) {
+                                                   const std::string& database_name, bool read_only) {
   const std::string& name = database_file_name.empty() ? database_name : database_file_name;
   if (TCvDatabase* db = FindDatabase(name)) db->SetConnected(true);
   if (TCvDatabaseManager* found = Find(name)) return *found;
   Kind kind = Kind::kSingleFile;
   if (database_file_name.empty() && IsDirectory(database_name)) kind = Kind::kDirectory;
-  return Register(std::make_unique<TCvDatabaseManager>(name, kind, false, false));
+  return Register(std::make_unique<TCvDatabaseManager>(name, kind, read_only, false));
 }
 
 void TCvDatabaseManager::ReleaseIfUnused(TCvDatabaseManager* manager) {
@@ -266,7 +266,7 @@ container::TAbstractPlainFileSystem& TCvDatabaseManager::Store(TableMode mode) {
   } else if (kind_ == Kind::kDirectory) {
     store_mode = StoreMode::kDisk;
   }
-  bool read_only = false;
+  bool read_only = read_only_;
   TPFSManager& stores = TPFSManager::Instance();
   container::TAbstractPlainFileSystem* store = stores.GetPFSHandle(location_, store_mode, false, read_only);
   if (store == nullptr) throw Error(stores.LastError());
@@ -321,7 +321,7 @@ int TCvDatabaseManager::ConnectDataset(TCvDataset& dataset, const std::string& t
     if (target != nullptr) target->NotifyBuildIndexesProgress(starting, finished, percent);
   };
   try {
-    table->data = std::make_unique<TCvDataManager>(*store, table_name, mode, false, progress);
+    table->data = std::make_unique<TCvDataManager>(*store, table_name, mode, false, progress, read_only_);
   } catch (const TableNotFoundError&) {
     return -1;
   }

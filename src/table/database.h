@@ -140,9 +140,11 @@ class TCvDatabaseManager {
   // denotes under the matching rules above, or null.
   static TCvDatabaseManager* Find(const std::string& name);
   // The manager a dataset with these names opens its table in: connects a
-  // component of that name, then finds or makes the manager.
+  // component of that name, then finds or makes the manager. A manager made
+  // here for a `read_only` dataset opens its files read-only, so that
+  // reading a database never writes to it.
   static TCvDatabaseManager& ForDataset(const std::string& database_file_name,
-                                        const std::string& database_name);
+                                        const std::string& database_name, bool read_only = false);
   // Destroys `manager` when no component is connected and no table open.
   static void ReleaseIfUnused(TCvDatabaseManager* manager);
 

@@ -118,7 +118,7 @@ void TCvDataset::SetActive(bool active) {
 }
 
 void TCvDataset::OpenTable() {
-  TCvDatabaseManager& database = TCvDatabaseManager::ForDataset(database_file_name_, database_name_);
+  TCvDatabaseManager& database = TCvDatabaseManager::ForDataset(database_file_name_, database_name_, read_only_);
   TableConnection* table = nullptr;
   int code = -5;
   try {

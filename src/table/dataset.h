@@ -133,6 +133,9 @@ class TCvDataset {
   bool Exclusive() const { return exclusive_; }
   // Kept only while the dataset is closed; no operation reads it.
   void SetExclusive(bool exclusive);
+  // A read-only dataset refuses changes; one that is the first to open its
+  // database opens the database's files read-only as well, so that reading
+  // never writes (no access times, no saved index repairs).
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool read_only);
   bool InMemory() const { return in_memory_; }

@@ -60,6 +60,16 @@ uint64_t ReadSortMark(std::span<const uint8_t> bytes) {
   return le::GetU64(mark + 8);
 }
 
+}  // namespace
+
+uint64_t PeekSortMark(std::span<const uint8_t> last_bytes) {
+  if (last_bytes.size() != kSortMarkSize) return 0;
+  if (std::memcmp(last_bytes.data(), kSortMarkMagic, sizeof kSortMarkMagic) != 0) return 0;
+  return le::GetU64(last_bytes.data() + 8);
+}
+
+namespace {
+
 // The check number of the array checks' sort mark: the headers, the checks
 // block and the mark's first 16 bytes, as if they followed each other.
 uint64_t ChecksMarkNumber(std::span<const uint8_t> headers, std::span<const uint8_t> tail) {

@@ -85,6 +85,11 @@ struct KeyPrefixBlock {
 
 inline constexpr std::size_t kSortMarkSize = 24;
 
+// The collation mark a file's last kSortMarkSize bytes name, when they are a
+// sort mark, else 0. Not checked: a hint of the order to expect, which the
+// load then verifies.
+uint64_t PeekSortMark(std::span<const uint8_t> last_bytes);
+
 // The bytes the array checks and sort mark take after the arrays.
 inline std::size_t ArrayChecksSize(std::size_t index_count) { return 8 + 8 * index_count + kSortMarkSize; }
 

@@ -105,7 +105,9 @@ bool ReadIndexHeaders(Reader& in, int32_t count, bool with_options, std::vector<
 class TableChecker {
  public:
   TableChecker(container::TAbstractPlainFileSystem& store, const std::string& table, const Collation& collation)
-      : store_(store), table_(table), collation_(collation) {}
+      : store_(store), table_(table), collation_(&collation) {}
+
+  const Collation& CheckedBy() const { return *collation_; }
 
   std::vector<std::string> Run() {
     if (CheckData()) {
@@ -256,19 +258,20 @@ class TableChecker {
                         std::to_string(count_) + " records");
       return;
     }
+    const DecodedIndexFile file = DecodeIndexFile(idx, layout_, version_, change_counter_, count_);
+    if (const Collation* recorded = Collation::ForMark(file.sorted_by)) collation_ = recorded;
     for (const IndexHeader& h : headers) {
       CheckArray(name, h, &idx[in.at]);
       in.at += array_bytes;
     }
-    CheckKeyPrefixes(name, headers, idx);
+    CheckKeyPrefixes(name, headers, idx, file);
   }
 
   // The key prefixes stored beside the arrays: their bytes against their
   // check, and, under the collation they were saved with, each against the
   // prefix of the record it stands beside.
   void CheckKeyPrefixes(const std::string& name, const std::vector<IndexHeader>& headers,
-                        const std::vector<uint8_t>& idx) {
-    const DecodedIndexFile file = DecodeIndexFile(idx, layout_, version_, change_counter_, count_);
+                        const std::vector<uint8_t>& idx, const DecodedIndexFile& file) {
     if (!file.arrays_read) return;
     const std::size_t n = static_cast<std::size_t>(count_);
     for (const DecodedIndexFile::StoredPrefixes& stored : file.prefixes) {
@@ -278,8 +281,8 @@ class TableChecker {
         Problem(name, "index " + h.name + " has damaged key prefixes (they will be recomputed)");
         continue;
       }
-      const KeyComparator order(layout_, h, collation_);
-      if (file.sorted_by != collation_.Mark() || !order.HasPrefixes()) continue;
+      const KeyComparator order(layout_, h, *collation_);
+      if (file.sorted_by != collation_->Mark() || !order.HasPrefixes()) continue;
       std::size_t reported = 0;
       for (std::size_t p = 0; p < n; ++p) {
         uint64_t stored_prefix = 0;
@@ -308,7 +311,7 @@ class TableChecker {
     }
     // Fields outside the layout compare equal in the comparator; they were
     // reported above.
-    const KeyComparator order(layout_, h, collation_);
+    const KeyComparator order(layout_, h, *collation_);
     for (int32_t p = 1; p < count_; ++p) {
       const int32_t a = I32(entries + 4 * static_cast<std::size_t>(p - 1));
       const int32_t b = I32(entries + 4 * static_cast<std::size_t>(p));
@@ -321,7 +324,7 @@ class TableChecker {
 
   container::TAbstractPlainFileSystem& store_;
   const std::string& table_;
-  const Collation& collation_;
+  const Collation* collation_;  // the caller's, or the one the index file records
   std::vector<std::string> problems_;
   std::vector<uint8_t> dat_;
   RecordLayout layout_;
@@ -335,8 +338,11 @@ class TableChecker {
 }  // namespace
 
 std::vector<std::string> CheckTable(container::TAbstractPlainFileSystem& store, const std::string& table,
-                                    const Collation& collation) {
-  return TableChecker(store, table, collation).Run();
+                                    const Collation& collation, const Collation** checked_by) {
+  TableChecker checker(store, table, collation);
+  std::vector<std::string> problems = checker.Run();
+  if (checked_by != nullptr) *checked_by = &checker.CheckedBy();
+  return problems;
 }
 
 }  // namespace corvane::table

@@ -24,9 +24,12 @@ namespace corvane::table {
 class Collation;
 
 // One line per problem, each beginning with the file's name; empty when the
-// table is sound.
+// table is sound. Index order is checked under the collation the ".idx"
+// file records it was sorted by when that is a locale's collation (a table
+// built under another locale is not out of order), else under `collation`;
+// `checked_by`, when given, receives the one used.
 std::vector<std::string> CheckTable(container::TAbstractPlainFileSystem& store, const std::string& table,
-                                    const Collation& collation);
+                                    const Collation& collation, const Collation** checked_by = nullptr);
 
 }  // namespace corvane::table
 

@@ -1,5 +1,7 @@
 #include "wordlist/word_list_access.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -7,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/temporary_file.h"
+#include "wordlist/build_lock.h"
 #include "wordlist/data_locations.h"
 #include "wordlist/import.h"
 #include "wordlist/list_file.h"
@@ -16,7 +19,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Which file a path names: a build renames a new file into place, so a
+// change says that a build finished.
+struct FileIdentity {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  return {true, info.st_dev, info.st_ino};
+}
+
 }  // namespace
+
+void CheckBuiltWordList(const std::string& built_file, int expected_words, const WordListFiles& files) {
+  int count = 0;
+  try {
+    TWordList built(built_file);
+    built.OpenReadOnly();
+    count = built.RecordCount();
+  } catch (const Error& e) {
+    throw WordListError(files.database, e.what());
+  }
+  if (count < expected_words) {
+    throw Error(files.database + ": the new word list holds " + std::to_string(count) + " of the " +
+                std::to_string(expected_words) + " words of " + files.list + "; the database was left as it was");
+  }
+}
 
 WordListFiles DefaultWordListFiles() {
   const DataLocations where = DefaultDataLocations();
@@ -37,17 +70,29 @@ void InstallPrebuiltDatabase(const WordListFiles& files) {
   }
 }
 
-void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
+void BuildWordList(const WordListFiles& files, const BuildProgress& progress, BuildWhen when) {
   std::error_code ec;
   const fs::path folder = fs::path(files.database).parent_path();
   if (!folder.empty()) fs::create_directories(folder, ec);
+  const FileIdentity before = IdentityOf(files.database);
+  const BuildLock lock(files.database);
+  // Whoever held the lock may have built what this call came for.
+  if (TWordList::DatabaseComplete(files.database) &&
+      (when == BuildWhen::kIfIncomplete || IdentityOf(files.database) != before)) {
+    return;
+  }
+  int lines = 0;
   // A name of its own, removed by a failure, an interrupt or the next
   // build after a kill, so that two builds never share a half-built file.
   platform::TemporaryFile file(files.database);
   const std::string& building = file.path();
   {
     TWordList list(building);
-    list.CreateEmptyTable();
+    try {
+      list.CreateEmptyTable();
+    } catch (const Error& e) {
+      throw WordListError(files.database, e.what());
+    }
     std::unique_ptr<ListFileReader> reader;
     try {
       reader = std::make_unique<ListFileReader>(files.list);
@@ -63,23 +108,32 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress) {
     }
     try {
       while (!import.ImportDone()) import.Timer1Timer();
+    } catch (const WordListError& e) {
+      // The database failed, not the line: name the database, not its temporary file.
+      throw WordListError(files.database, e.Reason());
     } catch (const Error& e) {
       throw Error(files.list + ": line " + std::to_string(import.FailedLine()) + ": " + e.what());
     }
-    list.Close();
+    lines = import.LineCount();
+    try {
+      list.Close();
+    } catch (const Error& e) {
+      throw WordListError(files.database, e.what());
+    }
   }
+  CheckBuiltWordList(building, lines, files);
   if (std::rename(building.c_str(), files.database.c_str()) != 0) throw Error("cannot replace " + files.database);
   file.Release();
 }
 
 std::unique_ptr<TWordList> OpenWordList(const WordListFiles& files, const BuildProgress& progress) {
   InstallPrebuiltDatabase(files);
-  if (!TWordList::DatabaseComplete(files.database)) BuildWordList(files, progress);
+  if (!TWordList::DatabaseComplete(files.database)) BuildWordList(files, progress, BuildWhen::kIfIncomplete);
   auto list = std::make_unique<TWordList>(files.database);
   try {
-    list->Open();
+    list->OpenReadOnly();
   } catch (const Error& e) {
-    throw Error(files.database + ": " + e.what() + " (rebuild it with: corvane wordlist build)");
+    throw WordListError(files.database, e.what(), kRebuildHint);
   }
   return list;
 }

@@ -47,8 +47,14 @@ void TWordList::CreateEmptyTable() {
   Open();
 }
 
-void TWordList::Open() {
+void TWordList::Open() { OpenTable(false); }
+
+void TWordList::OpenReadOnly() { OpenTable(true); }
+
+void TWordList::OpenTable(bool read_only) {
+  table_->SetActive(false);
   SetNames();
+  table_->SetReadOnly(read_only);
   table_->SetActive(true);
 }
 
@@ -57,15 +63,28 @@ void TWordList::Close() { table_->SetActive(false); }
 bool TWordList::IsOpen() const { return table_->Active(); }
 
 void TWordList::Append(std::string_view plain, std::string_view marked) {
-  table_->Insert();
-  table_->FieldByName("NWORD").SetAsString(std::string(plain));
-  table_->FieldByName("HWORD").SetAsString(std::string(marked));
-  table_->Post();
+  try {
+    table_->Insert();
+    table_->FieldByName("NWORD").SetAsString(std::string(plain));
+    table_->FieldByName("HWORD").SetAsString(std::string(marked));
+    table_->Post();
+  } catch (const WordListError&) {
+    throw;
+  } catch (const Error& e) {
+    throw WordListError(database_file_, e.what());
+  }
 }
 
 std::optional<std::string> TWordList::Lookup(const std::string& key) {
-  if (!table_->Locate("NWORD", table::Variant(key))) return std::nullopt;
-  return table_->FieldByName("HWORD").AsString();
+  const bool open = IsOpen();
+  try {
+    if (!table_->Locate("NWORD", table::Variant(key))) return std::nullopt;
+    return table_->FieldByName("HWORD").AsString();
+  } catch (const Error& e) {
+    // A list that was never opened is not damaged: the engine's message says it.
+    if (!open) throw;
+    throw WordListError(database_file_, e.what(), kRebuildHint);
+  }
 }
 
 int TWordList::RecordCount() { return table_->RecordCount(); }
@@ -79,8 +98,12 @@ void TWordList::MarkBuild(uint8_t mark) {
 }
 
 void TWordList::Finished() {
-  if (table::TCvDataManager* data = table_->DataManager()) data->Flush();
-  MarkBuild(0);
+  try {
+    if (table::TCvDataManager* data = table_->DataManager()) data->Flush();
+    MarkBuild(0);
+  } catch (const Error& e) {
+    throw WordListError(database_file_, e.what());
+  }
 }
 
 bool TWordList::DatabaseComplete(const std::string& database_file) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
 #include "table/database.h"
 #include "table/table.h"
 #include "wordlist/import.h"
@@ -30,6 +31,24 @@ inline constexpr int64_t kMinDatabaseSize = 16777216;
 
 inline constexpr uint8_t kBuildUnfinished = 0x42;
 
+// What a damaged database's message ends with: the remedy.
+inline constexpr const char* kRebuildHint = " (rebuild it with: corvane wordlist build)";
+
+// The database itself failed (damaged, or its disk full), not the list file
+// or the document being read: the message names the database, and callers
+// report it as it stands instead of blaming what they were reading.
+// Reason() is the engine's message alone, for a caller that names the file
+// differently (a build names the database, not its temporary file).
+class WordListError : public Error {
+ public:
+  WordListError(const std::string& database_file, const std::string& reason, const std::string& hint = "")
+      : Error(database_file + ": " + reason + hint), reason_(reason) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
+};
+
 class TWordList : public EntrySink {
  public:
   // `database_file` is the full path of "CVHYPLIST.EDB".
@@ -43,16 +62,22 @@ class TWordList : public EntrySink {
   // Creates a new, empty database file with the empty table, and opens it.
   void CreateEmptyTable();
   void Open();
+  // For lookups: the file is opened read-only and never written, so readers
+  // never collide with a build and a file without write permission reads.
+  void OpenReadOnly();
   void Close();
   bool IsOpen() const;
-  // Insert, NWORD and HWORD as text (each cut to 30), Post.
+  // Insert, NWORD and HWORD as text (each cut to 30), Post. Failures of
+  // the table are WordListErrors.
   void Append(std::string_view plain, std::string_view marked) override;
-  // HWORD of the first record whose NWORD equals `key`, if any.
+  // HWORD of the first record whose NWORD equals `key`, if any. A damaged
+  // table fails with a WordListError that names the file and the remedy; a
+  // list not open, with the engine's message.
   std::optional<std::string> Lookup(const std::string& key);
   int RecordCount();
 
   // The import has stored its last line: writes the table out and only
-  // then clears the mark CreateEmptyTable set.
+  // then clears the mark CreateEmptyTable set. Failures are WordListErrors.
   void Finished() override;
 
   // Present and complete: the file exists, holds at least kMinDatabaseSize
@@ -68,6 +93,7 @@ class TWordList : public EntrySink {
 
  private:
   void SetNames();
+  void OpenTable(bool read_only);
   void MarkBuild(uint8_t mark);
 
   std::string database_file_;

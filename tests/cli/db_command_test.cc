@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "table/collation.h"
 #include "table/table.h"
 #include "support/scratch_dir.h"
 
@@ -174,9 +175,15 @@ TEST_F(DbCommandTest, DumpFilterAndFind) {
 
 TEST_F(DbCommandTest, CheckPassesSoundTablesAndNamesEachProblem) {
   const std::string file_db = MakeWordList(false);
-  EXPECT_EQ(Db({"check", file_db}).out, file_db + ": ok (1 table)\n");
+  const std::string ok = std::string(": ok (1 table, indexes in ") + table::Collation::User().Name() + " order)\n";
+  // A check only reads: the file keeps its bytes and its time.
+  const std::vector<char> bytes = Read(file_db);
+  const fs::file_time_type written = fs::last_write_time(file_db);
+  EXPECT_EQ(Db({"check", file_db}).out, file_db + ok);
+  EXPECT_EQ(Read(file_db), bytes);
+  EXPECT_EQ(fs::last_write_time(file_db), written);
   const std::string db = MakeWordList(true);
-  EXPECT_EQ(Db({"check", db, "HYPLIST"}).out, db + ": ok (1 table)\n");
+  EXPECT_EQ(Db({"check", db, "HYPLIST"}).out, db + ok);
 
   const std::string dat = db + "/HYPLIST.dat", idx = db + "/HYPLIST.idx";
   const std::vector<char> good_dat = Read(dat), good_idx = Read(idx);
@@ -251,6 +258,12 @@ TEST_F(DbCommandTest, UsageErrors) {
   const RunResult missing = Db({"tables", (dir_ / "none").string()});
   EXPECT_EQ(missing.status, kExitFailure);
   EXPECT_EQ(missing.err, "corvane: " + (dir_ / "none").string() + ": no such file or directory\n");
+  // A container that is not there is missing, not damaged.
+  const std::string none = (dir_ / "none.edb").string();
+  std::istringstream in;
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCli({"container", "check", none}, in, out, err), kExitFailure);
+  EXPECT_EQ(err.str(), none + ": File " + none + " does not exist.\n");
 }
 
 }  // namespace

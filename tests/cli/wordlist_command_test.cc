@@ -2,14 +2,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "platform/file_io.h"
+#include "platform/error.h"
 #include "platform/temporary_file.h"
 #include "wordlist/line_cipher.h"
+#include "wordlist/word_list_access.h"
 #include "wordlist/word_list_table.h"
 #include "support/scratch_dir.h"
 
@@ -132,6 +135,18 @@ TEST_F(WordListCommandTest, FailuresNameTheLineAndKeepTheOldDatabase) {
   EXPECT_EQ(ReadFile(Db()), before);  // a failed build never replaces the database
   EXPECT_FALSE(TemporaryFileLeft());
 
+  // A finished table holding fewer records than the list has lines (lost
+  // under the build) is refused, naming the database.
+  const wordlist::WordListFiles files{Db(), List(), {}};
+  EXPECT_NO_THROW(wordlist::CheckBuiltWordList(Db(), 1, files));
+  try {
+    wordlist::CheckBuiltWordList(Db(), 2, files);
+    ADD_FAILURE() << "a short table passed";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), Db() + ": the new word list holds 1 of the 2 words of " + List() +
+                                         "; the database was left as it was");
+  }
+
   fs::remove(List());
   r = Run({"wordlist", "build"});
   EXPECT_EQ(r.status, kExitFailure);
@@ -149,6 +164,40 @@ TEST_F(WordListCommandTest, BadLineFarIntoALongList) {
   const Result r = Run({"wordlist", "build"});
   EXPECT_EQ(r.status, kExitFailure);
   EXPECT_NE(r.err.find("line 100001: '$G1' is not a valid integer value"), std::string::npos) << r.err;
+}
+
+// Builds and first-use lookups with no database yet, started at once in
+// processes of their own: each waits for the build under way, none fails,
+// and the database ends whole, with nothing left beside it.
+TEST_F(WordListCommandTest, ConcurrentBuildsAndFirstUseLookups) {
+  constexpr int kWords = 20000;
+  std::vector<std::string> words;
+  for (int i = 0; i < kWords; ++i) words.push_back("ki_tap" + std::to_string(i));
+  WriteList(words);
+  std::vector<pid_t> children;
+  for (int i = 0; i < 8; ++i) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const bool build = i % 2 == 0;
+      const Result r = build ? Run({"wordlist", "build"}) : Run({"wordlist", "lookup", "kitap77"});
+      const bool right = build ? r.out == Db() + ": " + std::to_string(kWords) + " words\n" : r.out == "ki_tap77\n";
+      _exit(r.status == kExitOk && right ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  wordlist::TWordList list(Db());
+  list.OpenReadOnly();
+  EXPECT_EQ(list.RecordCount(), kWords);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"CVHYPLIST.EDB", "cvhype.lst"}));
 }
 
 TEST_F(WordListCommandTest, SmallOrDamagedDatabases) {

@@ -10,10 +10,15 @@
 #include <functional>
 #include <string>
 
+#include <fstream>
+
 #include "io_faults.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "scenarios.h"
 #include "table/database.h"
+#include "wordlist/line_cipher.h"
+#include "wordlist/word_list_access.h"
 #include "wordlist/word_list_table.h"
 
 namespace corvane::testing {
@@ -101,25 +106,70 @@ TEST_F(IoFaultTest, PostsEditsDeletesWithSevenIndexes) { RunAll(EditIndexedTable
 
 TEST_F(IoFaultTest, ContainerGrowsADirectoryPageAndAnExtent) { RunAll(FillContainer, VerifyContainer, 25); }
 
-// Looking a word up writes only the file's last access time, as opening a
-// writable container records it, and syncs that once, not once per table
-// file closed.
-TEST_F(IoFaultTest, LookingAWordUpSyncsOnce) {
+// Looking a word up in a writable table writes only the file's last access
+// time and syncs that once, not once per table file closed; the read-only
+// open the programs use writes nothing at all.
+TEST_F(IoFaultTest, LookingAWordUpSyncsOnceAndReadersNever) {
   Fresh();
   Journal journal;
   ImportWordList(dir_, kImportLines, journal);
   ReleaseStores(dir_);
+  const std::string path = (dir_ / wordlist::kDatabaseFileName).string();
   std::string word = MarkedWord(77);
   std::erase(word, '_');
-  {
-    IoFaultScope count(0, FaultMode::kOnce, IoCall::kFlush);
-    wordlist::TWordList list((dir_ / wordlist::kDatabaseFileName).string());
-    list.Open();
-    EXPECT_EQ(list.Lookup(word), MarkedWord(77));
-    list.Close();
-    EXPECT_EQ(DisarmIoFaults(), 1);
+  for (const bool read_only : {false, true}) {
+    for (const IoCall call : {IoCall::kFlush, IoCall::kWrite, IoCall::kSetSize}) {
+      IoFaultScope count(0, FaultMode::kOnce, call);
+      wordlist::TWordList list(path);
+      read_only ? list.OpenReadOnly() : list.Open();
+      EXPECT_EQ(list.Lookup(word), MarkedWord(77));
+      list.Close();
+      const int64_t expected = !read_only && call != IoCall::kSetSize ? 1 : 0;
+      EXPECT_EQ(DisarmIoFaults() > 0, expected > 0) << read_only << " " << static_cast<int>(call);
+    }
+    ReleaseStores(dir_);
   }
-  ReleaseStores(dir_);
+  // A table that cannot be read blames the database and names the remedy.
+  wordlist::TWordList list(path);
+  list.OpenReadOnly();
+  IoFaultScope faults(1, FaultMode::kFromNow, IoCall::kRead);
+  try {
+    list.Lookup(word);
+    ADD_FAILURE() << "a lookup read nothing and did not fail";
+  } catch (const wordlist::WordListError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(path + ": ", 0), 0u) << e.what();
+    EXPECT_TRUE(std::string(e.what()).ends_with(wordlist::kRebuildHint)) << e.what();
+  }
+}
+
+// A disk that fills up during a build: the message names the database (not
+// the list, not the temporary file) and the system's reason, and the old
+// database stays.
+TEST_F(IoFaultTest, FullDiskDuringABuildNamesTheDatabaseAndKeepsTheOldOne) {
+  Fresh();
+  std::string text;
+  for (int i = 1; i <= kImportLines; ++i) {
+    text += wordlist::TVoxEncryption::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
+  }
+  const wordlist::WordListFiles files{(dir_ / "words.edb").string(), (dir_ / "words.lst").string(), {}};
+  std::ofstream(files.list, std::ios::binary) << text;
+  ArmIoFaults(0, FaultMode::kOnce, IoCall::kWrite);
+  wordlist::BuildWordList(files);
+  const int64_t writes = DisarmIoFaults();
+  const std::string before = platform::ReadFile(files.database);
+  for (const int64_t k : {int64_t{1}, writes / 2, writes}) {
+    IoFaultScope full(k, FaultMode::kFromNow, IoCall::kWrite, ENOSPC);
+    try {
+      wordlist::BuildWordList(files);
+      ADD_FAILURE() << "write " << k << " of " << writes << " failed unnoticed";
+    } catch (const Error& e) {
+      const std::string message = e.what();
+      EXPECT_EQ(message.rfind(files.database + ": ", 0), 0u) << k << ": " << message;
+      EXPECT_TRUE(message.ends_with(" (No space left on device)")) << k << ": " << message;
+    }
+    EXPECT_EQ(platform::ReadFile(files.database), before) << k;
+    ReleaseStores(dir_);
+  }
 }
 
 // One kind of call failing while everything else works: the workload must

@@ -16,6 +16,7 @@ struct State {
   FaultMode mode = FaultMode::kOnce;
   IoCall only = IoCall::kAny;
   bool delivered = false;
+  int error = EIO;
 };
 
 State& Faults() {
@@ -48,7 +49,9 @@ F Real(const char* name) {
 
 }  // namespace
 
-void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only) { Faults() = State{true, 0, fail_at, mode, only, false}; }
+void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only, int error) {
+  Faults() = State{true, 0, fail_at, mode, only, false, error};
+}
 
 int64_t DisarmIoFaults() {
   Faults().armed = false;
@@ -56,6 +59,8 @@ int64_t DisarmIoFaults() {
 }
 
 bool IoFaultDelivered() { return Faults().delivered; }
+
+int FaultError() { return Faults().error; }
 
 }  // namespace corvane::testing
 
@@ -69,7 +74,7 @@ extern "C" {
 ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
   static const auto real = Real<ssize_t (*)(int, void*, size_t, off_t)>("pread");
   if (Judge(IoCall::kRead, count) != Verdict::kPass) {
-    errno = EIO;
+    errno = corvane::testing::FaultError();
     return -1;
   }
   return real(fd, buffer, count, offset);
@@ -85,14 +90,14 @@ ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
     case Verdict::kFail:
       break;
   }
-  errno = EIO;
+  errno = corvane::testing::FaultError();
   return -1;
 }
 
 int ftruncate(int fd, off_t length) {
   static const auto real = Real<int (*)(int, off_t)>("ftruncate");
   if (Judge(IoCall::kSetSize, 0) != Verdict::kPass) {
-    errno = EIO;
+    errno = corvane::testing::FaultError();
     return -1;
   }
   return real(fd, length);
@@ -101,7 +106,7 @@ int ftruncate(int fd, off_t length) {
 int fsync(int fd) {
   static const auto real = Real<int (*)(int)>("fsync");
   if (Judge(IoCall::kFlush, 0) != Verdict::kPass) {
-    errno = EIO;
+    errno = corvane::testing::FaultError();
     return -1;
   }
   return real(fd);
@@ -110,7 +115,7 @@ int fsync(int fd) {
 int fdatasync(int fd) {
   static const auto real = Real<int (*)(int)>("fdatasync");
   if (Judge(IoCall::kFlush, 0) != Verdict::kPass) {
-    errno = EIO;
+    errno = corvane::testing::FaultError();
     return -1;
   }
   return real(fd);

@@ -17,6 +17,7 @@
 #ifndef CORVANE_TESTS_HARDENING_IO_FAULTS_H_
 #define CORVANE_TESTS_HARDENING_IO_FAULTS_H_
 
+#include <cerrno>
 #include <cstdint>
 
 namespace corvane::testing {
@@ -25,17 +26,22 @@ enum class FaultMode { kOnce, kFromNow };
 // Which calls are counted (and so may fail).
 enum class IoCall { kAny, kRead, kWrite, kSetSize, kFlush };
 
-// Starts counting; the `fail_at`-th call fails (0: none fails, only count).
-void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny);
+// Starts counting; the `fail_at`-th call fails (0: none fails, only count),
+// with errno `error` (ENOSPC plays a full disk).
+void ArmIoFaults(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny, int error = EIO);
 // Stops counting and failing; returns the calls counted while armed.
 int64_t DisarmIoFaults();
 // True once the armed fault has been delivered.
 bool IoFaultDelivered();
+// The errno failing calls set.
+int FaultError();
 
 // Arms for the lifetime of the object.
 class IoFaultScope {
  public:
-  IoFaultScope(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny) { ArmIoFaults(fail_at, mode, only); }
+  IoFaultScope(int64_t fail_at, FaultMode mode, IoCall only = IoCall::kAny, int error = EIO) {
+    ArmIoFaults(fail_at, mode, only, error);
+  }
   ~IoFaultScope() { DisarmIoFaults(); }
   IoFaultScope(const IoFaultScope&) = delete;
   IoFaultScope& operator=(const IoFaultScope&) = delete;

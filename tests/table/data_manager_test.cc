@@ -11,14 +11,19 @@
 #include "container/container_store.h"
 #include "container/disk_file_system.h"
 #include "container/memory_file_system.h"
+#include "platform/locale.h"
 #include "storage_test_util.h"
+#include "table/collation.h"
+#include "table/table_check.h"
 #include "table/table_files.h"
+#include "table/table_indexes.h"
 
 namespace corvane::table {
 namespace {
 
 using container::ContainerSettings;
 using container::TContainerFileSystem;
+using container::TAbstractFile;
 using container::TContainerPlainFileSystem;
 using container::TDiskPlainFileSystem;
 using container::TMemoryFile;
@@ -128,6 +133,54 @@ TEST_F(DataManagerTest, WordListInAContainerSurvivesReopening) {
   }
   const Words sorted = ByNWord(table);
   EXPECT_TRUE(std::is_sorted(sorted.begin(), sorted.end()));
+}
+
+// Indexes saved by a process of another locale (ç before d in Turkish,
+// after z elsewhere): a writable open re-sorts them for this locale; a
+// read-only one cannot save that, and instead of re-sorting at every open it
+// searches them in the order their file records, which is also the order
+// the check holds them to.
+TEST_F(DataManagerTest, IndexesSavedUnderAnotherLocale) {
+  const Collation& here = Collation::User();
+  const Collation& other = Collation::ForLocale(
+      &here == &Collation::ForLocale(platform::kLocaleTurkish) ? platform::kLocaleEnglishUs : platform::kLocaleTurkish);
+  const std::string path = Path("CVHYPLIST.EDB");
+  {
+    TContainerPlainFileSystem store(std::make_unique<TContainerFileSystem>(path, ContainerSettings{}, true));
+    TCvDataManager::CreateTable(store, "HYPLIST", WordListDefinition());
+    TCvDataManager table(store, "HYPLIST", TableMode::kNormal, false);
+    for (const char* w : {"\xE7" "am", "dam", "cam"}) Append(table, w);
+    TableIndexes resorted(table.Layout(), table, other);
+    resorted.Load(table.Indexes().Save(table.ChangeCounter()), table.ChangeCounter(), 2, table.Version(), "ID", {});
+    const std::vector<uint8_t> bytes = resorted.Save(table.ChangeCounter());
+    table.Close();
+    TAbstractFile* idx = store.OpenFile("HYPLIST.idx", false, false, false);
+    idx->SetPosition(0);
+    idx->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    idx->SetSize(static_cast<int64_t>(bytes.size()));
+    store.CloseFile(idx);
+  }
+  const Words in_turkish = {"cam", "\xE7" "am", "dam"};
+  const Words elsewhere = {"cam", "dam", "\xE7" "am"};
+  const Words& other_order = &other == &Collation::ForLocale(platform::kLocaleTurkish) ? in_turkish : elsewhere;
+  const Words& order_here = &other_order == &in_turkish ? elsewhere : in_turkish;
+  const std::vector<uint8_t> saved = ReadBytes(path);
+  {
+    ContainerSettings settings;
+    settings.read_only = true;
+    TContainerPlainFileSystem store(std::make_unique<TContainerFileSystem>(path, settings, false));
+    const Collation* checked_by = nullptr;
+    EXPECT_EQ(CheckTable(store, "HYPLIST", here, &checked_by), std::vector<std::string>{});
+    EXPECT_EQ(checked_by, &other);
+    int rebuilds = 0;
+    TCvDataManager table(store, "HYPLIST", TableMode::kNormal, false, [&](bool, bool, int) { ++rebuilds; });
+    EXPECT_EQ(ByNWord(table), other_order);
+    EXPECT_EQ(rebuilds, 0);
+  }
+  EXPECT_EQ(ReadBytes(path), saved);
+  TContainerPlainFileSystem store(std::make_unique<TContainerFileSystem>(path, ContainerSettings{}, false));
+  TCvDataManager table(store, "HYPLIST", TableMode::kNormal, false);
+  EXPECT_EQ(ByNWord(table), order_here);
 }
 
 TEST_F(DataManagerTest, DeletionMovesTheLastSlotIntoTheHole) {
