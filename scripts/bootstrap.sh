@@ -7,7 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev libsqlite3-dev
-          qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core)
+          qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core libzip-dev libexpat1-dev
+          epubcheck libxml2-utils zip
+          libicu-dev libhyphen-dev hyphen-de hyphen-fr hyphen-hu hyphen-en-us wngerman wfrench wamerican)
 
 missing=()
 for p in "${packages[@]}"; do

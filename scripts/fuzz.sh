@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 
-packages=(clang libclang-rt-14-dev libssl-dev zlib1g-dev)
+packages=(clang libclang-rt-14-dev libssl-dev zlib1g-dev libexpat1-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -102,3 +102,5 @@ run_seeded() {
 }
 run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordlist/list_file.cc "$root"/src/platform/*.cc
 run_seeded color_rule 16384 "$root"/src/editor/*.cc "$root"/src/platform/*.cc
+run_seeded epub_package 65536 "$root"/src/ebook/epub_package.cc "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
+  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -lexpat

@@ -102,6 +102,22 @@ Türkçe sözcük listesi: Harun Reşit Zafer&apos;in hunspell-tr sözlüğünde
         <translation>%1 dosyasındaki değişiklikler kaydedilsin mi?</translation>
     </message>
     <message>
+        <source>Hyphenating %1</source>
+        <translation>%1 heceleniyor</translation>
+    </message>
+    <message>
+        <source>%1
+
+Documents: %2
+Words: %3
+Soft hyphens: %4</source>
+        <translation>%1
+
+Belge: %2
+Sözcük: %3
+Yumuşak tire: %4</translation>
+    </message>
+    <message>
         <source>Hyphenating...</source>
         <translation>Heceleniyor...</translation>
     </message>
@@ -116,6 +132,10 @@ Türkçe sözcük listesi: Harun Reşit Zafer&apos;in hunspell-tr sözlüğünde
     <message>
         <source>Done: %1 words, %2 soft hyphens added.</source>
         <translation>Bitti: %1 sözcük, %2 yumuşak tire eklendi.</translation>
+    </message>
+    <message>
+        <source>Replacing the text: %1%</source>
+        <translation>Metin yerine konuyor: %%1</translation>
     </message>
     <message>
         <source>Find</source>
@@ -224,6 +244,14 @@ button on the toolbar above.</source>
     <message>
         <source>Hyphenate the whole textarea.</source>
         <translation>Metin alanının tamamını heceler.</translation>
+    </message>
+    <message>
+        <source>Hyphenate E-book...</source>
+        <translation>E-kitap Hecele...</translation>
+    </message>
+    <message>
+        <source>Hyphenate every chapter of an EPUB book into a new book beside it.</source>
+        <translation>Bir EPUB kitabının her bölümünü heceleyip yanına yeni bir kitap olarak yazar.</translation>
     </message>
     <message>
         <source>&amp;Recreate Word List Database</source>
@@ -390,6 +418,14 @@ button on the toolbar above.</source>
         <translation>Sözcük listesinden önce bakılan, kendi işaretlediğiniz sözcüklerin dosyasını seçer (her satırda bir tane, ki_tap gibi).</translation>
     </message>
     <message>
+        <source>&amp;Never hyphenate...</source>
+        <translation>&amp;Hiç Hecelenmeyecekler...</translation>
+    </message>
+    <message>
+        <source>Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note.</source>
+        <translation>Metni hiç hecelenmeyen öğeler, seçici olarak: h1, .legal, #toc, [lang=la], p.note.</translation>
+    </message>
+    <message>
         <source>&amp;Clear My Words File</source>
         <translation>Sözcüklerim Dosyasını &amp;Bırak</translation>
     </message>
@@ -468,6 +504,10 @@ button on the toolbar above.</source>
     <message>
         <source>My Words file not found: %1</source>
         <translation>Sözcüklerim dosyası bulunamadı: %1</translation>
+    </message>
+    <message>
+        <source>Never hyphenate</source>
+        <translation>Hiç hecelenmeyecekler</translation>
     </message>
     <message>
         <source>My Words</source>

@@ -43,9 +43,15 @@ int main(int argc, char** argv) {
     int* cut = nullptr;
     const bool ok = size > 0 && hnj_hyphen_hyphenate3(dict, word, size, hyphens.data(), nullptr, &rep, &pos, &cut,
                                                       dict->lhmin, dict->rhmin, 0, 0) == 0;
+    // With a UTF-8 dictionary the library answers per letter, not per byte:
+    // a mark goes after the letter's last byte, never inside it.
+    int letter = 0;
     for (int i = 0; i < size; ++i) {
       out += word[i];
-      if (ok && i + 1 < size && (hyphens[static_cast<std::size_t>(i)] & 1)) out += '_';
+      const bool letter_ends = !dict->utf8 || i + 1 == size || (static_cast<unsigned char>(word[i + 1]) & 0xC0) != 0x80;
+      if (!letter_ends) continue;
+      if (ok && i + 1 < size && (hyphens[static_cast<std::size_t>(letter)] & 1)) out += '_';
+      ++letter;
     }
     out += '\n';
     std::free(rep);

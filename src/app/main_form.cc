@@ -4,8 +4,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -18,6 +21,7 @@
 #include "app/preview.h"
 #include "app/status_window.h"
 #include "app/tray.h"
+#include "html/soft_hyphen_form.h"
 
 namespace corvane::app {
 TMainForm::TMainForm(AppContext context, QWidget* parent)
@@ -107,7 +111,9 @@ bool TMainForm::SaveDocument() {
 void TMainForm::SaveClick() { SaveDocument(); }
 
 void TMainForm::OpenFile(const QString& path) {
-  LoadedDocument loaded = DecodeDocumentFile(ReadDocumentFile(path));
+  const std::string bytes = ReadDocumentFile(path);
+  passes_->SetXmlDocument(html::IsXmlDocument(bytes, QFile::encodeName(path).toStdString()));
+  LoadedDocument loaded = DecodeDocumentFile(bytes);
   {
     html::BusyScope busy(*this);  // the editor takes seconds over a page of many megabytes
     Memo1_->setPlainText(loaded.text);
@@ -124,6 +130,34 @@ void TMainForm::HypenateFile2Click() {
 }
 
 void TMainForm::Save2Click() { SaveAsDialog(); }
+
+void TMainForm::HyphenateEbook1Click() {
+  const QString book = context_.dialogs->OpenFileName(this, kBookFilter);
+  if (book.isEmpty()) return;
+  const QFileInfo info(book);
+  QString target = info.dir().filePath(info.completeBaseName() + ".hyphenated.epub");
+  if (QFileInfo::exists(target)) {
+    target = context_.dialogs->SaveFileName(this, kBookFilter, "epub", target);
+    if (target.isEmpty()) return;
+  }
+  // Shown only when the book takes more than a second.
+  QProgressDialog progress(tr("Hyphenating %1").arg(info.fileName()), QString(), 0, 100, this);
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(1000);
+  progress.setCancelButton(nullptr);
+  const ebook::BookFigures figures =
+      passes_->HyphenateBook(book, target, [&progress](std::size_t done, std::size_t total) {
+        progress.setMaximum(static_cast<int>(total));
+        progress.setValue(static_cast<int>(done));
+      });
+  progress.reset();
+  context_.dialogs->ShowMessage(this, kApplicationTitle,
+                                tr("%1\n\nDocuments: %2\nWords: %3\nSoft hyphens: %4")
+                                    .arg(QFileInfo(target).fileName())
+                                    .arg(figures.documents)
+                                    .arg(figures.words)
+                                    .arg(figures.soft_hyphens));
+}
 
 QString TMainForm::SelectedText() const {
   QString text = Memo1_->textCursor().selectedText();

@@ -41,7 +41,8 @@ class Thyphstatus;
 class TrayIcon;
 
 inline constexpr const char* kNewFileName = "noname.html";
-inline constexpr const char* kOpenFilter = "INTERNET|*.html;*.htm;*.asp;*.txt";
+inline constexpr const char* kOpenFilter = "INTERNET|*.html;*.htm;*.xhtml;*.xht;*.asp;*.txt";
+inline constexpr const char* kBookFilter = "EPUB|*.epub";
 inline constexpr const char* kSaveFilter = "HTML File|*.html";
 inline constexpr const char* kPreviewFileName = "TEMP.HTM";
 
@@ -83,6 +84,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void hyphenatetoolClick();
   void HypenateText1Click();  // hyphenate all
   void RecreateWordListDatabase1Click();
+  void HyphenateEbook1Click();
   void Exit2Click();
   void Copy1Click();
   void copytoolClick() { Copy1Click(); }
@@ -106,6 +108,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void LanguageClick(PageLanguage language);
   void MyWordsFile1Click();
   void ClearMyWordsClick();
+  void NeverHyphenate1Click();
   void Memo1Change();
   void TrayIcon1DblClick();
 
@@ -141,6 +144,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void RunImport();
   void OfferRebuild();
   void LoadMyWords();
+  void LoadNeverHyphenate();
   // main_form.cc
   void SetState(const QString& file_name, bool modified);
   void UpdateTitle();

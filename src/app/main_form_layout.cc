@@ -134,6 +134,9 @@ void TMainForm::BuildMenus() {
              &TMainForm::Save1Click);
   AddCommand(file, "HypenateText1", tr("Hy&penate All"), tr("Hyphenate the whole textarea."),
              &TMainForm::HypenateText1Click);
+  AddCommand(file, "HyphenateEbook1", tr("Hyphenate E-book..."),
+             tr("Hyphenate every chapter of an EPUB book into a new book beside it."),
+             &TMainForm::HyphenateEbook1Click);
   file->addSeparator();
   AddCommand(file, "RecreateWordListDatabase1", tr("&Recreate Word List Database"),
              tr("In the unlikely event that the hyphenation word list should be broken you can recreate the "
@@ -204,6 +207,9 @@ void TMainForm::BuildMenus() {
              tr("Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
              "list."),
              &TMainForm::MyWordsFile1Click);
+  AddCommand(options, "NeverHyphenate1", tr("&Never hyphenate..."),
+             tr("Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note."),
+             &TMainForm::NeverHyphenate1Click);
   AddCommand(options, "ClearMyWords1", tr("&Clear My Words File"), tr("Stop using a file of your own marked words."),
              &TMainForm::ClearMyWordsClick);
 

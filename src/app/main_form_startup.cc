@@ -29,6 +29,7 @@ void TMainForm::FormCreate() {
   passes_->SetLanguage(context_.settings->Language());
   // Each step reports its own failure, so that one does not skip the other.
   RunGuarded([this] { LoadMyWords(); });
+  RunGuarded([this] { LoadNeverHyphenate(); });
   if (!CvTable1_->IsOpen()) OfferRebuild();
 }
 
@@ -121,6 +122,17 @@ void TMainForm::ClearMyWordsClick() {
   context_.settings->SetMyWordsFile({});
   passes_->SetMyWords({});
   statusBar()->clearMessage();
+}
+
+void TMainForm::LoadNeverHyphenate() { passes_->SetNeverHyphenate(context_.settings->NeverHyphenate()); }
+
+void TMainForm::NeverHyphenate1Click() {
+  const QString selectors =
+      context_.dialogs->AskText(this, tr("Never hyphenate"), tr("Never hyphenate"), context_.settings->NeverHyphenate());
+  if (selectors.isNull()) return;
+  // Read first: selectors that cannot be used are reported and not remembered.
+  passes_->SetNeverHyphenate(selectors);
+  context_.settings->SetNeverHyphenate(selectors);
 }
 
 void TMainForm::LanguageClick(PageLanguage language) {

@@ -60,18 +60,23 @@ Answer QtDialogs::ConfirmOrCancel(QWidget* parent, const QString& caption, const
   return Answer::kCancel;
 }
 
-QString QtDialogs::AskText(QWidget* parent, const QString& caption, const QString& label, const QString& initial) {
-  bool ok = false;
-  const QString text = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, initial, &ok);
-  return ok ? text : QString();
-}
-
 void QtDialogs::ShowError(QWidget* parent, const QString& message) {
   QMessageBox box(QMessageBox::Critical, kApplicationTitle, message, QMessageBox::Ok, parent);
   box.exec();
 }
 
 void QtDialogs::Exec(QDialog& dialog) { dialog.exec(); }
+
+QString Dialogs::AskText(QWidget* parent, const QString& caption, const QString& label, const QString& text) {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &ok);
+  return ok ? (answer.isNull() ? QString("") : answer) : QString();
+}
+
+void Dialogs::ShowMessage(QWidget* parent, const QString& caption, const QString& message) {
+  QMessageBox box(QMessageBox::Information, caption, message, QMessageBox::Ok, parent);
+  box.exec();
+}
 
 void DesktopShell::Open(const QUrl& url) { QDesktopServices::openUrl(url); }
 

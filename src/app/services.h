@@ -30,12 +30,13 @@ class Dialogs {
   // The same with "Cancel" as well; Escape and the box's close button
   // answer Cancel, so that no single key throws away an edit.
   virtual Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) = 0;
-  // A line of text the user types; a null text when cancelled.
-  virtual QString AskText(QWidget* parent, const QString& caption, const QString& label,
-                          const QString& initial) = 0;
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // Runs `dialog` modally until it closes.
   virtual void Exec(QDialog& dialog) = 0;
+  // A line of text to edit; a null text when the user cancels.
+  virtual QString AskText(QWidget* parent, const QString& caption, const QString& label, const QString& text);
+  // A message with an OK button.
+  virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& message);
 };
 
 class Shell {
@@ -54,7 +55,6 @@ class QtDialogs : public Dialogs {
                        const QString& proposed) override;
   bool Confirm(QWidget* parent, const QString& caption, const QString& question) override;
   Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) override;
-  QString AskText(QWidget* parent, const QString& caption, const QString& label, const QString& initial) override;
   void ShowError(QWidget* parent, const QString& message) override;
   void Exec(QDialog& dialog) override;
 };

@@ -1,5 +1,6 @@
 #include "app/text_passes.h"
 
+#include <QFile>
 #include <QList>
 #include <QStringView>
 
@@ -7,6 +8,7 @@
 #include "html/hyphenation_pass.h"
 #include "html/soft_hyphens.h"
 #include "html/word_bytes.h"
+#include "html/soft_hyphen_form.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
 
@@ -102,7 +104,21 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
   // As `corvane` does for UTF-8 documents, so both give the same bytes.
   if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
   ApplyPageLanguage(language_, pass);
+  pass.SetExclusions(&exclusions_);
+  pass.SetSoftHyphenForm(html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity));
   return pass;
+}
+
+void TextPasses::SetNeverHyphenate(const QString& selectors) {
+  exclusions_.SetSelectors(selectors.toStdString());
+}
+
+ebook::BookFigures TextPasses::HyphenateBook(const QString& input, const QString& output,
+                                             const ebook::BookProgress& progress) {
+  html::PassObserver quiet;
+  return ebook::HyphenateBook(
+      QFile::encodeName(input).toStdString(), QFile::encodeName(output).toStdString(),
+      [&](bool utf8) { return MakePass(utf8, quiet); }, progress);
 }
 
 namespace {
@@ -149,6 +165,8 @@ QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsi
   };
   const PassText in = ToPassText(text);
   html::HyphenationPass pass = MakePass(utf8_document, observer);
+  // A selection inside an element never hyphenated stays as it is.
+  pass.SetPrecedingText(std::string_view(in.bytes).substr(0, characters(0, start)));
   const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
                                                            characters(start, length), command, &observer,
                                                            SoftHyphenCharacterOf(utf8_document));

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include "app/page_language.h"
+#include "ebook/book_pass.h"
+#include "html/exclusions.h"
 #include "html/pass_observer.h"
 #include "html/toggles.h"
 #include "html/word_lookup.h"
@@ -34,6 +36,15 @@ class TextPasses {
 
   void SetLanguage(PageLanguage language) { language_ = language; }
   void SetMyWords(wordlist::MyWords words) { my_words_ = std::move(words); }
+  // Elements kept whole beyond the built-in ones (exclusions.h); throws
+  // corvane::Error for a selector it cannot read, keeping the old ones.
+  void SetNeverHyphenate(const QString& selectors);
+  // An XML document (XHTML, SVG) gets the soft hyphen XML reads.
+  void SetXmlDocument(bool xml) { xml_document_ = xml; }
+
+  // Every content document of the book at `input` into `output`.
+  ebook::BookFigures HyphenateBook(const QString& input, const QString& output,
+                                   const ebook::BookProgress& progress);
 
   // What "Hy&penate All" did, for the status bar.
   struct AllResult {
@@ -59,6 +70,8 @@ class TextPasses {
   wordlist::WordListLookup word_list_lookup_;
   html::ChainedWordLookup lookup_;
   PageLanguage language_ = PageLanguage::kAutomatic;
+  html::ExclusionRules exclusions_;
+  bool xml_document_ = false;
 };
 
 }  // namespace corvane::app

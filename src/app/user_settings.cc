@@ -7,6 +7,7 @@ constexpr const char* kLanguageKey = "hyphenation/language";
 constexpr const char* kMyWordsKey = "hyphenation/myWordsFile";
 constexpr const char* kRecentKey = "files/recent";
 constexpr const char* kGeometryKey = "window/geometry";
+constexpr const char* kNeverHyphenateKey = "hyphenation/neverHyphenate";
 
 }  // namespace
 
@@ -46,6 +47,13 @@ QByteArray UserSettings::WindowGeometry() const { return settings_->value(kGeome
 
 void UserSettings::SetWindowGeometry(const QByteArray& geometry) {
   settings_->setValue(kGeometryKey, geometry);
+  settings_->sync();
+}
+
+QString UserSettings::NeverHyphenate() const { return settings_->value(kNeverHyphenateKey).toString(); }
+
+void UserSettings::SetNeverHyphenate(const QString& selectors) {
+  settings_->setValue(kNeverHyphenateKey, selectors);
   settings_->sync();
 }
 

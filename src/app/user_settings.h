@@ -1,5 +1,5 @@
-// The user's choices kept between runs: the page language and the file of
-// the user's own marked words. Stored with QSettings (the desktop's usual
+// The user's choices kept between runs: the page language, the file of
+// the user's own marked words and the elements never hyphenated. Stored with QSettings (the desktop's usual
 // place), or in a given file for tests.
 #ifndef CORVANE_APP_USER_SETTINGS_H_
 #define CORVANE_APP_USER_SETTINGS_H_
@@ -30,6 +30,9 @@ class UserSettings {
   // The main window's place and size; empty at first.
   QByteArray WindowGeometry() const;
   void SetWindowGeometry(const QByteArray& geometry);
+  // The selectors of elements never hyphenated; empty when none.
+  QString NeverHyphenate() const;
+  void SetNeverHyphenate(const QString& selectors);
 
  private:
   std::unique_ptr<QSettings> settings_;

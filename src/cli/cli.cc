@@ -16,7 +16,8 @@ constexpr const char* kHelp =
     "Puts soft hyphens (&shy;) between the syllables of the words of HTML documents.\n"
     "\n"
     "Commands:\n"
-    "  hyphenate [FILE...]   hyphenate documents (stdin to stdout when no FILE)\n"
+    "  hyphenate [FILE...]   hyphenate documents (stdin to stdout when no FILE);\n"
+    "                        an EPUB book's content documents by the book's languages\n"
     "      -o, --output OUT          write the result to OUT (one FILE only)\n"
     "      --in-place                replace each FILE by its result\n"
     "      -j, --jobs N              with --in-place, N files at once (default: one\n"
@@ -29,6 +30,16 @@ constexpr const char* kHelp =
     "      --language=auto|tr|en     rule for words no list holds: Turkish syllables\n"
     "                                or English patterns, by each element's lang and\n"
     "                                else the page's letters (auto, default)\n"
+    "      --soft-hyphen=entity|numeric|character\n"
+    "                                how HTML gets its soft hyphens: &shy; (default),\n"
+    "                                &#173; or the character (UTF-8 pages only, else\n"
+    "                                &#173;); XML pages always get the character or,\n"
+    "                                when not UTF-8, &#173;\n"
+    "      --exclude-class NAMES     elements of these classes keep their text whole\n"
+    "                                (default: donthyphenate,nohyphenate,hyphenate-none)\n"
+    "      --exclude SELECTORS       so do these: h1, .legal, #toc, [data-x], [lang=la],\n"
+    "                                p.legal, comma-separated (besides var, math, svg,\n"
+    "                                lang=\"zxx\" and translate=\"no\")\n"
     "      --dictionary FILE         your own marked words, one per line (ki_tap)\n"
     "      --no-wordlist             engine and dictionary only\n"
     "      --encoding=auto|utf-8|cp1254\n"
@@ -100,6 +111,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     }
     if (command == "hyphenate") return RunHyphenate(rest, in, out, err);
     if (command == "words") return RunWords(rest, in, out, err);
+    if (command == "languages") return RunLanguages(rest, in, out, err);
     if (command == "cipher") return RunCipher(rest, in, out, err);
     if (command == "container") return RunContainer(rest, in, out, err);
     if (command == "db") return RunDb(rest, in, out, err);

@@ -2,7 +2,8 @@
 // lookups, without windows.
 //
 //   corvane hyphenate [FILE...] [-o OUT | --in-place] [--mode=...] ...
-//   corvane words [--engine-only] [--utf8] ...
+//   corvane words [--engine-only] [--utf8] [--language TAG | --patterns FILE] ...
+//   corvane languages [--patterns-dir DIR]...
 //   corvane cipher encode|decode [--key K]
 //   corvane container ls|cat|put|rm|create|check FILE [NAME]
 //   corvane db tables|schema|dump|locate|check DB [TABLE ...]
@@ -33,6 +34,8 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
                  std::ostream& err);
 int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
              std::ostream& err);
+int RunLanguages(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                 std::ostream& err);
 int RunCipher(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
               std::ostream& err);
 int RunContainer(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

@@ -1,13 +1,16 @@
 // corvane hyphenate: the document passes over files or stdin.
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
+#include "cli/book_files.h"
 #include "cli/cli.h"
+#include "ebook/epub_package.h"
 #include "wordlist/dictionary.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/file_io.h"
@@ -17,6 +20,8 @@
 #include "cli/progress_bar.h"
 #include "wordlist/word_list_access.h"
 #include "html/hyphenation_pass.h"
+#include "html/exclusions.h"
+#include "html/soft_hyphen_form.h"
 #include "html/soft_hyphens.h"
 #include "platform/codepage.h"
 #include "platform/document_check.h"
@@ -49,6 +54,8 @@ struct HyphenateOptions {
   PassKind pass = PassKind::kDocument;
   Encoding encoding = Encoding::kAuto;
   html::Language language = html::Language::kAuto;
+  html::SoftHyphenForm soft_hyphen = html::SoftHyphenForm::kEntity;  // for HTML; XML has its own
+  html::ExclusionRules exclusions;
   std::optional<std::string> dictionary;
   bool no_wordlist = false;
   bool stats = false;
@@ -130,6 +137,19 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
                                           {{"auto", html::Language::kAuto},
                                            {"tr", html::Language::kTurkish},
                                            {"en", html::Language::kEnglish}});
+    } else if (name == "--soft-hyphen") {
+      o.soft_hyphen = Choose<html::SoftHyphenForm>(name, reader.Value(),
+                                                   {{"entity", html::SoftHyphenForm::kEntity},
+                                                    {"numeric", html::SoftHyphenForm::kNumeric},
+                                                    {"character", html::SoftHyphenForm::kCharacter}});
+    } else if (name == "--exclude-class") {
+      o.exclusions.SetClasses(html::SplitNameList(reader.Value()));
+    } else if (name == "--exclude") {
+      try {
+        o.exclusions.SetSelectors(reader.Value());
+      } catch (const Error& e) {
+        throw UsageError(std::string(e.what()) + " for --exclude");
+      }
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
     } else if (name == "--no-wordlist") {
@@ -200,6 +220,14 @@ class WordSources {
   html::ChainedWordLookup lookup_;
 };
 
+// What a document is beyond its bytes: its name tells XML from HTML; a
+// book's documents are XML and may carry the book's language.
+struct DocumentSettings {
+  std::string_view name;
+  bool xml = false;
+  std::optional<html::Language> page_language;
+};
+
 // One thread's engine and pass over documents, one at a time.
 class DocumentHyphenator {
  public:
@@ -210,11 +238,19 @@ class DocumentHyphenator {
 
   // The whole document in; the result goes to `sink` in pieces, in the
   // document's own encoding, so that its encoded copy is never held whole.
-  void Process(std::string bytes, const DocumentEncoder::Sink& sink) {
+  void Process(std::string bytes, const DocumentEncoder::Sink& sink, const DocumentSettings& settings = {}) {
+    const bool xml = settings.xml || html::IsXmlDocument(bytes, settings.name);
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
+    // An ASCII page is read as code page 1254, but XML reads it as UTF-8
+    // unless it says otherwise: a soft hyphen character must then be UTF-8.
+    if (xml && !doc.utf8 && html::AsciiXmlIsUtf8(doc.text)) doc.utf8 = true;
+    form_ = html::SoftHyphenFormFor(xml, doc.utf8, options_.soft_hyphen);
     html::HyphenationPass pass(engine_, &lookup_, &observer_);
     if (doc.utf8) pass.AddWordByte(platform::kUnmappablePlaceholder);
     pass.SetLanguage(options_.language);
+    pass.SetPageLanguage(settings.page_language);
+    pass.SetSoftHyphenForm(form_);
+    pass.SetExclusions(&options_.exclusions);
     pass_used_ = false;
     // The pass hands its result on in pieces too, so that not even the code
     // page copy of a large result is held whole.
@@ -224,7 +260,14 @@ class DocumentHyphenator {
               [&encoder](std::string_view piece) { encoder.Write(piece); });
     encoder.Write({});  // an empty result still gets its byte-order mark
     unique_words_ = pass.UniqueWordCount();
+    total_words_ = pass.TotalWords();
+    soft_hyphens_ = pass.SoftHyphensWritten();
   }
+
+  std::size_t TotalWords() const { return total_words_; }
+  std::size_t SoftHyphens() const { return soft_hyphens_; }
+
+  html::WordLookup& Lookup() const { return lookup_; }
 
   void Report(const std::string& name, std::ostream& err) const {
     if (options_.verbose) {
@@ -275,20 +318,53 @@ class DocumentHyphenator {
   CountingObserver observer_;
   bool pass_used_ = false;
   std::size_t unique_words_ = 0;
+  std::size_t total_words_ = 0;
+  std::size_t soft_hyphens_ = 0;
+  html::SoftHyphenForm form_ = html::SoftHyphenForm::kEntity;
 };
 
 // Hyphenates `bytes` into the file `path`, replaced only once the whole
 // result is written.
-void ProcessToFile(DocumentHyphenator& hyphenator, std::string bytes, const std::string& path) {
+void ProcessToFile(DocumentHyphenator& hyphenator, std::string bytes, const std::string& path,
+                   const DocumentSettings& settings = {}) {
   AtomicFileWriter writer(path);
-  hyphenator.Process(std::move(bytes), [&writer](std::string_view piece) { writer.Write(piece); });
+  hyphenator.Process(std::move(bytes), [&writer](std::string_view piece) { writer.Write(piece); }, settings);
   writer.Commit();
 }
 
-void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ostream& out) {
+void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ostream& out,
+                     const DocumentSettings& settings = {}) {
   hyphenator.Process(std::move(bytes), [&out](std::string_view piece) {
     out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-  });
+  }, settings);
+}
+
+// A book's content documents through the pass, on `jobs` threads, each with
+// its own engine; the word list is shared between them.
+void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, const std::string& file,
+                 int jobs, std::ostream& err) {
+  if (!options.in_place && !options.output) {
+    throw Error("an EPUB book is written to a file: give -o OUT or --in-place");
+  }
+  SharedWordLookup shared(lookup);
+  std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(static_cast<std::size_t>(jobs));
+  auto transform = [&](std::size_t thread, const ebook::Book& book, std::size_t document, std::string bytes) {
+    auto& mine = per_thread[thread];
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared);
+    BookDocumentResult result;
+    result.bytes.reserve(bytes.size() + bytes.size() / 4);
+    const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language())};
+    mine->Process(std::move(bytes), [&result](std::string_view piece) { result.bytes.append(piece); }, settings);
+    result.total_words = mine->TotalWords();
+    result.soft_hyphens = mine->SoftHyphens();
+    return result;
+  };
+  // A link stays a link: the book it points at is replaced.
+  const std::string target = options.in_place ? file : *options.output;
+  std::error_code no_link;
+  const bool link = std::filesystem::is_symlink(target, no_link);
+  TransformBook(file, link ? std::filesystem::weakly_canonical(target).string() : target, jobs, transform,
+                options.stats, err);
 }
 
 // One input ("-": stdin) within --max-input-size. What is no document is
@@ -316,18 +392,27 @@ std::string ReadDocument(const HyphenateOptions& options, const std::string& fil
 int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options, const std::string& file,
                 std::istream& in, std::ostream& out, std::ostream& err) {
   try {
+    // Books go their own way before anything reads the file as a page, which
+    // would refuse a zip.
+    if (file != "-" && ebook::IsEpubFile(file)) {
+      // Many files share the threads already; one book spreads its documents over them.
+      ProcessBook(options, hyphenator.Lookup(), file, options.files.size() > 1 ? 1 : options.jobs, err);
+      return kExitOk;
+    }
     // Checked before reading: replacing a device or a FIFO by a regular file
     // would break what uses it, and reading one may never end.
     if (options.in_place && (file == "-" || platform::IsSpecialFile(file))) {
       throw Error("not a regular file (--in-place replaces only regular files)");
     }
     std::string bytes = ReadDocument(options, file, in);
+    DocumentSettings settings;
+    settings.name = file;
     if (options.in_place) {
-      ProcessToFile(hyphenator, std::move(bytes), file);
+      ProcessToFile(hyphenator, std::move(bytes), file, settings);
     } else if (options.output) {
-      ProcessToFile(hyphenator, std::move(bytes), *options.output);
+      ProcessToFile(hyphenator, std::move(bytes), *options.output, settings);
     } else {
-      ProcessToStream(hyphenator, std::move(bytes), out);
+      ProcessToStream(hyphenator, std::move(bytes), out, settings);
     }
     hyphenator.Report(file, err);
     return kExitOk;

@@ -1,9 +1,11 @@
 // corvane words: the marked form of each line of stdin.
+#include <fstream>
 #include <ostream>
 
 #include "cli/cli.h"
 #include "wordlist/dictionary.h"
 #include "hyphenation/engine_setup.h"
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "cli/options.h"
 #include "platform/text_codec.h"
@@ -11,6 +13,8 @@
 #include "wordlist/word_list_access.h"
 #include "html/word_marker.h"
 #include "platform/codepage.h"
+#include "hyphenation/language_catalog.h"
+#include "hyphenation/word_reader.h"
 
 namespace corvane::cli {
 
@@ -33,7 +37,20 @@ struct WordsOptions {
   bool no_wordlist = false;
   std::optional<std::string> dictionary;
   WordListFiles word_list = DefaultWordListFiles();
+  std::optional<std::string> language;
+  std::optional<std::string> patterns;
+  std::optional<int> left_min;
+  std::optional<int> right_min;
+  std::vector<std::string> patterns_dirs;
 };
+
+int MinimumOption(const std::string& name, const std::string& value) {
+  const bool digits = !value.empty() && value.size() <= 2 &&
+                      value.find_first_not_of("0123456789") == std::string::npos;
+  const int n = digits ? std::stoi(value) : 0;
+  if (n < 1) throw UsageError(name + " takes a number of letters from 1 to 99, not '" + value + "'");
+  return n;
+}
 
 WordsOptions ParseOptions(const std::vector<std::string>& args) {
   WordsOptions o;
@@ -50,6 +67,16 @@ WordsOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--no-wordlist") {
       reader.NoValue();
       o.no_wordlist = true;
+    } else if (name == "--language") {
+      o.language = reader.Value();
+    } else if (name == "--patterns") {
+      o.patterns = reader.Value();
+    } else if (name == "--left-min") {
+      o.left_min = MinimumOption(name, reader.Value());
+    } else if (name == "--right-min") {
+      o.right_min = MinimumOption(name, reader.Value());
+    } else if (name == "--patterns-dir") {
+      o.patterns_dirs.push_back(reader.Value());
     } else if (name == "--dictionary") {
       o.dictionary = reader.Value();
     } else if (name == "--db") {
@@ -61,6 +88,11 @@ WordsOptions ParseOptions(const std::vector<std::string>& args) {
     }
   }
   if (o.engine_only && o.dictionary) throw UsageError("--engine-only uses no dictionary");
+  if (o.language && o.patterns) throw UsageError("--language and --patterns exclude each other");
+  if ((o.language || o.patterns) && o.engine_only) throw UsageError("--engine-only is the English patterns alone");
+  if ((o.left_min || o.right_min) && !o.language && !o.patterns) {
+    throw UsageError("--left-min and --right-min go with --language or --patterns");
+  }
   return o;
 }
 
@@ -76,11 +108,71 @@ void ForEachLine(std::string_view text, Each&& each) {
   }
 }
 
+// The pattern set --patterns or --language names; null for the built-in
+// English and Turkish, which the caller's own path serves (switched to UTF-8).
+std::shared_ptr<const hyphenation::PatternSet> ChosenSet(WordsOptions& o, hyphenation::Minimums& minimums,
+                                                         bool& turkic) {
+  using hyphenation::Language;
+  using hyphenation::LanguageKind;
+  Language language;
+  if (o.patterns) {
+    const std::string& file = *o.patterns;
+    const bool dictionary = file.size() > 4 && file.compare(file.size() - 4, 4, ".dic") == 0;
+    language.kind = dictionary ? LanguageKind::kDictionary : LanguageKind::kTexPatterns;
+    language.file = file;
+    constexpr std::string_view kSuffix = ".pat.txt";
+    if (!dictionary && file.size() > kSuffix.size() && file.ends_with(kSuffix)) {
+      const std::string exceptions = file.substr(0, file.size() - kSuffix.size()) + ".hyp.txt";
+      if (std::ifstream(exceptions).good()) language.exceptions_file = exceptions;
+    }
+  } else {
+    const hyphenation::LanguageCatalog catalog = hyphenation::LanguageCatalog::Find(o.patterns_dirs);
+    const Language* found = catalog.Match(*o.language);
+    if (found == nullptr) throw Error("no hyphenation patterns are installed for the language '" + *o.language + "'");
+    if (found->kind == LanguageKind::kBuiltInEnglish || found->kind == LanguageKind::kTurkish) {
+      if (o.left_min || o.right_min) throw UsageError("--left-min and --right-min apply to installed patterns only");
+      o.utf8 = true;
+      o.engine_only = found->kind == LanguageKind::kBuiltInEnglish;
+      return nullptr;
+    }
+    language = *found;
+    const std::string primary = hyphenation::NormalTag(*o.language).substr(0, 3);
+    turkic = primary == "az" || primary == "az-";
+  }
+  auto set = hyphenation::LoadPatternSet(language);
+  minimums = set->OwnMinimums();
+  if (language.kind == LanguageKind::kTexPatterns && o.language) minimums = language.minimums;
+  if (o.left_min) minimums.left = *o.left_min;
+  if (o.right_min) minimums.right = *o.right_min;
+  return set;
+}
+
 }  // namespace
 
 int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
              std::ostream& err) {
-  const WordsOptions options = ParseOptions(args);
+  WordsOptions options = ParseOptions(args);
+  if (options.language || options.patterns) {
+    hyphenation::Minimums minimums;
+    bool turkic = false;
+    if (const auto set = ChosenSet(options, minimums, turkic)) {
+      std::string result;
+      ForEachLine(ReadStream(in), [&](std::string_view line) {
+        // Compounds part by part, as on pages.
+        size_t at = 0;
+        for (size_t b : hyphenation::WordBreaks(*set, line, minimums, turkic)) {
+          result.append(line.substr(at, b - at));
+          result += '_';
+          at = b;
+        }
+        result.append(line.substr(at));
+        result += '\n';
+      });
+      out.write(result.data(), static_cast<std::streamsize>(result.size()));
+      out.flush();
+      return out ? kExitOk : kExitFailure;
+    }
+  }
   hyphenation::TCorvaneHyphenator engine;
   ConfigureEngine(engine);
   wordlist::MyWords dictionary;

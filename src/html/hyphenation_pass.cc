@@ -39,7 +39,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
                                  const ResultSink* sink) {
   PassObserver& observer = observer_ != nullptr ? *observer_ : quiet_observer_;
   BusyScope busy(observer);
-  unique_word_count_ = total_words_ = words_hyphenated_ = 0;
+  unique_word_count_ = total_words_ = words_hyphenated_ = soft_hyphens_written_ = 0;
   if (form == Form::kText) observer.ResetStatistics();
 
   // Words come only from text runs outside markup, read with comments, raw
@@ -48,8 +48,9 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   // letter references are letters; languages change only just past tags, so
   // the page's map serves the runs and, moved to view offsets, the view.
   std::vector<ByteKind> kinds = ClassifyMarkup(text);
-  const LanguageMap page_languages = MapLanguages(
-      text, kinds, at_start != nullptr ? *at_start : LanguageScopesOfPage(text, kinds, language_));
+  static const ExclusionRules kBuiltInExclusions;
+  MarkExcludedElements(text, kinds, exclusions_ != nullptr ? *exclusions_ : kBuiltInExclusions, preceding_text_);
+  const LanguageMap page_languages = MapLanguages(text, kinds, StartingScopes(text, kinds, at_start));
   std::vector<HyphenatedWord> hyphenated;
   {
     // The table of distinct words is gone before the view is built, so a
@@ -79,7 +80,9 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
   const LanguageMap languages = page_languages.InViewOf(view);
 
   SoftHyphenInserter inserter(view, word_bytes_, &languages);
+  inserter.SetSoftHyphen(SoftHyphenText(soft_hyphen_form_));
   const std::vector<std::size_t> taken = inserter.Apply(hyphenated);
+  soft_hyphens_written_ = inserter.HyphenCount();
   // The result reads only the source and the view's offsets; large documents
   // want the room.
   view.ReleaseText();
@@ -103,6 +106,13 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
     observer.EnableDone();
   }
   return result;
+}
+
+LanguageScopes HyphenationPass::StartingScopes(std::string_view text, const std::vector<ByteKind>& kinds,
+                                               const LanguageScopes* at_start) const {
+  if (at_start != nullptr) return *at_start;
+  if (language_ == Language::kAuto && page_language_) return LanguageScopes(language_, *page_language_);
+  return LanguageScopesOfPage(text, kinds, language_);
 }
 
 std::vector<HyphenatedWord> HyphenationPass::MarkWords(const UniqueWords& words, Form form,

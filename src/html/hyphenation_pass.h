@@ -27,8 +27,10 @@
 #include <string_view>
 #include <vector>
 
+#include "html/exclusions.h"
 #include "html/language.h"
 #include "html/pass_observer.h"
+#include "html/soft_hyphen_form.h"
 #include "html/soft_hyphen_inserter.h"
 #include "html/unique_words.h"
 #include "html/word_bytes.h"
@@ -51,6 +53,21 @@ class HyphenationPass {
   // Language::kAuto (the default), kTurkish or kEnglish.
   void SetLanguage(Language language) { language_ = language; }
   Language language() const { return language_; }
+  // Under kAuto, the language of text outside every lang scope when the
+  // page's maker declared it (an e-book's own language), instead of the
+  // guess from the page's letters.
+  void SetPageLanguage(std::optional<Language> page) { page_language_ = page; }
+
+  // Which elements keep their text whole (exclusions.h); the built-in rules
+  // when not set. `rules` must outlive the pass.
+  void SetExclusions(const ExclusionRules* rules) { exclusions_ = rules; }
+
+  // For a pass over a selection: the text before it, whose open elements
+  // may keep the selection whole. Must outlive the pass's runs.
+  void SetPrecedingText(std::string_view text) { preceding_text_ = text; }
+
+  // How soft hyphens are written (soft_hyphen_form.h); "&shy;" by default.
+  void SetSoftHyphenForm(SoftHyphenForm form) { soft_hyphen_form_ = form; }
 
   std::string HypenateMemo1(std::string_view document);
   // `input` taken as a whole text.
@@ -70,12 +87,15 @@ class HyphenationPass {
   std::size_t UniqueWordCount() const { return unique_word_count_; }
   std::size_t TotalWords() const { return total_words_; }
   std::size_t WordsHyphenated() const { return words_hyphenated_; }
+  std::size_t SoftHyphensWritten() const { return soft_hyphens_written_; }
 
  private:
   enum class Form { kDocument, kText };
   // Returns the result, or hands it to `sink` (and returns nothing) when given.
   std::string Run(std::string_view text, Form form, const LanguageScopes* at_start,
                   const ResultSink* sink = nullptr);
+  LanguageScopes StartingScopes(std::string_view text, const std::vector<ByteKind>& kinds,
+                                const LanguageScopes* at_start) const;
   // The words of `words` that get soft hyphens, with their breaks.
   std::vector<HyphenatedWord> MarkWords(const UniqueWords& words, Form form, PassObserver& observer);
 
@@ -85,9 +105,14 @@ class HyphenationPass {
   PassObserver quiet_observer_;
   WordBytes word_bytes_;
   Language language_ = Language::kAuto;
+  std::optional<Language> page_language_;
+  const ExclusionRules* exclusions_ = nullptr;
+  std::string_view preceding_text_;
+  SoftHyphenForm soft_hyphen_form_ = SoftHyphenForm::kEntity;
   std::size_t unique_word_count_ = 0;
   std::size_t total_words_ = 0;
   std::size_t words_hyphenated_ = 0;
+  std::size_t soft_hyphens_written_ = 0;
 };
 
 // Turns every line break (LF, CR LF, CR) into one LF, a CR LF's CR into a

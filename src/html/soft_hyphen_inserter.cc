@@ -66,10 +66,9 @@ bool SoftHyphenInserter::IsWordByteAt(std::size_t i) const {
 bool SoftHyphenInserter::HasBoundaries(std::size_t start, std::size_t end) const {
   if (start > 0 && IsWordByteAt(start - 1)) return false;
   if (end < text_.size() && IsWordByteAt(end)) return false;
-  if (start >= kSoftHyphen.size() && text_.substr(start - kSoftHyphen.size(), kSoftHyphen.size()) == kSoftHyphen) {
-    return false;
-  }
-  return text_.substr(end, kSoftHyphen.size()) != kSoftHyphen;
+  const std::size_t n = soft_hyphen_.size();
+  if (start >= n && text_.substr(start - n, n) == soft_hyphen_) return false;
+  return text_.substr(end, n) != soft_hyphen_;
 }
 
 // The two ways a word is sought. Words made only of word bytes can occur
@@ -275,10 +274,10 @@ void SoftHyphenInserter::ForEachPiece(OnPiece&& on_piece) const {
       const std::size_t at = w * 64 + static_cast<std::size_t>(__builtin_ctzll(bits));
       const std::size_t i = view_.SourceOffset(at, cursor);
       on_piece(source.substr(from, i - from));
-      on_piece(kSoftHyphen);
+      on_piece(soft_hyphen_);
       if (!extra_hyphens_.empty()) {
         if (const auto it = extra_hyphens_.find(at); it != extra_hyphens_.end()) {
-          for (std::size_t h = 0; h < it->second; ++h) on_piece(kSoftHyphen);
+          for (std::size_t h = 0; h < it->second; ++h) on_piece(soft_hyphen_);
         }
       }
       from = i;
@@ -289,7 +288,7 @@ void SoftHyphenInserter::ForEachPiece(OnPiece&& on_piece) const {
 
 std::string SoftHyphenInserter::Result() const {
   std::string out;
-  out.reserve(view_.Source().size() + hyphen_count_ * kSoftHyphen.size());
+  out.reserve(view_.Source().size() + hyphen_count_ * soft_hyphen_.size());
   ForEachPiece([&](std::string_view piece) { out.append(piece); });
   return out;
 }

@@ -6,7 +6,8 @@
 //   - none of its bytes is markup (soft hyphens written here count as markup),
 //   - the bytes just before and after it, where there are any, are not word
 //     bytes,
-//   - it is not directly preceded or followed by "&shy;",
+//   - it is not directly preceded or followed by a soft hyphen of the form
+//     being written,
 //   - it stands in a stretch of the word's language.
 // Words are taken in list order; each word's occurrences are taken leftmost
 // first without overlap, judged on the text as it stands before that word's
@@ -51,9 +52,16 @@ class SoftHyphenInserter {
   SoftHyphenInserter(const DecodedView& view, const WordBytes& word_bytes,
                      const LanguageMap* languages = nullptr);
 
+  // What is written at each break: "&shy;" unless set (soft_hyphen_form.h).
+  // `text` must outlive the inserter.
+  void SetSoftHyphen(std::string_view text) { soft_hyphen_ = text; }
+
   // Finds and takes the occurrences of `words` (distinct, in order) and
   // returns how many occurrences each word had taken.
   std::vector<std::size_t> Apply(const std::vector<HyphenatedWord>& words);
+
+  // Soft hyphens the result holds beyond the source's.
+  std::size_t HyphenCount() const { return hyphen_count_; }
 
   // The source with a soft hyphen at every break of every occurrence taken.
   std::string Result() const;
@@ -100,6 +108,7 @@ class SoftHyphenInserter {
   std::string_view text_;
   const WordBytes& word_bytes_;
   const LanguageMap* languages_;
+  std::string_view soft_hyphen_ = kSoftHyphen;
   bool HyphenAt(std::size_t i) const { return (hyphen_bits_[i >> 6] >> (i & 63)) & 1; }
   bool AnyHyphenIn(std::size_t first, std::size_t last) const;  // both ends included
   void AddHyphen(std::size_t i);

@@ -31,7 +31,8 @@ class FakeDialogs : public Dialogs {
   std::deque<QString> open_answers, save_answers;
   std::deque<bool> confirm_answers;
   std::deque<Answer> answers;  // for the three-way prompt; else confirm_answers
-  QStringList questions, proposed_names, runs;
+  std::deque<QString> text_answers;
+  QStringList questions, proposed_names, runs, messages;
   int open_calls = 0;
 
   QString OpenFileName(QWidget*, const QString&) override {
@@ -51,11 +52,11 @@ class FakeDialogs : public Dialogs {
     questions << caption + ": " + question;
     return Pop(answers, Answer::kCancel);
   }
-  std::deque<QString> text_answers;
+  void ShowError(QWidget*, const QString&) override {}
   QString AskText(QWidget*, const QString&, const QString&, const QString&) override {
     return Pop(text_answers, QString());
   }
-  void ShowError(QWidget*, const QString&) override {}
+  void ShowMessage(QWidget*, const QString&, const QString& message) override { messages << message; }
   // Runs the timer-driven windows for real; presses the import window's
   // "&Finished" once it is enabled; closes anything else at once.
   void Exec(QDialog& dialog) override {

@@ -45,12 +45,13 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   const QList<QAction*> bar = form.menuBar()->actions();
   EXPECT_EQ(MenuCaptions(bar[0]->menu()),
             QStringList({"&New", "&Open...", "Recent &Files", "&Save", "&Save As...", "H&ypenate Selected Text",
-                         "Hy&penate All", "-", "&Recreate Word List Database", "-", "&Exit"}));
+                         "Hy&penate All", "Hyphenate E-book...", "-", "&Recreate Word List Database", "-", "&Exit"}));
   EXPECT_EQ(MenuCaptions(bar[1]->menu()),
             QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-", "&Select All", "-", "&Find...",
                          "Find &Next", "&Replace...", "&Go to Line..."}));
   EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"Zoom &In", "Zoom &Out"}));
-  EXPECT_EQ(MenuCaptions(bar[3]->menu()), QStringList({"&Language", "&My Words File...", "&Clear My Words File"}));
+  EXPECT_EQ(MenuCaptions(bar[3]->menu()),
+            QStringList({"&Language", "&My Words File...", "&Never hyphenate...", "&Clear My Words File"}));
   EXPECT_EQ(MenuCaptions(bar[3]->menu()->actions()[0]->menu()),
             QStringList({"&Automatic", "&Turkish", "&English"}));
   EXPECT_EQ(MenuCaptions(bar[4]->menu()),

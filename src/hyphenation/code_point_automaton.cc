@@ -1,0 +1,283 @@
+#include "hyphenation/code_point_automaton.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <string_view>
+
+#include "platform/error.h"
+
+namespace corvane::hyphenation {
+namespace {
+
+// A state stores its digit count (depth + 1) in one byte while building.
+constexpr size_t kMaxPatternLetters = 254;
+
+}  // namespace
+
+bool PatternList::Add(std::u32string_view written) {
+  const size_t letters_before = letters.size();
+  const size_t levels_before = levels.size();
+  levels.push_back(0);
+  for (char32_t c : written) {
+    if (c >= U'0' && c <= U'9') {
+      levels.back() = static_cast<uint8_t>(c - U'0');
+    } else {
+      letters.push_back(c);
+      levels.push_back(0);
+    }
+  }
+  if (letters.size() == letters_before) {
+    levels.resize(levels_before);
+    return false;
+  }
+  starts.push_back(static_cast<uint32_t>(letters.size()));
+  return true;
+}
+
+CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicates) {
+  const size_t count = patterns.Size();
+  for (size_t i = 0; i < count; ++i) {
+    if (patterns.starts[i + 1] - patterns.starts[i] > kMaxPatternLetters) {
+      throw Error("a hyphenation pattern is longer than 254 letters");
+    }
+  }
+  // The alphabet, "." aside: it is always symbol 0.
+  std::vector<bool> seen(kDenseLimit, false);
+  std::vector<char32_t> alphabet;
+  for (char32_t c : patterns.letters) {
+    if (c == U'.') continue;
+    if (c >= kDenseLimit) {
+      alphabet.push_back(c);
+    } else if (!seen[c]) {
+      seen[c] = true;
+      alphabet.push_back(c);
+    }
+  }
+  std::sort(alphabet.begin(), alphabet.end());
+  alphabet.erase(std::unique(alphabet.begin(), alphabet.end()), alphabet.end());
+  if (alphabet.size() + 1 >= kNoSymbol) throw Error("hyphenation patterns use too many different letters");
+  dense_symbol_.assign(kDenseLimit, kNoSymbol);
+  dense_symbol_[U'.'] = 0;
+  for (size_t i = 0; i < alphabet.size(); ++i) {
+    const auto symbol = static_cast<uint16_t>(i + 1);
+    if (alphabet[i] < kDenseLimit) {
+      dense_symbol_[alphabet[i]] = symbol;
+    } else {
+      sparse_points_.push_back(alphabet[i]);
+      sparse_symbols_.push_back(symbol);
+    }
+  }
+  const size_t symbol_count = alphabet.size() + 1;
+
+  // Patterns as symbol strings, sorted, equal forms merged: then every trie
+  // node is a run of consecutive patterns sharing a prefix. Symbols are
+  // stored one higher so that 0 can pad the four-symbol sort keys.
+  std::vector<uint16_t> symbols(patterns.letters.size());
+  for (size_t i = 0; i < symbols.size(); ++i) symbols[i] = static_cast<uint16_t>(SymbolOf(patterns.letters[i]) + 1);
+  const uint32_t* starts = patterns.starts.data();
+  auto length = [&](uint32_t p) { return starts[p + 1] - starts[p]; };
+  auto symbol_at = [&](uint32_t p, uint32_t depth) { return static_cast<uint32_t>(symbols[starts[p] + depth] - 1); };
+  std::vector<uint64_t> head(count, 0);
+  for (uint32_t p = 0; p < count; ++p) {
+    for (uint32_t d = 0; d < 4 && d < length(p); ++d) head[p] |= uint64_t{symbols[starts[p] + d]} << (48 - 16 * d);
+  }
+  auto less = [&](uint32_t a, uint32_t b) {
+    if (head[a] != head[b]) return head[a] < head[b];
+    const auto first_a = symbols.begin() + starts[a], last_a = symbols.begin() + starts[a + 1];
+    const auto first_b = symbols.begin() + starts[b], last_b = symbols.begin() + starts[b + 1];
+    if (std::lexicographical_compare(first_a, last_a, first_b, last_b)) return true;
+    // Equal forms stay in file order, for Duplicates::kLaterWins.
+    return std::equal(first_a, last_a, first_b, last_b) && a < b;
+  };
+  auto equal = [&](uint32_t a, uint32_t b) {
+    return head[a] == head[b] && std::equal(symbols.begin() + starts[a], symbols.begin() + starts[a + 1],
+                                            symbols.begin() + starts[b], symbols.begin() + starts[b + 1]);
+  };
+  auto levels_of = [&](uint32_t p) { return patterns.levels.data() + starts[p] + p; };
+  std::vector<uint32_t> order(count);
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), less);
+  std::vector<uint32_t> unique_order;
+  unique_order.reserve(order.size());
+  size_t letter_total = 0;
+  for (uint32_t index : order) {
+    if (!unique_order.empty() && equal(unique_order.back(), index)) {
+      if (duplicates == Duplicates::kLaterWins) {
+        unique_order.back() = index;
+        continue;
+      }
+      uint8_t* kept = levels_of(unique_order.back());
+      const uint8_t* more = levels_of(index);
+      for (size_t g = 0; g <= length(index); ++g) kept[g] = std::max(kept[g], more[g]);
+      continue;
+    }
+    unique_order.push_back(index);
+    letter_total += length(index);
+  }
+  pattern_count_ = unique_order.size();
+
+  // The trie, breadth first: node u covers unique_order[begin, end) at
+  // depth d, its children edges[first_edge[u] .. first_edge[u + 1]).
+  struct Run {
+    uint32_t begin, end, depth;
+  };
+  struct Edge {
+    uint32_t symbol, target;
+  };
+  std::vector<Run> runs = {{0, static_cast<uint32_t>(unique_order.size()), 0}};
+  runs.reserve(letter_total + 1);
+  std::vector<uint32_t> first_edge;
+  std::vector<Edge> edges;
+  std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
+  first_edge.reserve(runs.capacity() + 1);
+  edges.reserve(runs.capacity());
+  own_pattern.reserve(runs.capacity());
+  for (size_t u = 0; u < runs.size(); ++u) {
+    const Run run = runs[u];
+    first_edge.push_back(static_cast<uint32_t>(edges.size()));
+    uint32_t i = run.begin;
+    // The pattern that ends here sorts first in its run.
+    if (i < run.end && length(unique_order[i]) == run.depth) {
+      own_pattern.push_back(unique_order[i++]);
+    } else {
+      own_pattern.push_back(kNone);
+    }
+    while (i < run.end) {
+      const uint32_t symbol = symbol_at(unique_order[i], run.depth);
+      uint32_t j = i + 1;
+      while (j < run.end && symbol_at(unique_order[j], run.depth) == symbol) ++j;
+      edges.push_back({symbol, static_cast<uint32_t>(runs.size())});
+      runs.push_back({i, j, run.depth + 1});
+      i = j;
+    }
+  }
+  const auto states = static_cast<uint32_t>(runs.size());
+  first_edge.push_back(static_cast<uint32_t>(edges.size()));
+
+  std::vector<uint32_t> root_child(symbol_count, 0);
+  for (uint32_t e = first_edge[0]; e < first_edge[1]; ++e) root_child[edges[e].symbol] = edges[e].target;
+  auto child = [&](uint32_t u, uint32_t symbol) -> uint32_t {
+    if (u == 0) return root_child[symbol];
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
+      if (edges[e].symbol == symbol) return edges[e].target;
+    }
+    return 0;
+  };
+  // Numbered breadth first, a node's failure node is final before any
+  // deeper node needs it.
+  std::vector<uint32_t> fail(states, 0);
+  for (uint32_t u = 1; u < states; ++u) {
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
+      for (uint32_t f = fail[u];; f = fail[f]) {
+        const uint32_t next = child(f, edges[e].symbol);
+        if (next != 0 || f == 0) {
+          fail[edges[e].target] = next;
+          break;
+        }
+      }
+    }
+  }
+
+  // Each node's digits merged with those of every pattern that ends its
+  // string (its failure node's, merged already): one set per symbol read.
+  // A set is stored as its length (depth + 1) and the digits.
+  std::vector<uint8_t> digits;
+  std::vector<uint32_t> merged(states, kNone);
+  for (uint32_t u = 1; u < states; ++u) {
+    const uint32_t inherited = merged[fail[u]];
+    if (own_pattern[u] == kNone && inherited == kNone) continue;
+    const uint32_t depth = runs[u].depth;
+    const auto at = static_cast<uint32_t>(digits.size());
+    digits.resize(at + depth + 2, 0);
+    digits[at] = static_cast<uint8_t>(depth + 1);
+    uint8_t* mine = &digits[at + 1];
+    if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
+    if (inherited != kNone) {
+      const uint8_t* theirs = &digits[inherited + 1];
+      const uint32_t offset = depth + 1 - digits[inherited];
+      for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
+    }
+    merged[u] = at;
+  }
+
+  // Records in depth-first order, so that a walk down one pattern reads
+  // memory in sequence (layout at records_).
+  std::vector<uint32_t> offset(states, 0);
+  std::vector<uint32_t> order_dfs;
+  order_dfs.reserve(states);
+  std::vector<uint32_t> stack = {0};
+  uint32_t next_offset = 0;
+  while (!stack.empty()) {
+    const uint32_t u = stack.back();
+    stack.pop_back();
+    order_dfs.push_back(u);
+    offset[u] = next_offset;
+    const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
+    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) + (digit_count + 3) / 4;
+    for (uint32_t e = first_edge[u + 1]; e-- > first_edge[u];) stack.push_back(edges[e].target);
+  }
+  if (next_offset > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
+  records_.resize(next_offset);
+  for (uint32_t u : order_dfs) {
+    uint32_t* record = &records_[offset[u]];
+    record[0] = offset[fail[u]];
+    const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
+    record[1] = (first_edge[u + 1] - first_edge[u]) | digit_count << 16;
+    uint32_t* pair = record + kRecordHead;
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e, pair += 2) {
+      pair[0] = edges[e].symbol;
+      pair[1] = offset[edges[e].target];
+    }
+    if (digit_count != 0) std::memcpy(pair, &digits[merged[u] + 1], digit_count);
+  }
+  root_row_.assign(symbol_count, 0);
+  for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) root_row_[symbol] = offset[root_child[symbol]];
+  state_count_ = states;
+}
+
+uint16_t CodePointAutomaton::SymbolOf(char32_t c) const {
+  if (c < kDenseLimit) return dense_symbol_.empty() ? kNoSymbol : dense_symbol_[c];
+  const auto it = std::lower_bound(sparse_points_.begin(), sparse_points_.end(), c);
+  if (it == sparse_points_.end() || *it != c) return kNoSymbol;
+  return sparse_symbols_[static_cast<size_t>(it - sparse_points_.begin())];
+}
+
+uint32_t CodePointAutomaton::Step(uint32_t state, uint16_t symbol) const {
+  if (symbol == kNoSymbol) return 0;
+  const uint32_t* records = records_.data();
+  for (;;) {
+    if (state == 0) return root_row_[symbol];
+    const uint32_t* record = records + state;
+    const uint32_t* pair = record + kRecordHead;
+    const uint32_t* end = pair + 2 * (record[1] & 0xFFFF);
+    // Most nodes have one to three children, in symbol order.
+    for (; pair != end; pair += 2) {
+      if (pair[0] >= symbol) {
+        if (pair[0] == symbol) return pair[1];
+        break;
+      }
+    }
+    state = record[0];
+  }
+}
+
+void CodePointAutomaton::FindLevels(std::u32string_view word, std::vector<uint8_t>& levels) const {
+  const size_t dotted = word.size() + 2;
+  levels.assign(dotted + 1, 0);
+  if (pattern_count_ == 0) return;
+  uint32_t state = 0;
+  for (size_t t = 0; t < dotted; ++t) {
+    const uint16_t symbol = t == 0 || t + 1 == dotted ? 0 : SymbolOf(word[t - 1]);
+    state = Step(state, symbol);
+    if (state == 0) continue;
+    const uint32_t* record = &records_[state];
+    const size_t count = record[1] >> 16;
+    if (count == 0) continue;
+    const auto* digits = reinterpret_cast<const uint8_t*>(record + kRecordHead + 2 * (record[1] & 0xFFFF));
+    uint8_t* gap = &levels[t + 2 - count];
+    for (size_t j = 0; j < count; ++j) gap[j] = std::max(gap[j], digits[j]);
+  }
+}
+
+}  // namespace corvane::hyphenation

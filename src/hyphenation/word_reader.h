@@ -1,0 +1,43 @@
+// Words of Unicode text as a reader sees them, and where a pattern set
+// breaks them; what the page passes use for languages other than the
+// classic English and Turkish path.
+//
+// A word is a run of letters as Unicode defines them (general categories L
+// and M), plus the characters of `inner` (a set's own: the apostrophe, the
+// Catalan middle dot) where a letter stands on both sides. Anything else
+// ends it, so punctuation of any kind at either end ("“«¿(…) is never part
+// of a word. Letters joined by one hard hyphen (- or U+2010) or slash form a
+// compound, which is hyphenated part by part, each part a word of its own,
+// with no break within two letters of a joint.
+//
+// Offsets are bytes of the UTF-8 text; a malformed byte is no letter.
+#ifndef CORVANE_HYPHENATION_WORD_READER_H_
+#define CORVANE_HYPHENATION_WORD_READER_H_
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "hyphenation/pattern_set.h"
+
+namespace corvane::hyphenation {
+
+// A compound (or a plain word) of the text: [begin, end), its parts
+// separated by one joint character each.
+struct TextWord {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+// The words of `text`, in order.
+std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner = U"");
+
+// Byte offsets, within `word`, before which a soft hyphen goes: each part
+// through `set` with `minimums` (at least two letters kept beside a joint),
+// matched lower-cased (`turkic` for Turkish and Azeri I and İ).
+std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums,
+                               bool turkic = false);
+
+}  // namespace corvane::hyphenation
+
+#endif  // CORVANE_HYPHENATION_WORD_READER_H_
