@@ -23,7 +23,7 @@ tool_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev 
 # hyphenation library and its dictionaries, word lists, SQLite.
 check_packages=(libsqlite3-dev epubcheck libxml2-utils zip libhyphen-dev hyphen-de hyphen-fr hyphen-hu hyphen-en-us
                 wngerman wfrench wamerican)
-desktop_packages=(qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core)
+desktop_packages=(qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools libgl-dev fonts-dejavu-core)
 packages=("${tool_packages[@]}")
 [[ ${CORVANE_INSTALL:-all} == tool ]] || packages+=("${check_packages[@]}")
 [[ $desktop == ON ]] && packages+=("${desktop_packages[@]}")
