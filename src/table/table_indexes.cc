@@ -129,16 +129,29 @@ void TableIndexes::Impl::AddHeader(IndexHeader header) {
   indexes.push_back(IndexState{std::move(header), std::move(comparator), {}, false});
 }
 
-void TableIndexes::Impl::Build(IndexState& s) {
+std::vector<int32_t> TableIndexes::Impl::SortedRecords(IndexState& s) {
   const int32_t n = records.RecordCount();
   std::vector<int32_t> a(static_cast<std::size_t>(std::max(n, 0)));
   std::iota(a.begin(), a.end(), 0);
-  auto copy_pivot = [this](int32_t r) { return CopySlot(r, pivot_buffer); };
-  auto compare = [this, &s](int32_t r, const uint8_t* pivot) {
-    return s.comparator.Compare(records.Slot(r), pivot);
-  };
-  if (n > 1) QuickSort(a, 0, n - 1, copy_pivot, compare);
-  s.array.Assign(std::move(a));
+  if (n <= 1) return a;
+  // The slots side by side for the sort: fetching a slot from the record
+  // pages costs about what comparing two keys does, and a sort fetches one
+  // per comparison.
+  const auto size = static_cast<std::size_t>(layout.slot_size);
+  std::vector<uint8_t> slots(size * a.size());
+  for (int32_t r = 0; r < n; ++r) std::copy_n(records.Slot(r), size, slots.data() + size * static_cast<std::size_t>(r));
+  auto slot = [&](int32_t r) -> const uint8_t* { return slots.data() + size * static_cast<std::size_t>(r); };
+  auto compare = [&](int32_t r, const uint8_t* pivot) { return s.comparator.Compare(slot(r), pivot); };
+  QuickSort(a, 0, n - 1, slot, compare);
+  return a;
+}
+
+void TableIndexes::Impl::Build(IndexState& s) {
+  if (s.deferred) {
+    s.deferred = false;
+    if (appended_only) return BuildAsInserted(s);
+  }
+  s.array.Assign(SortedRecords(s));
   s.current = true;
   s.in_file = false;
 }
@@ -390,6 +403,7 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
                         int /*field_count: the layout's*/, double table_version,
                         const std::string& id_field_name, const BuildProgress& progress) {
   Impl& m = *impl_;
+  m.appended_only = false;
   m.ClearIndexes();
   m.id_field_name = id_field_name;
   const int32_t n = m.records.RecordCount();
@@ -441,6 +455,7 @@ void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t
   // The headers of any table fit in far less; a file whose do not is read whole.
   constexpr uint64_t kHeadBytes = 64 << 10;
   Impl& m = *impl_;
+  m.appended_only = false;
   const int32_t n = m.records.RecordCount();
   std::vector<uint8_t> head(static_cast<std::size_t>(std::min(file_size, kHeadBytes)));
   DecodedIndexFile file;
@@ -498,5 +513,10 @@ void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t
 uint32_t TableIndexes::SavedChangeCounter() const { return impl_->saved_counter; }
 
 void TableIndexes::SetTickSource(std::function<uint32_t()> tick) { impl_->tick = std::move(tick); }
+
+void TableIndexes::SetDeferMaintenance(bool on) {
+  impl_->defer_maintenance = on;
+  if (on && impl_->records.RecordCount() == 0) impl_->appended_only = true;
+}
 
 }  // namespace corvane::table
