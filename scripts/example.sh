@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Hyphenates the shipped example page with `corvane` and prints where the
-# result went. Builds only the tool and what it needs; scripts/test.sh
-# builds the rest (tests and benchmarks).
+# result went. Installs only what the command-line build needs (no GUI
+# toolkit) and builds only the tool; scripts/test.sh installs and builds the
+# rest (the desktop program, tests and benchmarks).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build}
-BUILD_DIR=$build_dir bash "$root/scripts/bootstrap.sh" corvane
+BUILD_DIR=$build_dir CORVANE_DESKTOP=OFF CORVANE_INSTALL=tool bash "$root/scripts/bootstrap.sh" corvane
 out_dir=$build_dir/examples
 mkdir -p "$out_dir"
 out=$out_dir/sample.hyphenated.html

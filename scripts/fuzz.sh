@@ -35,7 +35,7 @@ if [[ -x $root/build/bin/corvane && -z $(ls -A "$corpus") ]]; then
 fi
 
 echo "container reader:"
-"$build/container_fuzz" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 -timeout=10 \
+"$build/container_fuzz" -max_total_time="$seconds" -max_len=200000 -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$build/" \
   -print_final_stats=1 "$corpus" 2>&1 | tail -n 6
 
 # The table files: a seed made from a small word-list table.
@@ -49,7 +49,7 @@ if [[ -z $(ls -A "$table_corpus") ]]; then
   "$build/table_seed" "$table_corpus/hyplist.seed"
 fi
 echo "table files:"
-"$build/table_fuzz" -max_total_time="$seconds" -max_len=100000 -rss_limit_mb=2048 -timeout=10 \
+"$build/table_fuzz" -max_total_time="$seconds" -max_len=100000 -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$build/" \
   -print_final_stats=1 "$table_corpus" 2>&1 | tail -n 6
 
 
@@ -66,7 +66,7 @@ if [[ -z $(ls -A "$filter_corpus") ]]; then
   done
 fi
 echo "filter expressions:"
-"$build/filter_fuzz" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -timeout=10 \
+"$build/filter_fuzz" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$build/" \
   -print_final_stats=1 "$filter_corpus" 2>&1 | tail -n 6
 
 # The hyphenation passes: arbitrary pages in every language setting, seeded
@@ -85,7 +85,7 @@ if [[ -z $(ls -A "$pass_corpus") ]]; then
   { printf '\x00'; cat "$root/data/examples/sample.html"; } > "$pass_corpus/sample"
 fi
 echo "hyphenation passes:"
-"$build/pass_fuzz" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 -timeout=10 \
+"$build/pass_fuzz" -max_total_time="$seconds" -max_len=20000 -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$build/" \
   -print_final_stats=1 "$pass_corpus" 2>&1 | tail -n 6
 
 # The word-list file with the line cipher, and the colour rules: seeds are
@@ -97,7 +97,7 @@ run_seeded() {
   mkdir -p "$build/${name}_corpus"
   cp -n "$root/tests/fuzz/corpus/$name"/* "$build/${name}_corpus/"
   echo "$name:"
-  "$build/${name}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 \
+  "$build/${name}_fuzz" -max_total_time="$seconds" -max_len="$max_len" -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$build/" \
     -print_final_stats=1 "$build/${name}_corpus" 2>&1 | tail -n 6
 }
 run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordlist/list_file.cc "$root"/src/platform/*.cc

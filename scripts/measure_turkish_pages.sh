@@ -27,7 +27,7 @@ if ((${#missing[@]})); then
   apt-get update -qq >&2
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
-BUILD_DIR=$build_dir bash "$root/scripts/bootstrap.sh"
+BUILD_DIR=$build_dir CORVANE_DESKTOP=OFF bash "$root/scripts/bootstrap.sh"
 cmake --build "$build_dir" -j "${JOBS:-2}" --target corvane turkish_rule_share >&2
 bin=$build_dir/bin
 
@@ -35,10 +35,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 0777 "$work"  # apt fetches as its own user
 
-mkdir -p "$work/man"
+# groff -Thtml drops an image file (grohtml-*.png) in the folder it runs in
+# for each page, so it runs in a scratch folder of its own.
+mkdir -p "$work/man" "$work/groff"
 for page in /usr/share/man/tr/man*/*.gz; do
   name=$(basename "$page" .gz)
-  zcat "$page" | groff -k -man -Thtml > "$work/man/$name.html" 2>/dev/null || rm -f "$work/man/$name.html"
+  (cd "$work/groff" && zcat "$page" | groff -k -man -Thtml) > "$work/man/$name.html" 2>/dev/null ||
+    rm -f "$work/man/$name.html"
 done
 
 mkdir -p "$work/handbook"

@@ -8,9 +8,7 @@
 
 namespace corvane::app {
 
-QUrl HomePageUrl() { return QUrl(QString("https://") + kHomePageAddress); }
-
-TURLLabel::TURLLabel(const QString& text, const QString& address, Shell& shell, QWidget* parent)
+TURLLabel::TURLLabel(const QString& text, const QUrl& address, Shell& shell, QWidget* parent)
     : QLabel(text, parent), address_(address), shell_(shell) {
   setCursor(Qt::PointingHandCursor);
   ShowState();
@@ -40,18 +38,18 @@ void TURLLabel::leaveEvent(QEvent* event) {
 
 void TURLLabel::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-    shell_.Open(QUrl("https://" + address_));
+    shell_.Open(address_);
     visited_ = true;
     ShowState();
   }
   QLabel::mouseReleaseEvent(event);
 }
 
-TAboutBox::TAboutBox(Shell& shell, QWidget* parent)
+TAboutBox::TAboutBox(Shell& shell, const QUrl& home_page, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint) {
-  setWindowTitle("About");
-  setFixedSize(340, 242);
+  setWindowTitle(tr("About"));
+  setFixedSize(340, 352);
   auto* panel = new QFrame(this);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setGeometry(8, 8, 324, 190);
@@ -63,15 +61,28 @@ TAboutBox::TAboutBox(Shell& shell, QWidget* parent)
   bold.setBold(true);
   product->setFont(bold);
   product->setGeometry(88, 16, 230, 20);
-  auto* version = new QLabel("Version 1.0", panel);
+  auto* version = new QLabel(tr("Version 1.0"), panel);
   version->setGeometry(88, 42, 230, 18);
-  auto* slogan = new QLabel("Make your pages Beatifull now!", panel);
+  auto* slogan = new QLabel(tr("Make your pages Beatifull now!"), panel);
   slogan->setGeometry(12, 100, 300, 18);
-  url_ = new TURLLabel("Open Corvane Html Hyphenator Homepage!", kHomePageAddress, shell, panel);
+  url_ = new TURLLabel(tr("Open Corvane Html Hyphenator Homepage!"), home_page, shell, panel);
   url_->setGeometry(12, 140, 300, 18);
-  ok_ = new QPushButton("OK", this);
+  credits_ = new QLabel(
+      tr("English hyphenation: the Plain TeX patterns (hyphen.tex) by Frank M. Liang and Donald E. Knuth, "
+         "shipped unmodified as their notice asks.\n"
+         "Turkish word list: made from the hunspell-tr dictionary by Harun Re\u015fit Zafer (Mozilla Public "
+         "License 2.0) and the Zemberek list of frequent words by Ahmet A. Ak\u0131n and Mehmet D. Ak\u0131n "
+         "(Mozilla Public License 1.1), and under their licences."),
+      this);
+  credits_->setObjectName("Credits");
+  credits_->setWordWrap(true);
+  QFont small = credits_->font();
+  small.setPointSize(7);
+  credits_->setFont(small);
+  credits_->setGeometry(8, 204, 324, 110);
+  ok_ = new QPushButton(tr("OK"), this);
   ok_->setDefault(true);
-  ok_->setGeometry(132, 208, 75, 25);
+  ok_->setGeometry(132, 318, 75, 25);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,8 +1,9 @@
 // The About window and its link label.
 //
-// TURLLabel shows a web address without its scheme: black, blue and
-// underlined while the pointer is over it; a click opens "https://" + the
-// address through the shell, and from then on its resting colour is maroon.
+// TURLLabel is a link: black, blue and underlined while the pointer is over
+// it; a click opens its address through the shell, and from then on its
+// resting colour is maroon. The About window's link leads to the help page
+// that comes with the program, which is its home page.
 #ifndef CORVANE_APP_ABOUT_BOX_H_
 #define CORVANE_APP_ABOUT_BOX_H_
 
@@ -15,15 +16,12 @@ class QPushButton;
 
 namespace corvane::app {
 
-// The home page, without its scheme.
-inline constexpr const char* kHomePageAddress = "www.example.com/corvane-html-hyphenator/";
-QUrl HomePageUrl();
 
 class TURLLabel : public QLabel {
   Q_OBJECT
 
  public:
-  TURLLabel(const QString& text, const QString& address, Shell& shell, QWidget* parent);
+  TURLLabel(const QString& text, const QUrl& address, Shell& shell, QWidget* parent);
 
   bool Visited() const { return visited_; }
   bool Hovered() const { return hovered_; }
@@ -36,7 +34,7 @@ class TURLLabel : public QLabel {
  private:
   void ShowState();
 
-  QString address_;
+  QUrl address_;
   Shell& shell_;
   bool hovered_ = false;
   bool visited_ = false;
@@ -46,13 +44,16 @@ class TAboutBox : public QDialog {
   Q_OBJECT
 
  public:
-  TAboutBox(Shell& shell, QWidget* parent = nullptr);
+  TAboutBox(Shell& shell, const QUrl& home_page, QWidget* parent = nullptr);
 
   TURLLabel* UrlLabel() const { return url_; }
+  // Who made the shipped data, and under which licences.
+  QLabel* Credits() const { return credits_; }
   QPushButton* OKButton() const { return ok_; }
 
  private:
   TURLLabel* url_;
+  QLabel* credits_;
   QPushButton* ok_;
 };
 

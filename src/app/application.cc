@@ -1,6 +1,9 @@
 #include "app/application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QTimer>
 
 #include "app/app_context.h"
@@ -21,11 +24,23 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   }
 }
 
+bool InstallTranslations(QCoreApplication& application, const QLocale& locale) {
+  // Qt's own texts (standard buttons of its dialogs) where the system has them.
+  auto* qt = new QTranslator(&application);
+  if (qt->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(qt);
+  }
+  auto* own = new QTranslator(&application);
+  if (!own->load(locale, "corvane", "_", ":/i18n")) return false;
+  return QCoreApplication::installTranslator(own);
+}
+
 int RunProgram(int argc, char** argv) {
   TApplication application(argc, argv);
   QApplication::setApplicationName("corvane-html-hyphenator");
   QApplication::setOrganizationName("corvane");
   QApplication::setDesktopFileName("corvane-html-hyphenator");
+  InstallTranslations(application, QLocale());
   QtDialogs dialogs;
   DesktopShell shell;
   UserSettings settings;

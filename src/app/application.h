@@ -14,6 +14,10 @@ class TApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// The interface in the language of `locale` where a translation exists
+// (Turkish); English, the source text, otherwise. True when one was installed.
+bool InstallTranslations(QCoreApplication& application, const QLocale& locale);
+
 // The main block: the application, the main window (which runs the start-up),
 // the hidden status window, a file named on the command line opened, and
 // the message loop. Returns the exit status.

@@ -1,51 +1,61 @@
 #include "app/create_db.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "app/document_file.h"
 #include "app/error_handler.h"
 #include "platform/error.h"
-#include "platform/temporary_file.h"
 #include "wordlist/list_file.h"
 
 namespace corvane::app {
+namespace {
+
+// Thrown from the build's progress report to stop it; the build removes
+// its unfinished file on the way out.
+struct BuildCancelled {};
+
+}  // namespace
 
 TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       files_(std::move(files)) {
-  setWindowTitle("Creating Index");
+  setWindowTitle(tr("Creating Index"));
   setFixedSize(303, 120);
   setModal(true);
   QFont small = font();
   small.setPointSize(8);
   setFont(small);
-  Label1_ = new QLabel("Creating Index...", this);
+  Label1_ = new QLabel(tr("Creating Index..."), this);
   Label1_->setGeometry(8, 4, 287, 16);
-  Label2_ = new QLabel("The index will be created only once. This may take a few minutes depending on your machine speed.", this);
+  Label2_ = new QLabel(tr("The index will be created only once. This may take a few minutes depending on your machine speed."), this);
   Label2_->setWordWrap(true);
   Label2_->setGeometry(8, 22, 287, 42);
   ProgressBar1_ = new QProgressBar(this);
   ProgressBar1_->setRange(0, 100);
   ProgressBar1_->setValue(0);
   ProgressBar1_->setGeometry(8, 66, 287, 16);
-  Button1_ = new QPushButton("&Finished", this);
+  Button1_ = new QPushButton(tr("&Finished"), this);
   Button1_->setObjectName("Button1");
-  Button1_->setGeometry(110, 88, 83, 25);
+  Button1_->setGeometry(60, 88, 83, 25);
+  Button1_->setEnabled(false);
   connect(Button1_, &QPushButton::clicked, this, [this] { accept(); });
+  cancel_button_ = new QPushButton(tr("Cancel"), this);
+  cancel_button_->setObjectName("CancelButton");
+  cancel_button_->setGeometry(160, 88, 83, 25);
+  connect(cancel_button_, &QPushButton::clicked, this, [this] { CancelClick(); });
   Timer1_ = new QTimer(this);
   Timer1_->setInterval(tick_ms);
   connect(Timer1_, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
-  // A failure while the window is created (the list file missing) is shown,
-  // and the window opens all the same so that "&Finished" can close it.
+  // A failure found before the build (the list file missing) is shown, and
+  // the window opens all the same so that "&Finished" can close it.
   RunGuarded([this] {
     try {
-      FormCreate();
+      CheckFiles();
     } catch (...) {
       Fail();
       throw;
@@ -55,80 +65,96 @@ TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent
 }
 
 TCreateDB::~TCreateDB() {
-  import_.reset();
-  list_.reset();
-  building_.reset();  // removes the half-built file unless it was renamed into place
+  cancel_ = true;
+  if (worker_.joinable()) worker_.join();
 }
 
-void TCreateDB::FormCreate() {
-  Button1_->setEnabled(false);
-  try {
-    building_ = std::make_unique<platform::TemporaryFile>(files_.database);
-  } catch (const Error&) {
-    throw Error("Cannot create file \"" + files_.database + "\"\n" + CreateProblem(files_.database).toStdString());
+// What the build would stop at only after its work, said first and in the
+// user's words.
+void TCreateDB::CheckFiles() {
+  const QString folder = QFileInfo(QString::fromStdString(files_.database)).absolutePath();
+  QDir().mkpath(folder);
+  // The finished build could not be renamed over a folder.
+  if (QFileInfo(QString::fromStdString(files_.database)).isDir()) {
+    throw Error("Cannot create file " + files_.database + "\nIs a directory.");
   }
-  list_ = std::make_unique<wordlist::TWordList>(building_->path());
-  try {
-    list_->CreateEmptyTable();
-  } catch (const Error& e) {
-    // The engine names the file but not why: add the folder's reason.
-    const QString reason = CreateProblem(building_->path());
-    if (reason.isEmpty()) throw;
-    throw Error(std::string(e.what()) + "\n" + reason.toStdString());
+  const QString reason = CreateProblem(files_.database);
+  if (!reason.isEmpty()) {
+    throw Error("Cannot create file \"" + files_.database + "\"\n" + reason.toStdString());
   }
-  // Taken once the folder has shown it takes files, so that its problems
-  // are reported as the database's.
-  lock_ = std::make_unique<wordlist::BuildLock>(files_.database);
-  std::unique_ptr<wordlist::ListFileReader> reader;
   try {
-    reader = std::make_unique<wordlist::ListFileReader>(files_.list);
+    const wordlist::ListFileReader reader(files_.list);
+    // The shipped list holds every word; one with none is cut short, and an
+    // empty word list would take the place of the working one.
+    if (reader.Eof()) throw Error("the file holds no words");
   } catch (const Error& e) {
     throw Error(files_.list + ": " + e.what());
   }
-  // The shipped list holds every word; one with none is cut short, and an
-  // empty word list would take the place of the working one.
-  if (reader->Eof()) throw Error(files_.list + ": the file holds no words");
-  import_ = std::make_unique<wordlist::TCreateDB>(std::move(reader), *list_);
-  import_->OnProgress = [this](int percent) { ProgressBar1_->setValue(percent); };
+}
+
+void TCreateDB::Start() {
+  started_ = true;
+  worker_ = std::thread([this] {
+    try {
+      wordlist::BuildWordList(files_, [this](int percent) {
+        if (cancel_) throw BuildCancelled{};
+        progress_ = percent;
+      });
+    } catch (const BuildCancelled&) {
+    } catch (...) {
+      error_ = std::current_exception();
+    }
+    done_ = true;
+  });
 }
 
 void TCreateDB::Timer1Timer() {
-  if (import_ == nullptr || failed_ || !import_->BatchReady() || import_->ImportDone()) return;
-  try {
-    import_->Timer1Timer();
-  } catch (const Error& e) {
-    Fail();
-    throw Error(files_.list + ": line " + std::to_string(import_->FailedLine()) + ": " + e.what());
-  } catch (...) {
-    Fail();
-    throw;
+  if (ended_) return;
+  if (!started_) {
+    if (cancel_) {
+      End();
+      return;
+    }
+    Start();
   }
-  if (import_->ImportDone()) Finish();
+  ProgressBar1_->setValue(progress_);
+  if (done_) End();
 }
 
-void TCreateDB::Finish() {
-  try {
-    list_->Close();
-    wordlist::CheckBuiltWordList(building_->path(), import_->LineCount(), files_);
-  } catch (...) {
+void TCreateDB::End() {
+  if (worker_.joinable()) worker_.join();
+  ended_ = true;
+  Timer1_->stop();
+  cancel_button_->setEnabled(false);
+  if (error_) {
     Fail();
-    throw;
+    std::rethrow_exception(error_);
   }
-  if (std::rename(building_->path().c_str(), files_.database.c_str()) != 0) {
-    const int error = errno;
-    Fail();
-    throw Error("Cannot create file " + files_.database + "\n" + std::strerror(error) + ".");
+  if (cancel_) {
+    done(QDialog::Rejected);
+    return;
   }
-  building_->Release();
   succeeded_ = true;
+  ProgressBar1_->setValue(100);
   Button1_->setEnabled(true);
 }
 
 void TCreateDB::Fail() {
-  failed_ = true;
+  ended_ = true;
+  Timer1_->stop();
+  cancel_button_->setEnabled(false);
   Button1_->setEnabled(true);
 }
 
-void TCreateDB::reject() {}
+void TCreateDB::CancelClick() {
+  if (ended_) return;
+  cancel_ = true;
+  cancel_button_->setEnabled(false);
+  Label1_->setText(tr("Cancelling..."));
+}
+
+void TCreateDB::reject() {
+  if (!ended_) CancelClick();
+}
 
 }  // namespace corvane::app

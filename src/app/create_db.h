@@ -1,23 +1,21 @@
 // The import window "Creating Index": builds the word list from the list
-// file in batches of 2500 lines, one batch per timer tick (2000 ms), with a
-// progress bar, and offers "&Finished" at the end. It stays above the
-// splash (on top as well) and has no title-bar buttons; "&Finished" is its
-// only way out.
+// file at full speed on a thread of its own, with a progress bar, "Cancel"
+// while it runs and "&Finished" at the end. It stays above the splash (on
+// top as well) and has no title-bar buttons; Escape means Cancel.
 //
-// The new database is written beside the old one and renamed over it when
-// the last batch is in and it holds a record for every line, so a failed,
-// short or abandoned import leaves the old word list as it was. Other
-// builds of the same database wait for this one (wordlist/build_lock.h).
-// A failed batch reports its error and enables "&Finished".
+// The new database is written beside the old one and renamed over it only
+// when complete and holding a record for every line (wordlist::BuildWordList,
+// under the database's build lock), so a failed, short, cancelled or
+// abandoned import leaves the old word list as it was. A failure is
+// reported and enables "&Finished"; a cancelled import closes the window.
 #ifndef CORVANE_APP_CREATE_DB_H_
 #define CORVANE_APP_CREATE_DB_H_
 
 #include <QDialog>
-#include <memory>
+#include <atomic>
+#include <exception>
+#include <thread>
 
-#include "platform/temporary_file.h"
-#include "wordlist/build_lock.h"
-#include "wordlist/import.h"
 #include "wordlist/word_list_access.h"
 
 class QLabel;
@@ -31,37 +29,43 @@ class TCreateDB : public QDialog {
   Q_OBJECT
 
  public:
+  // `tick_ms`: how often the window looks at the build's progress.
   TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent = nullptr);
   ~TCreateDB() override;
 
-  bool ImportDone() const { return import_ != nullptr && import_->ImportDone(); }
   // The database file was replaced by the new one.
   bool Succeeded() const { return succeeded_; }
+  // The build has ended, one way or another.
+  bool Ended() const { return ended_; }
   QPushButton* Button1() const { return Button1_; }
+  QPushButton* CancelButton() const { return cancel_button_; }
   QProgressBar* ProgressBar1() const { return ProgressBar1_; }
 
+  // Starts the build on the first call; then shows its progress and its end.
   void Timer1Timer();
-
- protected:
-  void reject() override;  // Escape and the window manager's close do nothing
+  void CancelClick();
+  void reject() override;  // Escape: Cancel while the build runs
 
  private:
-  void FormCreate();
-  void Finish();
+  void CheckFiles();
+  void Start();
+  void End();
   void Fail();
 
   wordlist::WordListFiles files_;
-  std::unique_ptr<platform::TemporaryFile> building_;  // the new database until it is renamed into place
-  // Held from the start of the import until its file is in place (or gone).
-  std::unique_ptr<wordlist::BuildLock> lock_;
-  std::unique_ptr<wordlist::TWordList> list_;
-  std::unique_ptr<wordlist::TCreateDB> import_;
+  std::thread worker_;
+  std::atomic<int> progress_{0};
+  std::atomic<bool> cancel_{false};
+  std::atomic<bool> done_{false};
+  std::exception_ptr error_;
+  bool started_ = false;
+  bool ended_ = false;
   bool succeeded_ = false;
-  bool failed_ = false;
   QLabel* Label1_;
   QLabel* Label2_;
   QProgressBar* ProgressBar1_;
   QPushButton* Button1_;
+  QPushButton* cancel_button_;
   QTimer* Timer1_;
 };
 

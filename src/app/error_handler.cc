@@ -16,11 +16,11 @@ QString CurrentMessage() {
   try {
     throw;
   } catch (const std::bad_alloc&) {
-    return "Out of memory";
+    return QCoreApplication::translate("Errors", "Out of memory");
   } catch (const std::exception& e) {
     return QString::fromUtf8(e.what());
   } catch (...) {
-    return "Unknown error";
+    return QCoreApplication::translate("Errors", "Unknown error");
   }
 }
 

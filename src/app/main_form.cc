@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -14,8 +15,10 @@
 #include <QTextCursor>
 
 #include "app/about_box.h"
+#include "app/background_work.h"
 #include "app/document_file.h"
 #include "app/error_handler.h"
+#include "app/preview.h"
 #include "app/status_window.h"
 #include "app/tray.h"
 #include "html/soft_hyphen_form.h"
@@ -40,7 +43,25 @@ QAction* TMainForm::Action(const QString& name) const { return actions_.value(na
 void TMainForm::SetState(const QString& file_name, bool modified) {
   CurrentFileName_ = file_name;
   Modified_ = modified;
+  if (!modified) MarkClean();
+  if (file_name != kNewFileName) context_.settings->AddRecentFile(file_name);
   UpdateTitle();
+  UpdateFormatLabel();
+}
+
+void TMainForm::MarkClean() {
+  const QString text = Memo1_->toPlainText();
+  clean_length_ = text.size();
+  clean_hash_ = qHash(text);
+  Memo1_->document()->setModified(false);
+}
+
+bool TMainForm::BackAtCleanText() const {
+  // The editor's own flag clears when undo reaches the point of the last
+  // save, but also when a whole new text is set; the text decides.
+  if (Memo1_->document()->isModified()) return false;
+  const QString text = Memo1_->toPlainText();
+  return text.size() == clean_length_ && qHash(text) == clean_hash_;
 }
 
 void TMainForm::UpdateTitle() {
@@ -48,7 +69,7 @@ void TMainForm::UpdateTitle() {
 }
 
 void TMainForm::Memo1Change() {
-  Modified_ = true;
+  Modified_ = !BackAtCleanText();
   UpdateTitle();
 }
 
@@ -67,7 +88,18 @@ bool TMainForm::SaveAsDialog() {
 
 bool TMainForm::SavePrompt() {
   if (!Modified_) return true;
-  if (!context_.dialogs->Confirm(this, "Confirm", "Save changes to " + CurrentFileName_ + " ?")) return true;
+  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(CurrentFileName_))) {
+    case Answer::kCancel:
+      return false;
+    case Answer::kNo:
+      return true;
+    case Answer::kYes:
+      break;
+  }
+  return SaveDocument();
+}
+
+bool TMainForm::SaveDocument() {
   // A document never saved has no place of its own yet: ask for one rather
   // than writing into whatever folder the program was started from.
   if (CurrentFileName_ == kNewFileName) return SaveAsDialog();
@@ -76,13 +108,16 @@ bool TMainForm::SavePrompt() {
   return true;
 }
 
+void TMainForm::SaveClick() { SaveDocument(); }
+
 void TMainForm::OpenFile(const QString& path) {
   const std::string bytes = ReadDocumentFile(path);
   passes_->SetXmlDocument(html::IsXmlDocument(bytes, QFile::encodeName(path).toStdString()));
   LoadedDocument loaded = DecodeDocumentFile(bytes);
-  BeginBusy();  // the editor takes seconds over a page of many megabytes
-  Memo1_->setPlainText(loaded.text);
-  EndBusy();
+  {
+    html::BusyScope busy(*this);  // the editor takes seconds over a page of many megabytes
+    Memo1_->setPlainText(loaded.text);
+  }
   format_ = loaded.format;
   SetState(path, false);
 }
@@ -106,7 +141,7 @@ void TMainForm::HyphenateEbook1Click() {
     if (target.isEmpty()) return;
   }
   // Shown only when the book takes more than a second.
-  QProgressDialog progress("Hyphenating " + info.fileName(), QString(), 0, 100, this);
+  QProgressDialog progress(tr("Hyphenating %1").arg(info.fileName()), QString(), 0, 100, this);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(1000);
   progress.setCancelButton(nullptr);
@@ -117,7 +152,7 @@ void TMainForm::HyphenateEbook1Click() {
       });
   progress.reset();
   context_.dialogs->ShowMessage(this, kApplicationTitle,
-                                QString("%1\n\nDocuments: %2\nWords: %3\nSoft hyphens: %4")
+                                tr("%1\n\nDocuments: %2\nWords: %3\nSoft hyphens: %4")
                                     .arg(QFileInfo(target).fileName())
                                     .arg(figures.documents)
                                     .arg(figures.words)
@@ -131,16 +166,25 @@ QString TMainForm::SelectedText() const {
 }
 
 void TMainForm::HyphenateSelection(html::SelectionCommand command) {
-  const QTextCursor cursor = Memo1_->textCursor();
-  const qsizetype start = cursor.selectionStart();
-  const QString result = passes_->HyphenateSelection(Memo1_->toPlainText(), start, cursor.selectionEnd() - start,
-                                                     command, format_.utf8, *this);
+  const QString text = Memo1_->toPlainText();
+  QTextCursor cursor = Memo1_->textCursor();
+  const TextRange words = WholeWords(text, {cursor.selectionStart(), cursor.selectionEnd()}, format_.utf8);
+  cursor.setPosition(words.start);
+  cursor.setPosition(words.end, QTextCursor::KeepAnchor);
+  Memo1_->setTextCursor(cursor);
+  const QString result =
+      passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
   ReplaceSelection(result);
 }
 
 void TMainForm::ReplaceSelection(const QString& text) {
   QTextCursor cursor = Memo1_->textCursor();
+  const int start = cursor.selectionStart();
   cursor.insertText(text);
+  // The result stays selected, caret after it, so that the same command takes it back.
+  const int end = cursor.position();
+  cursor.setPosition(start);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
   Memo1_->setTextCursor(cursor);
 }
 
@@ -149,11 +193,74 @@ void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu)
 void TMainForm::hyphenatetoolClick() { HyphenateSelection(html::SelectionCommand::kToolbar); }
 
 void TMainForm::HypenateText1Click() {
-  const QString result = passes_->HyphenateAll(Memo1_->toPlainText(), format_.utf8, *this);
-  // One edit, so that Undo brings the text back.
+  const QString text = Memo1_->toPlainText();
+  TextPasses::AllResult result;
+  // The pass reports to nobody off the window's thread; its figures come after.
+  const bool finished = RunInBackground(this, tr("Hyphenating..."), [&](WorkState&) {
+    html::PassObserver quiet;
+    result = passes_->HyphenateAll(text, format_.utf8, quiet);
+  });
+  if (!finished) {
+    statusBar()->showMessage(tr("Cancelled: the text is as it was."));
+    return;
+  }
+  {
+    html::BusyScope busy(*this);  // the editor takes a while over a large text
+    ReplaceWholeText(text, result.text);
+  }
+  statusBar()->showMessage(
+      result.soft_hyphens_removed > 0
+          ? tr("Done: %1 soft hyphens removed.").arg(result.soft_hyphens_removed)
+          : tr("Done: %1 words, %2 soft hyphens added.").arg(result.words).arg(result.soft_hyphens_added));
+}
+
+void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_text) {
+  // The editor takes seconds to swallow a text of many megabytes at once, and
+  // the window would not repaint meanwhile. The passes never add or remove a
+  // line break, so the text goes in a slice of lines at a time, each slice
+  // joined to the same edit so that one Undo brings the whole text back, and
+  // the window repaints between slices.
+  constexpr qsizetype kSliceChars = 1 << 16;
+  constexpr qint64 kRepaintEveryMs = 40;
   QTextCursor cursor(Memo1_->document());
-  cursor.select(QTextCursor::Document);
-  cursor.insertText(result);
+  const bool same_lines = old_text.count('\n') == new_text.count('\n');
+  if (!same_lines || old_text.size() <= kSliceChars) {
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(new_text);
+  } else {
+    QElapsedTimer since_repaint;
+    since_repaint.start();
+    qsizetype old_at = 0, new_at = 0;
+    bool first = true;
+    while (old_at < old_text.size() || new_at < new_text.size()) {
+      // A slice ends after the same line break in both texts.
+      qsizetype old_end = old_text.indexOf('\n', std::min(old_at + kSliceChars, old_text.size()));
+      qsizetype new_end = old_end;
+      if (old_end < 0) {
+        old_end = old_text.size();
+        new_end = new_text.size();
+      } else {
+        const qsizetype breaks = old_text.mid(old_at, old_end - old_at + 1).count('\n');
+        new_end = new_at - 1;
+        for (qsizetype n = 0; n < breaks; ++n) new_end = new_text.indexOf('\n', new_end + 1);
+      }
+      old_end = std::min(old_end + 1, old_text.size());
+      new_end = std::min(new_end + 1, new_text.size());
+      first ? cursor.beginEditBlock() : cursor.joinPreviousEditBlock();
+      first = false;
+      cursor.setPosition(static_cast<int>(new_at));
+      cursor.setPosition(static_cast<int>(new_at + old_end - old_at), QTextCursor::KeepAnchor);
+      cursor.insertText(new_text.mid(new_at, new_end - new_at));
+      cursor.endEditBlock();
+      old_at = old_end;
+      new_at = new_end;
+      if (since_repaint.elapsed() >= kRepaintEveryMs) {
+        statusBar()->showMessage(tr("Replacing the text: %1%").arg(100 * old_at / old_text.size()));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        since_repaint.restart();
+      }
+    }
+  }
   cursor.movePosition(QTextCursor::Start);
   Memo1_->setTextCursor(cursor);
 }
@@ -168,18 +275,22 @@ void TMainForm::SelectAll1Click() { Memo1_->selectAll(); }
 
 void TMainForm::previewtoolClick() {
   const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
-  WriteDocument(path);
+  const QString folder = CurrentFileName_ == kNewFileName ? QString() : QFileInfo(CurrentFileName_).absolutePath();
+  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(Memo1_->toPlainText(), folder), format_));
   context_.shell->Open(QUrl::fromLocalFile(path));
 }
 
-void TMainForm::Topics1Click() {
-  context_.shell->Open(QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html"));
+QUrl TMainForm::HelpPage() const {
+  return QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html");
 }
 
-void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HomePageUrl()); }
+void TMainForm::Topics1Click() { context_.shell->Open(HelpPage()); }
+
+// The program's home is the help page that comes with it.
+void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HelpPage()); }
 
 void TMainForm::About2Click() {
-  TAboutBox about(*context_.shell);  // centred on the screen
+  TAboutBox about(*context_.shell, HelpPage());  // centred on the screen
   context_.dialogs->Exec(about);
 }
 
@@ -191,6 +302,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  context_.settings->SetWindowGeometry(saveGeometry());
   if (hyphstatus_ != nullptr) hyphstatus_->hide();
   emit Closed();
 }

@@ -26,6 +26,9 @@
 #include "wordlist/word_list_table.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -66,10 +69,15 @@ class TMainForm : public QMainWindow, private html::PassObserver {
 
   // Opens `path` as Open does after its dialog (the program's argument).
   void OpenFile(const QString& path);
+  // A dropped file: opened, after the save prompt, once the drop has ended.
+  void OpenDropped(const QMimeData* data);
 
   // Commands, named after their menu items and tool buttons.
+  void NewClick();
   void HypenateFile2Click();  // Open
+  void OpenRecent(const QString& path);
   void opentoolClick() { HypenateFile2Click(); }
+  void SaveClick();
   void Save2Click();  // Save As
   void saveastoolClick() { Save2Click(); }
   void Save1Click();  // hyphenate the selection
@@ -83,6 +91,15 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void Paste1Click();
   void pastetoolClick() { Paste1Click(); }
   void SelectAll1Click();
+  void UndoClick();
+  void RedoClick();
+  void CutClick();
+  void FindClick();
+  void FindNextClick();
+  void ReplaceClick();
+  void GoToLineClick();
+  void ZoomInClick();
+  void ZoomOutClick();
   void selectalltoolClick() { SelectAll1Click(); }
   void previewtoolClick();
   void Topics1Click();
@@ -90,6 +107,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void About2Click();
   void LanguageClick(PageLanguage language);
   void MyWordsFile1Click();
+  void ClearMyWordsClick();
   void NeverHyphenate1Click();
   void Memo1Change();
   void TrayIcon1DblClick();
@@ -101,6 +119,10 @@ class TMainForm : public QMainWindow, private html::PassObserver {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // A file dropped on the window or the editor opens as Open does.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // main_form_layout.cc
@@ -109,6 +131,10 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void BuildToolBar();
   QAction* AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                       void (TMainForm::*handler)());
+  void BuildViewMenu();
+  void RebuildRecentMenu();
+  void UpdateFormatLabel();
+  bool AcceptsDrop(const QMimeData* data) const;
   QAction* AddTool(const QString& name, const QString& caption, const QString& hint, const QString& picture,
                    void (TMainForm::*handler)());
   // main_form_startup.cc
@@ -122,8 +148,15 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // main_form.cc
   void SetState(const QString& file_name, bool modified);
   void UpdateTitle();
-  // The save prompt; false when the user wanted a save that did not happen.
+  QUrl HelpPage() const;
+  // The save prompt; false when the command must stop: the user cancelled,
+  // or wanted a save that did not happen.
   bool SavePrompt();
+  // Writes to the document's own file, or asks for one; false when cancelled.
+  bool SaveDocument();
+  // The text as it is now is the saved one: undo back to it clears " *".
+  void MarkClean();
+  bool BackAtCleanText() const;
   // Writes the editor's text to `path`; throws on failure.
   void WriteDocument(const QString& path);
   // Asks for a name and writes there; false when cancelled.
@@ -131,6 +164,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   QString SelectedText() const;
   void ReplaceSelection(const QString& text);
   void HyphenateSelection(html::SelectionCommand command);
+  // One edit from `old_text`, the editor's text, to `new_text`.
+  void ReplaceWholeText(const QString& old_text, const QString& new_text);
 
   // html::PassObserver
   void BeginBusy() override;
@@ -148,6 +183,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   AppContext context_;
   QString CurrentFileName_;
   bool Modified_ = false;
+  qsizetype clean_length_ = -1;
+  size_t clean_hash_ = 0;
   DocumentFormat format_;
   std::unique_ptr<wordlist::TWordList> CvTable1_;
   std::unique_ptr<TextPasses> passes_;
@@ -156,6 +193,9 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   TrayIcon* TrayIcon1_ = nullptr;
   Thyphstatus* hyphstatus_ = nullptr;
   QMap<QString, QAction*> actions_;
+  QMenu* recent_menu_ = nullptr;
+  QLabel* format_label_ = nullptr;
+  QString last_find_;
 };
 
 }  // namespace corvane::app

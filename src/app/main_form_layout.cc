@@ -17,6 +17,8 @@
 #include "app/main_form.h"
 #include "app/pictures.h"
 #include "app/tray.h"
+#include "memo/color_memo.h"
+#include "memo/readable_colour.h"
 
 namespace corvane::app {
 namespace {
@@ -27,14 +29,17 @@ constexpr QSize kToolButtonSize(59, 36);
 
 QLabel* InstructionPanel(QWidget* parent) {
   auto* panel = new QLabel(
-      "To hyphenate any part of the text, you have to select it then press the hyphenate button. \n"
-      "To remove hyphenation marks, just select the text and click on hyphenation button again.",
+      TMainForm::tr("To hyphenate any part of the text, you have to select it then press the hyphenate button. \n"
+                    "To remove hyphenation marks, just select the text and click on hyphenation button again."),
       parent);
   panel->setObjectName("Panel1");
   panel->setAutoFillBackground(true);
   QPalette colours = panel->palette();
-  colours.setColor(QPalette::Window, colours.color(QPalette::Dark));
-  colours.setColor(QPalette::WindowText, Qt::white);
+  // White on the button-shadow colour, darkened where the theme's shadow is
+  // too pale for white text to be read.
+  const QColor white(Qt::white);
+  colours.setColor(QPalette::Window, memo::ReadableOn(colours.color(QPalette::Dark), white));
+  colours.setColor(QPalette::WindowText, white);
   panel->setPalette(colours);
   panel->setContentsMargins(6, 3, 6, 3);
   return panel;
@@ -59,13 +64,22 @@ void TMainForm::BuildWindow() {
   Memo1_ = CreateEditor(central);
   Memo1_->setObjectName("Memo1");
   Memo1_->setPlainText(
-      "To see how hyphenation works, select this text then click on the hyphenate \n"
-      "button on the toolbar above.");
+      tr("To see how hyphenation works, select this text then click on the hyphenate \n"
+         "button on the toolbar above."));
   layout->addWidget(Memo1_, 1);
   setCentralWidget(central);
   connect(Memo1_, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
   statusBar()->setObjectName("StatusBar1");
   statusBar()->setSizeGripEnabled(false);
+  format_label_ = new QLabel(this);
+  format_label_->setObjectName("DocumentFormat");
+  statusBar()->addPermanentWidget(format_label_);
+  if (auto* memo = qobject_cast<memo::TColorMemo*>(Memo1_)) memo->SetLineNumbers(true);
+  setAcceptDrops(true);
+  Memo1_->installEventFilter(this);
+  Memo1_->viewport()->installEventFilter(this);
+  connect(Memo1_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
+  connect(Memo1_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
   TrayIcon1_ = new TrayIcon(context_.timings.tray_frame_ms, this);
   TrayIcon1_->OnRestore = [this] { TrayIcon1DblClick(); };
 }
@@ -97,41 +111,78 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
 }
 
 void TMainForm::BuildMenus() {
-  QMenu* file = menuBar()->addMenu("&File");
-  AddCommand(file, "HypenateFile2", "&Open...", "Open a html or text file to start hyphenation.",
-             &TMainForm::HypenateFile2Click);
-  AddCommand(file, "Save2", "&Save As...",
-             "Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
-             "you can save that as a new file.",
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  AddCommand(file, "New1", tr("&New"), tr("Start a new, empty document."), &TMainForm::NewClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddCommand(file, "HypenateFile2", tr("&Open..."), tr("Open a html or text file to start hyphenation."),
+             &TMainForm::HypenateFile2Click)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  recent_menu_ = file->addMenu(tr("Recent &Files"));
+  recent_menu_->menuAction()->setObjectName("RecentFiles1");
+  recent_menu_->menuAction()->setStatusTip(tr("Open one of the files you opened or saved lately."));
+  actions_.insert("RecentFiles1", recent_menu_->menuAction());
+  connect(recent_menu_, &QMenu::aboutToShow, this, [this] { RebuildRecentMenu(); });
+  AddCommand(file, "SaveDocument1", tr("&Save"), tr("Save the text to its file."), &TMainForm::SaveClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddCommand(file, "Save2", tr("&Save As..."),
+             tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
+             "you can save that as a new file."),
              &TMainForm::Save2Click);
-  AddCommand(file, "Save1", "H&ypenate Selected Text",
-             "Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark "
-             "the the text is unhyphenated.",
+  AddCommand(file, "Save1", tr("H&ypenate Selected Text"),
+             tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark "
+             "the the text is unhyphenated."),
              &TMainForm::Save1Click);
-  AddCommand(file, "HypenateText1", "Hy&penate All", "Hyphenate the whole textarea.",
+  AddCommand(file, "HypenateText1", tr("Hy&penate All"), tr("Hyphenate the whole textarea."),
              &TMainForm::HypenateText1Click);
-  AddCommand(file, "HyphenateEbook1", "Hyphenate E-book...",
-             "Hyphenate every chapter of an EPUB book into a new book beside it.",
+  AddCommand(file, "HyphenateEbook1", tr("Hyphenate E-book..."),
+             tr("Hyphenate every chapter of an EPUB book into a new book beside it."),
              &TMainForm::HyphenateEbook1Click);
   file->addSeparator();
-  AddCommand(file, "RecreateWordListDatabase1", "&Recreate Word List Database",
-             "In the unlikely event that the hyphenation word list should be broken you can recreate the "
-             "database with this function.",
+  AddCommand(file, "RecreateWordListDatabase1", tr("&Recreate Word List Database"),
+             tr("In the unlikely event that the hyphenation word list should be broken you can recreate the "
+             "database with this function."),
              &TMainForm::RecreateWordListDatabase1Click);
   file->addSeparator();
-  AddCommand(file, "Exit2", "&Exit", "Exit Corvane HTML Hyphenator", &TMainForm::Exit2Click);
+  AddCommand(file, "Exit2", tr("&Exit"), tr("Exit Corvane HTML Hyphenator"), &TMainForm::Exit2Click)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-  QMenu* edit = menuBar()->addMenu("&Edit");
-  AddCommand(edit, "Copy1", "&Copy", "Copy selected text to clipboard.", &TMainForm::Copy1Click);
-  AddCommand(edit, "Paste1", "&Paste", "Paste clipboard text into the textarea at the cursor location.",
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  QAction* undo = AddCommand(edit, "Undo1", tr("&Undo"), tr("Take back the last change."), &TMainForm::UndoClick);
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  undo->setEnabled(false);
+  QAction* redo = AddCommand(edit, "Redo1", tr("&Redo"), tr("Make the change taken back again."), &TMainForm::RedoClick);
+  redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  redo->setEnabled(false);
+  edit->addSeparator();
+  AddCommand(edit, "Cut1", tr("Cu&t"), tr("Move selected text to clipboard."), &TMainForm::CutClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+  AddCommand(edit, "Copy1", tr("&Copy"), tr("Copy selected text to clipboard."), &TMainForm::Copy1Click);
+  AddCommand(edit, "Paste1", tr("&Paste"), tr("Paste clipboard text into the textarea at the cursor location."),
              &TMainForm::Paste1Click);
   edit->addSeparator();
-  AddCommand(edit, "SelectAll1", "&Select All", "Select all text in textarea.", &TMainForm::SelectAll1Click);
+  AddCommand(edit, "SelectAll1", tr("&Select All"), tr("Select all text in textarea."), &TMainForm::SelectAll1Click);
+  edit->addSeparator();
+  AddCommand(edit, "Find1", tr("&Find..."), tr("Find a text in the textarea."), &TMainForm::FindClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  AddCommand(edit, "FindNext1", tr("Find &Next"), tr("Find the same text again, further on."), &TMainForm::FindNextClick)
+      ->setShortcut(QKeySequence(Qt::Key_F3));
+  AddCommand(edit, "Replace1", tr("&Replace..."), tr("Replace a text everywhere in the textarea."),
+             &TMainForm::ReplaceClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  AddCommand(edit, "GoToLine1", tr("&Go to Line..."), tr("Move the cursor to a line by its number."),
+             &TMainForm::GoToLineClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
-  QMenu* options = menuBar()->addMenu("&Options");
-  QMenu* language = options->addMenu("&Language");
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  AddCommand(view, "ZoomIn1", tr("Zoom &In"), tr("Show the text larger."), &TMainForm::ZoomInClick)
+      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  AddCommand(view, "ZoomOut1", tr("Zoom &Out"), tr("Show the text smaller."), &TMainForm::ZoomOutClick)
+      ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+
+  QMenu* options = menuBar()->addMenu(tr("&Options"));
+  QMenu* language = options->addMenu(tr("&Language"));
   language->menuAction()->setObjectName("Language1");
-  language->menuAction()->setStatusTip("Choose the language of the pages you hyphenate.");
+  language->menuAction()->setStatusTip(tr("Choose the language of the pages you hyphenate."));
   actions_.insert("Language1", language->menuAction());
   auto* languages = new QActionGroup(this);
   const struct {
@@ -140,35 +191,43 @@ void TMainForm::BuildMenus() {
     const char* hint;
     PageLanguage language;
   } kLanguages[] = {
-      {"Automatic1", "&Automatic", "Tell the language of each page from the page itself.", PageLanguage::kAutomatic},
-      {"Turkish1", "&Turkish", "Hyphenate every page as Turkish.", PageLanguage::kTurkish},
-      {"English1", "&English", "Hyphenate every page as English.", PageLanguage::kEnglish},
+      {"Automatic1", QT_TR_NOOP("&Automatic"), QT_TR_NOOP("Tell the language of each page from the page itself."), PageLanguage::kAutomatic},
+      {"Turkish1", QT_TR_NOOP("&Turkish"), QT_TR_NOOP("Hyphenate every page as Turkish."), PageLanguage::kTurkish},
+      {"English1", QT_TR_NOOP("&English"), QT_TR_NOOP("Hyphenate every page as English."), PageLanguage::kEnglish},
   };
   const PageLanguage chosen = context_.settings->Language();
   for (const auto& entry : kLanguages) {
-    QAction* action = AddCommand(language, entry.name, entry.caption, entry.hint, nullptr);
+    QAction* action = AddCommand(language, entry.name, tr(entry.caption), tr(entry.hint), nullptr);
     action->setCheckable(true);
     action->setChecked(entry.language == chosen);
     languages->addAction(action);
     connect(action, &QAction::triggered, this, Guarded([this, which = entry.language] { LanguageClick(which); }));
   }
-  AddCommand(options, "MyWordsFile1", "&My Words File...",
-             "Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
-             "list.",
+  AddCommand(options, "MyWordsFile1", tr("&My Words File..."),
+             tr("Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
+             "list."),
              &TMainForm::MyWordsFile1Click);
-  AddCommand(options, "NeverHyphenate1", "&Never hyphenate...",
-             "Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note.",
+  AddCommand(options, "NeverHyphenate1", tr("&Never hyphenate..."),
+             tr("Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note."),
              &TMainForm::NeverHyphenate1Click);
+  AddCommand(options, "ClearMyWords1", tr("&Clear My Words File"), tr("Stop using a file of your own marked words."),
+             &TMainForm::ClearMyWordsClick);
 
-  QMenu* help = menuBar()->addMenu("&Help");
-  AddCommand(help, "Topics1", "Corvane &HTML HYPHENATOR Help", "Open Corvane HTML Hyphenator help page.",
-             &TMainForm::Topics1Click);
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  AddCommand(help, "Topics1", tr("Corvane &HTML HYPHENATOR Help"), tr("Open Corvane HTML Hyphenator help page."),
+             &TMainForm::Topics1Click)
+      ->setShortcut(QKeySequence(Qt::Key_F1));
   help->addSeparator();
-  AddCommand(help, "CorvaneWebsite1", "&Corvane HTML HYPHENATOR Home Page",
-             "Open Corvane HTML Hyphenator's web page. You must be online to do this.",
+  AddCommand(help, "CorvaneWebsite1", tr("&Corvane HTML HYPHENATOR Home Page"),
+             tr("Open Corvane HTML Hyphenator's home page, the help page that comes with it."),
              &TMainForm::CorvaneWebsite1Click);
   help->addSeparator();
-  AddCommand(help, "About2", "&About", "About Corvane HTML Hyphenator.", &TMainForm::About2Click);
+  AddCommand(help, "About2", tr("&About"), tr("About Corvane HTML Hyphenator."), &TMainForm::About2Click);
+}
+
+void TMainForm::UpdateFormatLabel() {
+  format_label_->setText(QString(format_.utf8 ? (format_.bom ? "UTF-8 BOM" : "UTF-8") : "Windows-1254") + "  " +
+                         (format_.crlf ? "CR LF" : "LF"));
 }
 
 void TMainForm::BuildToolBar() {
@@ -184,26 +243,26 @@ void TMainForm::BuildToolBar() {
   ToolBar1_->setFont(small);
   ToolBar1_->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);
-  AddTool("opentool", "Open File", "Open a html or text file to start hyphenation.", "open",
+  AddTool("opentool", tr("Open File"), tr("Open a html or text file to start hyphenation."), "open",
           &TMainForm::opentoolClick);
-  AddTool("saveastool", "Save As...",
-          "Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
-          "can save that as a new file.",
+  AddTool("saveastool", tr("Save As..."),
+          tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
+          "can save that as a new file."),
           "saveas", &TMainForm::saveastoolClick);
   ToolBar1_->addSeparator();
-  AddTool("hyphenatetool", "Hyphenate",
-          "Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
-          "the text is unhyphenated.",
+  AddTool("hyphenatetool", tr("Hyphenate"),
+          tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
+          "the text is unhyphenated."),
           "hyphenate", &TMainForm::hyphenatetoolClick);
   ToolBar1_->addSeparator();
-  AddTool("copytool", "Copy", "Copy selected text to clipboard.", "copy", &TMainForm::copytoolClick);
-  AddTool("pastetool", "Paste", "Paste clipboard text into the textarea at the cursor location.", "paste",
+  AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::copytoolClick);
+  AddTool("pastetool", tr("Paste"), tr("Paste clipboard text into the textarea at the cursor location."), "paste",
           &TMainForm::pastetoolClick);
-  AddTool("selectalltool", "Select All", "Select all text in textarea.", "selectall",
+  AddTool("selectalltool", tr("Select All"), tr("Select all text in textarea."), "selectall",
           &TMainForm::selectalltoolClick);
   ToolBar1_->addSeparator();
   // Preview has no menu item; F5 reaches it from the keyboard.
-  AddTool("previewtool", "Preview", "Preview current text in your default browser.", "preview",
+  AddTool("previewtool", tr("Preview"), tr("Preview current text in your default browser."), "preview",
           &TMainForm::previewtoolClick)
       ->setShortcut(QKeySequence(Qt::Key_F5));
 }

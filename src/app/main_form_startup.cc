@@ -3,6 +3,7 @@
 // user's settings applied.
 #include <QFile>
 #include <QFileInfo>
+#include <QStatusBar>
 
 #include "app/create_db.h"
 #include "app/document_file.h"
@@ -22,6 +23,8 @@ void TMainForm::FormCreate() {
   splash.OnTick2 = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);
   TrayIcon1_->SetImageList(TrayFrames());
+  const QByteArray geometry = context_.settings->WindowGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
   SetState(kNewFileName, false);
   passes_->SetLanguage(context_.settings->Language());
   // Each step reports its own failure, so that one does not skip the other.
@@ -69,8 +72,8 @@ void TMainForm::RunImport() {
 // After a failed start-up the user chooses: rebuild now, or go on without
 // the word list (its lookups then fail with the engine's message).
 void TMainForm::OfferRebuild() {
-  if (!context_.dialogs->Confirm(this, "Confirm",
-                                 "The word list database could not be opened. Rebuild it now?")) {
+  if (!context_.dialogs->Confirm(this, tr("Confirm"),
+                                 tr("The word list database could not be opened. Rebuild it now?"))) {
     return;
   }
   RunImport();
@@ -78,6 +81,11 @@ void TMainForm::OfferRebuild() {
 }
 
 void TMainForm::RecreateWordListDatabase1Click() {
+  if (!context_.dialogs->Confirm(this, tr("Confirm"),
+                                 tr("Recreate the word list database from its list file? The current one stays "
+                                    "until the new one is complete."))) {
+    return;
+  }
   CvTable1_->Close();
   RunImport();
   OpenTable();
@@ -87,7 +95,7 @@ namespace {
 
 // Read as a document is, so that a folder, a device or a huge file is
 // refused with its reason instead of being read without end.
-html::MapWordLookup ReadMyWords(const QString& path) {
+wordlist::MyWords ReadMyWords(const QString& path) {
   const std::string bytes = ReadDocumentFile(path);
   try {
     return wordlist::ParseDictionary(bytes);
@@ -100,14 +108,27 @@ html::MapWordLookup ReadMyWords(const QString& path) {
 
 void TMainForm::LoadMyWords() {
   const QString path = context_.settings->MyWordsFile();
-  passes_->SetMyWords(path.isEmpty() ? html::MapWordLookup() : ReadMyWords(path));
+  // A file moved away or on a drive not mounted now is no error worth a box
+  // at every start: one line says so, and Options can forget the file.
+  if (!path.isEmpty() && !QFileInfo::exists(path)) {
+    passes_->SetMyWords({});
+    statusBar()->showMessage(tr("My Words file not found: %1").arg(path));
+    return;
+  }
+  passes_->SetMyWords(path.isEmpty() ? wordlist::MyWords() : ReadMyWords(path));
+}
+
+void TMainForm::ClearMyWordsClick() {
+  context_.settings->SetMyWordsFile({});
+  passes_->SetMyWords({});
+  statusBar()->clearMessage();
 }
 
 void TMainForm::LoadNeverHyphenate() { passes_->SetNeverHyphenate(context_.settings->NeverHyphenate()); }
 
 void TMainForm::NeverHyphenate1Click() {
   const QString selectors =
-      context_.dialogs->AskText(this, "Never hyphenate", "Never hyphenate", context_.settings->NeverHyphenate());
+      context_.dialogs->AskText(this, tr("Never hyphenate"), tr("Never hyphenate"), context_.settings->NeverHyphenate());
   if (selectors.isNull()) return;
   // Read first: selectors that cannot be used are reported and not remembered.
   passes_->SetNeverHyphenate(selectors);
@@ -120,7 +141,7 @@ void TMainForm::LanguageClick(PageLanguage language) {
 }
 
 void TMainForm::MyWordsFile1Click() {
-  const QString path = context_.dialogs->OpenFileName(this, "My Words|*.txt;*.lst;*");
+  const QString path = context_.dialogs->OpenFileName(this, tr("My Words") + "|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.
   passes_->SetMyWords(ReadMyWords(path));

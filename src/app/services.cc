@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -23,7 +24,8 @@ QString QtFilter(const QString& filter) {
 }  // namespace
 
 QString QtDialogs::OpenFileName(QWidget* parent, const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(filter));
+  const QString all = QCoreApplication::translate("Dialogs", "All files") + " (*)";
+  return QFileDialog::getOpenFileName(parent, QString(), QString(), QtFilter(filter) + ";;" + all);
 }
 
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& filter, const QString& default_suffix,
@@ -43,6 +45,19 @@ bool QtDialogs::Confirm(QWidget* parent, const QString& caption, const QString& 
   box.setDefaultButton(yes);
   box.exec();
   return box.clickedButton() == yes;
+}
+
+Answer QtDialogs::ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) {
+  QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(QCoreApplication::translate("Dialogs", "&Yes"), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QCoreApplication::translate("Dialogs", "&No"), QMessageBox::NoRole);
+  QPushButton* cancel = box.addButton(QCoreApplication::translate("Dialogs", "Cancel"), QMessageBox::RejectRole);
+  box.setDefaultButton(yes);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == yes) return Answer::kYes;
+  if (box.clickedButton() == no) return Answer::kNo;
+  return Answer::kCancel;
 }
 
 void QtDialogs::ShowError(QWidget* parent, const QString& message) {

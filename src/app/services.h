@@ -15,6 +15,9 @@ namespace corvane::app {
 // The application's title, the caption of its error messages.
 inline constexpr const char* kApplicationTitle = "CORVANE HTML HYPHENATOR";
 
+// The answer to a question that may also be withdrawn.
+enum class Answer { kYes, kNo, kCancel };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -24,6 +27,9 @@ class Dialogs {
                                const QString& proposed) = 0;
   // A confirmation box with "&Yes" and "&No"; true for Yes.
   virtual bool Confirm(QWidget* parent, const QString& caption, const QString& question) = 0;
+  // The same with "Cancel" as well; Escape and the box's close button
+  // answer Cancel, so that no single key throws away an edit.
+  virtual Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) = 0;
   virtual void ShowError(QWidget* parent, const QString& message) = 0;
   // Runs `dialog` modally until it closes.
   virtual void Exec(QDialog& dialog) = 0;
@@ -48,6 +54,7 @@ class QtDialogs : public Dialogs {
   QString SaveFileName(QWidget* parent, const QString& filter, const QString& default_suffix,
                        const QString& proposed) override;
   bool Confirm(QWidget* parent, const QString& caption, const QString& question) override;
+  Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) override;
   void ShowError(QWidget* parent, const QString& message) override;
   void Exec(QDialog& dialog) override;
 };

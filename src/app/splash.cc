@@ -19,7 +19,7 @@ Tmistvalesplash::Tmistvalesplash(int tick_ms, QWidget* parent)
   auto* image = new QLabel(this);
   image->setGeometry(1, 1, 400, 250);
   image->setPixmap(Picture("splash", QSize(400, 250)));
-  Label1_ = new QLabel("Loading ...", this);
+  Label1_ = new QLabel(tr("Loading ..."), this);
   Label1_->setGeometry(16, 222, 120, 18);
   Label1_->setVisible(false);
   Timer1_ = new QTimer(this);
@@ -63,5 +63,13 @@ void Tmistvalesplash::Timer1Timer() {
 }
 
 void Tmistvalesplash::reject() {}
+
+void Tmistvalesplash::mousePressEvent(QMouseEvent* event) {
+  QDialog::mousePressEvent(event);
+  // Hiding a dialog would end its modal run before the start-up's work is
+  // done; out of sight serves the user the same.
+  setWindowOpacity(0.0);
+  move(-4 * width(), -4 * height());
+}
 
 }  // namespace corvane::app

@@ -1,6 +1,6 @@
 // The splash window: borderless, on top, centred on the desktop, 402 x 252,
 // a white panel with the 400 x 250 picture and "Loading ...". Its timer
-// (1000 ms) drives the start-up in three ticks: tick 1 makes sure the word
+// drives the start-up in three ticks: tick 1 makes sure the word
 // list database is there and complete (OnTick1), tick 2 opens it (OnTick2),
 // tick 3 closes the window. `Busy` keeps ticks that arrive while a tick's
 // work runs (the nested import window) from counting; a tick that fails
@@ -33,6 +33,7 @@ class Tmistvalesplash : public QDialog {
 
  protected:
   void reject() override;  // only the third tick closes the splash
+  void mousePressEvent(QMouseEvent* event) override;  // out of sight; the ticks go on
 
  private:
   void RunBusy(const std::function<void()>& work);

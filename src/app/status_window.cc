@@ -21,24 +21,24 @@ QLabel* AddRow(QWidget* group, int y, const QString& caption) {
 
 Thyphstatus::Thyphstatus(QWidget* main_window)
     : QDialog(main_window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-  setWindowTitle("Status");
+  setWindowTitle(tr("Status"));
   setFixedSize(260, 196);
   // Without a border of its own the window draws an edge, as a raised panel.
   auto* panel = new QFrame(this);
   panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   panel->setGeometry(0, 0, 260, 196);
-  auto* caption = new QLabel("Progress :", panel);
+  auto* caption = new QLabel(tr("Progress :"), panel);
   caption->setGeometry(12, 8, 120, 18);
   ProgressBar1_ = new QProgressBar(panel);
   ProgressBar1_->setRange(0, 100);
   ProgressBar1_->setValue(0);
   ProgressBar1_->setGeometry(12, 28, 236, 18);
-  auto* group = new QGroupBox(" Statistics ", panel);
+  auto* group = new QGroupBox(tr(" Statistics "), panel);
   group->setGeometry(12, 54, 236, 96);
-  total_ = AddRow(group, 22, "Total Words :");
-  unique_ = AddRow(group, 44, "Unique Words :");
-  hyphenated_ = AddRow(group, 66, "Words Hyphenated :");
-  Button1_ = new QPushButton("&Done", panel);
+  total_ = AddRow(group, 22, tr("Total Words :"));
+  unique_ = AddRow(group, 44, tr("Unique Words :"));
+  hyphenated_ = AddRow(group, 66, tr("Words Hyphenated :"));
+  Button1_ = new QPushButton(tr("&Done"), panel);
   Button1_->setGeometry(88, 160, 84, 26);
   Button1_->setEnabled(false);
   connect(Button1_, &QPushButton::clicked, this, [this] {

@@ -13,9 +13,20 @@
 #include "html/toggles.h"
 #include "html/word_lookup.h"
 #include "hyphenation/hyphenator.h"
+#include "wordlist/dictionary.h"
 #include "wordlist/word_list_access.h"
 
 namespace corvane::app {
+
+// The selection [start, end) of `text` grown to whole words, so that a
+// selection cutting a word hyphenates the word and not a fragment of it.
+// Words are what the passes take for words; a soft hyphen between letters
+// ("&shy;" or the character) joins them. An empty selection stays empty.
+struct TextRange {
+  qsizetype start = 0;
+  qsizetype end = 0;
+};
+TextRange WholeWords(const QString& text, TextRange selection, bool utf8_document);
 
 class TextPasses {
  public:
@@ -24,7 +35,7 @@ class TextPasses {
   explicit TextPasses(wordlist::TWordList& word_list);
 
   void SetLanguage(PageLanguage language) { language_ = language; }
-  void SetMyWords(html::MapWordLookup words) { my_words_ = std::move(words); }
+  void SetMyWords(wordlist::MyWords words) { my_words_ = std::move(words); }
   // Elements kept whole beyond the built-in ones (exclusions.h); throws
   // corvane::Error for a selector it cannot read, keeping the old ones.
   void SetNeverHyphenate(const QString& selectors);
@@ -35,8 +46,16 @@ class TextPasses {
   ebook::BookFigures HyphenateBook(const QString& input, const QString& output,
                                    const ebook::BookProgress& progress);
 
-  // "Hy&penate All": the toggle on the whole text.
-  QString HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
+  // What "Hy&penate All" did, for the status bar.
+  struct AllResult {
+    QString text;
+    std::size_t words = 0;
+    std::size_t soft_hyphens_added = 0;
+    std::size_t soft_hyphens_removed = 0;
+  };
+  // "Hy&penate All": the toggle on the whole text. Touches no widget, so it
+  // may run off the window's thread.
+  AllResult HyphenateAll(const QString& text, bool utf8_document, html::PassObserver& observer);
   // The selection commands: the toggle on the `length` characters (UTF-16
   // units) of `text` from `start`, giving their replacement. The whole text
   // goes along so that the pass sees what surrounds the selection.
@@ -47,7 +66,7 @@ class TextPasses {
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer);
 
   hyphenation::TCorvaneHyphenator CorvaneHyphenator1_;
-  html::MapWordLookup my_words_;
+  wordlist::MyWords my_words_;
   wordlist::WordListLookup word_list_lookup_;
   html::ChainedWordLookup lookup_;
   PageLanguage language_ = PageLanguage::kAutomatic;

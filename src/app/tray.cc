@@ -1,5 +1,6 @@
 #include "app/tray.h"
 
+#include <QCoreApplication>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -7,7 +8,7 @@ namespace corvane::app {
 
 TrayIcon::TrayIcon(int frame_ms, QObject* parent) : QObject(parent) {
   icon_ = new QSystemTrayIcon(this);
-  icon_->setToolTip("CORVANE HTML HYPENATOR");
+  icon_->setToolTip(QCoreApplication::translate("corvane::app::TrayIcon", "CORVANE HTML HYPENATOR"));
   connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::DoubleClick && OnRestore) OnRestore();
   });

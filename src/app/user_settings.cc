@@ -5,6 +5,8 @@ namespace {
 
 constexpr const char* kLanguageKey = "hyphenation/language";
 constexpr const char* kMyWordsKey = "hyphenation/myWordsFile";
+constexpr const char* kRecentKey = "files/recent";
+constexpr const char* kGeometryKey = "window/geometry";
 constexpr const char* kNeverHyphenateKey = "hyphenation/neverHyphenate";
 
 }  // namespace
@@ -27,6 +29,24 @@ QString UserSettings::MyWordsFile() const { return settings_->value(kMyWordsKey)
 
 void UserSettings::SetMyWordsFile(const QString& path) {
   settings_->setValue(kMyWordsKey, path);
+  settings_->sync();
+}
+
+QStringList UserSettings::RecentFiles() const { return settings_->value(kRecentKey).toStringList(); }
+
+void UserSettings::AddRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path);
+  files.prepend(path);
+  while (files.size() > kRecentFiles) files.removeLast();
+  settings_->setValue(kRecentKey, files);
+  settings_->sync();
+}
+
+QByteArray UserSettings::WindowGeometry() const { return settings_->value(kGeometryKey).toByteArray(); }
+
+void UserSettings::SetWindowGeometry(const QByteArray& geometry) {
+  settings_->setValue(kGeometryKey, geometry);
   settings_->sync();
 }
 

@@ -12,6 +12,8 @@
 
 namespace corvane::app {
 
+inline constexpr int kRecentFiles = 8;
+
 class UserSettings {
  public:
   UserSettings();                                // the desktop's place
@@ -22,6 +24,12 @@ class UserSettings {
   // Empty when none is chosen.
   QString MyWordsFile() const;
   void SetMyWordsFile(const QString& path);
+  // Most recent first, at most kRecentFiles.
+  QStringList RecentFiles() const;
+  void AddRecentFile(const QString& path);
+  // The main window's place and size; empty at first.
+  QByteArray WindowGeometry() const;
+  void SetWindowGeometry(const QByteArray& geometry);
   // The selectors of elements never hyphenated; empty when none.
   QString NeverHyphenate() const;
   void SetNeverHyphenate(const QString& selectors);

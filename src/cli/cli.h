@@ -6,7 +6,8 @@
 //   corvane languages [--patterns-dir DIR]...
 //   corvane cipher encode|decode [--key K]
 //   corvane container ls|cat|put|rm|create|check FILE [NAME]
-//   corvane db tables|schema|dump|locate|check DB [TABLE ...]
+//   corvane db tables|schema|dump|find|locate|check DB [TABLE ...]
+//   corvane wordlist build|lookup|stats [--db FILE] [--list FILE] [WORD...]
 //
 // Exit status: 0 success, 1 an input or processing error (one line naming the
 // file and the cause), 2 a usage error.

@@ -18,9 +18,7 @@ namespace {
 using container::ContainerSettings;
 using container::TContainerFileSystem;
 
-struct ContainerArgs {
-  std::string action;
-  std::vector<std::string> operands;
+struct ContainerArgs : ActionCall {
   std::string password;
 };
 
@@ -29,26 +27,17 @@ ContainerArgs ParseArgs(const std::vector<std::string>& args) {
   OptionReader reader(args);
   while (reader.Next()) {
     if (!reader.IsOption()) {
-      if (a.action.empty()) {
-        a.action = reader.Operand();
-      } else {
-        a.operands.push_back(reader.Operand());
-      }
+      a.AddOperand(reader.Operand());
     } else if (reader.Name() == "--password") {
       a.password = reader.Value();
     } else {
       throw UsageError("unknown option " + reader.Name());
     }
   }
-  static const std::vector<std::pair<std::string, std::size_t>> kActions = {
-      {"ls", 1}, {"cat", 2}, {"put", 2}, {"rm", 2}, {"create", 1}, {"check", 1}};
-  for (const auto& [name, count] : kActions) {
-    if (a.action == name) {
-      if (a.operands.size() != count) throw UsageError("container " + name + " takes " + std::to_string(count) + " operand(s)");
-      return a;
-    }
-  }
-  throw UsageError(a.action.empty() ? "container needs an action" : "unknown container action '" + a.action + "'");
+  static constexpr ActionArity kActions[] = {{"ls", 1, 1}, {"cat", 2, 2},    {"put", 2, 2},
+                                             {"rm", 2, 2}, {"create", 1, 1}, {"check", 1, 1}};
+  CheckActionCall("container", a, kActions);
+  return a;
 }
 
 std::string FormatFileTime(int64_t file_time) {

@@ -19,6 +19,7 @@
 #include "container/container_check.h"
 #include "container/pfs_manager.h"
 #include "platform/codepage.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/collation.h"
 #include "table/dataset.h"
@@ -30,9 +31,7 @@ namespace {
 using table::FieldType;
 using table::TCvDataset;
 
-struct DbArgs {
-  std::string action;
-  std::vector<std::string> operands;
+struct DbArgs : ActionCall {
   std::string index;
   long long limit = -1;
   bool case_insensitive = false;
@@ -66,11 +65,7 @@ DbArgs ParseArgs(const std::vector<std::string>& args) {
   OptionReader reader(args);
   while (reader.Next()) {
     if (!reader.IsOption()) {
-      if (a.action.empty()) {
-        a.action = reader.Operand();
-      } else {
-        a.operands.push_back(reader.Operand());
-      }
+      a.AddOperand(reader.Operand());
     } else if (reader.Name() == "--index") {
       a.index = reader.Value();
     } else if (reader.Name() == "--limit") {
@@ -99,27 +94,16 @@ DbArgs ParseArgs(const std::vector<std::string>& args) {
       throw UsageError("unknown option " + reader.Name());
     }
   }
-  struct Action {
-    const char* name;
-    std::size_t min, max;
-  };
-  static const Action kActions[] = {
-      {"tables", 1, 1}, {"schema", 2, 2}, {"dump", 2, 2}, {"find", 3, 3}, {"locate", 4, 4}, {"check", 1, 2}};
-  for (const Action& action : kActions) {
-    if (a.action != action.name) continue;
-    if (a.operands.size() < action.min || a.operands.size() > action.max) {
-      throw UsageError("db " + a.action + " takes " + std::to_string(action.min) +
-                       (action.max != action.min ? " or " + std::to_string(action.max) : "") + " operand(s)");
-    }
-    if (!a.index.empty() && a.action != "dump" && a.action != "find") throw UsageError("--index is for db dump and find");
-    if (a.filter && a.action != "dump") throw UsageError("--filter is for db dump");
-    if (a.filter_options && !a.filter) throw UsageError("--filter-options needs --filter");
-    if (a.last && a.action != "find") throw UsageError("--last is for db find");
-    if (a.limit >= 0 && a.action != "dump") throw UsageError("--limit is for db dump");
-    if ((a.case_insensitive || a.partial) && a.action != "locate") throw UsageError("--ci and --partial are for db locate");
-    return a;
-  }
-  throw UsageError(a.action.empty() ? "db needs an action" : "unknown db action '" + a.action + "'");
+  static constexpr ActionArity kActions[] = {{"tables", 1, 1}, {"schema", 2, 2}, {"dump", 2, 2},
+                                             {"find", 3, 3},   {"locate", 4, 4}, {"check", 1, 2}};
+  CheckActionCall("db", a, kActions);
+  if (!a.index.empty() && a.action != "dump" && a.action != "find") throw UsageError("--index is for db dump and find");
+  if (a.filter && a.action != "dump") throw UsageError("--filter is for db dump");
+  if (a.filter_options && !a.filter) throw UsageError("--filter-options needs --filter");
+  if (a.last && a.action != "find") throw UsageError("--last is for db find");
+  if (a.limit >= 0 && a.action != "dump") throw UsageError("--limit is for db dump");
+  if ((a.case_insensitive || a.partial) && a.action != "locate") throw UsageError("--ci and --partial are for db locate");
+  return a;
 }
 
 bool IsDirectory(const std::string& path) {
@@ -231,7 +215,7 @@ int32_t HeaderCount(container::TAbstractPlainFileSystem& store, const std::strin
   const int64_t read = file->Read(n, 4);
   store.CloseFile(file);
   if (read != 4) return -1;
-  return static_cast<int32_t>(uint32_t(n[0]) | uint32_t(n[1]) << 8 | uint32_t(n[2]) << 16 | uint32_t(n[3]) << 24);
+  return platform::GetI32(n);
 }
 
 void Tables(const DbArgs& a, std::ostream& out) {

@@ -254,7 +254,7 @@ class WordSources {
   html::WordLookup& Lookup() { return lookup_; }
 
  private:
-  html::MapWordLookup dictionary_;
+  wordlist::MyWords dictionary_;
   std::unique_ptr<wordlist::TWordList> word_list_;
   std::unique_ptr<WordListLookup> word_list_lookup_;
   html::ChainedWordLookup lookup_;

@@ -35,4 +35,17 @@ void OptionReader::NoValue() const {
   if (inline_value_) throw UsageError("option " + name_ + " takes no value");
 }
 
+void CheckActionCall(const std::string& command, const ActionCall& call, std::span<const ActionArity> actions) {
+  for (const ActionArity& action : actions) {
+    if (call.action != action.name) continue;
+    if (call.operands.size() < action.min || call.operands.size() > action.max) {
+      throw UsageError(command + " " + call.action + " takes " + std::to_string(action.min) +
+                       (action.max != action.min ? " or " + std::to_string(action.max) : "") + " operand(s)");
+    }
+    return;
+  }
+  throw UsageError(call.action.empty() ? command + " needs an action"
+                                       : "unknown " + command + " action '" + call.action + "'");
+}
+
 }  // namespace corvane::cli

@@ -6,7 +6,9 @@
 #ifndef CORVANE_CLI_OPTIONS_H_
 #define CORVANE_CLI_OPTIONS_H_
 
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -44,6 +46,26 @@ class OptionReader {
   std::string name_;
   std::optional<std::string> inline_value_;
 };
+
+// The operands of a command of the form `corvane COMMAND ACTION OPERAND...`:
+// the first names the action, the rest are its operands.
+struct ActionCall {
+  std::string action;
+  std::vector<std::string> operands;
+
+  void AddOperand(const std::string& operand) { (action.empty() ? action : operands.emplace_back()) = operand; }
+};
+
+// An action a command knows, with the fewest and most operands it takes.
+struct ActionArity {
+  const char* name;
+  std::size_t min, max;
+};
+
+// Raises UsageError unless the call names one of `actions` with a number of
+// operands it takes: "COMMAND needs an action", "unknown COMMAND action
+// 'NAME'" or "COMMAND NAME takes MIN[ or MAX] operand(s)".
+void CheckActionCall(const std::string& command, const ActionCall& call, std::span<const ActionArity> actions);
 
 }  // namespace corvane::cli
 

@@ -175,7 +175,7 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
   }
   hyphenation::TCorvaneHyphenator engine;
   ConfigureEngine(engine);
-  html::MapWordLookup dictionary;
+  wordlist::MyWords dictionary;
   html::ChainedWordLookup lookup;
   if (options.dictionary) {
     dictionary = LoadDictionary(*options.dictionary);

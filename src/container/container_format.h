@@ -49,6 +49,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/coding.h"
+
 namespace corvane::container {
 
 inline constexpr int64_t kDefaultPartSize = 2147483647;
@@ -90,23 +92,14 @@ inline constexpr int kErrUnknownHandle = -6;
 
 using PasswordBlock = std::array<uint8_t, kPasswordBlockSize>;
 
-// Little-endian field access.
-inline uint32_t GetU32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-inline int64_t GetI64(const uint8_t* p) {
-  return static_cast<int64_t>(uint64_t(GetU32(p)) | uint64_t(GetU32(p + 4)) << 32);
-}
-inline void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
-inline void PutI64(uint8_t* p, int64_t v) {
-  const auto u = static_cast<uint64_t>(v);
-  PutU32(p, static_cast<uint32_t>(u));
-  PutU32(p + 4, static_cast<uint32_t>(u >> 32));
-}
+// Fields are read and written with the little-endian helpers of
+// platform/coding.h.
+using platform::GetI32;
+using platform::GetI64;
+using platform::GetU32;
+using platform::PutI32;
+using platform::PutI64;
+using platform::PutU32;
 
 // XOR of the bytes taken as 32-bit little-endian words; a tail of fewer than
 // four bytes is not covered.

@@ -11,22 +11,6 @@
 #include "html/word_marker.h"
 
 namespace corvane::html {
-namespace {
-
-// Keeps the busy cursor up for exactly the length of a pass, errors included.
-class BusyScope {
- public:
-  explicit BusyScope(PassObserver& observer) : observer_(observer) { observer_.BeginBusy(); }
-  ~BusyScope() { observer_.EndBusy(); }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  PassObserver& observer_;
-};
-
-}  // namespace
-
 HyphenationPass::HyphenationPass(hyphenation::TCorvaneHyphenator& engine, WordLookup* lookup,
                                  PassObserver* observer)
     : engine_(engine), lookup_(lookup), observer_(observer) {}

@@ -33,6 +33,18 @@ class PassObserver {
   virtual void EnableDone() {}
 };
 
+// Keeps the busy cursor up for exactly the length of a pass, errors included.
+class BusyScope {
+ public:
+  explicit BusyScope(PassObserver& observer) : observer_(observer) { observer_.BeginBusy(); }
+  ~BusyScope() { observer_.EndBusy(); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  PassObserver& observer_;
+};
+
 }  // namespace corvane::html
 
 #endif  // CORVANE_HTML_PASS_OBSERVER_H_

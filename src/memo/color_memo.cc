@@ -82,6 +82,7 @@ void TColorMemo::scrollContentsBy(int dx, int dy) {
 }
 
 void TColorMemo::resizeEvent(QResizeEvent* event) {
+  PlaceLineNumbers();
   QPlainTextEdit::resizeEvent(event);
   RedrawColors(false);
 }

@@ -78,6 +78,10 @@ class TColorMemo : public QPlainTextEdit {
   // visible line. The colouring itself happens when the editor paints.
   virtual void RedrawColors(bool current_line_only);
 
+  // Line numbers in a margin at the left; off at first.
+  void SetLineNumbers(bool on);
+  bool LineNumbers() const { return line_numbers_ != nullptr; }
+
   // The runs of the last colouring pass, in text offsets (for tests and
   // measurements); ComputeColors runs a pass without painting.
   const std::vector<editor::TKeyDescr>& LastRuns() const;
@@ -108,7 +112,14 @@ class TColorMemo : public QPlainTextEdit {
   void UpdateHotSpotCursor(const QPoint& pos);
   void ClickHotSpot(const QPoint& pos);
 
+  // line_numbers.cc
+  friend class LineNumberMargin;
+  int LineNumberWidth() const;
+  void PlaceLineNumbers();
+  void PaintLineNumbers(QPaintEvent* event);
+
   std::unique_ptr<State> state_;
+  QWidget* line_numbers_ = nullptr;
 };
 
 }  // namespace corvane::memo

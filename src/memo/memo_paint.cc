@@ -10,6 +10,7 @@
 
 #include "memo/color_memo.h"
 #include "memo/memo_state.h"
+#include "memo/readable_colour.h"
 
 namespace corvane::memo {
 namespace {
@@ -18,7 +19,9 @@ using editor::TKeyDescr;
 
 QColor ToQColor(editor::TColor color, const QPalette& palette) {
   if (!editor::IsSystemColor(color)) {
-    return QColor(editor::RedOf(color), editor::GreenOf(color), editor::BlueOf(color));
+    // The rules' hues were chosen for a white page.
+    return ReadableOn(QColor(editor::RedOf(color), editor::GreenOf(color), editor::BlueOf(color)),
+                      palette.color(QPalette::Base));
   }
   switch (color) {
     case editor::clWindow: return palette.color(QPalette::Base);

@@ -1,9 +1,11 @@
 // The application directory: the folder of the running program.
 //
-// Every file the program uses (the word list, its database, the help page,
-// the preview copy) lies beside the program, so paths are built as
-// AppDir() + name. The directory is found once, on the first call, and does
-// not change afterwards even if the program file is moved.
+// It is where the programs' files are looked for, not necessarily where they
+// are: a portable copy keeps them beside the program, an installed copy in
+// a share folder found from it and in the user's data folder
+// (wordlist/data_locations.h decides which). The directory is found once,
+// on the first call, and does not change afterwards even if the program
+// file is moved.
 #ifndef CORVANE_PLATFORM_APP_DIR_H_
 #define CORVANE_PLATFORM_APP_DIR_H_
 

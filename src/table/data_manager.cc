@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "container/abstract_file.h"
+#include "container/pattern_match.h"
 #include "container/plain_file_system.h"
 #include "platform/memory.h"
 #include "table/blob_files.h"
@@ -23,15 +24,6 @@ using container::TAbstractPlainFileSystem;
 namespace {
 
 constexpr const char* kExtensions[] = {".dat", ".idx", ".bif", ".bdf"};
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
 
 bool HasBlobFields(const std::vector<FieldHeader>& fields) {
   for (const FieldHeader& f : fields) {
@@ -74,6 +66,50 @@ TAbstractFile* OpenTableFile(TAbstractPlainFileSystem& store, const std::string&
   }
 }
 
+// The files of one table, opened in its store and closed together: by
+// CloseAll, which closes every one before it reports the first failure, or
+// when the set goes away, where a failure can no longer be reported.
+class FileSet {
+ public:
+  explicit FileSet(TAbstractPlainFileSystem& store) : store_(store) {}
+  FileSet(const FileSet&) = delete;
+  FileSet& operator=(const FileSet&) = delete;
+  ~FileSet() {
+    try {
+      CloseAll();
+    } catch (...) {
+      // Whoever needed to hear of it has called CloseAll already.
+    }
+  }
+
+  TAbstractFile* Open(const std::string& name, bool create, bool read_only) {
+    files_.push_back(OpenTableFile(store_, name, create, read_only));
+    return files_.back();
+  }
+
+  void FlushAll() {
+    for (TAbstractFile* f : files_) f->Flush();
+  }
+
+  void CloseAll() {
+    const std::vector<TAbstractFile*> files = std::move(files_);
+    files_.clear();
+    std::exception_ptr failure;
+    for (TAbstractFile* f : files) {
+      try {
+        store_.CloseFile(f);
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
+    }
+    if (failure) std::rethrow_exception(failure);
+  }
+
+ private:
+  TAbstractPlainFileSystem& store_;
+  std::vector<TAbstractFile*> files_;
+};
+
 void ReplaceContent(TAbstractFile& file, const std::vector<uint8_t>& bytes) {
   file.SetPosition(0);
   if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
@@ -106,14 +142,12 @@ TableNotFoundError::TableNotFoundError(const std::string& table_name)
 
 struct TCvDataManager::Impl {
   Impl(TAbstractPlainFileSystem& s, std::string name, TableMode m, bool small)
-      : store(s), table_name(std::move(name)), mode(m), small_cache(small) {}
+      : store(s), table_name(std::move(name)), mode(m), small_cache(small), files(s) {}
 
   std::string FileName(const char* extension) const { return table_name + extension; }
 
   TAbstractFile* Open(const char* extension, bool create, bool read_only_wanted) {
-    TAbstractFile* file = OpenTableFile(store, FileName(extension), create, read_only_wanted);
-    files.push_back(file);
-    return file;
+    return files.Open(FileName(extension), create, read_only_wanted);
   }
 
   // A file besides ".dat": created when missing, unless the table is
@@ -209,7 +243,7 @@ struct TCvDataManager::Impl {
     CutDataFile();
     if (indexes->SavedChangeCounter() != header.change_counter) SaveIndexes();
     if (blobs) blobs->Flush();
-    for (TAbstractFile* f : files) f->Flush();
+    files.FlushAll();
   }
 
   void CloseFiles() noexcept {
@@ -217,15 +251,12 @@ struct TCvDataManager::Impl {
     indexes.reset();
     storage.reset();
     blobs.reset();
-    for (TAbstractFile* f : files) {
-      try {
-        store.CloseFile(f);
-      } catch (...) {
-        // Closing is best effort here; Close reports through FlushAll.
-      }
-    }
-    files.clear();
     dat = idx = bif = bdf = nullptr;
+    try {
+      files.CloseAll();
+    } catch (...) {
+      // Closing is best effort here; Close reports through FlushAll.
+    }
   }
 
   void CheckBlobField(int field) const {
@@ -242,7 +273,7 @@ struct TCvDataManager::Impl {
   bool small_cache;
   bool read_only = false;
   bool closed = false;
-  std::vector<TAbstractFile*> files;
+  FileSet files;  // before the parts below, which hold references into the files
   TAbstractFile* dat = nullptr;
   TAbstractFile* idx = nullptr;
   TAbstractFile* bif = nullptr;
@@ -334,20 +365,11 @@ void TCvDataManager::Close() {
     throw;
   }
   // Closing flushes; a failure there must be heard, after every file is closed.
-  std::exception_ptr failure;
   m.indexes.reset();
   m.storage.reset();
   m.blobs.reset();
-  for (TAbstractFile* f : m.files) {
-    try {
-      m.store.CloseFile(f);
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
-    }
-  }
-  m.files.clear();
   m.dat = m.idx = m.bif = m.bdf = nullptr;
-  if (failure) std::rethrow_exception(failure);
+  m.files.CloseAll();
 }
 
 void TCvDataManager::CreateTable(TAbstractPlainFileSystem& store, const std::string& table_name,
@@ -355,12 +377,9 @@ void TCvDataManager::CreateTable(TAbstractPlainFileSystem& store, const std::str
   CheckNewTable(definition.id_field_name, definition.fields, definition.blob_compression,
                 definition.blob_block_size);
   DeleteTable(store, table_name);
-  std::vector<TAbstractFile*> files;
   try {
-    auto open = [&](const char* extension) {
-      files.push_back(OpenTableFile(store, table_name + extension, true, false));
-      return files.back();
-    };
+    FileSet files(store);
+    auto open = [&](const char* extension) { return files.Open(table_name + extension, true, false); };
     TAbstractFile* dat = open(".dat");
     TAbstractFile* idx = open(".idx");
     TAbstractFile* bif = nullptr;
@@ -370,18 +389,9 @@ void TCvDataManager::CreateTable(TAbstractPlainFileSystem& store, const std::str
       bdf = open(".bdf");
     }
     WriteNewTableFiles(*dat, *idx, bif, bdf, definition);
-    while (!files.empty()) {
-      TAbstractFile* f = files.back();
-      files.pop_back();
-      store.CloseFile(f);
-    }
+    files.CloseAll();
   } catch (...) {
-    for (TAbstractFile* f : files) {
-      try {
-        store.CloseFile(f);
-      } catch (...) {
-      }
-    }
+    // The files are closed by now: the set went out of scope.
     try {
       DeleteTable(store, table_name);
     } catch (...) {
@@ -418,9 +428,9 @@ TableIndexes& TCvDataManager::Indexes() { return *impl_->indexes; }
 int TCvDataManager::InternalGetFieldNo(const std::string& name) const {
   const std::vector<FieldHeader>& fields = impl_->layout.fields;
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (EqualsIgnoringCase(fields[i].name, name)) return static_cast<int>(i);
+    if (container::SameName(fields[i].name, name)) return static_cast<int>(i);
   }
-  if (EqualsIgnoringCase(impl_->header.id_field_name, name)) return -1;
+  if (container::SameName(impl_->header.id_field_name, name)) return -1;
   throw Error("Error in TCvDataManager.InternalGetFieldNo - field " + Quoted(name) + " not found!");
 }
 

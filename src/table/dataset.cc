@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "container/abstract_file.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/blob_stream.h"
 #include "table/database_error.h"
@@ -215,10 +216,8 @@ void TCvDataset::LoadBuffer() {
   buffer_.assign(size + 8, 0);
   std::memcpy(buffer_.data(), Data().Slot(record_), size);
   record_id_ = layout.GetId(buffer_.data());
-  for (int i = 0; i < 4; ++i) {
-    buffer_[size + i] = static_cast<uint8_t>(static_cast<uint32_t>(record_id_) >> (8 * i));
-    buffer_[size + 4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(record_) >> (8 * i));
-  }
+  platform::PutI32(buffer_.data() + size, record_id_);
+  platform::PutI32(buffer_.data() + size + 4, record_);
   pending_blobs_.clear();
   modified_ = false;
   NotifyDetails();

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "container/abstract_file.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/collation.h"
 #include "table/dataset.h"
@@ -310,9 +311,7 @@ TBookmark TCvDataset::GetBookmark() {
 namespace {
 
 int32_t BookmarkPart(const TBookmark& bookmark, int at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | bookmark[static_cast<std::size_t>(at + i)];
-  return static_cast<int32_t>(v);
+  return platform::GetI32(bookmark.data() + at);
 }
 
 }  // namespace

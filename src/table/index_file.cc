@@ -43,11 +43,8 @@ uint64_t FourLaneCheckNumber(std::span<const uint8_t> bytes) {
     }
   }
   uint8_t lanes[40];
-  for (std::size_t lane = 0; lane < 4; ++lane) {
-    for (std::size_t b = 0; b < 8; ++b) lanes[8 * lane + b] = static_cast<uint8_t>(h[lane] >> (8 * b));
-  }
-  const uint64_t rest = CheckNumber(bytes.subspan(i));
-  for (std::size_t b = 0; b < 8; ++b) lanes[32 + b] = static_cast<uint8_t>(rest >> (8 * b));
+  for (std::size_t lane = 0; lane < 4; ++lane) le::PutU64(lanes + 8 * lane, h[lane]);
+  le::PutU64(lanes + 32, CheckNumber(bytes.subspan(i)));
   return CheckNumber(lanes);
 }
 
@@ -140,19 +137,9 @@ class Reader {
     pos_ += n;
     return p;
   }
-  uint32_t U32() {
-    const uint8_t* p = Take(4);
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-  }
-  int32_t I32() { return static_cast<int32_t>(U32()); }
-  double Double() {
-    const uint64_t lo = U32();
-    const uint64_t hi = U32();
-    const uint64_t bits = lo | hi << 32;
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-  }
+  uint32_t U32() { return le::GetU32(Take(4)); }
+  int32_t I32() { return le::GetI32(Take(4)); }
+  double Double() { return le::GetDouble(Take(8)); }
 
  private:
   std::span<const uint8_t> bytes_;
@@ -162,20 +149,10 @@ class Reader {
 class Writer {
  public:
   void U8(uint8_t v) { out_.push_back(v); }
-  void U32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
-  void U64(uint64_t v) {
-    U32(static_cast<uint32_t>(v));
-    U32(static_cast<uint32_t>(v >> 32));
-  }
-  void Double(double d) {
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    U32(static_cast<uint32_t>(bits));
-    U32(static_cast<uint32_t>(bits >> 32));
-  }
+  void U32(uint32_t v) { le::PutU32(Append(4), v); }
+  void I32(int32_t v) { le::PutI32(Append(4), v); }
+  void U64(uint64_t v) { le::PutU64(Append(8), v); }
+  void Double(double d) { le::PutDouble(Append(8), d); }
   void ShortString20(const std::string& s) {
     const std::size_t n = std::min(s.size(), kMaxStoredNameLength);
     U8(static_cast<uint8_t>(n));
@@ -193,13 +170,17 @@ class Writer {
   }
   void Bytes(const char* p, std::size_t n) { out_.insert(out_.end(), p, p + n); }
   std::span<const uint8_t> Written() const { return out_; }
-  void Patch64(std::size_t at, uint64_t v) {
-    for (int i = 0; i < 8; ++i) out_[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-  }
+  void Patch64(std::size_t at, uint64_t v) { le::PutU64(out_.data() + at, v); }
   std::vector<uint8_t> Take() { return std::move(out_); }
   void Reserve(std::size_t n) { out_.reserve(n); }
 
  private:
+  // The n bytes just added at the end, for a field to be written into.
+  uint8_t* Append(std::size_t n) {
+    out_.resize(out_.size() + n);
+    return out_.data() + out_.size() - n;
+  }
+
   std::vector<uint8_t> out_;
 };
 

@@ -41,6 +41,11 @@ void TableIndexes::OnInsert(int32_t record, int current_index) {
   const uint8_t* key = nullptr;
   for (std::size_t i = 0; i < m.indexes.size(); ++i) {
     IndexState& s = m.indexes[i];
+    if (m.defer_maintenance && (s.header.options & (ixPrimary | ixUnique)) == 0) {
+      if (s.current) m.Drop(s);
+      s.deferred = true;
+      continue;
+    }
     if (!s.current) {
       // Built now it already holds the new record.
       if (before > kSmallTable) m.Build(s);
@@ -55,12 +60,17 @@ void TableIndexes::OnInsert(int32_t record, int current_index) {
       continue;
     }
     if (key == nullptr) key = m.CopySlot(record, m.key_buffer);
-    s.array.Insert(m.Search(s, key, false), record);
+    // A key after every other (a rising identifier, a list appended in
+    // order) is where the position search would end anyway: at the end.
+    const int32_t size = s.array.Size();
+    const bool last = size > 0 && s.comparator.Compare(key, m.records.Slot(s.array.At(size - 1))) > 0;
+    s.array.Insert(last ? size : m.Search(s, key, false), record);
   }
 }
 
 void TableIndexes::OnUpdate(int32_t record, const uint8_t* old_slot, int current_index) {
   Impl& m = *impl_;
+  m.appended_only = false;
   m.ReadAllFromFile();  // arrays still in the file describe the table before this change
   const bool all = m.MaintainAll(m.records.RecordCount());
   const uint8_t* key = nullptr;
@@ -80,12 +90,17 @@ void TableIndexes::OnUpdate(int32_t record, const uint8_t* old_slot, int current
     }
     s.array.Erase(old_pos);
     if (key == nullptr) key = m.CopySlot(record, m.key_buffer);
-    s.array.Insert(m.Search(s, key, false), record);
+    // A key after every other (a rising identifier, a list appended in
+    // order) is where the position search would end anyway: at the end.
+    const int32_t size = s.array.Size();
+    const bool last = size > 0 && s.comparator.Compare(key, m.records.Slot(s.array.At(size - 1))) > 0;
+    s.array.Insert(last ? size : m.Search(s, key, false), record);
   }
 }
 
 void TableIndexes::OnDelete(int32_t record, int32_t last, int current_index) {
   Impl& m = *impl_;
+  m.appended_only = false;
   m.ReadAllFromFile();  // arrays still in the file describe the table before this change
   const int32_t before = m.records.RecordCount();
   const bool all = m.MaintainAll(before);

@@ -4,13 +4,14 @@
 // field's automatic index, found by one position search: "=" the records
 // whose key equals the value, "<" everything before them, "<=" everything
 // up to their end, and so on. Empty values sort first, so "<" also holds the
-// records whose field is empty; IsRecordMatches gives the same answer for
-// one record. A condition whose value is empty matches nothing (Locate with
-// a null value fails); kIsNull and kIsNotNull test the flag instead.
+// records whose field is empty; IsRecordMatches (record_match.h) gives the
+// same answer for one record. A condition whose value is empty matches
+// nothing (Locate with a null value fails); kIsNull and kIsNotNull test the
+// flag instead.
 #include <string>
 
 #include "platform/error.h"
-#include "table/like_pattern.h"
+#include "table/record_match.h"
 #include "table/table_indexes_impl.h"
 
 namespace corvane::table {
@@ -30,28 +31,6 @@ bool FieldIsText(const RecordLayout& layout, int32_t field) {
 [[noreturn]] void Unsupported() {
   throw Error(
       "TCvDataSet.IsRecordMatches - Unsupported search operation in TCvDataSet.IsRecordMatches");
-}
-
-// The text of a string or wide-string field value, up to its terminator.
-std::string_view TextOf(const FieldHeader& f, const uint8_t* slot) {
-  const auto* p = reinterpret_cast<const char*>(slot + f.offset);
-  const auto width = static_cast<std::size_t>(f.width);
-  std::size_t n = 0;
-  if (f.type == FieldType::ftString) {
-    while (n < width && p[n] != 0) ++n;
-    return {p, n};
-  }
-  while (n + 1 < width && (p[n] != 0 || p[n + 1] != 0)) n += 2;
-  return {p, n};
-}
-
-std::u16string Utf16(std::string_view bytes) {
-  std::u16string out(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    out[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                   static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
-  }
-  return out;
 }
 
 }  // namespace
@@ -149,50 +128,11 @@ std::vector<int32_t> TableIndexes::GetMatchedRecordsArray(const SearchCondition&
 
 bool TableIndexes::IsRecordMatches(int32_t record, const SearchCondition& condition) {
   Impl& m = *impl_;
-  const RecordLayout& layout = m.layout;
-  if (condition.field < -1 || condition.field >= static_cast<int32_t>(layout.fields.size())) {
+  if (condition.field < -1 || condition.field >= static_cast<int32_t>(m.layout.fields.size())) {
     Unsupported();
   }
   if (record < 0 || record >= m.records.RecordCount()) return false;
-  const uint8_t* slot = m.records.Slot(record);
-  const bool has_flag = condition.field >= 0;
-  switch (condition.op) {
-    case SearchCondition::kIsNull:
-      return has_flag && layout.IsNull(slot, condition.field);
-    case SearchCondition::kIsNotNull:
-      return !has_flag || !layout.IsNull(slot, condition.field);
-    default:
-      break;
-  }
-  if (static_cast<int32_t>(condition.value.size()) < layout.slot_size) Unsupported();
-  if (condition.op == SearchCondition::kLike || condition.op == SearchCondition::kNotLike) {
-    if (!FieldIsText(layout, condition.field)) Unsupported();
-    const FieldHeader& f = layout.fields[static_cast<std::size_t>(condition.field)];
-    // An empty value is matched as the empty text.
-    const std::string_view value = layout.IsNull(slot, condition.field) ? std::string_view()
-                                                                         : TextOf(f, slot);
-    const std::string_view pattern = TextOf(f, condition.value.data());
-    const bool like =
-        f.type == FieldType::ftString
-            ? LikePattern(pattern, condition.case_insensitive, m.collation).Matches(value)
-            : LikePattern(Utf16(pattern), condition.case_insensitive, m.collation).Matches(Utf16(value));
-    return like == (condition.op == SearchCondition::kLike);
-  }
-  if (ValueIsNull(layout, condition)) return false;
-  // c compares the value with the record; the operators read the record
-  // against the value.
-  const int c = KeyComparator::CompareField(layout, m.collation, condition.field,
-                                            condition.value.data(), slot,
-                                            condition.case_insensitive, condition.partial);
-  switch (condition.op) {
-    case SearchCondition::kEqual: return c == 0;
-    case SearchCondition::kNotEqual: return c != 0;
-    case SearchCondition::kLess: return c > 0;
-    case SearchCondition::kLessOrEqual: return c >= 0;
-    case SearchCondition::kGreater: return c < 0;
-    case SearchCondition::kGreaterOrEqual: return c <= 0;
-    default: Unsupported();
-  }
+  return RecordMatches(m.layout, m.collation, condition, nullptr, m.records.Slot(record));
 }
 
 int32_t TableIndexes::Locate(const std::vector<SearchCondition>& conditions, int current_index,

@@ -4,23 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "platform/coding.h"
+
 namespace corvane::table {
 namespace {
-
-uint64_t LoadLe(const uint8_t* p, int bytes) {
-  uint64_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-
-int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(static_cast<uint32_t>(LoadLe(p, 4))); }
-
-double LoadDouble(const uint8_t* p) {
-  const uint64_t bits = LoadLe(p, 8);
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
 
 template <typename T>
 int Sign(T a, T b) {
@@ -90,7 +77,7 @@ KeyComparator::KeyComparator(const RecordLayout& layout, const IndexHeader& inde
 int KeyComparator::ComparePart(const Part& part, const Collation& collation, int32_t id_offset,
                                int32_t null_offset, const uint8_t* key, const uint8_t* record,
                                bool partial) {
-  if (part.field == -1) return Sign(LoadI32(key + id_offset), LoadI32(record + id_offset));
+  if (part.field == -1) return Sign(platform::GetI32(key + id_offset), platform::GetI32(record + id_offset));
 
   const int byte = null_offset + part.field / 8;
   const int bit = part.field % 8;
@@ -110,22 +97,22 @@ int KeyComparator::ComparePart(const Part& part, const Collation& collation, int
       return collation.CompareWide(sa, sb, part.case_insensitive, partial ? WideLength(sa) : -1);
     }
     case FieldType::ftSmallint:
-      return Sign(static_cast<int16_t>(LoadLe(a, 2)), static_cast<int16_t>(LoadLe(b, 2)));
+      return Sign(platform::GetI16(a), platform::GetI16(b));
     case FieldType::ftWord:
-      return Sign(static_cast<uint16_t>(LoadLe(a, 2)), static_cast<uint16_t>(LoadLe(b, 2)));
+      return Sign(platform::GetU16(a), platform::GetU16(b));
     case FieldType::ftBoolean:
-      return Sign(LoadLe(a, 2) != 0, LoadLe(b, 2) != 0);
+      return Sign(platform::GetU16(a) != 0, platform::GetU16(b) != 0);
     case FieldType::ftInteger:
     case FieldType::ftAutoInc:
     case FieldType::ftDate:
     case FieldType::ftTime:
-      return Sign(LoadI32(a), LoadI32(b));
+      return Sign(platform::GetI32(a), platform::GetI32(b));
     case FieldType::ftLargeint:
-      return Sign(static_cast<int64_t>(LoadLe(a, 8)), static_cast<int64_t>(LoadLe(b, 8)));
+      return Sign(platform::GetI64(a), platform::GetI64(b));
     case FieldType::ftFloat:
     case FieldType::ftCurrency:
     case FieldType::ftDateTime:
-      return CompareDoubles(LoadDouble(a), LoadDouble(b));
+      return CompareDoubles(platform::GetDouble(a), platform::GetDouble(b));
     default: {
       // BCD and whatever a damaged file may name: raw bytes, first byte
       // most significant.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/coding.h"
+
 namespace corvane::table {
 
 bool IsStoredTypeCode(uint8_t code) {
@@ -34,16 +36,9 @@ RecordLayout RecordLayout::Make(std::vector<FieldHeader> fields, double version)
   return layout;
 }
 
-int32_t RecordLayout::GetId(const uint8_t* slot) const {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | slot[IdOffset() + i];
-  return static_cast<int32_t>(v);
-}
+int32_t RecordLayout::GetId(const uint8_t* slot) const { return platform::GetI32(slot + IdOffset()); }
 
-void RecordLayout::SetId(uint8_t* slot, int32_t id) const {
-  const auto v = static_cast<uint32_t>(id);
-  for (int i = 0; i < 4; ++i) slot[IdOffset() + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+void RecordLayout::SetId(uint8_t* slot, int32_t id) const { platform::PutI32(slot + IdOffset(), id); }
 
 void RecordLayout::SetNull(uint8_t* slot, int field, bool null) const {
   uint8_t& byte = slot[NullOffset() + field / 8];

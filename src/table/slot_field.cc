@@ -3,35 +3,13 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/field_values.h"
 
 namespace corvane::table {
 
 namespace {
-
-uint64_t ReadLe(const uint8_t* p, int width) {
-  uint64_t v = 0;
-  for (int i = width - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
-
-void WriteLe(uint8_t* p, int width, uint64_t v) {
-  for (int i = 0; i < width; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-double ReadDouble(const uint8_t* p) {
-  const uint64_t bits = ReadLe(p, 8);
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
-
-void WriteDouble(uint8_t* p, double d) {
-  uint64_t bits;
-  std::memcpy(&bits, &d, sizeof d);
-  WriteLe(p, 8, bits);
-}
 
 bool IsIntegerType(FieldType t) {
   return t == FieldType::ftSmallint || t == FieldType::ftWord || t == FieldType::ftInteger ||
@@ -92,7 +70,7 @@ std::string SlotField::GetText(const uint8_t* slot) const {
     case FieldType::ftBytes: return std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(width));
     case FieldType::ftBoolean: return GetBoolean(slot) ? "True" : "False";
     case FieldType::ftFloat: case FieldType::ftCurrency: return FloatToText(GetFloat(slot));
-    case FieldType::ftBCD: return CurrencyToText(static_cast<int64_t>(ReadLe(p, 8)));
+    case FieldType::ftBCD: return CurrencyToText(platform::GetI64(p));
     case FieldType::ftDate: case FieldType::ftTime: case FieldType::ftDateTime:
       return DateTimeToText(GetDateTime(slot), Type());
     default:
@@ -117,7 +95,7 @@ void SlotField::SetText(uint8_t* slot, std::string_view text) const {
       const std::size_t units = width >= 2 ? (width - 2) / 2 : 0;
       for (std::size_t i = 0; i < text.size() && i < units; ++i) {
         const char32_t c = platform::Cp1254ToUnicode(static_cast<uint8_t>(text[i]));
-        WriteLe(p + 2 * i, 2, c);  // every code page character lies in the basic plane
+        platform::PutU16(p + 2 * i, static_cast<uint16_t>(c));  // every code page character lies in the basic plane
       }
       MarkSet(slot);
       return;
@@ -147,10 +125,10 @@ int64_t SlotField::GetInteger(const uint8_t* slot) const {
   if (IsNull(slot)) return 0;
   const uint8_t* p = Data(slot);
   switch (Type()) {
-    case FieldType::ftSmallint: return static_cast<int16_t>(ReadLe(p, 2));
-    case FieldType::ftWord: return static_cast<uint16_t>(ReadLe(p, 2));
-    case FieldType::ftInteger: case FieldType::ftAutoInc: return static_cast<int32_t>(ReadLe(p, 4));
-    case FieldType::ftLargeint: return static_cast<int64_t>(ReadLe(p, 8));
+    case FieldType::ftSmallint: return platform::GetI16(p);
+    case FieldType::ftWord: return platform::GetU16(p);
+    case FieldType::ftInteger: case FieldType::ftAutoInc: return platform::GetI32(p);
+    case FieldType::ftLargeint: return platform::GetI64(p);
     case FieldType::ftBoolean: return GetBoolean(slot) ? 1 : 0;
     case FieldType::ftString: case FieldType::ftWideString: return TextToInteger(GetText(slot));
     default: return std::llround(GetFloat(slot));
@@ -166,18 +144,18 @@ void SlotField::SetInteger(uint8_t* slot, int64_t value) const {
     }
   };
   switch (Type()) {
-    case FieldType::ftSmallint: check(INT16_MIN, INT16_MAX); WriteLe(p, 2, static_cast<uint64_t>(value)); break;
-    case FieldType::ftWord: check(0, UINT16_MAX); WriteLe(p, 2, static_cast<uint64_t>(value)); break;
+    case FieldType::ftSmallint: check(INT16_MIN, INT16_MAX); platform::PutU16(p, static_cast<uint16_t>(value)); break;
+    case FieldType::ftWord: check(0, UINT16_MAX); platform::PutU16(p, static_cast<uint16_t>(value)); break;
     case FieldType::ftInteger: case FieldType::ftAutoInc:
       check(INT32_MIN, INT32_MAX);
-      WriteLe(p, 4, static_cast<uint64_t>(value));
+      platform::PutU32(p, static_cast<uint32_t>(value));
       break;
-    case FieldType::ftLargeint: WriteLe(p, 8, static_cast<uint64_t>(value)); break;
+    case FieldType::ftLargeint: platform::PutU64(p, static_cast<uint64_t>(value)); break;
     case FieldType::ftBoolean: SetBoolean(slot, value != 0); return;
     case FieldType::ftString: case FieldType::ftWideString: case FieldType::ftBytes:
       SetText(slot, IntegerToText(value));
       return;
-    case FieldType::ftBCD: WriteLe(p, 8, static_cast<uint64_t>(value * 10000)); break;
+    case FieldType::ftBCD: platform::PutU64(p, static_cast<uint64_t>(value * 10000)); break;
     default: SetFloat(slot, static_cast<double>(value)); return;
   }
   MarkSet(slot);
@@ -186,8 +164,8 @@ void SlotField::SetInteger(uint8_t* slot, int64_t value) const {
 double SlotField::GetFloat(const uint8_t* slot) const {
   if (IsNull(slot)) return 0;
   switch (Type()) {
-    case FieldType::ftFloat: case FieldType::ftCurrency: return ReadDouble(Data(slot));
-    case FieldType::ftBCD: return static_cast<double>(static_cast<int64_t>(ReadLe(Data(slot), 8))) / 10000.0;
+    case FieldType::ftFloat: case FieldType::ftCurrency: return platform::GetDouble(Data(slot));
+    case FieldType::ftBCD: return static_cast<double>(platform::GetI64(Data(slot))) / 10000.0;
     case FieldType::ftDate: case FieldType::ftTime: case FieldType::ftDateTime: return GetDateTime(slot);
     case FieldType::ftString: case FieldType::ftWideString: return TextToFloat(GetText(slot));
     default: return static_cast<double>(GetInteger(slot));
@@ -196,8 +174,8 @@ double SlotField::GetFloat(const uint8_t* slot) const {
 
 void SlotField::SetFloat(uint8_t* slot, double value) const {
   switch (Type()) {
-    case FieldType::ftFloat: case FieldType::ftCurrency: WriteDouble(Data(slot), value); break;
-    case FieldType::ftBCD: WriteLe(Data(slot), 8, static_cast<uint64_t>(std::llround(value * 10000))); break;
+    case FieldType::ftFloat: case FieldType::ftCurrency: platform::PutDouble(Data(slot), value); break;
+    case FieldType::ftBCD: platform::PutU64(Data(slot), static_cast<uint64_t>(std::llround(value * 10000))); break;
     case FieldType::ftDate: case FieldType::ftTime: case FieldType::ftDateTime: SetDateTime(slot, value); return;
     case FieldType::ftString: case FieldType::ftWideString: case FieldType::ftBytes:
       SetText(slot, FloatToText(value));
@@ -212,12 +190,12 @@ TDateTime SlotField::GetDateTime(const uint8_t* slot) const {
   const uint8_t* p = Data(slot);
   switch (Type()) {
     case FieldType::ftDate: {
-      const auto date = static_cast<int32_t>(ReadLe(p, 4));
+      const auto date = platform::GetI32(p);
       return date == 0 ? 0 : TimeStampToDateTime({date, 0});
     }
-    case FieldType::ftTime: return TimeStampToDateTime({kDateDelta, static_cast<int32_t>(ReadLe(p, 4))});
+    case FieldType::ftTime: return TimeStampToDateTime({kDateDelta, platform::GetI32(p)});
     case FieldType::ftDateTime: {
-      const auto msecs = static_cast<int64_t>(ReadDouble(p));
+      const auto msecs = static_cast<int64_t>(platform::GetDouble(p));
       return TimeStampToDateTime({static_cast<int32_t>(msecs / kMSecsPerDay),
                                   static_cast<int32_t>(msecs % kMSecsPerDay)});
     }
@@ -230,10 +208,10 @@ void SlotField::SetDateTime(uint8_t* slot, TDateTime value) const {
   const TimeStamp stamp = DateTimeToTimeStamp(value);
   uint8_t* p = Data(slot);
   switch (Type()) {
-    case FieldType::ftDate: WriteLe(p, 4, static_cast<uint32_t>(stamp.date)); break;
-    case FieldType::ftTime: WriteLe(p, 4, static_cast<uint32_t>(stamp.time)); break;
+    case FieldType::ftDate: platform::PutU32(p, static_cast<uint32_t>(stamp.date)); break;
+    case FieldType::ftTime: platform::PutU32(p, static_cast<uint32_t>(stamp.time)); break;
     case FieldType::ftDateTime:
-      WriteDouble(p, static_cast<double>(int64_t{stamp.date} * kMSecsPerDay + stamp.time));
+      platform::PutDouble(p, static_cast<double>(int64_t{stamp.date} * kMSecsPerDay + stamp.time));
       break;
     case FieldType::ftString: case FieldType::ftWideString: SetText(slot, DateTimeToText(value)); return;
     default: SetFloat(slot, value); return;
@@ -244,7 +222,7 @@ void SlotField::SetDateTime(uint8_t* slot, TDateTime value) const {
 bool SlotField::GetBoolean(const uint8_t* slot) const {
   if (IsNull(slot)) return false;
   switch (Type()) {
-    case FieldType::ftBoolean: return ReadLe(Data(slot), 2) != 0;
+    case FieldType::ftBoolean: return platform::GetU16(Data(slot)) != 0;
     case FieldType::ftString: case FieldType::ftWideString: return TextToBoolean(GetText(slot));
     default: return GetFloat(slot) != 0;
   }
@@ -252,7 +230,7 @@ bool SlotField::GetBoolean(const uint8_t* slot) const {
 
 void SlotField::SetBoolean(uint8_t* slot, bool value) const {
   switch (Type()) {
-    case FieldType::ftBoolean: WriteLe(Data(slot), 2, value ? 1 : 0); MarkSet(slot); return;
+    case FieldType::ftBoolean: platform::PutU16(Data(slot), value ? 1 : 0); MarkSet(slot); return;
     case FieldType::ftString: case FieldType::ftWideString: SetText(slot, value ? "True" : "False"); return;
     default: SetInteger(slot, value ? 1 : 0); return;
   }

@@ -7,6 +7,7 @@
 
 #include "container/abstract_file.h"
 #include "container/plain_file_system.h"
+#include "platform/coding.h"
 #include "platform/error.h"
 #include "table/collation.h"
 #include "table/index_file.h"
@@ -19,16 +20,6 @@ namespace corvane::table {
 namespace {
 
 constexpr std::size_t kMaxProblemsPerKind = 10;
-
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-int32_t I32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
-double F64(const uint8_t* p) {
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-  double d;
-  std::memcpy(&d, &bits, sizeof d);
-  return d;
-}
 
 // A file of the store read whole, or nothing when it cannot be opened.
 bool ReadWhole(container::TAbstractPlainFileSystem& store, const std::string& name, std::vector<uint8_t>& bytes,
@@ -81,10 +72,10 @@ bool ReadIndexHeaders(Reader& in, int32_t count, bool with_options, std::vector<
     h.name.assign(reinterpret_cast<const char*>(&in.bytes[in.at + 1]), length);
     in.at += 21;
     if (!in.Has(4)) return false;
-    const int32_t k = I32(&in.bytes[in.at]);
+    const int32_t k = platform::GetI32(&in.bytes[in.at]);
     in.at += 4;
     if (k < 1 || !in.Has(static_cast<std::size_t>(k) * 4)) return false;
-    for (int32_t j = 0; j < k; ++j, in.at += 4) h.fields.push_back(I32(&in.bytes[in.at]));
+    for (int32_t j = 0; j < k; ++j, in.at += 4) h.fields.push_back(platform::GetI32(&in.bytes[in.at]));
     const std::size_t b = static_cast<std::size_t>(k + 7) / 8;
     if (!in.Has(2 * b + 2)) return false;
     for (int32_t j = 0; j < k; ++j) h.ascending.push_back((in.bytes[in.at + j / 8] >> (j % 8)) & 1);
@@ -132,13 +123,13 @@ class TableChecker {
       Problem(name, "shorter than its 56-byte header (" + std::to_string(dat_.size()) + " bytes)");
       return false;
     }
-    last_id_ = I32(&dat_[0]);
+    last_id_ = platform::GetI32(&dat_[0]);
     const std::size_t id_length = dat_[4];
     if (id_length > kMaxStoredNameLength) Problem(name, "identifier name longer than 20 characters");
-    const int32_t fields = I32(&dat_[28]);
-    count_ = I32(&dat_[32]);
-    version_ = F64(&dat_[40]);
-    change_counter_ = U32(&dat_[52]);
+    const int32_t fields = platform::GetI32(&dat_[28]);
+    count_ = platform::GetI32(&dat_[32]);
+    version_ = platform::GetDouble(&dat_[40]);
+    change_counter_ = platform::GetU32(&dat_[52]);
     if (version_ > kTableFormatVersion + 1e-9 || !(version_ > 0)) {
       Problem(name, "format version " + std::to_string(version_) + " is not one this engine reads");
     }
@@ -152,7 +143,7 @@ class TableChecker {
       FieldHeader h;
       h.name.assign(reinterpret_cast<const char*>(slot + 1), std::min<std::size_t>(slot[0], kMaxStoredNameLength));
       h.type = static_cast<FieldType>(slot[21]);
-      h.width = I32(slot + 24);
+      h.width = platform::GetI32(slot + 24);
       h.required = slot[28] != 0;
       const std::string which = "field " + std::to_string(i) + " (" + h.name + ")";
       if (slot[0] > kMaxStoredNameLength) Problem(name, which + ": name longer than 20 characters");
@@ -227,8 +218,8 @@ class TableChecker {
       Problem(name, "shorter than its 16-byte header (the indexes will be rebuilt)");
       return;
     }
-    const uint32_t saved_counter = U32(&idx[0]);
-    const int32_t count = I32(&idx[4]);
+    const uint32_t saved_counter = platform::GetU32(&idx[0]);
+    const int32_t count = platform::GetI32(&idx[4]);
     if (count < static_cast<int32_t>(layout_.fields.size())) {
       Problem(name, "lists " + std::to_string(count) + " indexes, fewer than the " +
                         std::to_string(layout_.fields.size()) + " fields (the indexes will be rebuilt)");
@@ -285,8 +276,7 @@ class TableChecker {
       if (file.sorted_by != collation_->Mark() || !order.HasPrefixes()) continue;
       std::size_t reported = 0;
       for (std::size_t p = 0; p < n; ++p) {
-        uint64_t stored_prefix = 0;
-        for (int b = 7; b >= 0; --b) stored_prefix = stored_prefix << 8 | bytes[8 * p + static_cast<std::size_t>(b)];
+        const uint64_t stored_prefix = platform::GetU64(&bytes[8 * p]);
         const int32_t r = file.arrays[stored.index][p];
         if (static_cast<uint32_t>(r) >= static_cast<uint32_t>(count_)) break;  // reported as not a permutation
         if (stored_prefix != order.Prefix(records_->Slot(r)) && reported++ < kMaxProblemsPerKind) {
@@ -301,7 +291,7 @@ class TableChecker {
     std::vector<bool> seen(static_cast<std::size_t>(count_), false);
     std::size_t reported = 0;
     for (int32_t p = 0; p < count_; ++p) {
-      const int32_t r = I32(entries + 4 * static_cast<std::size_t>(p));
+      const int32_t r = platform::GetI32(entries + 4 * static_cast<std::size_t>(p));
       if (r < 0 || r >= count_ || seen[static_cast<std::size_t>(r)]) {
         Problem(name, "index " + h.name + " is not a permutation of 0.." + std::to_string(count_ - 1) +
                           " (position " + std::to_string(p) + " holds " + std::to_string(r) + ")");
@@ -313,8 +303,8 @@ class TableChecker {
     // reported above.
     const KeyComparator order(layout_, h, *collation_);
     for (int32_t p = 1; p < count_; ++p) {
-      const int32_t a = I32(entries + 4 * static_cast<std::size_t>(p - 1));
-      const int32_t b = I32(entries + 4 * static_cast<std::size_t>(p));
+      const int32_t a = platform::GetI32(entries + 4 * static_cast<std::size_t>(p - 1));
+      const int32_t b = platform::GetI32(entries + 4 * static_cast<std::size_t>(p));
       if (order.Compare(records_->Slot(a), records_->Slot(b)) > 0 && reported++ < kMaxProblemsPerKind) {
         Problem(name, "index " + h.name + " is out of order at position " + std::to_string(p) + " (records " +
                           std::to_string(a) + " and " + std::to_string(b) + ")");

@@ -33,12 +33,12 @@
 #ifndef CORVANE_TABLE_TABLE_FILES_H_
 #define CORVANE_TABLE_TABLE_FILES_H_
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/coding.h"
 #include "table/record_layout.h"
 
 namespace corvane::container {
@@ -47,39 +47,8 @@ class TAbstractFile;
 
 namespace corvane::table {
 
-// Little-endian access to stored integers and doubles.
-namespace le {
-inline uint32_t GetU32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetU32(p)); }
-inline void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void PutI32(uint8_t* p, int32_t v) { PutU32(p, static_cast<uint32_t>(v)); }
-inline uint64_t GetU64(const uint8_t* p) {
-  uint64_t v = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    // One load: check numbers run over megabytes of arrays and prefixes.
-    std::memcpy(&v, p, sizeof v);
-  } else {
-    for (int i = 7; i >= 0; --i) v = v << 8 | p[i];
-  }
-  return v;
-}
-inline double GetDouble(const uint8_t* p) {
-  const uint64_t bits = uint64_t(GetU32(p)) | uint64_t(GetU32(p + 4)) << 32;
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-inline void PutDouble(uint8_t* p, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  PutU32(p, static_cast<uint32_t>(bits));
-  PutU32(p + 4, static_cast<uint32_t>(bits >> 32));
-}
-}  // namespace le
+// Stored integers and doubles are little-endian (platform/coding.h).
+namespace le = platform;
 
 // A slot larger than this is refused on creation and on reading: one record
 // buffer must stay an ordinary allocation, whatever a damaged header says.

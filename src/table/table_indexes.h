@@ -203,6 +203,12 @@ class TableIndexes {
   // The clock of the maintenance throttle (platform::TickCount by default).
   void SetTickSource(std::function<uint32_t()> tick);
 
+  // While on, inserts keep only the primary and unique indexes sorted (the
+  // key check of Post needs them); the others are dropped and built whole
+  // on their next use or at the save. Filling a large table that way sorts
+  // each index once instead of searching it for every record.
+  void SetDeferMaintenance(bool on);
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

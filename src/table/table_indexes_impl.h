@@ -34,6 +34,8 @@ struct IndexState {
   uint64_t prefixes_check = 0;
   uint64_t saved_generation = 0;
   int searches = 0;  // prefixed searches while the stored prefixes wait
+  // Dropped by SetDeferMaintenance: built as the inserts would have left it.
+  bool deferred = false;
 };
 
 struct TableIndexes::Impl {
@@ -55,6 +57,12 @@ struct TableIndexes::Impl {
   // ("@" + name, "@@" + name); -2 when not looked up yet. Cleared whenever
   // the index list changes, so searches skip the lookup by name.
   std::vector<std::array<int, 2>> condition_index;
+
+  // SetDeferMaintenance, and whether every record since it was turned on
+  // for an empty table came by an insert, in record order: only then can a
+  // deferred index be rebuilt as the inserts would have left it.
+  bool defer_maintenance = false;
+  bool appended_only = false;
 
   // Throttle of maintenance for tiny tables.
   std::function<uint32_t()> tick;
@@ -83,6 +91,11 @@ struct TableIndexes::Impl {
                       bool all_case_insensitive, bool all_descending, uint8_t options);
   void AddAutomaticHeaders(const std::string& id_name);
   void Build(IndexState& s);
+  // Every record, sorted by the index's key (equal keys in no set order).
+  std::vector<int32_t> SortedRecords(IndexState& s);
+  // Build for an index deferred while the table was only appended to
+  // (index_replay.cc).
+  void BuildAsInserted(IndexState& s);
   void EnsureCurrent(IndexState& s) {
     if (!s.current && s.in_file) ReadFromFile(s);
     if (!s.current) Build(s);

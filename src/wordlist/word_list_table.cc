@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "table/data_manager.h"
 #include "table/field_defs.h"
+#include "table/table_indexes.h"
 #include "table/variant.h"
 
 namespace corvane::wordlist {
@@ -45,6 +46,8 @@ void TWordList::CreateEmptyTable() {
   table_->IndexDefs().Add("ByNWORD", "NWORD", table::ixCaseInsensitive);
   table_->CreateTable();
   Open();
+  // A new list is only appended to: its indexes are sorted once, when it is saved.
+  if (table::TCvDataManager* data = table_->DataManager()) data->Indexes().SetDeferMaintenance(true);
 }
 
 void TWordList::Open() { OpenTable(false); }

@@ -12,7 +12,12 @@ namespace {
 QColor TextColour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
 
 TEST_F(AppTest, AboutLinkLabelColoursAndClick) {
-  TAboutBox about(shell_);
+  const QUrl help = QUrl::fromLocalFile(Path("help/help.html"));
+  TAboutBox about(shell_, help);
+  // Credits name the shipped data's authors and licences.
+  for (const char* credit : {"Liang", "Knuth", "hunspell-tr", "Mozilla Public License 2.0", "Zemberek"}) {
+    EXPECT_TRUE(about.Credits()->text().contains(credit)) << credit;
+  }
   EXPECT_EQ(about.windowTitle(), "About");
   EXPECT_TRUE(about.OKButton()->isDefault());
   TURLLabel* link = about.UrlLabel();
@@ -37,7 +42,7 @@ TEST_F(AppTest, AboutLinkLabelColoursAndClick) {
     EXPECT_EQ(TextColour(link), s.colour) << s.step;
     EXPECT_EQ(link->font().underline(), s.underlined) << s.step;
   }
-  EXPECT_EQ(shell_.opened, QList<QUrl>({QUrl("https://www.example.com/corvane-html-hyphenator/")}));
+  EXPECT_EQ(shell_.opened, QList<QUrl>({help}));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ class FakeDialogs : public Dialogs {
  public:
   std::deque<QString> open_answers, save_answers;
   std::deque<bool> confirm_answers;
+  std::deque<Answer> answers;  // for the three-way prompt; else confirm_answers
   std::deque<QString> text_answers;
   QStringList questions, proposed_names, runs, messages;
   int open_calls = 0;
@@ -45,6 +46,11 @@ class FakeDialogs : public Dialogs {
   bool Confirm(QWidget*, const QString& caption, const QString& question) override {
     questions << caption + ": " + question;
     return Pop(confirm_answers, false);
+  }
+  Answer ConfirmOrCancel(QWidget* parent, const QString& caption, const QString& question) override {
+    if (answers.empty()) return Confirm(parent, caption, question) ? Answer::kYes : Answer::kNo;
+    questions << caption + ": " + question;
+    return Pop(answers, Answer::kCancel);
   }
   void ShowError(QWidget*, const QString&) override {}
   QString AskText(QWidget*, const QString&, const QString&, const QString&) override {

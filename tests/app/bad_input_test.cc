@@ -115,7 +115,11 @@ TEST_F(AppTest, PathsWithSpacesQuotesAndTurkishLetters) {
   form.previewtoolClick();
   ASSERT_EQ(shell_.opened.size(), 1);
   EXPECT_EQ(shell_.opened[0].toLocalFile(), Path(folder + "/TEMP.HTM"));
-  EXPECT_EQ(ReadDocumentFile(Path(folder + "/TEMP.HTM")), "x<p>kitap</p>");
+  // The base address names the folder whatever its letters and quotes.
+  const std::string base = "<base href=\"" +
+                           QUrl::fromLocalFile(Path(folder) + "/").toString(QUrl::FullyEncoded).toStdString() + "\">";
+  EXPECT_EQ(base.find('"', 12), base.size() - 2);
+  EXPECT_EQ(ReadDocumentFile(Path(folder + "/TEMP.HTM")), base + "x<p>kitap</p>");
   EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
 }
 
@@ -150,7 +154,7 @@ TEST_F(AppTest, SaveAsWhereNothingCanBeWritten) {
   }
   EXPECT_EQ(ReadFile("page.html"), "old");
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-            QStringList({"CVHYPLIST.EDB", "cvhype.lst", "folder.html", "page.html"}));
+            QStringList({"CVHYPLIST.EDB", "cvhype.lst", "folder.html", "page.html", "settings.ini"}));
 }
 
 // Closing keeps the window and its text when the save prompt's write fails,

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -52,9 +53,22 @@ TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(),
             "Mer&shy;ha&shy;ba d\u00fcn&shy;ya, ki&shy;tap ki&shy;tap&shy;lar \U0001F600 ki&shy;tap");
-  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done");
+  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 6 words, 7 soft hyphens added.");
   form.Action("HypenateText1")->trigger();
   EXPECT_EQ(form.Memo1()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 7 soft hyphens removed.");
+
+  // A long text goes into the editor a slice at a time, still as one edit.
+  QString lines, hyphenated;
+  for (int i = 0; i < 6000; ++i) {
+    lines += "kitap kitaplar\n";
+    hyphenated += "ki&shy;tap ki&shy;tap&shy;lar\n";
+  }
+  form.Memo1()->setPlainText(lines + "bir");
+  form.Action("HypenateText1")->trigger();
+  EXPECT_EQ(form.Memo1()->toPlainText(), hyphenated + "bir");
+  form.Memo1()->undo();
+  EXPECT_EQ(form.Memo1()->toPlainText(), lines + "bir");
 }
 
 // What the window saves after "Hy&penate All" is what `corvane hyphenate
@@ -112,6 +126,44 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
     again.Memo1()->setPlainText(QString::fromUtf16(u"dağıtırken"));
     again.HypenateText1Click();
     EXPECT_EQ(again.Memo1()->toPlainText(), QString::fromUtf16(expected)) << action;
+  }
+
+  // Gone by the next start: one line in the status bar, no message box;
+  // clearing the setting forgets the file.
+  QFile::remove(Path("mine.txt"));
+  TMainForm& third = Start();
+  errors_.clear();
+  EXPECT_TRUE(third.StatusBar1()->currentMessage().contains(Path("mine.txt")));
+  third.Action("ClearMyWords1")->trigger();
+  EXPECT_EQ(settings_->MyWordsFile(), "");
+  EXPECT_TRUE(errors_.isEmpty());
+}
+
+// A selection that starts or ends inside a word takes in the whole word,
+// and the selection shown grows with it.
+TEST_F(AppTest, SelectionIsWidenedToWholeWords) {
+  TMainForm& form = Start();
+  form.Action("English1")->trigger();
+  const struct {
+    const char* text;
+    int from, to;  // the selection
+    const char* result;
+    const char* selected;  // afterwards
+  } kCases[] = {
+      {"a photography b", 2, 12, "a pho&shy;tog&shy;ra&shy;phy b", "pho&shy;tog&shy;ra&shy;phy"},
+      {"a photography b", 4, 6, "a pho&shy;tog&shy;ra&shy;phy b", "pho&shy;tog&shy;ra&shy;phy"},
+      {"x pho&shy;tog&shy;ra&shy;phy", 4, 9, "x photography", "photography"},  // removing widens too
+      {"a photography b", 0, 2, "a photography b", "a "},                  // whole words already
+  };
+  for (const auto& c : kCases) {
+    form.Memo1()->setPlainText(c.text);
+    QTextCursor cursor = form.Memo1()->textCursor();
+    cursor.setPosition(c.from);
+    cursor.setPosition(c.to, QTextCursor::KeepAnchor);
+    form.Memo1()->setTextCursor(cursor);
+    form.Action("Save1")->trigger();
+    EXPECT_EQ(form.Memo1()->toPlainText(), c.result) << c.text << c.from;
+    EXPECT_EQ(form.Memo1()->textCursor().selectedText(), c.selected) << c.text << c.from;
   }
 }
 

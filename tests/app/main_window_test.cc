@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QAction>
 #include <QClipboard>
 #include <QMenuBar>
@@ -40,17 +41,29 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   TMainForm& form = Start();
   QStringList menus;
   for (const QAction* action : form.menuBar()->actions()) menus << action->text();
-  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Options", "&Help"}));
+  ASSERT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Options", "&Help"}));
   const QList<QAction*> bar = form.menuBar()->actions();
   EXPECT_EQ(MenuCaptions(bar[0]->menu()),
-            QStringList({"&Open...", "&Save As...", "H&ypenate Selected Text", "Hy&penate All", "Hyphenate E-book...",
-                         "-", "&Recreate Word List Database", "-", "&Exit"}));
-  EXPECT_EQ(MenuCaptions(bar[1]->menu()), QStringList({"&Copy", "&Paste", "-", "&Select All"}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"&Language", "&My Words File...", "&Never hyphenate..."}));
-  EXPECT_EQ(MenuCaptions(bar[2]->menu()->actions()[0]->menu()),
-            QStringList({"&Automatic", "&Turkish", "&English"}));
+            QStringList({"&New", "&Open...", "Recent &Files", "&Save", "&Save As...", "H&ypenate Selected Text",
+                         "Hy&penate All", "Hyphenate E-book...", "-", "&Recreate Word List Database", "-", "&Exit"}));
+  EXPECT_EQ(MenuCaptions(bar[1]->menu()),
+            QStringList({"&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "-", "&Select All", "-", "&Find...",
+                         "Find &Next", "&Replace...", "&Go to Line..."}));
+  EXPECT_EQ(MenuCaptions(bar[2]->menu()), QStringList({"Zoom &In", "Zoom &Out"}));
   EXPECT_EQ(MenuCaptions(bar[3]->menu()),
+            QStringList({"&Language", "&My Words File...", "&Never hyphenate...", "&Clear My Words File"}));
+  EXPECT_EQ(MenuCaptions(bar[3]->menu()->actions()[0]->menu()),
+            QStringList({"&Automatic", "&Turkish", "&English"}));
+  EXPECT_EQ(MenuCaptions(bar[4]->menu()),
             QStringList({"Corvane &HTML HYPHENATOR Help", "-", "&Corvane HTML HYPHENATOR Home Page", "-", "&About"}));
+  // The shortcuts people expect of an editor.
+  const std::pair<const char*, QKeySequence> kShortcuts[] = {
+      {"New1", Qt::CTRL | Qt::Key_N},  {"HypenateFile2", Qt::CTRL | Qt::Key_O}, {"SaveDocument1", Qt::CTRL | Qt::Key_S},
+      {"Exit2", Qt::CTRL | Qt::Key_Q}, {"Find1", Qt::CTRL | Qt::Key_F},         {"Replace1", Qt::CTRL | Qt::Key_H},
+      {"GoToLine1", Qt::CTRL | Qt::Key_G}, {"Undo1", Qt::CTRL | Qt::Key_Z},     {"Redo1", Qt::CTRL | Qt::Key_Y},
+      {"ZoomIn1", Qt::CTRL | Qt::Key_Plus}, {"ZoomOut1", Qt::CTRL | Qt::Key_Minus}, {"Topics1", Qt::Key_F1},
+  };
+  for (const auto& [name, keys] : kShortcuts) EXPECT_EQ(form.Action(name)->shortcut(), keys) << name;
   QStringList tools;
   for (QAction* action : form.ToolBar1()->actions()) {
     tools << (action->isSeparator() ? "-" : action->iconText());
@@ -81,7 +94,7 @@ TEST_F(AppTest, EveryCommandShowsItsHintInTheStatusBar) {
       {"Paste1", "Paste clipboard text into the textarea at the cursor location."},
       {"selectalltool", "Select all text in textarea."},
       {"Topics1", "Open Corvane HTML Hyphenator help page."},
-      {"CorvaneWebsite1", "Open Corvane HTML Hyphenator's web page. You must be online to do this."},
+      {"CorvaneWebsite1", "Open Corvane HTML Hyphenator's home page, the help page that comes with it."},
       {"About2", "About Corvane HTML Hyphenator."},
       {"previewtool", "Preview current text in your default browser."},
       {"MyWordsFile1", "Choose a file of your own marked words (such as ki_tap, one per line), consulted before "
@@ -203,7 +216,32 @@ TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
   ASSERT_EQ(shell_.opened.size(), 4);
   EXPECT_EQ(shell_.opened[1], QUrl::fromLocalFile(Path("TEMP.HTM")));
   EXPECT_EQ(shell_.opened[2], QUrl::fromLocalFile(Path("help/help.html")));
-  EXPECT_EQ(shell_.opened[3].host(), "www.example.com");
+  EXPECT_EQ(shell_.opened[3], shell_.opened[2]);  // the home page is the help page
+}
+
+// The preview copy finds the page's stylesheet and pictures in the
+// document's folder.
+TEST_F(AppTest, PreviewCopyResolvesBesideTheDocument) {
+  const struct {
+    const char* page;
+    const char* copy;  // with DIR for the document's folder address
+  } kCases[] = {
+      {"<html><HEAD lang=tr><link href=a.css></head>", "<html><HEAD lang=tr><base href=\"DIR\"><link href=a.css></head>"},
+      {"<html><body><img src=p.png>", "<html><base href=\"DIR\"><body><img src=p.png>"},
+      {"<p>x</p>", "<base href=\"DIR\"><p>x</p>"},
+      {"<head><BASE href=\"http://e.org/\"></head>", "<head><BASE href=\"http://e.org/\"></head>"},
+  };
+  QDir(dir_.path()).mkdir("my site");
+  const QString dir = QUrl::fromLocalFile(Path("my site/")).toString(QUrl::FullyEncoded);
+  EXPECT_TRUE(dir.contains("my%20site/"));
+  for (const auto& c : kCases) {
+    WriteFile("my site/page.html", c.page);
+    TMainForm& form = Start();
+    form.OpenFile(Path("my site/page.html"));
+    form.previewtoolClick();
+    EXPECT_EQ(QString::fromStdString(ReadFile("TEMP.HTM")), QString(c.copy).replace("DIR", dir));
+    EXPECT_EQ(ReadFile("my site/page.html"), c.page);
+  }
 }
 
 TEST_F(AppTest, ClipboardCommands) {

@@ -27,7 +27,7 @@ TEST_F(AppTest, Screenshots) {
   form.Memo1()->selectAll();
   form.hyphenatetoolClick();
   Save(*status_, "status_window");
-  TAboutBox about(shell_, &form);
+  TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);
   Save(about, "about_box");
   Tmistvalesplash splash(100000);
   splash.Timer1Timer();  // "Loading ..." shows after the first tick

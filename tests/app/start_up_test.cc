@@ -1,3 +1,4 @@
+#include <QThread>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -80,9 +81,12 @@ TEST_F(AppTest, SplashTicksWaitForTheImport) {
   EXPECT_FALSE(splash.LoadingLabel()->isVisibleTo(&splash));
 }
 
-TEST_F(AppTest, RecreateReplacesTheWordList) {
+TEST_F(AppTest, RecreateAsksFirstThenReplacesTheWordList) {
   TMainForm& form = Start();
   WriteList({"ki_ta_p"});
+  form.Action("RecreateWordListDatabase1")->trigger();  // answered No
+  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB"}));
+  dialogs_.confirm_answers = {true};
   form.Action("RecreateWordListDatabase1")->trigger();
   EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB", "TCreateDB"}));
   ASSERT_TRUE(form.CvTable1().IsOpen());
@@ -94,6 +98,7 @@ TEST_F(AppTest, RecreateReplacesTheWordList) {
 TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   TMainForm& form = Start();
   WriteFile("cvhype.lst", "4B\r\nZZ\r\n");
+  dialogs_.confirm_answers = {true};
   form.RecreateWordListDatabase1Click();
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("is not a valid integer value")) << errors_[0].toStdString();
@@ -102,17 +107,35 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   EXPECT_EQ(QDir(dir_.path()).entryList({"*.tmp"}), QStringList());  // no half-built database left
 }
 
-// One batch of 2500 lines per tick; "&Finished" only after the last.
-TEST_F(AppTest, ImportWindowWorksInBatches) {
+// The build runs beside the window and is renamed into place only when
+// complete; Cancel (or Escape) keeps the old database and closes the window.
+TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
+  const auto run = [](TCreateDB& window) {
+    for (int i = 0; i < 2000 && !window.Ended(); ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(5);
+      window.Timer1Timer();
+    }
+  };
   WriteList(std::vector<std::string>(2501, "ki_tap"));
   TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
-  window.Timer1Timer();
   EXPECT_FALSE(window.Button1()->isEnabled());
-  EXPECT_FALSE(QFile::exists(Path("CVHYPLIST.EDB")));  // built aside until complete
-  window.Timer1Timer();
+  run(window);
   EXPECT_TRUE(window.Button1()->isEnabled());
   EXPECT_TRUE(window.Succeeded());
-  EXPECT_TRUE(QFile::exists(Path("CVHYPLIST.EDB")));
+  const std::string built = ReadFile("CVHYPLIST.EDB");
+
+  WriteList({"ki_ta_p"});
+  const QStringList files = QDir(dir_.path()).entryList(QDir::Files);
+  for (const bool escape : {false, true}) {
+    TCreateDB cancelled({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+    escape ? cancelled.reject() : cancelled.CancelButton()->click();
+    run(cancelled);
+    EXPECT_FALSE(cancelled.Succeeded());
+    EXPECT_EQ(cancelled.result(), QDialog::Rejected);
+    EXPECT_EQ(ReadFile("CVHYPLIST.EDB"), built);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), files);  // no half-built file left
+  }
 }
 
 TEST_F(AppTest, ImportWindowWithoutListFile) {

@@ -182,6 +182,16 @@ TEST_F(CliFilesTest, UserDictionary) {
                     "Kitap kitap hyphenation d\xFCnya D\xFCnya");
   EXPECT_EQ(r.out, "Ki&shy;tap ki&shy;tap hyphen&shy;ation d\xFCn&shy;ya D\xFCn&shy;ya");
 
+  // The stem before an apostrophe and capitals find their entry whatever
+  // comes first in the page (FD ı, DD İ, 92 ’).
+  Write("stems.txt", "ki_tap_lar\xFD\n");
+  for (const std::string page : {"kitaplar\xFD\x92n\xFD kitaplar\xFD K\xDDTAPLARI",
+                                 "K\xDDTAPLARI kitaplar\xFD kitaplar\xFD\x92n\xFD"}) {
+    const RunResult stems = Cli({"hyphenate", "--no-wordlist", "--dictionary", Path("stems.txt")}, page);
+    EXPECT_EQ(stems.out.find("la&shy;r"), std::string::npos) << stems.out;
+    EXPECT_EQ(stems.out.find("LA&shy;R"), std::string::npos) << stems.out;
+  }
+
   Write("bad.txt", "good\nki tap\n");
   const RunResult bad = Cli({"hyphenate", "--dictionary", Path("bad.txt")}, "x");
   EXPECT_EQ(bad.status, kExitFailure);

@@ -11,6 +11,7 @@
 
 #include "editor/draw_rules.h"
 #include "memo/color_memo.h"
+#include "memo/readable_colour.h"
 
 namespace corvane::memo {
 namespace {
@@ -100,7 +101,8 @@ TEST_F(MemoRender, MainWindowRulesColourTagsCommentsAndAttributes) {
     SCOPED_TRACE(c.what);
     const QTextBlock block = memo_.document()->findBlockByNumber(c.from_line);
     const int at = block.position() + block.text().indexOf(c.needle);
-    const InkCount ink = Ink(image, CharsRect(at, at + c.needle.size()), c.colour, white);
+    // The rules' hues, darkened where they are too pale to read on white.
+    const InkCount ink = Ink(image, CharsRect(at, at + c.needle.size()), ReadableOn(c.colour, white), white);
     EXPECT_GT(ink.matching, 10);
     EXPECT_EQ(ink.other_ink, 0);
   }
@@ -149,6 +151,30 @@ TEST_F(MemoRender, HotSpotMarkersVanishAndTheirTextIsUnderlined) {
     underline_rows += blue == word.width();
   }
   EXPECT_GE(underline_rows, 1);
+}
+
+}  // namespace
+}  // namespace corvane::memo
+
+namespace corvane::memo {
+namespace {
+
+TEST(ReadableColour, ReachesTextContrastOnLightAndDarkThemes) {
+  const struct {
+    QColor colour, background;
+    bool kept;
+  } kCases[] = {
+      {QColor(0, 0, 255), Qt::white, true},       // blue on white reads already
+      {QColor(128, 128, 128), Qt::white, false},  // comments' gray is darkened
+      {QColor(255, 0, 255), Qt::white, false},
+      {QColor(0, 0, 255), QColor(30, 30, 30), false},  // lightened on a dark theme
+      {QColor(128, 0, 0), QColor(30, 30, 30), false},
+  };
+  for (const auto& c : kCases) {
+    const QColor readable = ReadableOn(c.colour, c.background);
+    EXPECT_GE(ContrastRatio(readable, c.background), kTextContrast) << c.colour.name().toStdString();
+    EXPECT_EQ(readable == c.colour, c.kept) << c.colour.name().toStdString();
+  }
 }
 
 }  // namespace

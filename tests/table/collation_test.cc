@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/case_tables.h"
+#include "platform/codepage.h"
 #include "platform/locale.h"
 
 namespace corvane::table {
@@ -117,6 +119,32 @@ TEST(CollationTest, EnglishWeightsAreAPermutationWithLettersInPairs) {
   ExpectAscending(c, {"a", "A", "b", "B", "z", "Z", "\xE0"}, false);
   // The dotted capital İ folds to i, after plain I.
   ExpectAscending(c, {"i", "I", "\xDD", "j"}, false);
+}
+
+// A byte's weight is the number of bytes below it, whatever way it is
+// computed: stored files carry the mark of these weights.
+TEST(CollationTest, WeightsCountTheBytesBelow) {
+  const auto& ansi = platform::AnsiCase::ForLocale(platform::kLocaleEnglishUs);
+  auto folded = [](uint8_t a, uint8_t b) {
+    const auto& lower = platform::AsciiLowerTable();
+    return int{lower[a]} - int{lower[b]};
+  };
+  // Fold, then lower before upper, then the code point.
+  auto english = [&](uint8_t a, uint8_t b) {
+    auto key = [&](uint8_t x) {
+      return std::tuple(platform::Cp1254ToUnicode(ansi.Lower(x)), ansi.Lower(x) != x, platform::Cp1254ToUnicode(x));
+    };
+    return key(a) < key(b) ? -1 : (key(b) < key(a) ? 1 : 0);
+  };
+  const Collation made = Collation::FromCharComparison(folded, ansi.UpperTable(), ansi.LowerTable());
+  const std::pair<const Collation*, Collation::CharComparison> cases[] = {{&English(), english}, {&made, folded}};
+  for (const auto& [c, compare] : cases) {
+    for (int x = 0; x < 256; ++x) {
+      int below = 0;
+      for (int y = 0; y < 256; ++y) below += compare(uint8_t(y), uint8_t(x)) < 0 ? 1 : 0;
+      EXPECT_EQ(c->Weight(uint8_t(x)), std::min(below, 255)) << x;
+    }
+  }
 }
 
 TEST(CollationTest, FallsBackToTheCharacterComparisonWithoutAPermutation) {
