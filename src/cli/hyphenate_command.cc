@@ -101,13 +101,6 @@ std::size_t ParseSize(const std::string& option, const std::string& value) {
   return number << shift;
 }
 
-int MinimumOption(const std::string& option, const std::string& value) {
-  const bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
-  const int n = digits ? std::stoi(value) : 0;
-  if (n < 1) throw UsageError("invalid value '" + value + "' for " + option);
-  return n;
-}
-
 template <typename T>
 T Choose(const std::string& option, const std::string& value,
          std::initializer_list<std::pair<const char*, T>> choices) {
@@ -167,11 +160,11 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--patterns-dir") {
       o.page_languages.patterns_dirs.push_back(reader.Value());
     } else if (name == "--left-min") {
-      o.page_languages.left_min = MinimumOption(name, reader.Value());
+      o.page_languages.left_min = LetterCountOption(name, reader.Value());
     } else if (name == "--right-min") {
-      o.page_languages.right_min = MinimumOption(name, reader.Value());
+      o.page_languages.right_min = LetterCountOption(name, reader.Value());
     } else if (name == "--min-word-length") {
-      o.min_word_length = static_cast<std::size_t>(MinimumOption(name, reader.Value()));
+      o.min_word_length = static_cast<std::size_t>(LetterCountOption(name, reader.Value()));
     } else if (name == "--soft-hyphen") {
       o.soft_hyphen = Choose<html::SoftHyphenForm>(name, reader.Value(),
                                                    {{"entity", html::SoftHyphenForm::kEntity},

@@ -48,4 +48,11 @@ void CheckActionCall(const std::string& command, const ActionCall& call, std::sp
                                        : "unknown " + command + " action '" + call.action + "'");
 }
 
+int LetterCountOption(const std::string& option, const std::string& value) {
+  const bool digits = !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
+  const int n = digits ? std::stoi(value) : 0;
+  if (n < 1) throw UsageError(option + " takes a number of letters from 1 to 99, not '" + value + "'");
+  return n;
+}
+
 }  // namespace corvane::cli

@@ -67,6 +67,11 @@ struct ActionArity {
 // 'NAME'" or "COMMAND NAME takes MIN[ or MAX] operand(s)".
 void CheckActionCall(const std::string& command, const ActionCall& call, std::span<const ActionArity> actions);
 
+// A number of letters from 1 to 99 (--left-min, --right-min,
+// --min-word-length); else UsageError "OPTION takes a number of letters from
+// 1 to 99, not 'VALUE'".
+int LetterCountOption(const std::string& option, const std::string& value);
+
 }  // namespace corvane::cli
 
 #endif  // CORVANE_CLI_OPTIONS_H_

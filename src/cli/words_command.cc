@@ -44,14 +44,6 @@ struct WordsOptions {
   std::vector<std::string> patterns_dirs;
 };
 
-int MinimumOption(const std::string& name, const std::string& value) {
-  const bool digits = !value.empty() && value.size() <= 2 &&
-                      value.find_first_not_of("0123456789") == std::string::npos;
-  const int n = digits ? std::stoi(value) : 0;
-  if (n < 1) throw UsageError(name + " takes a number of letters from 1 to 99, not '" + value + "'");
-  return n;
-}
-
 WordsOptions ParseOptions(const std::vector<std::string>& args) {
   WordsOptions o;
   OptionReader reader(args);
@@ -72,9 +64,9 @@ WordsOptions ParseOptions(const std::vector<std::string>& args) {
     } else if (name == "--patterns") {
       o.patterns = reader.Value();
     } else if (name == "--left-min") {
-      o.left_min = MinimumOption(name, reader.Value());
+      o.left_min = LetterCountOption(name, reader.Value());
     } else if (name == "--right-min") {
-      o.right_min = MinimumOption(name, reader.Value());
+      o.right_min = LetterCountOption(name, reader.Value());
     } else if (name == "--patterns-dir") {
       o.patterns_dirs.push_back(reader.Value());
     } else if (name == "--dictionary") {
