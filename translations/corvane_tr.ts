@@ -546,7 +546,7 @@ button on the toolbar above.</source>
     </message>
 </context>
 <context>
-    <name>corvane::app::Tmistvalesplash</name>
+    <name>corvane::app::SplashWindow</name>
     <message>
         <source>Loading ...</source>
         <translation>Yükleniyor ...</translation>

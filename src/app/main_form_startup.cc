@@ -18,7 +18,7 @@
 namespace corvane::app {
 
 void TMainForm::FormCreate() {
-  Tmistvalesplash splash(context_.timings.splash_tick_ms);
+  SplashWindow splash(context_.timings.splash_tick_ms);
   splash.OnTick1 = [this] { CheckDatabase(); };
   splash.OnTick2 = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);

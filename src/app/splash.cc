@@ -8,7 +8,7 @@
 
 namespace corvane::app {
 
-Tmistvalesplash::Tmistvalesplash(int tick_ms, QWidget* parent)
+SplashWindow::SplashWindow(int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setWindowTitle("splash");
   setFixedSize(402, 252);
@@ -28,7 +28,7 @@ Tmistvalesplash::Tmistvalesplash(int tick_ms, QWidget* parent)
   Timer1_->start();
 }
 
-void Tmistvalesplash::RunBusy(const std::function<void()>& work) {
+void SplashWindow::RunBusy(const std::function<void()>& work) {
   Busy_ = true;
   try {
     if (work) work();
@@ -39,7 +39,7 @@ void Tmistvalesplash::RunBusy(const std::function<void()>& work) {
   Busy_ = false;
 }
 
-void Tmistvalesplash::Timer1Timer() {
+void SplashWindow::Timer1Timer() {
   if (Busy_) return;
   ++TickCount_;
   if (TickCount_ == 1) {
@@ -62,9 +62,9 @@ void Tmistvalesplash::Timer1Timer() {
   }
 }
 
-void Tmistvalesplash::reject() {}
+void SplashWindow::reject() {}
 
-void Tmistvalesplash::mousePressEvent(QMouseEvent* event) {
+void SplashWindow::mousePressEvent(QMouseEvent* event) {
   QDialog::mousePressEvent(event);
   // Hiding a dialog would end its modal run before the start-up's work is
   // done; out of sight serves the user the same.

@@ -16,11 +16,11 @@ class QTimer;
 
 namespace corvane::app {
 
-class Tmistvalesplash : public QDialog {
+class SplashWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Tmistvalesplash(int tick_ms, QWidget* parent = nullptr);
+  explicit SplashWindow(int tick_ms, QWidget* parent = nullptr);
 
   std::function<void()> OnTick1;
   std::function<void()> OnTick2;

@@ -70,7 +70,7 @@ class FakeDialogs : public Dialogs {
       });
       finish.start(2);
       dialog.exec();
-    } else if (name.endsWith("Tmistvalesplash")) {
+    } else if (name.endsWith("SplashWindow")) {
       dialog.exec();
     }
   }

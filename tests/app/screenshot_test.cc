@@ -29,7 +29,7 @@ TEST_F(AppTest, Screenshots) {
   Save(*status_, "status_window");
   TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);
   Save(about, "about_box");
-  Tmistvalesplash splash(100000);
+  SplashWindow splash(100000);
   splash.Timer1Timer();  // "Loading ..." shows after the first tick
   Save(splash, "splash");
   TCreateDB import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);

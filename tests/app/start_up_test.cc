@@ -62,12 +62,12 @@ TEST_F(AppTest, FailingTickThenRebuild) {
   TMainForm& form = Start();
   EXPECT_EQ(errors_, QStringList({"File access denied\n" + Path("CVHYPLIST.EDB") + ": It is a folder, not a file.",
                                   "Cannot create file " + Path("CVHYPLIST.EDB") + "\nIs a directory."}));
-  EXPECT_EQ(dialogs_.runs.first(), "Tmistvalesplash");
+  EXPECT_EQ(dialogs_.runs.first(), "SplashWindow");
   EXPECT_FALSE(form.CvTable1().IsOpen());  // the import cannot replace a folder
 }
 
 TEST_F(AppTest, SplashTicksWaitForTheImport) {
-  Tmistvalesplash splash(1);
+  SplashWindow splash(1);
   QStringList seen;
   splash.OnTick1 = [&] {
     seen << "check";
@@ -85,10 +85,10 @@ TEST_F(AppTest, RecreateAsksFirstThenReplacesTheWordList) {
   TMainForm& form = Start();
   WriteList({"ki_ta_p"});
   form.Action("RecreateWordListDatabase1")->trigger();  // answered No
-  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "TCreateDB"}));
   dialogs_.confirm_answers = {true};
   form.Action("RecreateWordListDatabase1")->trigger();
-  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "TCreateDB", "TCreateDB"}));
   ASSERT_TRUE(form.CvTable1().IsOpen());
   EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_ta_p");
 }
