@@ -515,7 +515,7 @@ button on the toolbar above.</source>
     </message>
 </context>
 <context>
-    <name>corvane::app::Thyphstatus</name>
+    <name>corvane::app::StatusWindow</name>
     <message>
         <source>Status</source>
         <translation>Durum</translation>

@@ -303,7 +303,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   context_.settings->SetWindowGeometry(saveGeometry());
-  if (hyphstatus_ != nullptr) hyphstatus_->hide();
+  if (status_window_ != nullptr) status_window_->hide();
   emit Closed();
 }
 
@@ -331,31 +331,31 @@ void TMainForm::SetStatusText(const std::string& text) { statusBar()->showMessag
 void TMainForm::Beep() { QApplication::beep(); }
 
 void TMainForm::ShowStatusWindow() {
-  if (hyphstatus_ != nullptr) hyphstatus_->ShowCentred();
+  if (status_window_ != nullptr) status_window_->ShowCentred();
 }
 
 void TMainForm::ResetStatistics() {
-  if (hyphstatus_ != nullptr) hyphstatus_->ResetStatistics();
+  if (status_window_ != nullptr) status_window_->ResetStatistics();
 }
 
 void TMainForm::SetProgress(int percent) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetProgress(percent);
+  if (status_window_ != nullptr) status_window_->SetProgress(percent);
 }
 
 void TMainForm::SetTotalWords(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetTotalWords(count);
+  if (status_window_ != nullptr) status_window_->SetTotalWords(count);
 }
 
 void TMainForm::SetUniqueWords(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetUniqueWords(count);
+  if (status_window_ != nullptr) status_window_->SetUniqueWords(count);
 }
 
 void TMainForm::SetWordsHyphenated(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetWordsHyphenated(count);
+  if (status_window_ != nullptr) status_window_->SetWordsHyphenated(count);
 }
 
 void TMainForm::EnableDone() {
-  if (hyphstatus_ != nullptr) hyphstatus_->EnableDone();
+  if (status_window_ != nullptr) status_window_->EnableDone();
 }
 
 }  // namespace corvane::app

@@ -37,7 +37,7 @@ class QToolBar;
 
 namespace corvane::app {
 
-class Thyphstatus;
+class StatusWindow;
 class TrayIcon;
 
 inline constexpr const char* kNewFileName = "noname.html";
@@ -54,7 +54,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   ~TMainForm() override;
 
   // The status window is created after the main window, by the main block.
-  void SetStatusWindow(Thyphstatus* window) { hyphstatus_ = window; }
+  void SetStatusWindow(StatusWindow* window) { status_window_ = window; }
 
   const QString& CurrentFileName() const { return CurrentFileName_; }
   bool Modified() const { return Modified_; }
@@ -191,7 +191,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   QPlainTextEdit* Memo1_ = nullptr;
   QToolBar* ToolBar1_ = nullptr;
   TrayIcon* TrayIcon1_ = nullptr;
-  Thyphstatus* hyphstatus_ = nullptr;
+  StatusWindow* status_window_ = nullptr;
   QMap<QString, QAction*> actions_;
   QMenu* recent_menu_ = nullptr;
   QLabel* format_label_ = nullptr;

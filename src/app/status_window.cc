@@ -19,7 +19,7 @@ QLabel* AddRow(QWidget* group, int y, const QString& caption) {
 
 }  // namespace
 
-Thyphstatus::Thyphstatus(QWidget* main_window)
+StatusWindow::StatusWindow(QWidget* main_window)
     : QDialog(main_window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setWindowTitle(tr("Status"));
   setFixedSize(260, 196);
@@ -47,7 +47,7 @@ Thyphstatus::Thyphstatus(QWidget* main_window)
   });
 }
 
-void Thyphstatus::ShowCentred() {
+void StatusWindow::ShowCentred() {
   if (QWidget* main = parentWidget()) {
     const QRect frame = main->frameGeometry();
     move(frame.center() - QPoint(width() / 2, height() / 2));
@@ -57,26 +57,26 @@ void Thyphstatus::ShowCentred() {
   activateWindow();  // so that the keyboard reaches "&Done"
 }
 
-void Thyphstatus::ResetStatistics() {
+void StatusWindow::ResetStatistics() {
   ProgressBar1_->setValue(0);
   for (QLabel* value : {total_, unique_, hyphenated_}) value->setText("0");
 }
 
-void Thyphstatus::SetProgress(int percent) { ProgressBar1_->setValue(percent); }
+void StatusWindow::SetProgress(int percent) { ProgressBar1_->setValue(percent); }
 
-void Thyphstatus::SetTotalWords(std::size_t count) { total_->setText(QString::number(count)); }
+void StatusWindow::SetTotalWords(std::size_t count) { total_->setText(QString::number(count)); }
 
-void Thyphstatus::SetUniqueWords(std::size_t count) {
+void StatusWindow::SetUniqueWords(std::size_t count) {
   unique_->setText(QString::number(count));
   repaint();
 }
 
-void Thyphstatus::SetWordsHyphenated(std::size_t count) {
+void StatusWindow::SetWordsHyphenated(std::size_t count) {
   hyphenated_->setText(QString::number(count));
   repaint();
 }
 
-void Thyphstatus::EnableDone() {
+void StatusWindow::EnableDone() {
   Button1_->setEnabled(true);
   Button1_->setDefault(true);
   Button1_->setFocus();

@@ -14,11 +14,11 @@ class QPushButton;
 
 namespace corvane::app {
 
-class Thyphstatus : public QDialog {
+class StatusWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Thyphstatus(QWidget* main_window);
+  explicit StatusWindow(QWidget* main_window);
 
   // Shows the window (not modal) centred on the main window.
   void ShowCentred();

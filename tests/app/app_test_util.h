@@ -146,7 +146,7 @@ class AppTest : public ::testing::Test {
     form_.reset();
     dialogs_.runs.clear();
     form_ = std::make_unique<TMainForm>(Context());
-    status_ = std::make_unique<Thyphstatus>(form_.get());
+    status_ = std::make_unique<StatusWindow>(form_.get());
     form_->SetStatusWindow(status_.get());
     return *form_;
   }
@@ -158,7 +158,7 @@ class AppTest : public ::testing::Test {
   std::unique_ptr<UserSettings> settings_;
   QStringList errors_;
   std::unique_ptr<TMainForm> form_;
-  std::unique_ptr<Thyphstatus> status_;
+  std::unique_ptr<StatusWindow> status_;
 };
 
 }  // namespace corvane::app
