@@ -42,7 +42,7 @@ std::vector<std::string> ListWords() {
   std::vector<std::string> words;
   std::string marked;
   while (!reader.Eof() && words.size() < 60000) {
-    corvane::wordlist::TVoxEncryption::DecodeInto(reader.ReadLine(), "", marked);
+    corvane::wordlist::LineCipher::DecodeInto(reader.ReadLine(), "", marked);
     std::string plain;
     for (char c : marked) if (c != '_') plain += c;
     words.push_back(plain);

@@ -20,7 +20,7 @@ TCreateDB::TCreateDB(std::unique_ptr<ListFileReader> reader, EntrySink& sink)
 
 void TCreateDB::ImportLine(std::string_view line) {
   marked_.clear();
-  if (!line.empty()) TVoxEncryption::DecodeInto(line, "", marked_);
+  if (!line.empty()) LineCipher::DecodeInto(line, "", marked_);
   plain_.clear();
   for (char c : marked_) {
     if (c != '_') plain_ += c;

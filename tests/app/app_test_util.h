@@ -118,7 +118,7 @@ class AppTest : public ::testing::Test {
   void WriteList(const std::vector<std::string>& marked) {
     std::string text;
     for (std::size_t i = 0; i < marked.size(); ++i) {
-      text += wordlist::TVoxEncryption::Encode(marked[i], "", static_cast<uint8_t>(i)) + "\r\n";
+      text += wordlist::LineCipher::Encode(marked[i], "", static_cast<uint8_t>(i)) + "\r\n";
     }
     WriteFile("cvhype.lst", text);
   }

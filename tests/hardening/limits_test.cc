@@ -24,8 +24,8 @@ TEST(LimitsTest, TenMegabyteListLine) {
   std::filesystem::create_directories(dir);
   std::string marked;
   for (int i = 0; marked.size() < 5'000'000; ++i) marked += MarkedWord(i);
-  std::string text = wordlist::TVoxEncryption::Encode(marked, "", 7) + "\r\n";
-  text += wordlist::TVoxEncryption::Encode("ki_tap", "", 9);
+  std::string text = wordlist::LineCipher::Encode(marked, "", 7) + "\r\n";
+  text += wordlist::LineCipher::Encode("ki_tap", "", 9);
   {
     wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
     list.CreateEmptyTable();

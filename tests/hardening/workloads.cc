@@ -33,7 +33,7 @@ std::string MarkedWord(int i) {
 void ImportWordList(const std::filesystem::path& dir, int lines, Journal& journal) {
   std::string text;
   for (int i = 1; i <= lines; ++i) {
-    text += wordlist::TVoxEncryption::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
+    text += wordlist::LineCipher::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
   }
   wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
   list.CreateEmptyTable();

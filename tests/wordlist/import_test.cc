@@ -18,7 +18,7 @@ class Collect : public EntrySink {
   std::vector<std::pair<std::string, std::string>> entries;
 };
 
-std::string Encoded(const std::string& marked) { return TVoxEncryption::Encode(marked, "", 0x42); }
+std::string Encoded(const std::string& marked) { return LineCipher::Encode(marked, "", 0x42); }
 
 // Runs ticks until the import is done or a batch fails; returns the ticks.
 int RunAll(TCreateDB& import) {

@@ -197,7 +197,7 @@ TEST(ListFileTextTest, SortedMarkedEncodedAndReproducible) {
     ASSERT_NE(end, std::string::npos) << "every line ends with CR LF";
     const std::string line = text.substr(pos, end - pos);
     EXPECT_EQ(line.find('\n'), std::string::npos);
-    decoded.push_back(wordlist::TVoxEncryption::Decode(line, ""));
+    decoded.push_back(wordlist::LineCipher::Decode(line, ""));
     pos = end + 2;
   }
   ASSERT_EQ(decoded.size(), order.size());
