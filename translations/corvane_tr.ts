@@ -65,7 +65,7 @@ Türkçe sözcük listesi: Harun Reşit Zafer&apos;in hunspell-tr sözlüğünde
     </message>
 </context>
 <context>
-    <name>corvane::app::TCreateDB</name>
+    <name>corvane::app::ImportWindow</name>
     <message>
         <source>Creating Index</source>
         <translation>Dizin Oluşturuluyor</translation>

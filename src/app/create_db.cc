@@ -21,7 +21,7 @@ struct BuildCancelled {};
 
 }  // namespace
 
-TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
+ImportWindow::ImportWindow(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       files_(std::move(files)) {
   setWindowTitle(tr("Creating Index"));
@@ -64,14 +64,14 @@ TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent
   Timer1_->start();
 }
 
-TCreateDB::~TCreateDB() {
+ImportWindow::~ImportWindow() {
   cancel_ = true;
   if (worker_.joinable()) worker_.join();
 }
 
 // What the build would stop at only after its work, said first and in the
 // user's words.
-void TCreateDB::CheckFiles() {
+void ImportWindow::CheckFiles() {
   const QString folder = QFileInfo(QString::fromStdString(files_.database)).absolutePath();
   QDir().mkpath(folder);
   // The finished build could not be renamed over a folder.
@@ -92,7 +92,7 @@ void TCreateDB::CheckFiles() {
   }
 }
 
-void TCreateDB::Start() {
+void ImportWindow::Start() {
   started_ = true;
   worker_ = std::thread([this] {
     try {
@@ -108,7 +108,7 @@ void TCreateDB::Start() {
   });
 }
 
-void TCreateDB::Timer1Timer() {
+void ImportWindow::Timer1Timer() {
   if (ended_) return;
   if (!started_) {
     if (cancel_) {
@@ -121,7 +121,7 @@ void TCreateDB::Timer1Timer() {
   if (done_) End();
 }
 
-void TCreateDB::End() {
+void ImportWindow::End() {
   if (worker_.joinable()) worker_.join();
   ended_ = true;
   Timer1_->stop();
@@ -139,21 +139,21 @@ void TCreateDB::End() {
   Button1_->setEnabled(true);
 }
 
-void TCreateDB::Fail() {
+void ImportWindow::Fail() {
   ended_ = true;
   Timer1_->stop();
   cancel_button_->setEnabled(false);
   Button1_->setEnabled(true);
 }
 
-void TCreateDB::CancelClick() {
+void ImportWindow::CancelClick() {
   if (ended_) return;
   cancel_ = true;
   cancel_button_->setEnabled(false);
   Label1_->setText(tr("Cancelling..."));
 }
 
-void TCreateDB::reject() {
+void ImportWindow::reject() {
   if (!ended_) CancelClick();
 }
 

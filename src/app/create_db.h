@@ -25,13 +25,13 @@ class QTimer;
 
 namespace corvane::app {
 
-class TCreateDB : public QDialog {
+class ImportWindow : public QDialog {
   Q_OBJECT
 
  public:
   // `tick_ms`: how often the window looks at the build's progress.
-  TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent = nullptr);
-  ~TCreateDB() override;
+  ImportWindow(wordlist::WordListFiles files, int tick_ms, QWidget* parent = nullptr);
+  ~ImportWindow() override;
 
   // The database file was replaced by the new one.
   bool Succeeded() const { return succeeded_; }

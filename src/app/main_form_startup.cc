@@ -65,7 +65,7 @@ void TMainForm::OpenTable() {
 }
 
 void TMainForm::RunImport() {
-  TCreateDB window(context_.word_list, context_.timings.import_tick_ms);
+  ImportWindow window(context_.word_list, context_.timings.import_tick_ms);
   context_.dialogs->Exec(window);
 }
 

@@ -62,7 +62,7 @@ class FakeDialogs : public Dialogs {
   void Exec(QDialog& dialog) override {
     const QString name = dialog.metaObject()->className();
     runs << name.section("::", -1);
-    if (name.endsWith("TCreateDB")) {
+    if (name.endsWith("ImportWindow")) {
       auto* button = dialog.findChild<QPushButton*>("Button1");
       QTimer finish;
       QObject::connect(&finish, &QTimer::timeout, [button] {

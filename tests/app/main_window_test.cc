@@ -24,7 +24,7 @@ QStringList MenuCaptions(const QMenu* menu) {
 
 TEST_F(AppTest, NewWindowAfterStartUp) {
   TMainForm& form = Start();
-  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow"}));
   EXPECT_TRUE(form.CvTable1().IsOpen());
   EXPECT_EQ(form.windowTitle(), kTitle + "noname.html]");
   EXPECT_FALSE(form.Modified());

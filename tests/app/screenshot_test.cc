@@ -32,7 +32,7 @@ TEST_F(AppTest, Screenshots) {
   SplashWindow splash(100000);
   splash.Timer1Timer();  // "Loading ..." shows after the first tick
   Save(splash, "splash");
-  TCreateDB import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  ImportWindow import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);
   Save(import, "import_window");
 }
 

@@ -35,7 +35,7 @@ TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
     dialogs_.questions.clear();
     dialogs_.confirm_answers = {false};
     TMainForm& form = Start();
-    EXPECT_EQ(dialogs_.runs.contains("TCreateDB"), c.imported);
+    EXPECT_EQ(dialogs_.runs.contains("ImportWindow"), c.imported);
     EXPECT_EQ(form.CvTable1().IsOpen(), c.imported);
     if (c.imported) {
       EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
@@ -85,10 +85,10 @@ TEST_F(AppTest, RecreateAsksFirstThenReplacesTheWordList) {
   TMainForm& form = Start();
   WriteList({"ki_ta_p"});
   form.Action("RecreateWordListDatabase1")->trigger();  // answered No
-  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow"}));
   dialogs_.confirm_answers = {true};
   form.Action("RecreateWordListDatabase1")->trigger();
-  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "TCreateDB", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow", "ImportWindow"}));
   ASSERT_TRUE(form.CvTable1().IsOpen());
   EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_ta_p");
 }
@@ -110,7 +110,7 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
 // The build runs beside the window and is renamed into place only when
 // complete; Cancel (or Escape) keeps the old database and closes the window.
 TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
-  const auto run = [](TCreateDB& window) {
+  const auto run = [](ImportWindow& window) {
     for (int i = 0; i < 2000 && !window.Ended(); ++i) {
       QCoreApplication::processEvents();
       QThread::msleep(5);
@@ -118,7 +118,7 @@ TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
     }
   };
   WriteList(std::vector<std::string>(2501, "ki_tap"));
-  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
   EXPECT_FALSE(window.Button1()->isEnabled());
   run(window);
   EXPECT_TRUE(window.Button1()->isEnabled());
@@ -128,7 +128,7 @@ TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
   WriteList({"ki_ta_p"});
   const QStringList files = QDir(dir_.path()).entryList(QDir::Files);
   for (const bool escape : {false, true}) {
-    TCreateDB cancelled({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+    ImportWindow cancelled({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
     escape ? cancelled.reject() : cancelled.CancelButton()->click();
     run(cancelled);
     EXPECT_FALSE(cancelled.Succeeded());
@@ -140,7 +140,7 @@ TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
 
 TEST_F(AppTest, ImportWindowWithoutListFile) {
   QFile::remove(Path("cvhype.lst"));
-  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
+  ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
   EXPECT_EQ(window.windowTitle(), "Creating Index");
   EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_TRUE(window.Button1()->isEnabled());  // the way out after the error
