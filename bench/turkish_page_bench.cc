@@ -75,7 +75,7 @@ bool BuildDatabase(benchmark::State& state) {
   if (!TWordList::DatabaseComplete(DbPath())) {
     TWordList list(DbPath());
     list.CreateEmptyTable();
-    corvane::wordlist::TCreateDB import(std::make_unique<corvane::wordlist::ListFileReader>(ListPath()), list);
+    corvane::wordlist::WordListImport import(std::make_unique<corvane::wordlist::ListFileReader>(ListPath()), list);
     while (!import.ImportDone()) import.Timer1Timer();
   }
   return true;

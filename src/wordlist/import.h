@@ -32,11 +32,11 @@ class EntrySink {
   virtual void Finished() {}
 };
 
-class TCreateDB {
+class WordListImport {
  public:
   // `reader` may be null when the list file could not be opened: every batch
   // then fails with "I/O error 103".
-  TCreateDB(std::unique_ptr<ListFileReader> reader, EntrySink& sink);
+  WordListImport(std::unique_ptr<ListFileReader> reader, EntrySink& sink);
 
   bool BatchReady() const { return batch_ready_; }
   bool ImportDone() const { return import_done_; }

@@ -99,7 +99,7 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress, Bu
     } catch (const Error& e) {
       throw Error(files.list + ": " + e.what());
     }
-    TCreateDB import(std::move(reader), list);
+    WordListImport import(std::move(reader), list);
     int shown = -1;
     if (progress) {
       import.OnProgress = [&](int percent) {

@@ -29,7 +29,7 @@ TEST(LimitsTest, TenMegabyteListLine) {
   {
     wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
     list.CreateEmptyTable();
-    wordlist::TCreateDB import(
+    wordlist::WordListImport import(
         std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(std::move(text))), list);
     while (!import.ImportDone()) import.Timer1Timer();
     EXPECT_EQ(list.RecordCount(), 2);

@@ -38,7 +38,7 @@ void ImportWordList(const std::filesystem::path& dir, int lines, Journal& journa
   wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
   list.CreateEmptyTable();
   auto reader = std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(std::move(text)));
-  wordlist::TCreateDB import(std::move(reader), list);
+  wordlist::WordListImport import(std::move(reader), list);
   std::map<int, int> latest;
   bool flushed = false;
   while (!import.ImportDone()) {

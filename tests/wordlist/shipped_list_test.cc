@@ -20,7 +20,7 @@ TEST(ShippedListTest, BuildsACompleteDatabase) {
   {
     TWordList list(db.string());
     list.CreateEmptyTable();
-    TCreateDB import(std::make_unique<ListFileReader>(list_file), list);
+    WordListImport import(std::make_unique<ListFileReader>(list_file), list);
     while (!import.ImportDone()) import.Timer1Timer();
     EXPECT_GE(import.LineCount(), 170000);
     EXPECT_EQ(list.Lookup("kitap").value_or(""), "ki_tap");

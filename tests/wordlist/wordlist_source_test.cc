@@ -227,7 +227,7 @@ TEST(ListFileTextTest, TheImportReadsEveryEntryBack) {
     keys.push_back(std::string("kitap") + char('a' + i / 676) + char('a' + i / 26 % 26) + char('a' + i % 26));
   }
   Collect sink;
-  wordlist::TCreateDB import(
+  wordlist::WordListImport import(
       std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(ListFileText(keys))),
       sink);
   while (!import.ImportDone() && import.BatchReady()) import.Timer1Timer();
