@@ -4,7 +4,7 @@
 
 #include "container/container_file_system.h"
 #include "container/container_store.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "scenarios.h"
 #include "table/data_manager.h"
 #include "table/database.h"
@@ -139,7 +139,7 @@ void FillContainer(const std::filesystem::path& dir, Journal& journal) {
 
 void ReleaseStores(const std::filesystem::path& dir) {
   for (const char* name : {wordlist::kDatabaseFileName, kShapeFile}) {
-    container::TPFSManager::Instance().ReleaseContainer((dir / name).string());
+    container::FileStoreRegistry::Instance().ReleaseContainer((dir / name).string());
   }
 }
 
