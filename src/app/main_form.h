@@ -76,10 +76,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void NewClick();
   void HypenateFile2Click();  // Open
   void OpenRecent(const QString& path);
-  void opentoolClick() { HypenateFile2Click(); }
   void SaveClick();
   void Save2Click();  // Save As
-  void saveastoolClick() { Save2Click(); }
   void Save1Click();  // hyphenate the selection
   void hyphenatetoolClick();
   void HypenateText1Click();  // hyphenate all
@@ -87,9 +85,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void HyphenateEbook1Click();
   void Exit2Click();
   void Copy1Click();
-  void copytoolClick() { Copy1Click(); }
   void Paste1Click();
-  void pastetoolClick() { Paste1Click(); }
   void SelectAll1Click();
   void UndoClick();
   void RedoClick();
@@ -100,7 +96,6 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void GoToLineClick();
   void ZoomInClick();
   void ZoomOutClick();
-  void selectalltoolClick() { SelectAll1Click(); }
   void previewtoolClick();
   void Topics1Click();
   void CorvaneWebsite1Click();

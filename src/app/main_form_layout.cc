@@ -244,22 +244,22 @@ void TMainForm::BuildToolBar() {
   ToolBar1_->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);
   AddTool("opentool", tr("Open File"), tr("Open a html or text file to start hyphenation."), "open",
-          &TMainForm::opentoolClick);
+          &TMainForm::HypenateFile2Click);
   AddTool("saveastool", tr("Save As..."),
           tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
           "can save that as a new file."),
-          "saveas", &TMainForm::saveastoolClick);
+          "saveas", &TMainForm::Save2Click);
   ToolBar1_->addSeparator();
   AddTool("hyphenatetool", tr("Hyphenate"),
           tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
           "the text is unhyphenated."),
           "hyphenate", &TMainForm::hyphenatetoolClick);
   ToolBar1_->addSeparator();
-  AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::copytoolClick);
+  AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::Copy1Click);
   AddTool("pastetool", tr("Paste"), tr("Paste clipboard text into the textarea at the cursor location."), "paste",
-          &TMainForm::pastetoolClick);
+          &TMainForm::Paste1Click);
   AddTool("selectalltool", tr("Select All"), tr("Select all text in textarea."), "selectall",
-          &TMainForm::selectalltoolClick);
+          &TMainForm::SelectAll1Click);
   ToolBar1_->addSeparator();
   // Preview has no menu item; F5 reaches it from the keyboard.
   AddTool("previewtool", tr("Preview"), tr("Preview current text in your default browser."), "preview",
