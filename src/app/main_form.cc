@@ -68,7 +68,7 @@ void TMainForm::UpdateTitle() {
   setWindowTitle("Corvane Html Hyphenator - [" + CurrentFileName_ + "]" + (Modified_ ? " *" : ""));
 }
 
-void TMainForm::Memo1Change() {
+void TMainForm::TextChanged() {
   Modified_ = !BackAtCleanText();
   UpdateTitle();
 }
@@ -108,7 +108,7 @@ bool TMainForm::SaveDocument() {
   return true;
 }
 
-void TMainForm::SaveClick() { SaveDocument(); }
+void TMainForm::Save() { SaveDocument(); }
 
 void TMainForm::OpenFile(const QString& path) {
   const std::string bytes = ReadDocumentFile(path);
@@ -122,16 +122,16 @@ void TMainForm::OpenFile(const QString& path) {
   SetState(path, false);
 }
 
-void TMainForm::HypenateFile2Click() {
+void TMainForm::OpenDocument() {
   if (!SavePrompt()) return;
   const QString path = context_.dialogs->OpenFileName(this, kOpenFilter);
   if (path.isEmpty()) return;
   OpenFile(path);
 }
 
-void TMainForm::Save2Click() { SaveAsDialog(); }
+void TMainForm::SaveAs() { SaveAsDialog(); }
 
-void TMainForm::HyphenateEbook1Click() {
+void TMainForm::HyphenateEbook() {
   const QString book = context_.dialogs->OpenFileName(this, kBookFilter);
   if (book.isEmpty()) return;
   const QFileInfo info(book);
@@ -188,11 +188,11 @@ void TMainForm::ReplaceSelection(const QString& text) {
   Memo1_->setTextCursor(cursor);
 }
 
-void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu); }
+void TMainForm::HyphenateSelectionFromMenu() { HyphenateSelection(html::SelectionCommand::kMenu); }
 
-void TMainForm::hyphenatetoolClick() { HyphenateSelection(html::SelectionCommand::kToolbar); }
+void TMainForm::HyphenateSelectionFromToolbar() { HyphenateSelection(html::SelectionCommand::kToolbar); }
 
-void TMainForm::HypenateText1Click() {
+void TMainForm::HyphenateDocument() {
   const QString text = Memo1_->toPlainText();
   TextPasses::AllResult result;
   // The pass reports to nobody off the window's thread; its figures come after.
@@ -265,15 +265,15 @@ void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_tex
   Memo1_->setTextCursor(cursor);
 }
 
-void TMainForm::Exit2Click() { close(); }
+void TMainForm::Exit() { close(); }
 
-void TMainForm::Copy1Click() { QApplication::clipboard()->setText(SelectedText()); }
+void TMainForm::Copy() { QApplication::clipboard()->setText(SelectedText()); }
 
-void TMainForm::Paste1Click() { Memo1_->paste(); }
+void TMainForm::Paste() { Memo1_->paste(); }
 
-void TMainForm::SelectAll1Click() { Memo1_->selectAll(); }
+void TMainForm::SelectAll() { Memo1_->selectAll(); }
 
-void TMainForm::previewtoolClick() {
+void TMainForm::Preview() {
   const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
   const QString folder = CurrentFileName_ == kNewFileName ? QString() : QFileInfo(CurrentFileName_).absolutePath();
   WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(Memo1_->toPlainText(), folder), format_));
@@ -284,12 +284,12 @@ QUrl TMainForm::HelpPage() const {
   return QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html");
 }
 
-void TMainForm::Topics1Click() { context_.shell->Open(HelpPage()); }
+void TMainForm::ShowHelp() { context_.shell->Open(HelpPage()); }
 
 // The program's home is the help page that comes with it.
-void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HelpPage()); }
+void TMainForm::OpenWebsite() { context_.shell->Open(HelpPage()); }
 
-void TMainForm::About2Click() {
+void TMainForm::ShowAbout() {
   TAboutBox about(*context_.shell, HelpPage());  // centred on the screen
   context_.dialogs->Exec(about);
 }
@@ -316,7 +316,7 @@ void TMainForm::changeEvent(QEvent* event) {
   }
 }
 
-void TMainForm::TrayIcon1DblClick() {
+void TMainForm::RestoreFromTray() {
   if (isVisible() && !isMinimized()) return;
   showNormal();
   activateWindow();

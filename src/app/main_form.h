@@ -5,7 +5,7 @@
 // Document state: CurrentFileName ("noname.html" at first) and Modified;
 // the title is "Corvane Html Hyphenator - [" + CurrentFileName + "]", with
 // " *" after it while Modified. Any change of the editor's text sets
-// Modified (Memo1Change); Open, Save As and a saved prompt clear it. The
+// Modified (TextChanged); Open, Save As and a saved prompt clear it. The
 // state changes only after a successful write or load.
 //
 // Creating the window runs the start-up (FormCreate, main_form_startup.cc):
@@ -72,40 +72,42 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // A dropped file: opened, after the save prompt, once the drop has ended.
   void OpenDropped(const QMimeData* data);
 
-  // Commands, named after their menu items and tool buttons.
-  void NewClick();
-  void HypenateFile2Click();  // Open
+  // Commands of the menus and the tool bar, named for what they do.
+  void NewDocument();
+  void OpenDocument();
   void OpenRecent(const QString& path);
-  void SaveClick();
-  void Save2Click();  // Save As
-  void Save1Click();  // hyphenate the selection
-  void hyphenatetoolClick();
-  void HypenateText1Click();  // hyphenate all
-  void RecreateWordListDatabase1Click();
-  void HyphenateEbook1Click();
-  void Exit2Click();
-  void Copy1Click();
-  void Paste1Click();
-  void SelectAll1Click();
-  void UndoClick();
-  void RedoClick();
-  void CutClick();
-  void FindClick();
-  void FindNextClick();
-  void ReplaceClick();
-  void GoToLineClick();
-  void ZoomInClick();
-  void ZoomOutClick();
-  void previewtoolClick();
-  void Topics1Click();
-  void CorvaneWebsite1Click();
-  void About2Click();
-  void LanguageClick(PageLanguage language);
-  void MyWordsFile1Click();
-  void ClearMyWordsClick();
-  void NeverHyphenate1Click();
-  void Memo1Change();
-  void TrayIcon1DblClick();
+  void Save();
+  void SaveAs();
+  // The tool button shows the status window first; the menu item does not.
+  void HyphenateSelectionFromMenu();
+  void HyphenateSelectionFromToolbar();
+  void HyphenateDocument();
+  void RebuildWordList();
+  void HyphenateEbook();
+  void Exit();
+  void Copy();
+  void Paste();
+  void SelectAll();
+  void Undo();
+  void Redo();
+  void Cut();
+  void Find();
+  void FindNext();
+  void Replace();
+  void GoToLine();
+  void ZoomIn();
+  void ZoomOut();
+  void Preview();
+  void ShowHelp();
+  void OpenWebsite();
+  void ShowAbout();
+  void SetPageLanguage(PageLanguage language);
+  void ChooseMyWordsFile();
+  void ClearMyWords();
+  void EditNeverHyphenate();
+  // The editor's text changed: sets Modified.
+  void TextChanged();
+  void RestoreFromTray();
 
  signals:
   // The window has closed after its save prompt: the program ends.

@@ -18,7 +18,7 @@
 
 namespace corvane::app {
 
-void TMainForm::NewClick() {
+void TMainForm::NewDocument() {
   if (!SavePrompt()) return;
   Memo1_->clear();
   format_ = DocumentFormat();
@@ -42,22 +42,22 @@ void TMainForm::RebuildRecentMenu() {
   recent_menu_->setEnabled(!files.isEmpty());
 }
 
-void TMainForm::UndoClick() { Memo1_->undo(); }
+void TMainForm::Undo() { Memo1_->undo(); }
 
-void TMainForm::RedoClick() { Memo1_->redo(); }
+void TMainForm::Redo() { Memo1_->redo(); }
 
-void TMainForm::CutClick() { Memo1_->cut(); }
+void TMainForm::Cut() { Memo1_->cut(); }
 
-void TMainForm::FindClick() {
+void TMainForm::Find() {
   const QString text = context_.dialogs->AskText(this, tr("Find"), tr("Find what:"), last_find_);
   if (text.isEmpty()) return;
   last_find_ = text;
-  FindNextClick();
+  FindNext();
 }
 
-void TMainForm::FindNextClick() {
+void TMainForm::FindNext() {
   if (last_find_.isEmpty()) {
-    FindClick();
+    Find();
     return;
   }
   if (Memo1_->find(last_find_)) return;
@@ -70,7 +70,7 @@ void TMainForm::FindNextClick() {
   Memo1_->setTextCursor(found);
 }
 
-void TMainForm::ReplaceClick() {
+void TMainForm::Replace() {
   const QString find = context_.dialogs->AskText(this, tr("Replace"), tr("Find what:"), last_find_);
   if (find.isEmpty()) return;
   last_find_ = find;
@@ -88,7 +88,7 @@ void TMainForm::ReplaceClick() {
   statusBar()->showMessage(tr("%1 replaced.").arg(count));
 }
 
-void TMainForm::GoToLineClick() {
+void TMainForm::GoToLine() {
   const int lines = Memo1_->document()->blockCount();
   const QString answer =
       context_.dialogs->AskText(this, tr("Go to Line"), tr("Line number (1 to %1):").arg(lines), QString());
@@ -103,9 +103,9 @@ void TMainForm::GoToLineClick() {
   Memo1_->centerCursor();
 }
 
-void TMainForm::ZoomInClick() { Memo1_->zoomIn(1); }
+void TMainForm::ZoomIn() { Memo1_->zoomIn(1); }
 
-void TMainForm::ZoomOutClick() {
+void TMainForm::ZoomOut() {
   if (Memo1_->font().pointSize() > 4) Memo1_->zoomOut(1);
 }
 

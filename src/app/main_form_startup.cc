@@ -80,7 +80,7 @@ void TMainForm::OfferRebuild() {
   OpenTable();
 }
 
-void TMainForm::RecreateWordListDatabase1Click() {
+void TMainForm::RebuildWordList() {
   if (!context_.dialogs->Confirm(this, tr("Confirm"),
                                  tr("Recreate the word list database from its list file? The current one stays "
                                     "until the new one is complete."))) {
@@ -118,7 +118,7 @@ void TMainForm::LoadMyWords() {
   passes_->SetMyWords(path.isEmpty() ? wordlist::MyWords() : ReadMyWords(path));
 }
 
-void TMainForm::ClearMyWordsClick() {
+void TMainForm::ClearMyWords() {
   context_.settings->SetMyWordsFile({});
   passes_->SetMyWords({});
   statusBar()->clearMessage();
@@ -126,7 +126,7 @@ void TMainForm::ClearMyWordsClick() {
 
 void TMainForm::LoadNeverHyphenate() { passes_->SetNeverHyphenate(context_.settings->NeverHyphenate()); }
 
-void TMainForm::NeverHyphenate1Click() {
+void TMainForm::EditNeverHyphenate() {
   const QString selectors =
       context_.dialogs->AskText(this, tr("Never hyphenate"), tr("Never hyphenate"), context_.settings->NeverHyphenate());
   if (selectors.isNull()) return;
@@ -135,12 +135,12 @@ void TMainForm::NeverHyphenate1Click() {
   context_.settings->SetNeverHyphenate(selectors);
 }
 
-void TMainForm::LanguageClick(PageLanguage language) {
+void TMainForm::SetPageLanguage(PageLanguage language) {
   context_.settings->SetLanguage(language);
   passes_->SetLanguage(language);
 }
 
-void TMainForm::MyWordsFile1Click() {
+void TMainForm::ChooseMyWordsFile() {
   const QString path = context_.dialogs->OpenFileName(this, tr("My Words") + "|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.

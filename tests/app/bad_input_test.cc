@@ -112,7 +112,7 @@ TEST_F(AppTest, PathsWithSpacesQuotesAndTurkishLetters) {
   form.Action("Save2")->trigger();
   EXPECT_EQ(form.CurrentFileName(), copy);
   EXPECT_EQ(ReadDocumentFile(copy), "x<p>kitap</p>");
-  form.previewtoolClick();
+  form.Preview();
   ASSERT_EQ(shell_.opened.size(), 1);
   EXPECT_EQ(shell_.opened[0].toLocalFile(), Path(folder + "/TEMP.HTM"));
   // The base address names the folder whatever its letters and quotes.

@@ -87,7 +87,7 @@ TEST_F(AppTest, SavedResultMatchesTheCommandLineTool) {
     form.Action("HypenateText1")->trigger();
     dialogs_.confirm_answers = {true};
     dialogs_.open_answers = {};
-    form.HypenateFile2Click();  // the save prompt writes it back
+    form.OpenDocument();  // the save prompt writes it back
 
     std::istringstream in(bytes);
     std::ostringstream out, err;
@@ -104,10 +104,10 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   WriteFile("mine.txt", "# my words\nkit_ap\n");
   TMainForm& form = Start();
   dialogs_.open_answers = {Path("mine.txt")};
-  form.MyWordsFile1Click();
+  form.ChooseMyWordsFile();
   form.Action("English1")->trigger();
   form.Memo1()->setPlainText("kitap");
-  form.HypenateText1Click();
+  form.HyphenateDocument();
   EXPECT_EQ(form.Memo1()->toPlainText(), "kit&shy;ap");
   EXPECT_EQ(settings_->MyWordsFile(), Path("mine.txt"));
   EXPECT_EQ(settings_->Language(), PageLanguage::kEnglish);
@@ -115,7 +115,7 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   TMainForm& again = Start();
   EXPECT_TRUE(again.Action("English1")->isChecked());
   again.Memo1()->setPlainText("kitap");
-  again.HypenateText1Click();
+  again.HyphenateDocument();
   EXPECT_EQ(again.Memo1()->toPlainText(), "kit&shy;ap");
 
   // The setting reaches the pass: a word neither list holds follows the
@@ -124,7 +124,7 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
        {std::pair{"Turkish1", u"da&shy;ğı&shy;tır&shy;ken"}, std::pair{"English1", u"dağıtırken"}}) {
     again.Action(action)->trigger();
     again.Memo1()->setPlainText(QString::fromUtf16(u"dağıtırken"));
-    again.HypenateText1Click();
+    again.HyphenateDocument();
     EXPECT_EQ(again.Memo1()->toPlainText(), QString::fromUtf16(expected)) << action;
   }
 

@@ -117,13 +117,13 @@ TEST_F(AppTest, TitleFollowsTypingOpeningAndSaving) {
   WriteFile("page.html", "<p>kitap</p>\r\n");
   dialogs_.confirm_answers = {false};
   dialogs_.open_answers = {Path("page.html")};
-  form.HypenateFile2Click();
+  form.OpenDocument();
   EXPECT_EQ(form.windowTitle(), kTitle + Path("page.html") + "]");
   EXPECT_EQ(form.Memo1()->toPlainText(), "<p>kitap</p>\n");
 
   dialogs_.save_answers = {Path("copy.html")};
   form.Memo1()->insertPlainText("y");
-  form.Save2Click();
+  form.SaveAs();
   EXPECT_EQ(dialogs_.proposed_names.last(), Path("page.html"));
   EXPECT_EQ(form.windowTitle(), kTitle + Path("copy.html") + "]");
   EXPECT_EQ(ReadFile("copy.html"), "y<p>kitap</p>\r\n");  // CR LF kept
@@ -152,7 +152,7 @@ TEST_F(AppTest, SavePromptBranches) {
     TMainForm& form = Start();
     if (c.named) {
       dialogs_.open_answers = {Path("doc.html")};
-      form.HypenateFile2Click();
+      form.OpenDocument();
     }
     const QString name = form.CurrentFileName();
     form.Memo1()->setPlainText("new text");
@@ -162,7 +162,7 @@ TEST_F(AppTest, SavePromptBranches) {
     dialogs_.open_answers = {};  // the open dialog is cancelled
     const int errors = errors_.size();
     dialogs_.open_calls = 0;
-    RunGuarded([&] { form.HypenateFile2Click(); });
+    RunGuarded([&] { form.OpenDocument(); });
     EXPECT_EQ(dialogs_.questions, QStringList("Confirm: Save changes to " + name + " ?"));
     EXPECT_EQ(dialogs_.open_calls, c.open_dialog ? 1 : 0);
     if (c.written != nullptr) {
@@ -204,15 +204,15 @@ TEST_F(AppTest, FailedSaveAsLeavesTheState) {
 TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
   TMainForm& form = Start();
   form.Memo1()->setPlainText("<p>first</p>");
-  form.previewtoolClick();
+  form.Preview();
   form.Memo1()->setPlainText("<p>second</p>");
   const QString title = form.windowTitle();
-  form.previewtoolClick();
+  form.Preview();
   EXPECT_EQ(ReadFile("TEMP.HTM"), "<p>second</p>");
   EXPECT_EQ(form.windowTitle(), title);
   EXPECT_TRUE(form.Modified());
-  form.Topics1Click();
-  form.CorvaneWebsite1Click();
+  form.ShowHelp();
+  form.OpenWebsite();
   ASSERT_EQ(shell_.opened.size(), 4);
   EXPECT_EQ(shell_.opened[1], QUrl::fromLocalFile(Path("TEMP.HTM")));
   EXPECT_EQ(shell_.opened[2], QUrl::fromLocalFile(Path("help/help.html")));
@@ -238,7 +238,7 @@ TEST_F(AppTest, PreviewCopyResolvesBesideTheDocument) {
     WriteFile("my site/page.html", c.page);
     TMainForm& form = Start();
     form.OpenFile(Path("my site/page.html"));
-    form.previewtoolClick();
+    form.Preview();
     EXPECT_EQ(QString::fromStdString(ReadFile("TEMP.HTM")), QString(c.copy).replace("DIR", dir));
     EXPECT_EQ(ReadFile("my site/page.html"), c.page);
   }

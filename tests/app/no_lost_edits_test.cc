@@ -16,9 +16,9 @@ TEST_F(AppTest, CancelInTheSavePromptKeepsWindowAndText) {
     const char* what;
     std::function<bool(TMainForm&)> command;  // true when the command went on
   } kCommands[] = {
-      {"Exit", [](TMainForm& f) { f.Exit2Click(); return !f.isVisible(); }},
+      {"Exit", [](TMainForm& f) { f.Exit(); return !f.isVisible(); }},
       {"window close", [](TMainForm& f) { return f.close(); }},
-      {"Open", [this](TMainForm& f) { f.HypenateFile2Click(); return dialogs_.open_calls > 0; }},
+      {"Open", [this](TMainForm& f) { f.OpenDocument(); return dialogs_.open_calls > 0; }},
   };
   for (const auto& c : kCommands) {
     SCOPED_TRACE(c.what);
@@ -77,23 +77,23 @@ TEST_F(AppTest, EditorCommands) {
   EXPECT_EQ(form.findChild<QLabel*>("DocumentFormat")->text(), "UTF-8  CR LF");
 
   dialogs_.text_answers = {"3"};
-  form.GoToLineClick();
+  form.GoToLine();
   EXPECT_EQ(memo->textCursor().blockNumber(), 2);
   dialogs_.text_answers = {"cat"};
-  form.FindClick();
+  form.Find();
   EXPECT_EQ(memo->textCursor().selectionStart(), 18);  // from the caret on
-  form.FindNextClick();
+  form.FindNext();
   EXPECT_EQ(memo->textCursor().selectionStart(), 8);  // round again from the top
   dialogs_.text_answers = {"cat", "dog"};
-  form.ReplaceClick();
+  form.Replace();
   EXPECT_EQ(memo->toPlainText(), "one\ntwo dog\nthree dog\n");
-  form.UndoClick();  // the replacements are one step
+  form.Undo();  // the replacements are one step
   EXPECT_EQ(memo->toPlainText(), "one\ntwo cat\nthree cat\n");
   EXPECT_FALSE(form.Modified());
 
   memo->insertPlainText("x");
   dialogs_.answers = {Answer::kNo};
-  form.NewClick();
+  form.NewDocument();
   EXPECT_EQ(memo->toPlainText(), "");
   EXPECT_EQ(form.CurrentFileName(), "noname.html");
   EXPECT_EQ(form.findChild<QLabel*>("DocumentFormat")->text(), "UTF-8  LF");

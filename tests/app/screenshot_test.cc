@@ -25,7 +25,7 @@ TEST_F(AppTest, Screenshots) {
   TMainForm& form = Start();
   Save(form, "main_window");
   form.Memo1()->selectAll();
-  form.hyphenatetoolClick();
+  form.HyphenateSelectionFromToolbar();
   Save(*status_, "status_window");
   TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);
   Save(about, "about_box");

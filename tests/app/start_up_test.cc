@@ -99,7 +99,7 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   TMainForm& form = Start();
   WriteFile("cvhype.lst", "4B\r\nZZ\r\n");
   dialogs_.confirm_answers = {true};
-  form.RecreateWordListDatabase1Click();
+  form.RebuildWordList();
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("is not a valid integer value")) << errors_[0].toStdString();
   ASSERT_TRUE(form.CvTable1().IsOpen());
