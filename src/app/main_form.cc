@@ -27,8 +27,8 @@ namespace corvane::app {
 TMainForm::TMainForm(AppContext context, QWidget* parent)
     : QMainWindow(parent),
       context_(std::move(context)),
-      CvTable1_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
-      passes_(std::make_unique<TextPasses>(*CvTable1_)) {
+      word_list_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
+      passes_(std::make_unique<TextPasses>(*word_list_)) {
   BuildWindow();
   // An exception in the creation is shown; the window is created and shown all the same.
   RunGuarded([this] { FormCreate(); });
@@ -36,13 +36,13 @@ TMainForm::TMainForm(AppContext context, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-QStatusBar* TMainForm::StatusBar1() const { return statusBar(); }
+QStatusBar* TMainForm::StatusBar() const { return statusBar(); }
 
 QAction* TMainForm::Action(const QString& name) const { return actions_.value(name, nullptr); }
 
 void TMainForm::SetState(const QString& file_name, bool modified) {
-  CurrentFileName_ = file_name;
-  Modified_ = modified;
+  current_file_name_ = file_name;
+  modified_ = modified;
   if (!modified) MarkClean();
   if (file_name != kNewFileName) context_.settings->AddRecentFile(file_name);
   UpdateTitle();
@@ -50,36 +50,36 @@ void TMainForm::SetState(const QString& file_name, bool modified) {
 }
 
 void TMainForm::MarkClean() {
-  const QString text = Memo1_->toPlainText();
+  const QString text = editor_->toPlainText();
   clean_length_ = text.size();
   clean_hash_ = qHash(text);
-  Memo1_->document()->setModified(false);
+  editor_->document()->setModified(false);
 }
 
 bool TMainForm::BackAtCleanText() const {
   // The editor's own flag clears when undo reaches the point of the last
   // save, but also when a whole new text is set; the text decides.
-  if (Memo1_->document()->isModified()) return false;
-  const QString text = Memo1_->toPlainText();
+  if (editor_->document()->isModified()) return false;
+  const QString text = editor_->toPlainText();
   return text.size() == clean_length_ && qHash(text) == clean_hash_;
 }
 
 void TMainForm::UpdateTitle() {
-  setWindowTitle("Corvane Html Hyphenator - [" + CurrentFileName_ + "]" + (Modified_ ? " *" : ""));
+  setWindowTitle("Corvane Html Hyphenator - [" + current_file_name_ + "]" + (modified_ ? " *" : ""));
 }
 
 void TMainForm::TextChanged() {
-  Modified_ = !BackAtCleanText();
+  modified_ = !BackAtCleanText();
   UpdateTitle();
 }
 
 void TMainForm::WriteDocument(const QString& path) {
-  const std::string bytes = EncodeDocumentFile(Memo1_->toPlainText(), format_);
+  const std::string bytes = EncodeDocumentFile(editor_->toPlainText(), format_);
   WriteDocumentFile(path, bytes);
 }
 
 bool TMainForm::SaveAsDialog() {
-  const QString path = context_.dialogs->SaveFileName(this, kSaveFilter, "html", CurrentFileName_);
+  const QString path = context_.dialogs->SaveFileName(this, kSaveFilter, "html", current_file_name_);
   if (path.isEmpty()) return false;
   WriteDocument(path);
   SetState(path, false);
@@ -87,8 +87,8 @@ bool TMainForm::SaveAsDialog() {
 }
 
 bool TMainForm::SavePrompt() {
-  if (!Modified_) return true;
-  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(CurrentFileName_))) {
+  if (!modified_) return true;
+  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(current_file_name_))) {
     case Answer::kCancel:
       return false;
     case Answer::kNo:
@@ -102,9 +102,9 @@ bool TMainForm::SavePrompt() {
 bool TMainForm::SaveDocument() {
   // A document never saved has no place of its own yet: ask for one rather
   // than writing into whatever folder the program was started from.
-  if (CurrentFileName_ == kNewFileName) return SaveAsDialog();
-  WriteDocument(CurrentFileName_);
-  SetState(CurrentFileName_, false);
+  if (current_file_name_ == kNewFileName) return SaveAsDialog();
+  WriteDocument(current_file_name_);
+  SetState(current_file_name_, false);
   return true;
 }
 
@@ -116,7 +116,7 @@ void TMainForm::OpenFile(const QString& path) {
   LoadedDocument loaded = DecodeDocumentFile(bytes);
   {
     html::BusyScope busy(*this);  // the editor takes seconds over a page of many megabytes
-    Memo1_->setPlainText(loaded.text);
+    editor_->setPlainText(loaded.text);
   }
   format_ = loaded.format;
   SetState(path, false);
@@ -160,32 +160,32 @@ void TMainForm::HyphenateEbook() {
 }
 
 QString TMainForm::SelectedText() const {
-  QString text = Memo1_->textCursor().selectedText();
+  QString text = editor_->textCursor().selectedText();
   text.replace(QChar::ParagraphSeparator, '\n');
   return text;
 }
 
 void TMainForm::HyphenateSelection(html::SelectionCommand command) {
-  const QString text = Memo1_->toPlainText();
-  QTextCursor cursor = Memo1_->textCursor();
+  const QString text = editor_->toPlainText();
+  QTextCursor cursor = editor_->textCursor();
   const TextRange words = WholeWords(text, {cursor.selectionStart(), cursor.selectionEnd()}, format_.utf8);
   cursor.setPosition(words.start);
   cursor.setPosition(words.end, QTextCursor::KeepAnchor);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
   const QString result =
       passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
   ReplaceSelection(result);
 }
 
 void TMainForm::ReplaceSelection(const QString& text) {
-  QTextCursor cursor = Memo1_->textCursor();
+  QTextCursor cursor = editor_->textCursor();
   const int start = cursor.selectionStart();
   cursor.insertText(text);
   // The result stays selected, caret after it, so that the same command takes it back.
   const int end = cursor.position();
   cursor.setPosition(start);
   cursor.setPosition(end, QTextCursor::KeepAnchor);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
 }
 
 void TMainForm::HyphenateSelectionFromMenu() { HyphenateSelection(html::SelectionCommand::kMenu); }
@@ -193,7 +193,7 @@ void TMainForm::HyphenateSelectionFromMenu() { HyphenateSelection(html::Selectio
 void TMainForm::HyphenateSelectionFromToolbar() { HyphenateSelection(html::SelectionCommand::kToolbar); }
 
 void TMainForm::HyphenateDocument() {
-  const QString text = Memo1_->toPlainText();
+  const QString text = editor_->toPlainText();
   TextPasses::AllResult result;
   // The pass reports to nobody off the window's thread; its figures come after.
   const bool finished = RunInBackground(this, tr("Hyphenating..."), [&](WorkState&) {
@@ -222,7 +222,7 @@ void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_tex
   // the window repaints between slices.
   constexpr qsizetype kSliceChars = 1 << 16;
   constexpr qint64 kRepaintEveryMs = 40;
-  QTextCursor cursor(Memo1_->document());
+  QTextCursor cursor(editor_->document());
   const bool same_lines = old_text.count('\n') == new_text.count('\n');
   if (!same_lines || old_text.size() <= kSliceChars) {
     cursor.select(QTextCursor::Document);
@@ -262,21 +262,21 @@ void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_tex
     }
   }
   cursor.movePosition(QTextCursor::Start);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
 }
 
 void TMainForm::Exit() { close(); }
 
 void TMainForm::Copy() { QApplication::clipboard()->setText(SelectedText()); }
 
-void TMainForm::Paste() { Memo1_->paste(); }
+void TMainForm::Paste() { editor_->paste(); }
 
-void TMainForm::SelectAll() { Memo1_->selectAll(); }
+void TMainForm::SelectAll() { editor_->selectAll(); }
 
 void TMainForm::Preview() {
   const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
-  const QString folder = CurrentFileName_ == kNewFileName ? QString() : QFileInfo(CurrentFileName_).absolutePath();
-  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(Memo1_->toPlainText(), folder), format_));
+  const QString folder = current_file_name_ == kNewFileName ? QString() : QFileInfo(current_file_name_).absolutePath();
+  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(editor_->toPlainText(), folder), format_));
   context_.shell->Open(QUrl::fromLocalFile(path));
 }
 
@@ -310,8 +310,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimised, the window leaves the task bar and lives in the tray.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1_ != nullptr &&
-      TrayIcon1_->Available()) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_icon_ != nullptr &&
+      tray_icon_->Available()) {
     QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
   }
 }

@@ -1,4 +1,4 @@
-// The main window: one document in the editor Memo1, the menu and toolbar
+// The main window: one document in the editor, the menu and toolbar
 // commands that act on it, the document state shown in the title, the tray
 // icon, and the word list the passes look words up in.
 //
@@ -56,14 +56,14 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // The status window is created after the main window, by the main block.
   void SetStatusWindow(StatusWindow* window) { status_window_ = window; }
 
-  const QString& CurrentFileName() const { return CurrentFileName_; }
-  bool Modified() const { return Modified_; }
+  const QString& CurrentFileName() const { return current_file_name_; }
+  bool Modified() const { return modified_; }
   const DocumentFormat& Format() const { return format_; }
-  QPlainTextEdit* Memo1() const { return Memo1_; }
-  QStatusBar* StatusBar1() const;
-  QToolBar* ToolBar1() const { return ToolBar1_; }
-  wordlist::TWordList& CvTable1() { return *CvTable1_; }
-  TrayIcon& TrayIcon1() { return *TrayIcon1_; }
+  QPlainTextEdit* Editor() const { return editor_; }
+  QStatusBar* StatusBar() const;
+  QToolBar* ToolBar() const { return tool_bar_; }
+  wordlist::TWordList& WordList() { return *word_list_; }
+  TrayIcon& Tray() { return *tray_icon_; }
   // A command by its component name ("HypenateFile2", "opentool", ...).
   QAction* Action(const QString& name) const;
 
@@ -178,16 +178,16 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void EnableDone() override;
 
   AppContext context_;
-  QString CurrentFileName_;
-  bool Modified_ = false;
+  QString current_file_name_;
+  bool modified_ = false;
   qsizetype clean_length_ = -1;
   size_t clean_hash_ = 0;
   DocumentFormat format_;
-  std::unique_ptr<wordlist::TWordList> CvTable1_;
+  std::unique_ptr<wordlist::TWordList> word_list_;
   std::unique_ptr<TextPasses> passes_;
-  QPlainTextEdit* Memo1_ = nullptr;
-  QToolBar* ToolBar1_ = nullptr;
-  TrayIcon* TrayIcon1_ = nullptr;
+  QPlainTextEdit* editor_ = nullptr;
+  QToolBar* tool_bar_ = nullptr;
+  TrayIcon* tray_icon_ = nullptr;
   StatusWindow* status_window_ = nullptr;
   QMap<QString, QAction*> actions_;
   QMenu* recent_menu_ = nullptr;

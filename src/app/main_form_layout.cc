@@ -61,27 +61,27 @@ void TMainForm::BuildWindow() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(InstructionPanel(central));
-  Memo1_ = CreateEditor(central);
-  Memo1_->setObjectName("Memo1");
-  Memo1_->setPlainText(
+  editor_ = CreateEditor(central);
+  editor_->setObjectName("Memo1");
+  editor_->setPlainText(
       tr("To see how hyphenation works, select this text then click on the hyphenate \n"
          "button on the toolbar above."));
-  layout->addWidget(Memo1_, 1);
+  layout->addWidget(editor_, 1);
   setCentralWidget(central);
-  connect(Memo1_, &QPlainTextEdit::textChanged, this, [this] { TextChanged(); });
+  connect(editor_, &QPlainTextEdit::textChanged, this, [this] { TextChanged(); });
   statusBar()->setObjectName("StatusBar1");
   statusBar()->setSizeGripEnabled(false);
   format_label_ = new QLabel(this);
   format_label_->setObjectName("DocumentFormat");
   statusBar()->addPermanentWidget(format_label_);
-  if (auto* memo = qobject_cast<memo::TColorMemo*>(Memo1_)) memo->SetLineNumbers(true);
+  if (auto* memo = qobject_cast<memo::TColorMemo*>(editor_)) memo->SetLineNumbers(true);
   setAcceptDrops(true);
-  Memo1_->installEventFilter(this);
-  Memo1_->viewport()->installEventFilter(this);
-  connect(Memo1_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
-  connect(Memo1_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
-  TrayIcon1_ = new TrayIcon(context_.timings.tray_frame_ms, this);
-  TrayIcon1_->OnRestore = [this] { RestoreFromTray(); };
+  editor_->installEventFilter(this);
+  editor_->viewport()->installEventFilter(this);
+  connect(editor_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
+  connect(editor_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
+  tray_icon_ = new TrayIcon(context_.timings.tray_frame_ms, this);
+  tray_icon_->OnRestore = [this] { RestoreFromTray(); };
 }
 
 QAction* TMainForm::AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
@@ -103,8 +103,8 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
   QAction* action = AddCommand(nullptr, name, caption, hint, handler);
   action->setIcon(PictureIcon(picture));
   action->setIconText(caption);  // as written: Qt would drop the "..." of "Save As..."
-  ToolBar1_->addAction(action);
-  if (auto* button = qobject_cast<QToolButton*>(ToolBar1_->widgetForAction(action))) {
+  tool_bar_->addAction(action);
+  if (auto* button = qobject_cast<QToolButton*>(tool_bar_->widgetForAction(action))) {
     button->setFixedSize(kToolButtonSize);
   }
   return action;
@@ -231,17 +231,17 @@ void TMainForm::UpdateFormatLabel() {
 }
 
 void TMainForm::BuildToolBar() {
-  ToolBar1_ = addToolBar("ToolBar1");
-  ToolBar1_->setObjectName("ToolBar1");
-  ToolBar1_->setMovable(false);
-  ToolBar1_->setFloatable(false);
-  ToolBar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  ToolBar1_->setIconSize(QSize(16, 16));
+  tool_bar_ = addToolBar("ToolBar1");
+  tool_bar_->setObjectName("ToolBar1");
+  tool_bar_->setMovable(false);
+  tool_bar_->setFloatable(false);
+  tool_bar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  tool_bar_->setIconSize(QSize(16, 16));
   // Captions such as "Hyphenate" fit the 59-pixel buttons in a small font.
-  QFont small = ToolBar1_->font();
+  QFont small = tool_bar_->font();
   small.setPointSize(7);
-  ToolBar1_->setFont(small);
-  ToolBar1_->toggleViewAction()->setVisible(false);
+  tool_bar_->setFont(small);
+  tool_bar_->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);
   AddTool("opentool", tr("Open File"), tr("Open a html or text file to start hyphenation."), "open",
           &TMainForm::OpenDocument);
@@ -249,18 +249,18 @@ void TMainForm::BuildToolBar() {
           tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
           "can save that as a new file."),
           "saveas", &TMainForm::SaveAs);
-  ToolBar1_->addSeparator();
+  tool_bar_->addSeparator();
   AddTool("hyphenatetool", tr("Hyphenate"),
           tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
           "the text is unhyphenated."),
           "hyphenate", &TMainForm::HyphenateSelectionFromToolbar);
-  ToolBar1_->addSeparator();
+  tool_bar_->addSeparator();
   AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::Copy);
   AddTool("pastetool", tr("Paste"), tr("Paste clipboard text into the textarea at the cursor location."), "paste",
           &TMainForm::Paste);
   AddTool("selectalltool", tr("Select All"), tr("Select all text in textarea."), "selectall",
           &TMainForm::SelectAll);
-  ToolBar1_->addSeparator();
+  tool_bar_->addSeparator();
   // Preview has no menu item; F5 reaches it from the keyboard.
   AddTool("previewtool", tr("Preview"), tr("Preview current text in your default browser."), "preview",
           &TMainForm::Preview)

@@ -22,7 +22,7 @@ void TMainForm::FormCreate() {
   splash.OnTick1 = [this] { CheckDatabase(); };
   splash.OnTick2 = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);
-  TrayIcon1_->SetImageList(TrayFrames());
+  tray_icon_->SetImageList(TrayFrames());
   const QByteArray geometry = context_.settings->WindowGeometry();
   if (!geometry.isEmpty()) restoreGeometry(geometry);
   SetState(kNewFileName, false);
@@ -30,7 +30,7 @@ void TMainForm::FormCreate() {
   // Each step reports its own failure, so that one does not skip the other.
   RunGuarded([this] { LoadMyWords(); });
   RunGuarded([this] { LoadNeverHyphenate(); });
-  if (!CvTable1_->IsOpen()) OfferRebuild();
+  if (!word_list_->IsOpen()) OfferRebuild();
 }
 
 void TMainForm::CheckDatabase() {
@@ -58,7 +58,7 @@ void TMainForm::OpenTable() {
   try {
     // The window only looks words up: reading never writes, so it never
     // collides with a build the command-line tool runs.
-    CvTable1_->OpenReadOnly();
+    word_list_->OpenReadOnly();
   } catch (const Error& e) {
     throw Error(context_.word_list.database + ": " + e.what());
   }
@@ -86,7 +86,7 @@ void TMainForm::RebuildWordList() {
                                     "until the new one is complete."))) {
     return;
   }
-  CvTable1_->Close();
+  word_list_->Close();
   RunImport();
   OpenTable();
 }

@@ -24,24 +24,24 @@ TEST_F(AppTest, CancelInTheSavePromptKeepsWindowAndText) {
     SCOPED_TRACE(c.what);
     TMainForm& form = Start();
     form.show();
-    form.Memo1()->setPlainText("unsaved");
+    form.Editor()->setPlainText("unsaved");
     dialogs_.open_calls = 0;
     dialogs_.answers = {Answer::kCancel};
     EXPECT_FALSE(c.command(form));
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.Modified());
-    EXPECT_EQ(form.Memo1()->toPlainText(), "unsaved");
+    EXPECT_EQ(form.Editor()->toPlainText(), "unsaved");
     EXPECT_TRUE(dialogs_.answers.empty());
   }
 }
 
 TEST_F(AppTest, SaveWritesToItsOwnFileOrAsksForOne) {
   TMainForm& form = Start();
-  form.Memo1()->setPlainText("first");
+  form.Editor()->setPlainText("first");
   dialogs_.save_answers = {Path("doc.html")};
   form.Action("SaveDocument1")->trigger();  // a new document asks for a name
   EXPECT_EQ(ReadFile("doc.html"), "first");
-  form.Memo1()->insertPlainText("more ");
+  form.Editor()->insertPlainText("more ");
   form.Action("SaveDocument1")->trigger();  // then saves there without asking
   EXPECT_EQ(dialogs_.proposed_names.size(), 1);
   EXPECT_EQ(ReadFile("doc.html"), "more first");
@@ -51,15 +51,15 @@ TEST_F(AppTest, SaveWritesToItsOwnFileOrAsksForOne) {
 
 TEST_F(AppTest, UndoBackToTheSavedTextClearsTheMark) {
   TMainForm& form = Start();
-  form.Memo1()->insertPlainText("ab");
+  form.Editor()->insertPlainText("ab");
   EXPECT_TRUE(form.windowTitle().endsWith(" *"));
-  form.Memo1()->undo();
+  form.Editor()->undo();
   EXPECT_FALSE(form.Modified());
   EXPECT_FALSE(form.windowTitle().endsWith(" *"));
-  form.Memo1()->redo();
+  form.Editor()->redo();
   EXPECT_TRUE(form.Modified());
   // A whole new text that happens to leave the editor's flag clear still counts.
-  form.Memo1()->setPlainText("other");
+  form.Editor()->setPlainText("other");
   EXPECT_TRUE(form.Modified());
 }
 
@@ -72,7 +72,7 @@ namespace {
 TEST_F(AppTest, EditorCommands) {
   WriteFile("a.html", "one\r\ntwo cat\r\nthree cat\r\n");
   TMainForm& form = Start();
-  QPlainTextEdit* memo = form.Memo1();
+  QPlainTextEdit* memo = form.Editor();
   form.OpenFile(Path("a.html"));
   EXPECT_EQ(form.findChild<QLabel*>("DocumentFormat")->text(), "UTF-8  CR LF");
 
@@ -110,7 +110,7 @@ TEST_F(AppTest, DroppedFileOpens) {
   data.setUrls({QUrl::fromLocalFile(Path("b.html"))});
   form.OpenDropped(&data);
   QCoreApplication::processEvents();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<p>dropped</p>");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<p>dropped</p>");
   EXPECT_EQ(form.CurrentFileName(), Path("b.html"));
 }
 

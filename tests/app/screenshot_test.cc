@@ -24,7 +24,7 @@ void Save(QWidget& window, const QString& name) {
 TEST_F(AppTest, Screenshots) {
   TMainForm& form = Start();
   Save(form, "main_window");
-  form.Memo1()->selectAll();
+  form.Editor()->selectAll();
   form.HyphenateSelectionFromToolbar();
   Save(*status_, "status_window");
   TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);

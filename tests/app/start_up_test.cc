@@ -36,7 +36,7 @@ TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
     dialogs_.confirm_answers = {false};
     TMainForm& form = Start();
     EXPECT_EQ(dialogs_.runs.contains("ImportWindow"), c.imported);
-    EXPECT_EQ(form.CvTable1().IsOpen(), c.imported);
+    EXPECT_EQ(form.WordList().IsOpen(), c.imported);
     if (c.imported) {
       EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
       continue;
@@ -46,9 +46,9 @@ TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
     EXPECT_EQ(dialogs_.questions,
               QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
     // Without the table, a lookup fails with the engine's message and the text stays.
-    form.Memo1()->setPlainText("kitap");
+    form.Editor()->setPlainText("kitap");
     form.Action("HypenateText1")->trigger();
-    EXPECT_EQ(form.Memo1()->toPlainText(), "kitap");
+    EXPECT_EQ(form.Editor()->toPlainText(), "kitap");
     EXPECT_EQ(errors_.value(1), "Cannot perform this operation on a closed dataset");
     QFile::remove(Path("CVHYPLIST.EDB"));
   }
@@ -63,7 +63,7 @@ TEST_F(AppTest, FailingTickThenRebuild) {
   EXPECT_EQ(errors_, QStringList({"File access denied\n" + Path("CVHYPLIST.EDB") + ": It is a folder, not a file.",
                                   "Cannot create file " + Path("CVHYPLIST.EDB") + "\nIs a directory."}));
   EXPECT_EQ(dialogs_.runs.first(), "SplashWindow");
-  EXPECT_FALSE(form.CvTable1().IsOpen());  // the import cannot replace a folder
+  EXPECT_FALSE(form.WordList().IsOpen());  // the import cannot replace a folder
 }
 
 TEST_F(AppTest, SplashTicksWaitForTheImport) {
@@ -89,8 +89,8 @@ TEST_F(AppTest, RecreateAsksFirstThenReplacesTheWordList) {
   dialogs_.confirm_answers = {true};
   form.Action("RecreateWordListDatabase1")->trigger();
   EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow", "ImportWindow"}));
-  ASSERT_TRUE(form.CvTable1().IsOpen());
-  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_ta_p");
+  ASSERT_TRUE(form.WordList().IsOpen());
+  EXPECT_EQ(form.WordList().Lookup("kitap"), "ki_ta_p");
 }
 
 // A failed import reports its line, offers "&Finished", and leaves the old
@@ -102,8 +102,8 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   form.RebuildWordList();
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("is not a valid integer value")) << errors_[0].toStdString();
-  ASSERT_TRUE(form.CvTable1().IsOpen());
-  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
+  ASSERT_TRUE(form.WordList().IsOpen());
+  EXPECT_EQ(form.WordList().Lookup("kitap"), "ki_tap");
   EXPECT_EQ(QDir(dir_.path()).entryList({"*.tmp"}), QStringList());  // no half-built database left
 }
 
