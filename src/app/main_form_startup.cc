@@ -19,8 +19,8 @@ namespace corvane::app {
 
 void TMainForm::FormCreate() {
   SplashWindow splash(context_.timings.splash_tick_ms);
-  splash.OnTick1 = [this] { CheckDatabase(); };
-  splash.OnTick2 = [this] { OpenTable(); };
+  splash.OnCheckWordList = [this] { CheckDatabase(); };
+  splash.OnOpenWordList = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);
   tray_icon_->SetImageList(TrayFrames());
   const QByteArray geometry = context_.settings->WindowGeometry();

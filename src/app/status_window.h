@@ -29,18 +29,18 @@ class StatusWindow : public QDialog {
   void SetWordsHyphenated(std::size_t count);
   void EnableDone();
 
-  QProgressBar* ProgressBar1() const { return ProgressBar1_; }
+  QProgressBar* ProgressBar() const { return progress_bar_; }
   QLabel* TotalWords() const { return total_; }
   QLabel* UniqueWords() const { return unique_; }
   QLabel* WordsHyphenated() const { return hyphenated_; }
-  QPushButton* Button1() const { return Button1_; }
+  QPushButton* DoneButton() const { return done_button_; }
 
  private:
-  QProgressBar* ProgressBar1_;
+  QProgressBar* progress_bar_;
   QLabel* total_;
   QLabel* unique_;
   QLabel* hyphenated_;
-  QPushButton* Button1_;
+  QPushButton* done_button_;
 };
 
 }  // namespace corvane::app

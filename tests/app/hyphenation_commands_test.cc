@@ -37,7 +37,7 @@ TEST_F(AppTest, SelectionTogglesBothWays) {
     EXPECT_EQ(status_->isVisible(), c.status_window_shown);
     EXPECT_EQ(status_->WordsHyphenated()->text(), "1");
     EXPECT_EQ(status_->TotalWords()->text(), "2");
-    EXPECT_TRUE(status_->Button1()->isEnabled());
+    EXPECT_TRUE(status_->DoneButton()->isEnabled());
     EXPECT_TRUE(form.Modified());
     Select(form.Editor(), 5, 14);  // the hyphenated selection again
     form.Action(c.command)->trigger();

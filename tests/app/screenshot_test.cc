@@ -30,7 +30,7 @@ TEST_F(AppTest, Screenshots) {
   TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);
   Save(about, "about_box");
   SplashWindow splash(100000);
-  splash.Timer1Timer();  // "Loading ..." shows after the first tick
+  splash.Tick();  // "Loading ..." shows after the first tick
   Save(splash, "splash");
   ImportWindow import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);
   Save(import, "import_window");

@@ -69,12 +69,12 @@ TEST_F(AppTest, FailingTickThenRebuild) {
 TEST_F(AppTest, SplashTicksWaitForTheImport) {
   SplashWindow splash(1);
   QStringList seen;
-  splash.OnTick1 = [&] {
+  splash.OnCheckWordList = [&] {
     seen << "check";
-    for (int i = 0; i < 5; ++i) splash.Timer1Timer();  // ticks during the import return at once
+    for (int i = 0; i < 5; ++i) splash.Tick();  // ticks during the import return at once
     seen << QString::number(splash.TickCount());
   };
-  splash.OnTick2 = [&] { seen << (splash.LoadingLabel()->isVisibleTo(&splash) ? "open, loading" : "open"); };
+  splash.OnOpenWordList = [&] { seen << (splash.LoadingLabel()->isVisibleTo(&splash) ? "open, loading" : "open"); };
   splash.exec();
   EXPECT_EQ(seen, QStringList({"check", "1", "open, loading"}));
   EXPECT_EQ(splash.TickCount(), 3);
@@ -114,14 +114,14 @@ TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
     for (int i = 0; i < 2000 && !window.Ended(); ++i) {
       QCoreApplication::processEvents();
       QThread::msleep(5);
-      window.Timer1Timer();
+      window.Tick();
     }
   };
   WriteList(std::vector<std::string>(2501, "ki_tap"));
   ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
-  EXPECT_FALSE(window.Button1()->isEnabled());
+  EXPECT_FALSE(window.FinishedButton()->isEnabled());
   run(window);
-  EXPECT_TRUE(window.Button1()->isEnabled());
+  EXPECT_TRUE(window.FinishedButton()->isEnabled());
   EXPECT_TRUE(window.Succeeded());
   const std::string built = ReadFile("CVHYPLIST.EDB");
 
@@ -143,7 +143,7 @@ TEST_F(AppTest, ImportWindowWithoutListFile) {
   ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
   EXPECT_EQ(window.windowTitle(), "Creating Index");
   EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_TRUE(window.Button1()->isEnabled());  // the way out after the error
+  EXPECT_TRUE(window.FinishedButton()->isEnabled());  // the way out after the error
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("File not found")) << errors_[0].toStdString();
 }
