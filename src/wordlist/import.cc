@@ -28,7 +28,7 @@ void WordListImport::ImportLine(std::string_view line) {
   sink_.Append(plain_, marked_);
 }
 
-void WordListImport::Timer1Timer() {
+void WordListImport::ImportBatch() {
   if (!batch_ready_ || import_done_) return;
   batch_ready_ = false;
   if (reader_ == nullptr) throw IoError("I/O error 103", 103);

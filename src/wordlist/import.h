@@ -45,9 +45,10 @@ class WordListImport {
   // The line that failed, 1-based; 0 while none has.
   int FailedLine() const { return failed_line_; }
 
-  // One timer tick. Throws what a line throws (the cipher's message, the
-  // table's), after recording the failing line.
-  void Timer1Timer();
+  // Imports the next batch of lines (the import window runs one per tick).
+  // Throws what a line throws (the cipher's message, the table's), after
+  // recording the failing line.
+  void ImportBatch();
 
   std::function<void(int percent)> OnProgress;
 

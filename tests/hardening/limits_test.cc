@@ -31,7 +31,7 @@ TEST(LimitsTest, TenMegabyteListLine) {
     list.CreateEmptyTable();
     wordlist::WordListImport import(
         std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(std::move(text))), list);
-    while (!import.ImportDone()) import.Timer1Timer();
+    while (!import.ImportDone()) import.ImportBatch();
     EXPECT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.Lookup("kitap"), "ki_tap");
     std::string plain = marked;

@@ -144,7 +144,7 @@ std::vector<std::string> VerifyWordList(const std::filesystem::path& dir, int li
   {
     wordlist::TWordList list(path);
     if (!OpenOrReport([&] { list.Open(); }, opened, problems)) return problems;
-    table::TCvTable& table = list.CvTable1();
+    table::TCvTable& table = list.Table();
     for (table.First(); !table.Eof(); table.Next()) {
       const std::string nword = table.FieldByName("NWORD").AsString();
       const auto key = keys.find(nword);

@@ -48,9 +48,9 @@ void ImportWordList(const std::filesystem::path& dir, int lines, Journal& journa
       journal.Write(i, 0);
       latest[i] = 0;
     }
-    import.Timer1Timer();
+    import.ImportBatch();
     if (!flushed) {
-      list.CvTable1().DataManager()->Flush();
+      list.Table().DataManager()->Flush();
       journal.Commit(latest);
       flushed = true;
     }

@@ -24,7 +24,7 @@ std::string Encoded(const std::string& marked) { return LineCipher::Encode(marke
 int RunAll(WordListImport& import) {
   int ticks = 0;
   while (!import.ImportDone() && import.BatchReady()) {
-    import.Timer1Timer();
+    import.ImportBatch();
     ++ticks;
   }
   return ticks;
@@ -91,9 +91,9 @@ TEST(ImportTest, FailingLineStopsTheImport) {
   for (int i = 0; i < 3000; ++i) text += (i == 2700 ? std::string("4A") : Encoded("a_b")) + "\r\n";
   Collect sink;
   WordListImport import(std::make_unique<ListFileReader>(ListFileReader::FromText(text)), sink);
-  import.Timer1Timer();
+  import.ImportBatch();
   try {
-    import.Timer1Timer();
+    import.ImportBatch();
     FAIL();
   } catch (const ConversionError& e) {
     EXPECT_EQ(std::string(e.what()), "'$' is not a valid integer value");
@@ -101,14 +101,14 @@ TEST(ImportTest, FailingLineStopsTheImport) {
   EXPECT_EQ(import.FailedLine(), 2701);
   EXPECT_EQ(sink.entries.size(), 2700u);
   EXPECT_FALSE(import.BatchReady());
-  import.Timer1Timer();  // no further batch starts
+  import.ImportBatch();  // no further batch starts
   EXPECT_EQ(sink.entries.size(), 2700u);
 }
 
 TEST(ImportTest, MissingListFileFailsEveryBatch) {
   Collect sink;
   WordListImport import(nullptr, sink);
-  EXPECT_THROW(import.Timer1Timer(), IoError);
+  EXPECT_THROW(import.ImportBatch(), IoError);
 }
 
 TEST(ImportProgressTest, RoundsHalvesToEvenAndCaps) {

@@ -230,7 +230,7 @@ TEST(ListFileTextTest, TheImportReadsEveryEntryBack) {
   wordlist::WordListImport import(
       std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(ListFileText(keys))),
       sink);
-  while (!import.ImportDone() && import.BatchReady()) import.Timer1Timer();
+  while (!import.ImportDone() && import.BatchReady()) import.ImportBatch();
   ASSERT_TRUE(import.ImportDone());
   ASSERT_EQ(sink.entries.size(), keys.size());
   std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return CollationLess(a, b); });
