@@ -36,7 +36,7 @@ TWordList& WordList() {
 }
 
 void Evaluate(benchmark::State& state, const std::string& expression) {
-  TCvDataManager& data = *WordList().CvTable1().DataManager();
+  TCvDataManager& data = *WordList().Table().DataManager();
   TSearchParser parser(SearchTable::Of(data, Collation::User()));
   parser.Parse(expression, 0);
   parser.EvaluateTable();  // indexes current, pages cached

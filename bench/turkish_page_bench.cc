@@ -42,7 +42,7 @@ std::vector<std::string> ListWords() {
   std::vector<std::string> words;
   std::string marked;
   while (!reader.Eof() && words.size() < 60000) {
-    corvane::wordlist::TVoxEncryption::DecodeInto(reader.ReadLine(), "", marked);
+    corvane::wordlist::LineCipher::DecodeInto(reader.ReadLine(), "", marked);
     std::string plain;
     for (char c : marked) if (c != '_') plain += c;
     words.push_back(plain);
@@ -75,8 +75,8 @@ bool BuildDatabase(benchmark::State& state) {
   if (!TWordList::DatabaseComplete(DbPath())) {
     TWordList list(DbPath());
     list.CreateEmptyTable();
-    corvane::wordlist::TCreateDB import(std::make_unique<corvane::wordlist::ListFileReader>(ListPath()), list);
-    while (!import.ImportDone()) import.Timer1Timer();
+    corvane::wordlist::WordListImport import(std::make_unique<corvane::wordlist::ListFileReader>(ListPath()), list);
+    while (!import.ImportDone()) import.ImportBatch();
   }
   return true;
 }

@@ -83,7 +83,7 @@ std::unordered_set<std::string> ReadListWords(const std::string& path) {
   std::unordered_set<std::string> words;
   std::string plain;
   while (!reader.Eof()) {
-    wordlist::TVoxEncryption::DecodeInto(reader.ReadLine(), "", plain);
+    wordlist::LineCipher::DecodeInto(reader.ReadLine(), "", plain);
     std::erase(plain, '_');
     words.insert(plain);
   }

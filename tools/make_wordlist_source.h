@@ -413,8 +413,8 @@ inline std::string ListFileText(std::vector<std::string> keys) {
     // The top byte: mt19937's output is fixed by the standard, while
     // uniform_int_distribution may differ between libraries.
     const auto start = static_cast<uint8_t>(start_values() >> 24);
-    const std::string line = wordlist::TVoxEncryption::Encode(marked, "", start);
-    if (wordlist::TVoxEncryption::Decode(line, "") != marked) {
+    const std::string line = wordlist::LineCipher::Encode(marked, "", start);
+    if (wordlist::LineCipher::Decode(line, "") != marked) {
       throw Error("the line cipher does not round-trip " + key);
     }
     text += line;

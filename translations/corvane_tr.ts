@@ -65,7 +65,7 @@ Türkçe sözcük listesi: Harun Reşit Zafer&apos;in hunspell-tr sözlüğünde
     </message>
 </context>
 <context>
-    <name>corvane::app::TCreateDB</name>
+    <name>corvane::app::ImportWindow</name>
     <message>
         <source>Creating Index</source>
         <translation>Dizin Oluşturuluyor</translation>
@@ -515,7 +515,7 @@ button on the toolbar above.</source>
     </message>
 </context>
 <context>
-    <name>corvane::app::Thyphstatus</name>
+    <name>corvane::app::StatusWindow</name>
     <message>
         <source>Status</source>
         <translation>Durum</translation>
@@ -546,7 +546,7 @@ button on the toolbar above.</source>
     </message>
 </context>
 <context>
-    <name>corvane::app::Tmistvalesplash</name>
+    <name>corvane::app::SplashWindow</name>
     <message>
         <source>Loading ...</source>
         <translation>Yükleniyor ...</translation>

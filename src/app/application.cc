@@ -48,7 +48,7 @@ int RunProgram(int argc, char** argv) {
     dialogs.ShowError(QApplication::activeWindow(), message);
   });
   TMainForm main_form(DefaultContext(dialogs, shell, settings));
-  Thyphstatus status(&main_form);
+  StatusWindow status(&main_form);
   main_form.SetStatusWindow(&status);
   QObject::connect(&main_form, &TMainForm::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
   const QStringList arguments = QApplication::arguments();

@@ -21,7 +21,7 @@ struct BuildCancelled {};
 
 }  // namespace
 
-TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
+ImportWindow::ImportWindow(wordlist::WordListFiles files, int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       files_(std::move(files)) {
   setWindowTitle(tr("Creating Index"));
@@ -30,27 +30,27 @@ TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent
   QFont small = font();
   small.setPointSize(8);
   setFont(small);
-  Label1_ = new QLabel(tr("Creating Index..."), this);
-  Label1_->setGeometry(8, 4, 287, 16);
-  Label2_ = new QLabel(tr("The index will be created only once. This may take a few minutes depending on your machine speed."), this);
-  Label2_->setWordWrap(true);
-  Label2_->setGeometry(8, 22, 287, 42);
-  ProgressBar1_ = new QProgressBar(this);
-  ProgressBar1_->setRange(0, 100);
-  ProgressBar1_->setValue(0);
-  ProgressBar1_->setGeometry(8, 66, 287, 16);
-  Button1_ = new QPushButton(tr("&Finished"), this);
-  Button1_->setObjectName("Button1");
-  Button1_->setGeometry(60, 88, 83, 25);
-  Button1_->setEnabled(false);
-  connect(Button1_, &QPushButton::clicked, this, [this] { accept(); });
+  state_label_ = new QLabel(tr("Creating Index..."), this);
+  state_label_->setGeometry(8, 4, 287, 16);
+  note_label_ = new QLabel(tr("The index will be created only once. This may take a few minutes depending on your machine speed."), this);
+  note_label_->setWordWrap(true);
+  note_label_->setGeometry(8, 22, 287, 42);
+  progress_bar_ = new QProgressBar(this);
+  progress_bar_->setRange(0, 100);
+  progress_bar_->setValue(0);
+  progress_bar_->setGeometry(8, 66, 287, 16);
+  finished_button_ = new QPushButton(tr("&Finished"), this);
+  finished_button_->setObjectName("Button1");
+  finished_button_->setGeometry(60, 88, 83, 25);
+  finished_button_->setEnabled(false);
+  connect(finished_button_, &QPushButton::clicked, this, [this] { accept(); });
   cancel_button_ = new QPushButton(tr("Cancel"), this);
   cancel_button_->setObjectName("CancelButton");
   cancel_button_->setGeometry(160, 88, 83, 25);
-  connect(cancel_button_, &QPushButton::clicked, this, [this] { CancelClick(); });
-  Timer1_ = new QTimer(this);
-  Timer1_->setInterval(tick_ms);
-  connect(Timer1_, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
+  connect(cancel_button_, &QPushButton::clicked, this, [this] { CancelImport(); });
+  timer_ = new QTimer(this);
+  timer_->setInterval(tick_ms);
+  connect(timer_, &QTimer::timeout, this, Guarded([this] { Tick(); }));
   // A failure found before the build (the list file missing) is shown, and
   // the window opens all the same so that "&Finished" can close it.
   RunGuarded([this] {
@@ -61,17 +61,17 @@ TCreateDB::TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent
       throw;
     }
   });
-  Timer1_->start();
+  timer_->start();
 }
 
-TCreateDB::~TCreateDB() {
+ImportWindow::~ImportWindow() {
   cancel_ = true;
   if (worker_.joinable()) worker_.join();
 }
 
 // What the build would stop at only after its work, said first and in the
 // user's words.
-void TCreateDB::CheckFiles() {
+void ImportWindow::CheckFiles() {
   const QString folder = QFileInfo(QString::fromStdString(files_.database)).absolutePath();
   QDir().mkpath(folder);
   // The finished build could not be renamed over a folder.
@@ -92,7 +92,7 @@ void TCreateDB::CheckFiles() {
   }
 }
 
-void TCreateDB::Start() {
+void ImportWindow::Start() {
   started_ = true;
   worker_ = std::thread([this] {
     try {
@@ -108,7 +108,7 @@ void TCreateDB::Start() {
   });
 }
 
-void TCreateDB::Timer1Timer() {
+void ImportWindow::Tick() {
   if (ended_) return;
   if (!started_) {
     if (cancel_) {
@@ -117,14 +117,14 @@ void TCreateDB::Timer1Timer() {
     }
     Start();
   }
-  ProgressBar1_->setValue(progress_);
+  progress_bar_->setValue(progress_);
   if (done_) End();
 }
 
-void TCreateDB::End() {
+void ImportWindow::End() {
   if (worker_.joinable()) worker_.join();
   ended_ = true;
-  Timer1_->stop();
+  timer_->stop();
   cancel_button_->setEnabled(false);
   if (error_) {
     Fail();
@@ -135,26 +135,26 @@ void TCreateDB::End() {
     return;
   }
   succeeded_ = true;
-  ProgressBar1_->setValue(100);
-  Button1_->setEnabled(true);
+  progress_bar_->setValue(100);
+  finished_button_->setEnabled(true);
 }
 
-void TCreateDB::Fail() {
+void ImportWindow::Fail() {
   ended_ = true;
-  Timer1_->stop();
+  timer_->stop();
   cancel_button_->setEnabled(false);
-  Button1_->setEnabled(true);
+  finished_button_->setEnabled(true);
 }
 
-void TCreateDB::CancelClick() {
+void ImportWindow::CancelImport() {
   if (ended_) return;
   cancel_ = true;
   cancel_button_->setEnabled(false);
-  Label1_->setText(tr("Cancelling..."));
+  state_label_->setText(tr("Cancelling..."));
 }
 
-void TCreateDB::reject() {
-  if (!ended_) CancelClick();
+void ImportWindow::reject() {
+  if (!ended_) CancelImport();
 }
 
 }  // namespace corvane::app

@@ -25,25 +25,25 @@ class QTimer;
 
 namespace corvane::app {
 
-class TCreateDB : public QDialog {
+class ImportWindow : public QDialog {
   Q_OBJECT
 
  public:
   // `tick_ms`: how often the window looks at the build's progress.
-  TCreateDB(wordlist::WordListFiles files, int tick_ms, QWidget* parent = nullptr);
-  ~TCreateDB() override;
+  ImportWindow(wordlist::WordListFiles files, int tick_ms, QWidget* parent = nullptr);
+  ~ImportWindow() override;
 
   // The database file was replaced by the new one.
   bool Succeeded() const { return succeeded_; }
   // The build has ended, one way or another.
   bool Ended() const { return ended_; }
-  QPushButton* Button1() const { return Button1_; }
+  QPushButton* FinishedButton() const { return finished_button_; }
   QPushButton* CancelButton() const { return cancel_button_; }
-  QProgressBar* ProgressBar1() const { return ProgressBar1_; }
+  QProgressBar* ProgressBar() const { return progress_bar_; }
 
   // Starts the build on the first call; then shows its progress and its end.
-  void Timer1Timer();
-  void CancelClick();
+  void Tick();
+  void CancelImport();
   void reject() override;  // Escape: Cancel while the build runs
 
  private:
@@ -61,12 +61,12 @@ class TCreateDB : public QDialog {
   bool started_ = false;
   bool ended_ = false;
   bool succeeded_ = false;
-  QLabel* Label1_;
-  QLabel* Label2_;
-  QProgressBar* ProgressBar1_;
-  QPushButton* Button1_;
+  QLabel* state_label_;
+  QLabel* note_label_;
+  QProgressBar* progress_bar_;
+  QPushButton* finished_button_;
   QPushButton* cancel_button_;
-  QTimer* Timer1_;
+  QTimer* timer_;
 };
 
 }  // namespace corvane::app

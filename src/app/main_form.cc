@@ -27,8 +27,8 @@ namespace corvane::app {
 TMainForm::TMainForm(AppContext context, QWidget* parent)
     : QMainWindow(parent),
       context_(std::move(context)),
-      CvTable1_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
-      passes_(std::make_unique<TextPasses>(*CvTable1_)) {
+      word_list_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
+      passes_(std::make_unique<TextPasses>(*word_list_)) {
   BuildWindow();
   // An exception in the creation is shown; the window is created and shown all the same.
   RunGuarded([this] { FormCreate(); });
@@ -36,13 +36,13 @@ TMainForm::TMainForm(AppContext context, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-QStatusBar* TMainForm::StatusBar1() const { return statusBar(); }
+QStatusBar* TMainForm::StatusBar() const { return statusBar(); }
 
 QAction* TMainForm::Action(const QString& name) const { return actions_.value(name, nullptr); }
 
 void TMainForm::SetState(const QString& file_name, bool modified) {
-  CurrentFileName_ = file_name;
-  Modified_ = modified;
+  current_file_name_ = file_name;
+  modified_ = modified;
   if (!modified) MarkClean();
   if (file_name != kNewFileName) context_.settings->AddRecentFile(file_name);
   UpdateTitle();
@@ -50,36 +50,36 @@ void TMainForm::SetState(const QString& file_name, bool modified) {
 }
 
 void TMainForm::MarkClean() {
-  const QString text = Memo1_->toPlainText();
+  const QString text = editor_->toPlainText();
   clean_length_ = text.size();
   clean_hash_ = qHash(text);
-  Memo1_->document()->setModified(false);
+  editor_->document()->setModified(false);
 }
 
 bool TMainForm::BackAtCleanText() const {
   // The editor's own flag clears when undo reaches the point of the last
   // save, but also when a whole new text is set; the text decides.
-  if (Memo1_->document()->isModified()) return false;
-  const QString text = Memo1_->toPlainText();
+  if (editor_->document()->isModified()) return false;
+  const QString text = editor_->toPlainText();
   return text.size() == clean_length_ && qHash(text) == clean_hash_;
 }
 
 void TMainForm::UpdateTitle() {
-  setWindowTitle("Corvane Html Hyphenator - [" + CurrentFileName_ + "]" + (Modified_ ? " *" : ""));
+  setWindowTitle("Corvane Html Hyphenator - [" + current_file_name_ + "]" + (modified_ ? " *" : ""));
 }
 
-void TMainForm::Memo1Change() {
-  Modified_ = !BackAtCleanText();
+void TMainForm::TextChanged() {
+  modified_ = !BackAtCleanText();
   UpdateTitle();
 }
 
 void TMainForm::WriteDocument(const QString& path) {
-  const std::string bytes = EncodeDocumentFile(Memo1_->toPlainText(), format_);
+  const std::string bytes = EncodeDocumentFile(editor_->toPlainText(), format_);
   WriteDocumentFile(path, bytes);
 }
 
 bool TMainForm::SaveAsDialog() {
-  const QString path = context_.dialogs->SaveFileName(this, kSaveFilter, "html", CurrentFileName_);
+  const QString path = context_.dialogs->SaveFileName(this, kSaveFilter, "html", current_file_name_);
   if (path.isEmpty()) return false;
   WriteDocument(path);
   SetState(path, false);
@@ -87,8 +87,8 @@ bool TMainForm::SaveAsDialog() {
 }
 
 bool TMainForm::SavePrompt() {
-  if (!Modified_) return true;
-  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(CurrentFileName_))) {
+  if (!modified_) return true;
+  switch (context_.dialogs->ConfirmOrCancel(this, tr("Confirm"), tr("Save changes to %1 ?").arg(current_file_name_))) {
     case Answer::kCancel:
       return false;
     case Answer::kNo:
@@ -102,13 +102,13 @@ bool TMainForm::SavePrompt() {
 bool TMainForm::SaveDocument() {
   // A document never saved has no place of its own yet: ask for one rather
   // than writing into whatever folder the program was started from.
-  if (CurrentFileName_ == kNewFileName) return SaveAsDialog();
-  WriteDocument(CurrentFileName_);
-  SetState(CurrentFileName_, false);
+  if (current_file_name_ == kNewFileName) return SaveAsDialog();
+  WriteDocument(current_file_name_);
+  SetState(current_file_name_, false);
   return true;
 }
 
-void TMainForm::SaveClick() { SaveDocument(); }
+void TMainForm::Save() { SaveDocument(); }
 
 void TMainForm::OpenFile(const QString& path) {
   const std::string bytes = ReadDocumentFile(path);
@@ -116,22 +116,22 @@ void TMainForm::OpenFile(const QString& path) {
   LoadedDocument loaded = DecodeDocumentFile(bytes);
   {
     html::BusyScope busy(*this);  // the editor takes seconds over a page of many megabytes
-    Memo1_->setPlainText(loaded.text);
+    editor_->setPlainText(loaded.text);
   }
   format_ = loaded.format;
   SetState(path, false);
 }
 
-void TMainForm::HypenateFile2Click() {
+void TMainForm::OpenDocument() {
   if (!SavePrompt()) return;
   const QString path = context_.dialogs->OpenFileName(this, kOpenFilter);
   if (path.isEmpty()) return;
   OpenFile(path);
 }
 
-void TMainForm::Save2Click() { SaveAsDialog(); }
+void TMainForm::SaveAs() { SaveAsDialog(); }
 
-void TMainForm::HyphenateEbook1Click() {
+void TMainForm::HyphenateEbook() {
   const QString book = context_.dialogs->OpenFileName(this, kBookFilter);
   if (book.isEmpty()) return;
   const QFileInfo info(book);
@@ -160,40 +160,40 @@ void TMainForm::HyphenateEbook1Click() {
 }
 
 QString TMainForm::SelectedText() const {
-  QString text = Memo1_->textCursor().selectedText();
+  QString text = editor_->textCursor().selectedText();
   text.replace(QChar::ParagraphSeparator, '\n');
   return text;
 }
 
 void TMainForm::HyphenateSelection(html::SelectionCommand command) {
-  const QString text = Memo1_->toPlainText();
-  QTextCursor cursor = Memo1_->textCursor();
+  const QString text = editor_->toPlainText();
+  QTextCursor cursor = editor_->textCursor();
   const TextRange words = WholeWords(text, {cursor.selectionStart(), cursor.selectionEnd()}, format_.utf8);
   cursor.setPosition(words.start);
   cursor.setPosition(words.end, QTextCursor::KeepAnchor);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
   const QString result =
       passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
   ReplaceSelection(result);
 }
 
 void TMainForm::ReplaceSelection(const QString& text) {
-  QTextCursor cursor = Memo1_->textCursor();
+  QTextCursor cursor = editor_->textCursor();
   const int start = cursor.selectionStart();
   cursor.insertText(text);
   // The result stays selected, caret after it, so that the same command takes it back.
   const int end = cursor.position();
   cursor.setPosition(start);
   cursor.setPosition(end, QTextCursor::KeepAnchor);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
 }
 
-void TMainForm::Save1Click() { HyphenateSelection(html::SelectionCommand::kMenu); }
+void TMainForm::HyphenateSelectionFromMenu() { HyphenateSelection(html::SelectionCommand::kMenu); }
 
-void TMainForm::hyphenatetoolClick() { HyphenateSelection(html::SelectionCommand::kToolbar); }
+void TMainForm::HyphenateSelectionFromToolbar() { HyphenateSelection(html::SelectionCommand::kToolbar); }
 
-void TMainForm::HypenateText1Click() {
-  const QString text = Memo1_->toPlainText();
+void TMainForm::HyphenateDocument() {
+  const QString text = editor_->toPlainText();
   TextPasses::AllResult result;
   // The pass reports to nobody off the window's thread; its figures come after.
   const bool finished = RunInBackground(this, tr("Hyphenating..."), [&](WorkState&) {
@@ -222,7 +222,7 @@ void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_tex
   // the window repaints between slices.
   constexpr qsizetype kSliceChars = 1 << 16;
   constexpr qint64 kRepaintEveryMs = 40;
-  QTextCursor cursor(Memo1_->document());
+  QTextCursor cursor(editor_->document());
   const bool same_lines = old_text.count('\n') == new_text.count('\n');
   if (!same_lines || old_text.size() <= kSliceChars) {
     cursor.select(QTextCursor::Document);
@@ -262,21 +262,21 @@ void TMainForm::ReplaceWholeText(const QString& old_text, const QString& new_tex
     }
   }
   cursor.movePosition(QTextCursor::Start);
-  Memo1_->setTextCursor(cursor);
+  editor_->setTextCursor(cursor);
 }
 
-void TMainForm::Exit2Click() { close(); }
+void TMainForm::Exit() { close(); }
 
-void TMainForm::Copy1Click() { QApplication::clipboard()->setText(SelectedText()); }
+void TMainForm::Copy() { QApplication::clipboard()->setText(SelectedText()); }
 
-void TMainForm::Paste1Click() { Memo1_->paste(); }
+void TMainForm::Paste() { editor_->paste(); }
 
-void TMainForm::SelectAll1Click() { Memo1_->selectAll(); }
+void TMainForm::SelectAll() { editor_->selectAll(); }
 
-void TMainForm::previewtoolClick() {
+void TMainForm::Preview() {
   const QString path = QString::fromStdString(context_.user_dir) + kPreviewFileName;
-  const QString folder = CurrentFileName_ == kNewFileName ? QString() : QFileInfo(CurrentFileName_).absolutePath();
-  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(Memo1_->toPlainText(), folder), format_));
+  const QString folder = current_file_name_ == kNewFileName ? QString() : QFileInfo(current_file_name_).absolutePath();
+  WriteDocumentFile(path, EncodeDocumentFile(WithBaseAddress(editor_->toPlainText(), folder), format_));
   context_.shell->Open(QUrl::fromLocalFile(path));
 }
 
@@ -284,12 +284,12 @@ QUrl TMainForm::HelpPage() const {
   return QUrl::fromLocalFile(QString::fromStdString(context_.data_dir) + "help/help.html");
 }
 
-void TMainForm::Topics1Click() { context_.shell->Open(HelpPage()); }
+void TMainForm::ShowHelp() { context_.shell->Open(HelpPage()); }
 
 // The program's home is the help page that comes with it.
-void TMainForm::CorvaneWebsite1Click() { context_.shell->Open(HelpPage()); }
+void TMainForm::OpenWebsite() { context_.shell->Open(HelpPage()); }
 
-void TMainForm::About2Click() {
+void TMainForm::ShowAbout() {
   TAboutBox about(*context_.shell, HelpPage());  // centred on the screen
   context_.dialogs->Exec(about);
 }
@@ -303,20 +303,20 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   context_.settings->SetWindowGeometry(saveGeometry());
-  if (hyphstatus_ != nullptr) hyphstatus_->hide();
+  if (status_window_ != nullptr) status_window_->hide();
   emit Closed();
 }
 
 void TMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimised, the window leaves the task bar and lives in the tray.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1_ != nullptr &&
-      TrayIcon1_->Available()) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_icon_ != nullptr &&
+      tray_icon_->Available()) {
     QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
   }
 }
 
-void TMainForm::TrayIcon1DblClick() {
+void TMainForm::RestoreFromTray() {
   if (isVisible() && !isMinimized()) return;
   showNormal();
   activateWindow();
@@ -331,31 +331,31 @@ void TMainForm::SetStatusText(const std::string& text) { statusBar()->showMessag
 void TMainForm::Beep() { QApplication::beep(); }
 
 void TMainForm::ShowStatusWindow() {
-  if (hyphstatus_ != nullptr) hyphstatus_->ShowCentred();
+  if (status_window_ != nullptr) status_window_->ShowCentred();
 }
 
 void TMainForm::ResetStatistics() {
-  if (hyphstatus_ != nullptr) hyphstatus_->ResetStatistics();
+  if (status_window_ != nullptr) status_window_->ResetStatistics();
 }
 
 void TMainForm::SetProgress(int percent) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetProgress(percent);
+  if (status_window_ != nullptr) status_window_->SetProgress(percent);
 }
 
 void TMainForm::SetTotalWords(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetTotalWords(count);
+  if (status_window_ != nullptr) status_window_->SetTotalWords(count);
 }
 
 void TMainForm::SetUniqueWords(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetUniqueWords(count);
+  if (status_window_ != nullptr) status_window_->SetUniqueWords(count);
 }
 
 void TMainForm::SetWordsHyphenated(std::size_t count) {
-  if (hyphstatus_ != nullptr) hyphstatus_->SetWordsHyphenated(count);
+  if (status_window_ != nullptr) status_window_->SetWordsHyphenated(count);
 }
 
 void TMainForm::EnableDone() {
-  if (hyphstatus_ != nullptr) hyphstatus_->EnableDone();
+  if (status_window_ != nullptr) status_window_->EnableDone();
 }
 
 }  // namespace corvane::app

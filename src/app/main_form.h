@@ -1,11 +1,11 @@
-// The main window: one document in the editor Memo1, the menu and toolbar
+// The main window: one document in the editor, the menu and toolbar
 // commands that act on it, the document state shown in the title, the tray
 // icon, and the word list the passes look words up in.
 //
 // Document state: CurrentFileName ("noname.html" at first) and Modified;
 // the title is "Corvane Html Hyphenator - [" + CurrentFileName + "]", with
 // " *" after it while Modified. Any change of the editor's text sets
-// Modified (Memo1Change); Open, Save As and a saved prompt clear it. The
+// Modified (TextChanged); Open, Save As and a saved prompt clear it. The
 // state changes only after a successful write or load.
 //
 // Creating the window runs the start-up (FormCreate, main_form_startup.cc):
@@ -37,7 +37,7 @@ class QToolBar;
 
 namespace corvane::app {
 
-class Thyphstatus;
+class StatusWindow;
 class TrayIcon;
 
 inline constexpr const char* kNewFileName = "noname.html";
@@ -54,16 +54,16 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   ~TMainForm() override;
 
   // The status window is created after the main window, by the main block.
-  void SetStatusWindow(Thyphstatus* window) { hyphstatus_ = window; }
+  void SetStatusWindow(StatusWindow* window) { status_window_ = window; }
 
-  const QString& CurrentFileName() const { return CurrentFileName_; }
-  bool Modified() const { return Modified_; }
+  const QString& CurrentFileName() const { return current_file_name_; }
+  bool Modified() const { return modified_; }
   const DocumentFormat& Format() const { return format_; }
-  QPlainTextEdit* Memo1() const { return Memo1_; }
-  QStatusBar* StatusBar1() const;
-  QToolBar* ToolBar1() const { return ToolBar1_; }
-  wordlist::TWordList& CvTable1() { return *CvTable1_; }
-  TrayIcon& TrayIcon1() { return *TrayIcon1_; }
+  QPlainTextEdit* Editor() const { return editor_; }
+  QStatusBar* StatusBar() const;
+  QToolBar* ToolBar() const { return tool_bar_; }
+  wordlist::TWordList& WordList() { return *word_list_; }
+  TrayIcon& Tray() { return *tray_icon_; }
   // A command by its component name ("HypenateFile2", "opentool", ...).
   QAction* Action(const QString& name) const;
 
@@ -72,45 +72,42 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   // A dropped file: opened, after the save prompt, once the drop has ended.
   void OpenDropped(const QMimeData* data);
 
-  // Commands, named after their menu items and tool buttons.
-  void NewClick();
-  void HypenateFile2Click();  // Open
+  // Commands of the menus and the tool bar, named for what they do.
+  void NewDocument();
+  void OpenDocument();
   void OpenRecent(const QString& path);
-  void opentoolClick() { HypenateFile2Click(); }
-  void SaveClick();
-  void Save2Click();  // Save As
-  void saveastoolClick() { Save2Click(); }
-  void Save1Click();  // hyphenate the selection
-  void hyphenatetoolClick();
-  void HypenateText1Click();  // hyphenate all
-  void RecreateWordListDatabase1Click();
-  void HyphenateEbook1Click();
-  void Exit2Click();
-  void Copy1Click();
-  void copytoolClick() { Copy1Click(); }
-  void Paste1Click();
-  void pastetoolClick() { Paste1Click(); }
-  void SelectAll1Click();
-  void UndoClick();
-  void RedoClick();
-  void CutClick();
-  void FindClick();
-  void FindNextClick();
-  void ReplaceClick();
-  void GoToLineClick();
-  void ZoomInClick();
-  void ZoomOutClick();
-  void selectalltoolClick() { SelectAll1Click(); }
-  void previewtoolClick();
-  void Topics1Click();
-  void CorvaneWebsite1Click();
-  void About2Click();
-  void LanguageClick(PageLanguage language);
-  void MyWordsFile1Click();
-  void ClearMyWordsClick();
-  void NeverHyphenate1Click();
-  void Memo1Change();
-  void TrayIcon1DblClick();
+  void Save();
+  void SaveAs();
+  // The tool button shows the status window first; the menu item does not.
+  void HyphenateSelectionFromMenu();
+  void HyphenateSelectionFromToolbar();
+  void HyphenateDocument();
+  void RebuildWordList();
+  void HyphenateEbook();
+  void Exit();
+  void Copy();
+  void Paste();
+  void SelectAll();
+  void Undo();
+  void Redo();
+  void Cut();
+  void Find();
+  void FindNext();
+  void Replace();
+  void GoToLine();
+  void ZoomIn();
+  void ZoomOut();
+  void Preview();
+  void ShowHelp();
+  void OpenWebsite();
+  void ShowAbout();
+  void SetPageLanguage(PageLanguage language);
+  void ChooseMyWordsFile();
+  void ClearMyWords();
+  void EditNeverHyphenate();
+  // The editor's text changed: sets Modified.
+  void TextChanged();
+  void RestoreFromTray();
 
  signals:
   // The window has closed after its save prompt: the program ends.
@@ -181,17 +178,17 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void EnableDone() override;
 
   AppContext context_;
-  QString CurrentFileName_;
-  bool Modified_ = false;
+  QString current_file_name_;
+  bool modified_ = false;
   qsizetype clean_length_ = -1;
   size_t clean_hash_ = 0;
   DocumentFormat format_;
-  std::unique_ptr<wordlist::TWordList> CvTable1_;
+  std::unique_ptr<wordlist::TWordList> word_list_;
   std::unique_ptr<TextPasses> passes_;
-  QPlainTextEdit* Memo1_ = nullptr;
-  QToolBar* ToolBar1_ = nullptr;
-  TrayIcon* TrayIcon1_ = nullptr;
-  Thyphstatus* hyphstatus_ = nullptr;
+  QPlainTextEdit* editor_ = nullptr;
+  QToolBar* tool_bar_ = nullptr;
+  TrayIcon* tray_icon_ = nullptr;
+  StatusWindow* status_window_ = nullptr;
   QMap<QString, QAction*> actions_;
   QMenu* recent_menu_ = nullptr;
   QLabel* format_label_ = nullptr;

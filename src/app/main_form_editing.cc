@@ -18,9 +18,9 @@
 
 namespace corvane::app {
 
-void TMainForm::NewClick() {
+void TMainForm::NewDocument() {
   if (!SavePrompt()) return;
-  Memo1_->clear();
+  editor_->clear();
   format_ = DocumentFormat();
   SetState(kNewFileName, false);
 }
@@ -42,45 +42,45 @@ void TMainForm::RebuildRecentMenu() {
   recent_menu_->setEnabled(!files.isEmpty());
 }
 
-void TMainForm::UndoClick() { Memo1_->undo(); }
+void TMainForm::Undo() { editor_->undo(); }
 
-void TMainForm::RedoClick() { Memo1_->redo(); }
+void TMainForm::Redo() { editor_->redo(); }
 
-void TMainForm::CutClick() { Memo1_->cut(); }
+void TMainForm::Cut() { editor_->cut(); }
 
-void TMainForm::FindClick() {
+void TMainForm::Find() {
   const QString text = context_.dialogs->AskText(this, tr("Find"), tr("Find what:"), last_find_);
   if (text.isEmpty()) return;
   last_find_ = text;
-  FindNextClick();
+  FindNext();
 }
 
-void TMainForm::FindNextClick() {
+void TMainForm::FindNext() {
   if (last_find_.isEmpty()) {
-    FindClick();
+    Find();
     return;
   }
-  if (Memo1_->find(last_find_)) return;
+  if (editor_->find(last_find_)) return;
   // From the top once more, as people expect of a search that reached the end.
-  QTextCursor found = Memo1_->document()->find(last_find_, 0);
+  QTextCursor found = editor_->document()->find(last_find_, 0);
   if (found.isNull()) {
     statusBar()->showMessage(tr("\"%1\" was not found.").arg(last_find_));
     return;
   }
-  Memo1_->setTextCursor(found);
+  editor_->setTextCursor(found);
 }
 
-void TMainForm::ReplaceClick() {
+void TMainForm::Replace() {
   const QString find = context_.dialogs->AskText(this, tr("Replace"), tr("Find what:"), last_find_);
   if (find.isEmpty()) return;
   last_find_ = find;
   const QString with = context_.dialogs->AskText(this, tr("Replace"), tr("Replace with:"), QString());
   if (with.isNull()) return;
   int count = 0;
-  QTextCursor edit(Memo1_->document());
+  QTextCursor edit(editor_->document());
   edit.beginEditBlock();  // one undo step for the lot
-  for (QTextCursor found = Memo1_->document()->find(find, 0); !found.isNull();
-       found = Memo1_->document()->find(find, found)) {
+  for (QTextCursor found = editor_->document()->find(find, 0); !found.isNull();
+       found = editor_->document()->find(find, found)) {
     found.insertText(with);
     ++count;
   }
@@ -88,8 +88,8 @@ void TMainForm::ReplaceClick() {
   statusBar()->showMessage(tr("%1 replaced.").arg(count));
 }
 
-void TMainForm::GoToLineClick() {
-  const int lines = Memo1_->document()->blockCount();
+void TMainForm::GoToLine() {
+  const int lines = editor_->document()->blockCount();
   const QString answer =
       context_.dialogs->AskText(this, tr("Go to Line"), tr("Line number (1 to %1):").arg(lines), QString());
   if (answer.isEmpty()) return;
@@ -99,14 +99,14 @@ void TMainForm::GoToLineClick() {
     statusBar()->showMessage(tr("There is no line %1.").arg(answer.trimmed()));
     return;
   }
-  Memo1_->setTextCursor(QTextCursor(Memo1_->document()->findBlockByNumber(line - 1)));
-  Memo1_->centerCursor();
+  editor_->setTextCursor(QTextCursor(editor_->document()->findBlockByNumber(line - 1)));
+  editor_->centerCursor();
 }
 
-void TMainForm::ZoomInClick() { Memo1_->zoomIn(1); }
+void TMainForm::ZoomIn() { editor_->zoomIn(1); }
 
-void TMainForm::ZoomOutClick() {
-  if (Memo1_->font().pointSize() > 4) Memo1_->zoomOut(1);
+void TMainForm::ZoomOut() {
+  if (editor_->font().pointSize() > 4) editor_->zoomOut(1);
 }
 
 bool TMainForm::AcceptsDrop(const QMimeData* data) const {

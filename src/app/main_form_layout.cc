@@ -61,27 +61,27 @@ void TMainForm::BuildWindow() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(InstructionPanel(central));
-  Memo1_ = CreateEditor(central);
-  Memo1_->setObjectName("Memo1");
-  Memo1_->setPlainText(
+  editor_ = CreateEditor(central);
+  editor_->setObjectName("Memo1");
+  editor_->setPlainText(
       tr("To see how hyphenation works, select this text then click on the hyphenate \n"
          "button on the toolbar above."));
-  layout->addWidget(Memo1_, 1);
+  layout->addWidget(editor_, 1);
   setCentralWidget(central);
-  connect(Memo1_, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
+  connect(editor_, &QPlainTextEdit::textChanged, this, [this] { TextChanged(); });
   statusBar()->setObjectName("StatusBar1");
   statusBar()->setSizeGripEnabled(false);
   format_label_ = new QLabel(this);
   format_label_->setObjectName("DocumentFormat");
   statusBar()->addPermanentWidget(format_label_);
-  if (auto* memo = qobject_cast<memo::TColorMemo*>(Memo1_)) memo->SetLineNumbers(true);
+  if (auto* memo = qobject_cast<memo::TColorMemo*>(editor_)) memo->SetLineNumbers(true);
   setAcceptDrops(true);
-  Memo1_->installEventFilter(this);
-  Memo1_->viewport()->installEventFilter(this);
-  connect(Memo1_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
-  connect(Memo1_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
-  TrayIcon1_ = new TrayIcon(context_.timings.tray_frame_ms, this);
-  TrayIcon1_->OnRestore = [this] { TrayIcon1DblClick(); };
+  editor_->installEventFilter(this);
+  editor_->viewport()->installEventFilter(this);
+  connect(editor_, &QPlainTextEdit::undoAvailable, Action("Undo1"), &QAction::setEnabled);
+  connect(editor_, &QPlainTextEdit::redoAvailable, Action("Redo1"), &QAction::setEnabled);
+  tray_icon_ = new TrayIcon(context_.timings.tray_frame_ms, this);
+  tray_icon_->OnRestore = [this] { RestoreFromTray(); };
 }
 
 QAction* TMainForm::AddCommand(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
@@ -103,8 +103,8 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
   QAction* action = AddCommand(nullptr, name, caption, hint, handler);
   action->setIcon(PictureIcon(picture));
   action->setIconText(caption);  // as written: Qt would drop the "..." of "Save As..."
-  ToolBar1_->addAction(action);
-  if (auto* button = qobject_cast<QToolButton*>(ToolBar1_->widgetForAction(action))) {
+  tool_bar_->addAction(action);
+  if (auto* button = qobject_cast<QToolButton*>(tool_bar_->widgetForAction(action))) {
     button->setFixedSize(kToolButtonSize);
   }
   return action;
@@ -112,71 +112,71 @@ QAction* TMainForm::AddTool(const QString& name, const QString& caption, const Q
 
 void TMainForm::BuildMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
-  AddCommand(file, "New1", tr("&New"), tr("Start a new, empty document."), &TMainForm::NewClick)
+  AddCommand(file, "New1", tr("&New"), tr("Start a new, empty document."), &TMainForm::NewDocument)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   AddCommand(file, "HypenateFile2", tr("&Open..."), tr("Open a html or text file to start hyphenation."),
-             &TMainForm::HypenateFile2Click)
+             &TMainForm::OpenDocument)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   recent_menu_ = file->addMenu(tr("Recent &Files"));
   recent_menu_->menuAction()->setObjectName("RecentFiles1");
   recent_menu_->menuAction()->setStatusTip(tr("Open one of the files you opened or saved lately."));
   actions_.insert("RecentFiles1", recent_menu_->menuAction());
   connect(recent_menu_, &QMenu::aboutToShow, this, [this] { RebuildRecentMenu(); });
-  AddCommand(file, "SaveDocument1", tr("&Save"), tr("Save the text to its file."), &TMainForm::SaveClick)
+  AddCommand(file, "SaveDocument1", tr("&Save"), tr("Save the text to its file."), &TMainForm::Save)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   AddCommand(file, "Save2", tr("&Save As..."),
              tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea "
              "you can save that as a new file."),
-             &TMainForm::Save2Click);
+             &TMainForm::SaveAs);
   AddCommand(file, "Save1", tr("H&ypenate Selected Text"),
              tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark "
              "the the text is unhyphenated."),
-             &TMainForm::Save1Click);
+             &TMainForm::HyphenateSelectionFromMenu);
   AddCommand(file, "HypenateText1", tr("Hy&penate All"), tr("Hyphenate the whole textarea."),
-             &TMainForm::HypenateText1Click);
+             &TMainForm::HyphenateDocument);
   AddCommand(file, "HyphenateEbook1", tr("Hyphenate E-book..."),
              tr("Hyphenate every chapter of an EPUB book into a new book beside it."),
-             &TMainForm::HyphenateEbook1Click);
+             &TMainForm::HyphenateEbook);
   file->addSeparator();
   AddCommand(file, "RecreateWordListDatabase1", tr("&Recreate Word List Database"),
              tr("In the unlikely event that the hyphenation word list should be broken you can recreate the "
              "database with this function."),
-             &TMainForm::RecreateWordListDatabase1Click);
+             &TMainForm::RebuildWordList);
   file->addSeparator();
-  AddCommand(file, "Exit2", tr("&Exit"), tr("Exit Corvane HTML Hyphenator"), &TMainForm::Exit2Click)
+  AddCommand(file, "Exit2", tr("&Exit"), tr("Exit Corvane HTML Hyphenator"), &TMainForm::Exit)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-  QAction* undo = AddCommand(edit, "Undo1", tr("&Undo"), tr("Take back the last change."), &TMainForm::UndoClick);
+  QAction* undo = AddCommand(edit, "Undo1", tr("&Undo"), tr("Take back the last change."), &TMainForm::Undo);
   undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
   undo->setEnabled(false);
-  QAction* redo = AddCommand(edit, "Redo1", tr("&Redo"), tr("Make the change taken back again."), &TMainForm::RedoClick);
+  QAction* redo = AddCommand(edit, "Redo1", tr("&Redo"), tr("Make the change taken back again."), &TMainForm::Redo);
   redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
   redo->setEnabled(false);
   edit->addSeparator();
-  AddCommand(edit, "Cut1", tr("Cu&t"), tr("Move selected text to clipboard."), &TMainForm::CutClick)
+  AddCommand(edit, "Cut1", tr("Cu&t"), tr("Move selected text to clipboard."), &TMainForm::Cut)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-  AddCommand(edit, "Copy1", tr("&Copy"), tr("Copy selected text to clipboard."), &TMainForm::Copy1Click);
+  AddCommand(edit, "Copy1", tr("&Copy"), tr("Copy selected text to clipboard."), &TMainForm::Copy);
   AddCommand(edit, "Paste1", tr("&Paste"), tr("Paste clipboard text into the textarea at the cursor location."),
-             &TMainForm::Paste1Click);
+             &TMainForm::Paste);
   edit->addSeparator();
-  AddCommand(edit, "SelectAll1", tr("&Select All"), tr("Select all text in textarea."), &TMainForm::SelectAll1Click);
+  AddCommand(edit, "SelectAll1", tr("&Select All"), tr("Select all text in textarea."), &TMainForm::SelectAll);
   edit->addSeparator();
-  AddCommand(edit, "Find1", tr("&Find..."), tr("Find a text in the textarea."), &TMainForm::FindClick)
+  AddCommand(edit, "Find1", tr("&Find..."), tr("Find a text in the textarea."), &TMainForm::Find)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  AddCommand(edit, "FindNext1", tr("Find &Next"), tr("Find the same text again, further on."), &TMainForm::FindNextClick)
+  AddCommand(edit, "FindNext1", tr("Find &Next"), tr("Find the same text again, further on."), &TMainForm::FindNext)
       ->setShortcut(QKeySequence(Qt::Key_F3));
   AddCommand(edit, "Replace1", tr("&Replace..."), tr("Replace a text everywhere in the textarea."),
-             &TMainForm::ReplaceClick)
+             &TMainForm::Replace)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
   AddCommand(edit, "GoToLine1", tr("&Go to Line..."), tr("Move the cursor to a line by its number."),
-             &TMainForm::GoToLineClick)
+             &TMainForm::GoToLine)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
-  AddCommand(view, "ZoomIn1", tr("Zoom &In"), tr("Show the text larger."), &TMainForm::ZoomInClick)
+  AddCommand(view, "ZoomIn1", tr("Zoom &In"), tr("Show the text larger."), &TMainForm::ZoomIn)
       ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  AddCommand(view, "ZoomOut1", tr("Zoom &Out"), tr("Show the text smaller."), &TMainForm::ZoomOutClick)
+  AddCommand(view, "ZoomOut1", tr("Zoom &Out"), tr("Show the text smaller."), &TMainForm::ZoomOut)
       ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 
   QMenu* options = menuBar()->addMenu(tr("&Options"));
@@ -201,28 +201,28 @@ void TMainForm::BuildMenus() {
     action->setCheckable(true);
     action->setChecked(entry.language == chosen);
     languages->addAction(action);
-    connect(action, &QAction::triggered, this, Guarded([this, which = entry.language] { LanguageClick(which); }));
+    connect(action, &QAction::triggered, this, Guarded([this, which = entry.language] { SetPageLanguage(which); }));
   }
   AddCommand(options, "MyWordsFile1", tr("&My Words File..."),
              tr("Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
              "list."),
-             &TMainForm::MyWordsFile1Click);
+             &TMainForm::ChooseMyWordsFile);
   AddCommand(options, "NeverHyphenate1", tr("&Never hyphenate..."),
              tr("Elements whose text is never hyphenated, as selectors: h1, .legal, #toc, [lang=la], p.note."),
-             &TMainForm::NeverHyphenate1Click);
+             &TMainForm::EditNeverHyphenate);
   AddCommand(options, "ClearMyWords1", tr("&Clear My Words File"), tr("Stop using a file of your own marked words."),
-             &TMainForm::ClearMyWordsClick);
+             &TMainForm::ClearMyWords);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   AddCommand(help, "Topics1", tr("Corvane &HTML HYPHENATOR Help"), tr("Open Corvane HTML Hyphenator help page."),
-             &TMainForm::Topics1Click)
+             &TMainForm::ShowHelp)
       ->setShortcut(QKeySequence(Qt::Key_F1));
   help->addSeparator();
   AddCommand(help, "CorvaneWebsite1", tr("&Corvane HTML HYPHENATOR Home Page"),
              tr("Open Corvane HTML Hyphenator's home page, the help page that comes with it."),
-             &TMainForm::CorvaneWebsite1Click);
+             &TMainForm::OpenWebsite);
   help->addSeparator();
-  AddCommand(help, "About2", tr("&About"), tr("About Corvane HTML Hyphenator."), &TMainForm::About2Click);
+  AddCommand(help, "About2", tr("&About"), tr("About Corvane HTML Hyphenator."), &TMainForm::ShowAbout);
 }
 
 void TMainForm::UpdateFormatLabel() {
@@ -231,39 +231,39 @@ void TMainForm::UpdateFormatLabel() {
 }
 
 void TMainForm::BuildToolBar() {
-  ToolBar1_ = addToolBar("ToolBar1");
-  ToolBar1_->setObjectName("ToolBar1");
-  ToolBar1_->setMovable(false);
-  ToolBar1_->setFloatable(false);
-  ToolBar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  ToolBar1_->setIconSize(QSize(16, 16));
+  tool_bar_ = addToolBar("ToolBar1");
+  tool_bar_->setObjectName("ToolBar1");
+  tool_bar_->setMovable(false);
+  tool_bar_->setFloatable(false);
+  tool_bar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  tool_bar_->setIconSize(QSize(16, 16));
   // Captions such as "Hyphenate" fit the 59-pixel buttons in a small font.
-  QFont small = ToolBar1_->font();
+  QFont small = tool_bar_->font();
   small.setPointSize(7);
-  ToolBar1_->setFont(small);
-  ToolBar1_->toggleViewAction()->setVisible(false);
+  tool_bar_->setFont(small);
+  tool_bar_->toggleViewAction()->setVisible(false);
   setContextMenuPolicy(Qt::NoContextMenu);
   AddTool("opentool", tr("Open File"), tr("Open a html or text file to start hyphenation."), "open",
-          &TMainForm::opentoolClick);
+          &TMainForm::OpenDocument);
   AddTool("saveastool", tr("Save As..."),
           tr("Save text to a file. This can be the file you opened, or if you pasted something to the textarea you "
           "can save that as a new file."),
-          "saveas", &TMainForm::saveastoolClick);
-  ToolBar1_->addSeparator();
+          "saveas", &TMainForm::SaveAs);
+  tool_bar_->addSeparator();
   AddTool("hyphenatetool", tr("Hyphenate"),
           tr("Hyphenate text selected with mouse our cursor in the textarea. If text contains hyphenation mark the "
           "the text is unhyphenated."),
-          "hyphenate", &TMainForm::hyphenatetoolClick);
-  ToolBar1_->addSeparator();
-  AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::copytoolClick);
+          "hyphenate", &TMainForm::HyphenateSelectionFromToolbar);
+  tool_bar_->addSeparator();
+  AddTool("copytool", tr("Copy"), tr("Copy selected text to clipboard."), "copy", &TMainForm::Copy);
   AddTool("pastetool", tr("Paste"), tr("Paste clipboard text into the textarea at the cursor location."), "paste",
-          &TMainForm::pastetoolClick);
+          &TMainForm::Paste);
   AddTool("selectalltool", tr("Select All"), tr("Select all text in textarea."), "selectall",
-          &TMainForm::selectalltoolClick);
-  ToolBar1_->addSeparator();
+          &TMainForm::SelectAll);
+  tool_bar_->addSeparator();
   // Preview has no menu item; F5 reaches it from the keyboard.
   AddTool("previewtool", tr("Preview"), tr("Preview current text in your default browser."), "preview",
-          &TMainForm::previewtoolClick)
+          &TMainForm::Preview)
       ->setShortcut(QKeySequence(Qt::Key_F5));
 }
 

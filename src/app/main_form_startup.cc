@@ -18,11 +18,11 @@
 namespace corvane::app {
 
 void TMainForm::FormCreate() {
-  Tmistvalesplash splash(context_.timings.splash_tick_ms);
-  splash.OnTick1 = [this] { CheckDatabase(); };
-  splash.OnTick2 = [this] { OpenTable(); };
+  SplashWindow splash(context_.timings.splash_tick_ms);
+  splash.OnCheckWordList = [this] { CheckDatabase(); };
+  splash.OnOpenWordList = [this] { OpenTable(); };
   context_.dialogs->Exec(splash);
-  TrayIcon1_->SetImageList(TrayFrames());
+  tray_icon_->SetImageList(TrayFrames());
   const QByteArray geometry = context_.settings->WindowGeometry();
   if (!geometry.isEmpty()) restoreGeometry(geometry);
   SetState(kNewFileName, false);
@@ -30,7 +30,7 @@ void TMainForm::FormCreate() {
   // Each step reports its own failure, so that one does not skip the other.
   RunGuarded([this] { LoadMyWords(); });
   RunGuarded([this] { LoadNeverHyphenate(); });
-  if (!CvTable1_->IsOpen()) OfferRebuild();
+  if (!word_list_->IsOpen()) OfferRebuild();
 }
 
 void TMainForm::CheckDatabase() {
@@ -58,14 +58,14 @@ void TMainForm::OpenTable() {
   try {
     // The window only looks words up: reading never writes, so it never
     // collides with a build the command-line tool runs.
-    CvTable1_->OpenReadOnly();
+    word_list_->OpenReadOnly();
   } catch (const Error& e) {
     throw Error(context_.word_list.database + ": " + e.what());
   }
 }
 
 void TMainForm::RunImport() {
-  TCreateDB window(context_.word_list, context_.timings.import_tick_ms);
+  ImportWindow window(context_.word_list, context_.timings.import_tick_ms);
   context_.dialogs->Exec(window);
 }
 
@@ -80,13 +80,13 @@ void TMainForm::OfferRebuild() {
   OpenTable();
 }
 
-void TMainForm::RecreateWordListDatabase1Click() {
+void TMainForm::RebuildWordList() {
   if (!context_.dialogs->Confirm(this, tr("Confirm"),
                                  tr("Recreate the word list database from its list file? The current one stays "
                                     "until the new one is complete."))) {
     return;
   }
-  CvTable1_->Close();
+  word_list_->Close();
   RunImport();
   OpenTable();
 }
@@ -118,7 +118,7 @@ void TMainForm::LoadMyWords() {
   passes_->SetMyWords(path.isEmpty() ? wordlist::MyWords() : ReadMyWords(path));
 }
 
-void TMainForm::ClearMyWordsClick() {
+void TMainForm::ClearMyWords() {
   context_.settings->SetMyWordsFile({});
   passes_->SetMyWords({});
   statusBar()->clearMessage();
@@ -126,7 +126,7 @@ void TMainForm::ClearMyWordsClick() {
 
 void TMainForm::LoadNeverHyphenate() { passes_->SetNeverHyphenate(context_.settings->NeverHyphenate()); }
 
-void TMainForm::NeverHyphenate1Click() {
+void TMainForm::EditNeverHyphenate() {
   const QString selectors =
       context_.dialogs->AskText(this, tr("Never hyphenate"), tr("Never hyphenate"), context_.settings->NeverHyphenate());
   if (selectors.isNull()) return;
@@ -135,12 +135,12 @@ void TMainForm::NeverHyphenate1Click() {
   context_.settings->SetNeverHyphenate(selectors);
 }
 
-void TMainForm::LanguageClick(PageLanguage language) {
+void TMainForm::SetPageLanguage(PageLanguage language) {
   context_.settings->SetLanguage(language);
   passes_->SetLanguage(language);
 }
 
-void TMainForm::MyWordsFile1Click() {
+void TMainForm::ChooseMyWordsFile() {
   const QString path = context_.dialogs->OpenFileName(this, tr("My Words") + "|*.txt;*.lst;*");
   if (path.isEmpty()) return;
   // Read first: a file that cannot be used is reported and not remembered.

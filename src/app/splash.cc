@@ -8,7 +8,7 @@
 
 namespace corvane::app {
 
-Tmistvalesplash::Tmistvalesplash(int tick_ms, QWidget* parent)
+SplashWindow::SplashWindow(int tick_ms, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setWindowTitle("splash");
   setFixedSize(402, 252);
@@ -19,52 +19,52 @@ Tmistvalesplash::Tmistvalesplash(int tick_ms, QWidget* parent)
   auto* image = new QLabel(this);
   image->setGeometry(1, 1, 400, 250);
   image->setPixmap(Picture("splash", QSize(400, 250)));
-  Label1_ = new QLabel(tr("Loading ..."), this);
-  Label1_->setGeometry(16, 222, 120, 18);
-  Label1_->setVisible(false);
-  Timer1_ = new QTimer(this);
-  Timer1_->setInterval(tick_ms);
-  connect(Timer1_, &QTimer::timeout, this, Guarded([this] { Timer1Timer(); }));
-  Timer1_->start();
+  loading_label_ = new QLabel(tr("Loading ..."), this);
+  loading_label_->setGeometry(16, 222, 120, 18);
+  loading_label_->setVisible(false);
+  timer_ = new QTimer(this);
+  timer_->setInterval(tick_ms);
+  connect(timer_, &QTimer::timeout, this, Guarded([this] { Tick(); }));
+  timer_->start();
 }
 
-void Tmistvalesplash::RunBusy(const std::function<void()>& work) {
-  Busy_ = true;
+void SplashWindow::RunBusy(const std::function<void()>& work) {
+  busy_ = true;
   try {
     if (work) work();
   } catch (...) {
-    Busy_ = false;
+    busy_ = false;
     throw;
   }
-  Busy_ = false;
+  busy_ = false;
 }
 
-void Tmistvalesplash::Timer1Timer() {
-  if (Busy_) return;
-  ++TickCount_;
-  if (TickCount_ == 1) {
-    RunBusy(OnTick1);
-    Label1_->setVisible(true);
-  } else if (TickCount_ == 2) {
-    Busy_ = true;
+void SplashWindow::Tick() {
+  if (busy_) return;
+  ++tick_count_;
+  if (tick_count_ == 1) {
+    RunBusy(OnCheckWordList);
+    loading_label_->setVisible(true);
+  } else if (tick_count_ == 2) {
+    busy_ = true;
     try {
-      if (OnTick2) OnTick2();
+      if (OnOpenWordList) OnOpenWordList();
     } catch (...) {
-      Label1_->setVisible(false);
-      Busy_ = false;
+      loading_label_->setVisible(false);
+      busy_ = false;
       throw;
     }
-    Label1_->setVisible(false);
-    Busy_ = false;
-  } else if (TickCount_ == 3) {
-    Timer1_->stop();
+    loading_label_->setVisible(false);
+    busy_ = false;
+  } else if (tick_count_ == 3) {
+    timer_->stop();
     accept();
   }
 }
 
-void Tmistvalesplash::reject() {}
+void SplashWindow::reject() {}
 
-void Tmistvalesplash::mousePressEvent(QMouseEvent* event) {
+void SplashWindow::mousePressEvent(QMouseEvent* event) {
   QDialog::mousePressEvent(event);
   // Hiding a dialog would end its modal run before the start-up's work is
   // done; out of sight serves the user the same.

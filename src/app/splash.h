@@ -1,8 +1,8 @@
 // The splash window: borderless, on top, centred on the desktop, 402 x 252,
 // a white panel with the 400 x 250 picture and "Loading ...". Its timer
-// drives the start-up in three ticks: tick 1 makes sure the word
-// list database is there and complete (OnTick1), tick 2 opens it (OnTick2),
-// tick 3 closes the window. `Busy` keeps ticks that arrive while a tick's
+// drives the start-up in three ticks: tick 1 makes sure the word list
+// database is there and complete (OnCheckWordList), tick 2 opens it
+// (OnOpenWordList), tick 3 closes the window. `Busy` keeps ticks that arrive while a tick's
 // work runs (the nested import window) from counting; a tick that fails
 // clears it, so the start-up goes on after the error message.
 #ifndef CORVANE_APP_SPLASH_H_
@@ -16,20 +16,20 @@ class QTimer;
 
 namespace corvane::app {
 
-class Tmistvalesplash : public QDialog {
+class SplashWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Tmistvalesplash(int tick_ms, QWidget* parent = nullptr);
+  explicit SplashWindow(int tick_ms, QWidget* parent = nullptr);
 
-  std::function<void()> OnTick1;
-  std::function<void()> OnTick2;
+  std::function<void()> OnCheckWordList;
+  std::function<void()> OnOpenWordList;
 
-  int TickCount() const { return TickCount_; }
-  bool Busy() const { return Busy_; }
-  QLabel* LoadingLabel() const { return Label1_; }
+  int TickCount() const { return tick_count_; }
+  bool Busy() const { return busy_; }
+  QLabel* LoadingLabel() const { return loading_label_; }
 
-  void Timer1Timer();
+  void Tick();
 
  protected:
   void reject() override;  // only the third tick closes the splash
@@ -38,10 +38,10 @@ class Tmistvalesplash : public QDialog {
  private:
   void RunBusy(const std::function<void()>& work);
 
-  int TickCount_ = 0;
-  bool Busy_ = false;
-  QLabel* Label1_;
-  QTimer* Timer1_;
+  int tick_count_ = 0;
+  bool busy_ = false;
+  QLabel* loading_label_;
+  QTimer* timer_;
 };
 
 }  // namespace corvane::app

@@ -19,7 +19,7 @@ QLabel* AddRow(QWidget* group, int y, const QString& caption) {
 
 }  // namespace
 
-Thyphstatus::Thyphstatus(QWidget* main_window)
+StatusWindow::StatusWindow(QWidget* main_window)
     : QDialog(main_window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setWindowTitle(tr("Status"));
   setFixedSize(260, 196);
@@ -29,25 +29,25 @@ Thyphstatus::Thyphstatus(QWidget* main_window)
   panel->setGeometry(0, 0, 260, 196);
   auto* caption = new QLabel(tr("Progress :"), panel);
   caption->setGeometry(12, 8, 120, 18);
-  ProgressBar1_ = new QProgressBar(panel);
-  ProgressBar1_->setRange(0, 100);
-  ProgressBar1_->setValue(0);
-  ProgressBar1_->setGeometry(12, 28, 236, 18);
+  progress_bar_ = new QProgressBar(panel);
+  progress_bar_->setRange(0, 100);
+  progress_bar_->setValue(0);
+  progress_bar_->setGeometry(12, 28, 236, 18);
   auto* group = new QGroupBox(tr(" Statistics "), panel);
   group->setGeometry(12, 54, 236, 96);
   total_ = AddRow(group, 22, tr("Total Words :"));
   unique_ = AddRow(group, 44, tr("Unique Words :"));
   hyphenated_ = AddRow(group, 66, tr("Words Hyphenated :"));
-  Button1_ = new QPushButton(tr("&Done"), panel);
-  Button1_->setGeometry(88, 160, 84, 26);
-  Button1_->setEnabled(false);
-  connect(Button1_, &QPushButton::clicked, this, [this] {
+  done_button_ = new QPushButton(tr("&Done"), panel);
+  done_button_->setGeometry(88, 160, 84, 26);
+  done_button_->setEnabled(false);
+  connect(done_button_, &QPushButton::clicked, this, [this] {
     hide();
     if (QWidget* main = parentWidget()) main->activateWindow();
   });
 }
 
-void Thyphstatus::ShowCentred() {
+void StatusWindow::ShowCentred() {
   if (QWidget* main = parentWidget()) {
     const QRect frame = main->frameGeometry();
     move(frame.center() - QPoint(width() / 2, height() / 2));
@@ -57,29 +57,29 @@ void Thyphstatus::ShowCentred() {
   activateWindow();  // so that the keyboard reaches "&Done"
 }
 
-void Thyphstatus::ResetStatistics() {
-  ProgressBar1_->setValue(0);
+void StatusWindow::ResetStatistics() {
+  progress_bar_->setValue(0);
   for (QLabel* value : {total_, unique_, hyphenated_}) value->setText("0");
 }
 
-void Thyphstatus::SetProgress(int percent) { ProgressBar1_->setValue(percent); }
+void StatusWindow::SetProgress(int percent) { progress_bar_->setValue(percent); }
 
-void Thyphstatus::SetTotalWords(std::size_t count) { total_->setText(QString::number(count)); }
+void StatusWindow::SetTotalWords(std::size_t count) { total_->setText(QString::number(count)); }
 
-void Thyphstatus::SetUniqueWords(std::size_t count) {
+void StatusWindow::SetUniqueWords(std::size_t count) {
   unique_->setText(QString::number(count));
   repaint();
 }
 
-void Thyphstatus::SetWordsHyphenated(std::size_t count) {
+void StatusWindow::SetWordsHyphenated(std::size_t count) {
   hyphenated_->setText(QString::number(count));
   repaint();
 }
 
-void Thyphstatus::EnableDone() {
-  Button1_->setEnabled(true);
-  Button1_->setDefault(true);
-  Button1_->setFocus();
+void StatusWindow::EnableDone() {
+  done_button_->setEnabled(true);
+  done_button_->setDefault(true);
+  done_button_->setFocus();
 }
 
 }  // namespace corvane::app

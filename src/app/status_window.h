@@ -14,11 +14,11 @@ class QPushButton;
 
 namespace corvane::app {
 
-class Thyphstatus : public QDialog {
+class StatusWindow : public QDialog {
   Q_OBJECT
 
  public:
-  explicit Thyphstatus(QWidget* main_window);
+  explicit StatusWindow(QWidget* main_window);
 
   // Shows the window (not modal) centred on the main window.
   void ShowCentred();
@@ -29,18 +29,18 @@ class Thyphstatus : public QDialog {
   void SetWordsHyphenated(std::size_t count);
   void EnableDone();
 
-  QProgressBar* ProgressBar1() const { return ProgressBar1_; }
+  QProgressBar* ProgressBar() const { return progress_bar_; }
   QLabel* TotalWords() const { return total_; }
   QLabel* UniqueWords() const { return unique_; }
   QLabel* WordsHyphenated() const { return hyphenated_; }
-  QPushButton* Button1() const { return Button1_; }
+  QPushButton* DoneButton() const { return done_button_; }
 
  private:
-  QProgressBar* ProgressBar1_;
+  QProgressBar* progress_bar_;
   QLabel* total_;
   QLabel* unique_;
   QLabel* hyphenated_;
-  QPushButton* Button1_;
+  QPushButton* done_button_;
 };
 
 }  // namespace corvane::app

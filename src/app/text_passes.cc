@@ -94,13 +94,13 @@ TextRange WholeWords(const QString& text, TextRange selection, bool utf8_documen
 }
 
 TextPasses::TextPasses(wordlist::TWordList& word_list) : word_list_lookup_(word_list) {
-  hyphenation::ConfigureEngine(CorvaneHyphenator1_);
+  hyphenation::ConfigureEngine(hyphenator_);
   lookup_.Append(&my_words_);
   lookup_.Append(&word_list_lookup_);
 }
 
 html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserver& observer) {
-  html::HyphenationPass pass(CorvaneHyphenator1_, &lookup_, &observer);
+  html::HyphenationPass pass(hyphenator_, &lookup_, &observer);
   // As `corvane` does for UTF-8 documents, so both give the same bytes.
   if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
   ApplyPageLanguage(language_, pass);

@@ -65,7 +65,7 @@ class TextPasses {
  private:
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer);
 
-  hyphenation::TCorvaneHyphenator CorvaneHyphenator1_;
+  hyphenation::TCorvaneHyphenator hyphenator_;
   wordlist::MyWords my_words_;
   wordlist::WordListLookup word_list_lookup_;
   html::ChainedWordLookup lookup_;

@@ -26,7 +26,7 @@ class TrayIcon : public QObject {
   int Frame() const { return frame_; }
   QString ToolTip() const;
 
-  std::function<void()> OnRestore;  // TrayIcon1DblClick
+  std::function<void()> OnRestore;  // RestoreFromTray
 
   void Step();
 

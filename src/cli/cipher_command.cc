@@ -50,7 +50,7 @@ CipherOptions ParseOptions(const std::vector<std::string>& args) {
 int RunCipher(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
               std::ostream& err) {
   const CipherOptions options = ParseOptions(args);
-  wordlist::TVoxEncryption cipher;
+  wordlist::LineCipher cipher;
   cipher.SetKey(options.key);
   cipher.SetAction(options.action);
 

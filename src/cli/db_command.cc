@@ -17,7 +17,7 @@
 #include "cli/cli.h"
 #include "cli/options.h"
 #include "container/container_check.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/codepage.h"
 #include "platform/coding.h"
 #include "platform/error.h"
@@ -130,17 +130,17 @@ class DirectStore {
   explicit DirectStore(const std::string& path)
       : path_(path), mode_(IsDirectory(path) ? container::StoreMode::kDisk : container::StoreMode::kContainer) {
     CheckDatabaseExists(path);
-    container::TPFSManager& stores = container::TPFSManager::Instance();
+    container::FileStoreRegistry& stores = container::FileStoreRegistry::Instance();
     const std::size_t before = stores.StoreCount();
     // Looking never changes what is looked at.
     bool read_only = true;
-    store_ = stores.GetPFSHandle(path, mode_, false, read_only);
+    store_ = stores.GetStore(path, mode_, false, read_only);
     if (store_ == nullptr) throw Error(path + ": " + stores.LastError());
     owned_ = stores.StoreCount() > before;
   }
   ~DirectStore() {
     // A store the engine already had stays with the engine.
-    if (owned_) container::TPFSManager::Instance().ReleaseStore(path_, mode_);
+    if (owned_) container::FileStoreRegistry::Instance().ReleaseStore(path_, mode_);
   }
   DirectStore(const DirectStore&) = delete;
   DirectStore& operator=(const DirectStore&) = delete;

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "container/abstract_file.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/error.h"
 #include "table/dataset.h"
 #include "table/field_defs.h"
@@ -16,7 +16,7 @@ namespace corvane::table {
 namespace {
 
 using container::StoreMode;
-using container::TPFSManager;
+using container::FileStoreRegistry;
 
 struct Registry {
   std::vector<TCvDatabase*> databases;
@@ -174,13 +174,13 @@ void TCvDatabase::CreateDatabase() {
   }
   if (OnProgress) OnProgress(0);
   if (in_memory_) {
-    TPFSManager::Instance().ReleaseStore(database_file_name_, StoreMode::kMemory);
+    FileStoreRegistry::Instance().ReleaseStore(database_file_name_, StoreMode::kMemory);
   } else {
-    if (!TPFSManager::Instance().CreateContainer(database_file_name_, false)) {
-      throw Error(TPFSManager::Instance().LastError());
+    if (!FileStoreRegistry::Instance().CreateContainer(database_file_name_, false)) {
+      throw Error(FileStoreRegistry::Instance().LastError());
     }
     // Nobody has the new file open: close it so that it is complete on disk.
-    if (manager == nullptr) TPFSManager::Instance().ReleaseContainer(database_file_name_);
+    if (manager == nullptr) FileStoreRegistry::Instance().ReleaseContainer(database_file_name_);
   }
   if (OnProgress) OnProgress(100);
 }
@@ -192,7 +192,7 @@ TCvDatabaseManager::TCvDatabaseManager(std::string location, Kind kind, bool rea
 
 TCvDatabaseManager::~TCvDatabaseManager() {
   tables_.clear();  // data managers save and close their files first
-  TPFSManager& stores = TPFSManager::Instance();
+  FileStoreRegistry& stores = FileStoreRegistry::Instance();
   if (kind_ == Kind::kSingleFile && !in_memory_) stores.ReleaseContainer(location_);
   stores.ReleaseStore(location_, StoreMode::kMemory);
   stores.ReleaseStore(location_, StoreMode::kTemporary);
@@ -252,8 +252,8 @@ void TCvDatabaseManager::CreateDatabaseIfMissing() {
     std::error_code ec;
     std::filesystem::create_directories(location_, ec);
     if (ec) throw Error("Cannot create directory " + container::Quoted(location_));
-  } else if (!TPFSManager::Instance().CreateContainer(location_, false)) {
-    throw Error(TPFSManager::Instance().LastError());
+  } else if (!FileStoreRegistry::Instance().CreateContainer(location_, false)) {
+    throw Error(FileStoreRegistry::Instance().LastError());
   }
 }
 
@@ -267,8 +267,8 @@ container::TAbstractPlainFileSystem& TCvDatabaseManager::Store(TableMode mode) {
     store_mode = StoreMode::kDisk;
   }
   bool read_only = read_only_;
-  TPFSManager& stores = TPFSManager::Instance();
-  container::TAbstractPlainFileSystem* store = stores.GetPFSHandle(location_, store_mode, false, read_only);
+  FileStoreRegistry& stores = FileStoreRegistry::Instance();
+  container::TAbstractPlainFileSystem* store = stores.GetStore(location_, store_mode, false, read_only);
   if (store == nullptr) throw Error(stores.LastError());
   return *store;
 }

@@ -28,7 +28,7 @@
 // lives while components are connected to it or datasets are open on it;
 // when the last one leaves it is destroyed and its container (a
 // single-file database on disk) is closed. The file stores themselves
-// belong to container::TPFSManager.
+// belong to container::FileStoreRegistry.
 //
 // Store per table mode: normal tables live in the database's own store (a
 // container, a directory, or memory for an in-memory database); in-memory

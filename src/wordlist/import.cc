@@ -15,12 +15,12 @@ int ImportProgress(int line_count) {
   return static_cast<int>(std::min<long long>(q, 100));
 }
 
-TCreateDB::TCreateDB(std::unique_ptr<ListFileReader> reader, EntrySink& sink)
+WordListImport::WordListImport(std::unique_ptr<ListFileReader> reader, EntrySink& sink)
     : reader_(std::move(reader)), sink_(sink) {}
 
-void TCreateDB::ImportLine(std::string_view line) {
+void WordListImport::ImportLine(std::string_view line) {
   marked_.clear();
-  if (!line.empty()) TVoxEncryption::DecodeInto(line, "", marked_);
+  if (!line.empty()) LineCipher::DecodeInto(line, "", marked_);
   plain_.clear();
   for (char c : marked_) {
     if (c != '_') plain_ += c;
@@ -28,7 +28,7 @@ void TCreateDB::ImportLine(std::string_view line) {
   sink_.Append(plain_, marked_);
 }
 
-void TCreateDB::Timer1Timer() {
+void WordListImport::ImportBatch() {
   if (!batch_ready_ || import_done_) return;
   batch_ready_ = false;
   if (reader_ == nullptr) throw IoError("I/O error 103", 103);

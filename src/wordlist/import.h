@@ -32,11 +32,11 @@ class EntrySink {
   virtual void Finished() {}
 };
 
-class TCreateDB {
+class WordListImport {
  public:
   // `reader` may be null when the list file could not be opened: every batch
   // then fails with "I/O error 103".
-  TCreateDB(std::unique_ptr<ListFileReader> reader, EntrySink& sink);
+  WordListImport(std::unique_ptr<ListFileReader> reader, EntrySink& sink);
 
   bool BatchReady() const { return batch_ready_; }
   bool ImportDone() const { return import_done_; }
@@ -45,9 +45,10 @@ class TCreateDB {
   // The line that failed, 1-based; 0 while none has.
   int FailedLine() const { return failed_line_; }
 
-  // One timer tick. Throws what a line throws (the cipher's message, the
-  // table's), after recording the failing line.
-  void Timer1Timer();
+  // Imports the next batch of lines (the import window runs one per tick).
+  // Throws what a line throws (the cipher's message, the table's), after
+  // recording the failing line.
+  void ImportBatch();
 
   std::function<void(int percent)> OnProgress;
 

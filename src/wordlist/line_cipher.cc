@@ -33,7 +33,7 @@ constexpr std::array<int8_t, 256> kDigitValue = MakeDigitTable();
 class KeyStream {
  public:
   explicit KeyStream(std::string_view key)
-      : text_(key.empty() ? TVoxEncryption::kDefaultKey : key), length_(key.size()) {}
+      : text_(key.empty() ? LineCipher::kDefaultKey : key), length_(key.size()) {}
 
   uint8_t Next() {
     position_ = position_ < length_ ? position_ + 1 : 1;
@@ -84,7 +84,7 @@ uint8_t RandomStart() {
 
 }  // namespace
 
-void TVoxEncryption::Run() {
+void LineCipher::Run() {
   if (input_.empty()) {
     output_.clear();
     return;
@@ -92,11 +92,11 @@ void TVoxEncryption::Run() {
   output_ = Transform(input_, key_, action_ == atEncryption);
 }
 
-std::string TVoxEncryption::Transform(std::string_view data, std::string_view key, bool encode) {
+std::string LineCipher::Transform(std::string_view data, std::string_view key, bool encode) {
   return encode ? Encode(data, key, RandomStart()) : Decode(data, key);
 }
 
-std::string TVoxEncryption::Encode(std::string_view data, std::string_view key, uint8_t start) {
+std::string LineCipher::Encode(std::string_view data, std::string_view key, uint8_t start) {
   std::string out;
   out.reserve(2 * data.size() + 2);
   AppendHex(out, start);
@@ -111,13 +111,13 @@ std::string TVoxEncryption::Encode(std::string_view data, std::string_view key, 
   return out;
 }
 
-std::string TVoxEncryption::Decode(std::string_view data, std::string_view key) {
+std::string LineCipher::Decode(std::string_view data, std::string_view key) {
   std::string plain;
   DecodeInto(data, key, plain);
   return plain;
 }
 
-void TVoxEncryption::DecodeInto(std::string_view data, std::string_view key, std::string& plain) {
+void LineCipher::DecodeInto(std::string_view data, std::string_view key, std::string& plain) {
   plain.clear();
   plain.reserve(data.size() / 2);
   int previous = ReadPair(data, 0);

@@ -1,4 +1,4 @@
-// TVoxEncryption: the line cipher of the word-list source file. Every line of
+// LineCipher: the line cipher of the word-list source file. Every line of
 // the list is stored as a string of hexadecimal digit pairs under a repeating
 // key; the import decodes each line with Decode (or Run), and Encode writes
 // the same format so lists can be made and tests can build their input.
@@ -44,7 +44,7 @@ namespace corvane::wordlist {
 
 enum TActionType : uint8_t { atEncryption = 0, atDecryption = 1 };
 
-class TVoxEncryption {
+class LineCipher {
  public:
   // The key an empty Key stands for (of which only the first byte is used).
   static constexpr std::string_view kDefaultKey = "Kez Ora";

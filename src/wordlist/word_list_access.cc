@@ -99,7 +99,7 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress, Bu
     } catch (const Error& e) {
       throw Error(files.list + ": " + e.what());
     }
-    TCreateDB import(std::move(reader), list);
+    WordListImport import(std::move(reader), list);
     int shown = -1;
     if (progress) {
       import.OnProgress = [&](int percent) {
@@ -107,7 +107,7 @@ void BuildWordList(const WordListFiles& files, const BuildProgress& progress, Bu
       };
     }
     try {
-      while (!import.ImportDone()) import.Timer1Timer();
+      while (!import.ImportDone()) import.ImportBatch();
     } catch (const WordListError& e) {
       // The database failed, not the line: name the database, not its temporary file.
       throw WordListError(files.database, e.Reason());

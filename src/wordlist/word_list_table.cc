@@ -4,7 +4,7 @@
 
 #include "container/container_file_system.h"
 #include "container/container_store.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/error.h"
 #include "table/data_manager.h"
 #include "table/field_defs.h"
@@ -94,8 +94,9 @@ int TWordList::RecordCount() { return table_->RecordCount(); }
 
 void TWordList::MarkBuild(uint8_t mark) {
   bool read_only = false;
-  auto* store = dynamic_cast<container::TContainerPlainFileSystem*>(container::TPFSManager::Instance().GetPFSHandle(
-      database_file_, container::StoreMode::kContainer, false, read_only));
+  auto* store = dynamic_cast<container::TContainerPlainFileSystem*>(
+      container::FileStoreRegistry::Instance().GetStore(database_file_, container::StoreMode::kContainer, false,
+                                                        read_only));
   if (store == nullptr) throw Error("Cannot open file \"" + database_file_ + "\"");
   store->Container().SetOwnerMark(mark);
 }

@@ -56,8 +56,8 @@ class TWordList : public EntrySink {
   ~TWordList() override;
 
   const std::string& DatabaseFile() const { return database_file_; }
-  table::TCvDatabase& CvDatabase1() { return *database_; }
-  table::TCvTable& CvTable1() { return *table_; }
+  table::TCvDatabase& Database() { return *database_; }
+  table::TCvTable& Table() { return *table_; }
 
   // Creates a new, empty database file with the empty table, and opens it.
   void CreateEmptyTable();

@@ -62,7 +62,7 @@ class FakeDialogs : public Dialogs {
   void Exec(QDialog& dialog) override {
     const QString name = dialog.metaObject()->className();
     runs << name.section("::", -1);
-    if (name.endsWith("TCreateDB")) {
+    if (name.endsWith("ImportWindow")) {
       auto* button = dialog.findChild<QPushButton*>("Button1");
       QTimer finish;
       QObject::connect(&finish, &QTimer::timeout, [button] {
@@ -70,7 +70,7 @@ class FakeDialogs : public Dialogs {
       });
       finish.start(2);
       dialog.exec();
-    } else if (name.endsWith("Tmistvalesplash")) {
+    } else if (name.endsWith("SplashWindow")) {
       dialog.exec();
     }
   }
@@ -118,7 +118,7 @@ class AppTest : public ::testing::Test {
   void WriteList(const std::vector<std::string>& marked) {
     std::string text;
     for (std::size_t i = 0; i < marked.size(); ++i) {
-      text += wordlist::TVoxEncryption::Encode(marked[i], "", static_cast<uint8_t>(i)) + "\r\n";
+      text += wordlist::LineCipher::Encode(marked[i], "", static_cast<uint8_t>(i)) + "\r\n";
     }
     WriteFile("cvhype.lst", text);
   }
@@ -146,7 +146,7 @@ class AppTest : public ::testing::Test {
     form_.reset();
     dialogs_.runs.clear();
     form_ = std::make_unique<TMainForm>(Context());
-    status_ = std::make_unique<Thyphstatus>(form_.get());
+    status_ = std::make_unique<StatusWindow>(form_.get());
     form_->SetStatusWindow(status_.get());
     return *form_;
   }
@@ -158,7 +158,7 @@ class AppTest : public ::testing::Test {
   std::unique_ptr<UserSettings> settings_;
   QStringList errors_;
   std::unique_ptr<TMainForm> form_;
-  std::unique_ptr<Thyphstatus> status_;
+  std::unique_ptr<StatusWindow> status_;
 };
 
 }  // namespace corvane::app

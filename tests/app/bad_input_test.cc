@@ -24,7 +24,7 @@ struct Snapshot {
 };
 
 Snapshot Take(const TMainForm& form) {
-  return {form.Memo1()->toPlainText(), form.CurrentFileName(), form.windowTitle(), form.Modified()};
+  return {form.Editor()->toPlainText(), form.CurrentFileName(), form.windowTitle(), form.Modified()};
 }
 
 void PrintTo(const Snapshot& s, std::ostream* out) {
@@ -59,7 +59,7 @@ TEST_F(AppTest, OpenRefusesWhatIsNotAText) {
   };
   TMainForm& form = Start();
   form.OpenFile(Path("page.html"));
-  form.Memo1()->insertPlainText("edited ");
+  form.Editor()->insertPlainText("edited ");
   const Snapshot before = Take(form);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.path.toStdString());
@@ -105,14 +105,14 @@ TEST_F(AppTest, PathsWithSpacesQuotesAndTurkishLetters) {
   TMainForm& form = Start();
   form.OpenFile(page);
   EXPECT_EQ(form.windowTitle(), "Corvane Html Hyphenator - [" + page + "]");
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<p>kitap</p>");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<p>kitap</p>");
   const QString copy = Path(folder + QString::fromUtf8("/kopya \"ü\".html"));
   dialogs_.save_answers = {copy};
-  form.Memo1()->insertPlainText("x");
+  form.Editor()->insertPlainText("x");
   form.Action("Save2")->trigger();
   EXPECT_EQ(form.CurrentFileName(), copy);
   EXPECT_EQ(ReadDocumentFile(copy), "x<p>kitap</p>");
-  form.previewtoolClick();
+  form.Preview();
   ASSERT_EQ(shell_.opened.size(), 1);
   EXPECT_EQ(shell_.opened[0].toLocalFile(), Path(folder + "/TEMP.HTM"));
   // The base address names the folder whatever its letters and quotes.
@@ -137,7 +137,7 @@ TEST_F(AppTest, SaveAsWhereNothingCanBeWritten) {
   };
   TMainForm& form = Start();
   form.OpenFile(Path("page.html"));
-  form.Memo1()->setPlainText("new");
+  form.Editor()->setPlainText("new");
   const Snapshot before = Take(form);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.path.toStdString());
@@ -164,13 +164,13 @@ TEST_F(AppTest, ClosingWhenTheSaveFails) {
   TMainForm& form = Start();
   form.show();
   form.OpenFile(Path("page.html"));
-  form.Memo1()->setPlainText("edited");
+  form.Editor()->setPlainText("edited");
   ASSERT_TRUE(QFile::remove(Path("page.html")) && QDir(dir_.path()).mkdir("page.html"));
   dialogs_.confirm_answers = {true};
   EXPECT_FALSE(form.close());
   EXPECT_EQ(errors_, QStringList("Cannot create file " + Path("page.html") + "\nIs a directory."));
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(form.Memo1()->toPlainText(), "edited");
+  EXPECT_EQ(form.Editor()->toPlainText(), "edited");
   EXPECT_TRUE(form.Modified());
 }
 
@@ -182,7 +182,7 @@ TEST_F(AppTest, PreviewWhereNothingCanBeWritten) {
     SCOPED_TRACE(folder.toStdString());
     adjust_context_ = [&](AppContext& context) { context.user_dir = folder.toStdString(); };
     TMainForm& form = Start();
-    form.Memo1()->setPlainText("<p>text</p>");
+    form.Editor()->setPlainText("<p>text</p>");
     const Snapshot before = Take(form);
     errors_.clear();
     form.Action("previewtool")->trigger();

@@ -55,7 +55,7 @@ TEST_F(AppTest, StartUpWithABadWordList) {
     ASSERT_EQ(errors_.size(), 1) << errors_.join("\n").toStdString();
     EXPECT_TRUE(errors_[0].startsWith(QString::fromStdString(c.message))) << errors_[0].toStdString();
     EXPECT_EQ(dialogs_.questions, QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
-    EXPECT_FALSE(form.CvTable1().IsOpen());
+    EXPECT_FALSE(form.WordList().IsOpen());
     EXPECT_EQ(form.CurrentFileName(), "noname.html");
     EXPECT_FALSE(form.Modified());
     EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), files);
@@ -78,8 +78,8 @@ TEST_F(AppTest, StartUpWithADatabaseCutShort) {
   TMainForm& form = Start();
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].startsWith(Path("CVHYPLIST.EDB") + ": TCvDataset.OpenTable")) << errors_[0].toStdString();
-  ASSERT_TRUE(form.CvTable1().IsOpen());
-  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
+  ASSERT_TRUE(form.WordList().IsOpen());
+  EXPECT_EQ(form.WordList().Lookup("kitap"), "ki_tap");
 }
 
 // Where the database goes takes no file (a path through a regular file here):
@@ -92,7 +92,7 @@ TEST_F(AppTest, StartUpWhereTheDatabaseCannotBeWritten) {
   TMainForm& form = Start();
   const QString message = "Cannot create file \"" + QString::fromStdString(database) + "\"\nNot a directory.";
   EXPECT_EQ(errors_, QStringList({message, message}));
-  EXPECT_FALSE(form.CvTable1().IsOpen());
+  EXPECT_FALSE(form.WordList().IsOpen());
   EXPECT_EQ(ReadFile("file"), "");
 }
 

@@ -15,24 +15,24 @@ TEST_F(AppTest, NeverHyphenateIsCheckedRememberedAndApplied) {
   EXPECT_EQ(settings_->NeverHyphenate(), "");
   form.Action("NeverHyphenate1")->trigger();
   EXPECT_EQ(settings_->NeverHyphenate(), "h1, .keep");
-  form.Memo1()->setPlainText("<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>kitap</p>");
+  form.Editor()->setPlainText("<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>kitap</p>");
   form.Action("HypenateText1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>ki&shy;tap</p>");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<h1>kitap</h1><p class=keep>kitap</p><var>kitap</var><p>ki&shy;tap</p>");
   // A selection inside such an element stays whole too.
-  form.Memo1()->setPlainText("<h1>kitap</h1><p>kitap</p>");
+  form.Editor()->setPlainText("<h1>kitap</h1><p>kitap</p>");
   for (int start : {4, 17}) {
-    QTextCursor cursor = form.Memo1()->textCursor();
+    QTextCursor cursor = form.Editor()->textCursor();
     cursor.setPosition(start);
     cursor.setPosition(start + 5, QTextCursor::KeepAnchor);
-    form.Memo1()->setTextCursor(cursor);
+    form.Editor()->setTextCursor(cursor);
     form.Action("Save1")->trigger();
   }
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<h1>kitap</h1><p>ki&shy;tap</p>");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<h1>kitap</h1><p>ki&shy;tap</p>");
   // The next start reads the list back.
   TMainForm& again = Start();
-  again.Memo1()->setPlainText("<h1>kitap</h1>");
+  again.Editor()->setPlainText("<h1>kitap</h1>");
   again.Action("HypenateText1")->trigger();
-  EXPECT_EQ(again.Memo1()->toPlainText(), "<h1>kitap</h1>");
+  EXPECT_EQ(again.Editor()->toPlainText(), "<h1>kitap</h1>");
 }
 
 TEST_F(AppTest, XhtmlPagesAndBooks) {
@@ -40,7 +40,7 @@ TEST_F(AppTest, XhtmlPagesAndBooks) {
   WriteFile("page.xhtml", "<?xml version=\"1.0\"?><p>kitap</p>");
   form.OpenFile(Path("page.xhtml"));
   form.Action("HypenateText1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<?xml version=\"1.0\"?><p>ki\u00ADtap</p>");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<?xml version=\"1.0\"?><p>ki\u00ADtap</p>");
 
   const std::string page =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>kitap "

@@ -30,33 +30,33 @@ TEST_F(AppTest, SelectionTogglesBothWays) {
     SCOPED_TRACE(c.command);
     status_->hide();
     // Before the selection, a character code page 1254 lacks (two UTF-16 units).
-    form.Memo1()->setPlainText("\U0001F600<b>bir kitap</b> merhaba");
-    Select(form.Memo1(), 5, 9);  // "bir kitap"
+    form.Editor()->setPlainText("\U0001F600<b>bir kitap</b> merhaba");
+    Select(form.Editor(), 5, 9);  // "bir kitap"
     form.Action(c.command)->trigger();
-    EXPECT_EQ(form.Memo1()->toPlainText(), "\U0001F600<b>bir ki&shy;tap</b> merhaba");
+    EXPECT_EQ(form.Editor()->toPlainText(), "\U0001F600<b>bir ki&shy;tap</b> merhaba");
     EXPECT_EQ(status_->isVisible(), c.status_window_shown);
     EXPECT_EQ(status_->WordsHyphenated()->text(), "1");
     EXPECT_EQ(status_->TotalWords()->text(), "2");
-    EXPECT_TRUE(status_->Button1()->isEnabled());
+    EXPECT_TRUE(status_->DoneButton()->isEnabled());
     EXPECT_TRUE(form.Modified());
-    Select(form.Memo1(), 5, 14);  // the hyphenated selection again
+    Select(form.Editor(), 5, 14);  // the hyphenated selection again
     form.Action(c.command)->trigger();
-    EXPECT_EQ(form.Memo1()->toPlainText(), "\U0001F600<b>bir kitap</b> merhaba");
-    EXPECT_EQ(form.Memo1()->textCursor().position(), 14);  // the caret after the new text
+    EXPECT_EQ(form.Editor()->toPlainText(), "\U0001F600<b>bir kitap</b> merhaba");
+    EXPECT_EQ(form.Editor()->textCursor().position(), 14);  // the caret after the new text
   }
 }
 
 TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
   TMainForm& form = Start();
   // A character code page 1254 lacks comes back unchanged.
-  form.Memo1()->setPlainText("Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+  form.Editor()->setPlainText("Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
   form.Action("HypenateText1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(),
+  EXPECT_EQ(form.Editor()->toPlainText(),
             "Mer&shy;ha&shy;ba d\u00fcn&shy;ya, ki&shy;tap ki&shy;tap&shy;lar \U0001F600 ki&shy;tap");
-  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 6 words, 7 soft hyphens added.");
+  EXPECT_EQ(form.StatusBar()->currentMessage(), "Done: 6 words, 7 soft hyphens added.");
   form.Action("HypenateText1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
-  EXPECT_EQ(form.StatusBar1()->currentMessage(), "Done: 7 soft hyphens removed.");
+  EXPECT_EQ(form.Editor()->toPlainText(), "Merhaba d\u00fcnya, kitap kitaplar \U0001F600 kitap");
+  EXPECT_EQ(form.StatusBar()->currentMessage(), "Done: 7 soft hyphens removed.");
 
   // A long text goes into the editor a slice at a time, still as one edit.
   QString lines, hyphenated;
@@ -64,11 +64,11 @@ TEST_F(AppTest, HyphenateAllReportsInTheStatusBarAndUndoesItself) {
     lines += "kitap kitaplar\n";
     hyphenated += "ki&shy;tap ki&shy;tap&shy;lar\n";
   }
-  form.Memo1()->setPlainText(lines + "bir");
+  form.Editor()->setPlainText(lines + "bir");
   form.Action("HypenateText1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(), hyphenated + "bir");
-  form.Memo1()->undo();
-  EXPECT_EQ(form.Memo1()->toPlainText(), lines + "bir");
+  EXPECT_EQ(form.Editor()->toPlainText(), hyphenated + "bir");
+  form.Editor()->undo();
+  EXPECT_EQ(form.Editor()->toPlainText(), lines + "bir");
 }
 
 // What the window saves after "Hy&penate All" is what `corvane hyphenate
@@ -87,7 +87,7 @@ TEST_F(AppTest, SavedResultMatchesTheCommandLineTool) {
     form.Action("HypenateText1")->trigger();
     dialogs_.confirm_answers = {true};
     dialogs_.open_answers = {};
-    form.HypenateFile2Click();  // the save prompt writes it back
+    form.OpenDocument();  // the save prompt writes it back
 
     std::istringstream in(bytes);
     std::ostringstream out, err;
@@ -104,28 +104,28 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   WriteFile("mine.txt", "# my words\nkit_ap\n");
   TMainForm& form = Start();
   dialogs_.open_answers = {Path("mine.txt")};
-  form.MyWordsFile1Click();
+  form.ChooseMyWordsFile();
   form.Action("English1")->trigger();
-  form.Memo1()->setPlainText("kitap");
-  form.HypenateText1Click();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "kit&shy;ap");
+  form.Editor()->setPlainText("kitap");
+  form.HyphenateDocument();
+  EXPECT_EQ(form.Editor()->toPlainText(), "kit&shy;ap");
   EXPECT_EQ(settings_->MyWordsFile(), Path("mine.txt"));
   EXPECT_EQ(settings_->Language(), PageLanguage::kEnglish);
 
   TMainForm& again = Start();
   EXPECT_TRUE(again.Action("English1")->isChecked());
-  again.Memo1()->setPlainText("kitap");
-  again.HypenateText1Click();
-  EXPECT_EQ(again.Memo1()->toPlainText(), "kit&shy;ap");
+  again.Editor()->setPlainText("kitap");
+  again.HyphenateDocument();
+  EXPECT_EQ(again.Editor()->toPlainText(), "kit&shy;ap");
 
   // The setting reaches the pass: a word neither list holds follows the
   // language chosen, whatever the page's own letters say.
   for (const auto& [action, expected] :
        {std::pair{"Turkish1", u"da&shy;ğı&shy;tır&shy;ken"}, std::pair{"English1", u"dağıtırken"}}) {
     again.Action(action)->trigger();
-    again.Memo1()->setPlainText(QString::fromUtf16(u"dağıtırken"));
-    again.HypenateText1Click();
-    EXPECT_EQ(again.Memo1()->toPlainText(), QString::fromUtf16(expected)) << action;
+    again.Editor()->setPlainText(QString::fromUtf16(u"dağıtırken"));
+    again.HyphenateDocument();
+    EXPECT_EQ(again.Editor()->toPlainText(), QString::fromUtf16(expected)) << action;
   }
 
   // Gone by the next start: one line in the status bar, no message box;
@@ -133,7 +133,7 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   QFile::remove(Path("mine.txt"));
   TMainForm& third = Start();
   errors_.clear();
-  EXPECT_TRUE(third.StatusBar1()->currentMessage().contains(Path("mine.txt")));
+  EXPECT_TRUE(third.StatusBar()->currentMessage().contains(Path("mine.txt")));
   third.Action("ClearMyWords1")->trigger();
   EXPECT_EQ(settings_->MyWordsFile(), "");
   EXPECT_TRUE(errors_.isEmpty());
@@ -156,14 +156,14 @@ TEST_F(AppTest, SelectionIsWidenedToWholeWords) {
       {"a photography b", 0, 2, "a photography b", "a "},                  // whole words already
   };
   for (const auto& c : kCases) {
-    form.Memo1()->setPlainText(c.text);
-    QTextCursor cursor = form.Memo1()->textCursor();
+    form.Editor()->setPlainText(c.text);
+    QTextCursor cursor = form.Editor()->textCursor();
     cursor.setPosition(c.from);
     cursor.setPosition(c.to, QTextCursor::KeepAnchor);
-    form.Memo1()->setTextCursor(cursor);
+    form.Editor()->setTextCursor(cursor);
     form.Action("Save1")->trigger();
-    EXPECT_EQ(form.Memo1()->toPlainText(), c.result) << c.text << c.from;
-    EXPECT_EQ(form.Memo1()->textCursor().selectedText(), c.selected) << c.text << c.from;
+    EXPECT_EQ(form.Editor()->toPlainText(), c.result) << c.text << c.from;
+    EXPECT_EQ(form.Editor()->textCursor().selectedText(), c.selected) << c.text << c.from;
   }
 }
 

@@ -24,16 +24,16 @@ QStringList MenuCaptions(const QMenu* menu) {
 
 TEST_F(AppTest, NewWindowAfterStartUp) {
   TMainForm& form = Start();
-  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB"}));
-  EXPECT_TRUE(form.CvTable1().IsOpen());
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow"}));
+  EXPECT_TRUE(form.WordList().IsOpen());
   EXPECT_EQ(form.windowTitle(), kTitle + "noname.html]");
   EXPECT_FALSE(form.Modified());
   EXPECT_EQ(form.size(), QSize(578, 383));
   EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
-  EXPECT_EQ(form.Memo1()->toPlainText(),
+  EXPECT_EQ(form.Editor()->toPlainText(),
             "To see how hyphenation works, select this text then click on the hyphenate \n"
             "button on the toolbar above.");
-  EXPECT_EQ(form.TrayIcon1().ToolTip(), "CORVANE HTML HYPENATOR");
+  EXPECT_EQ(form.Tray().ToolTip(), "CORVANE HTML HYPENATOR");
   EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
 }
 
@@ -65,10 +65,10 @@ TEST_F(AppTest, MenusAndToolbarInOrder) {
   };
   for (const auto& [name, keys] : kShortcuts) EXPECT_EQ(form.Action(name)->shortcut(), keys) << name;
   QStringList tools;
-  for (QAction* action : form.ToolBar1()->actions()) {
+  for (QAction* action : form.ToolBar()->actions()) {
     tools << (action->isSeparator() ? "-" : action->iconText());
     if (!action->isSeparator()) {
-      EXPECT_EQ(form.ToolBar1()->widgetForAction(action)->size(), QSize(59, 36)) << action->iconText().toStdString();
+      EXPECT_EQ(form.ToolBar()->widgetForAction(action)->size(), QSize(59, 36)) << action->iconText().toStdString();
     }
   }
   EXPECT_EQ(tools, QStringList({"Open File", "Save As...", "-", "Hyphenate", "-", "Copy", "Paste", "Select All", "-",
@@ -104,26 +104,26 @@ TEST_F(AppTest, EveryCommandShowsItsHintInTheStatusBar) {
     QAction* action = form.Action(c.name);
     ASSERT_NE(action, nullptr) << c.name;
     EXPECT_EQ(action->toolTip(), c.hint) << c.name;
-    action->showStatusText(form.StatusBar1());
-    EXPECT_EQ(form.StatusBar1()->currentMessage(), c.hint) << c.name;
+    action->showStatusText(form.StatusBar());
+    EXPECT_EQ(form.StatusBar()->currentMessage(), c.hint) << c.name;
   }
 }
 
 TEST_F(AppTest, TitleFollowsTypingOpeningAndSaving) {
   TMainForm& form = Start();
-  form.Memo1()->insertPlainText("x");
+  form.Editor()->insertPlainText("x");
   EXPECT_EQ(form.windowTitle(), kTitle + "noname.html] *");
 
   WriteFile("page.html", "<p>kitap</p>\r\n");
   dialogs_.confirm_answers = {false};
   dialogs_.open_answers = {Path("page.html")};
-  form.HypenateFile2Click();
+  form.OpenDocument();
   EXPECT_EQ(form.windowTitle(), kTitle + Path("page.html") + "]");
-  EXPECT_EQ(form.Memo1()->toPlainText(), "<p>kitap</p>\n");
+  EXPECT_EQ(form.Editor()->toPlainText(), "<p>kitap</p>\n");
 
   dialogs_.save_answers = {Path("copy.html")};
-  form.Memo1()->insertPlainText("y");
-  form.Save2Click();
+  form.Editor()->insertPlainText("y");
+  form.SaveAs();
   EXPECT_EQ(dialogs_.proposed_names.last(), Path("page.html"));
   EXPECT_EQ(form.windowTitle(), kTitle + Path("copy.html") + "]");
   EXPECT_EQ(ReadFile("copy.html"), "y<p>kitap</p>\r\n");  // CR LF kept
@@ -152,17 +152,17 @@ TEST_F(AppTest, SavePromptBranches) {
     TMainForm& form = Start();
     if (c.named) {
       dialogs_.open_answers = {Path("doc.html")};
-      form.HypenateFile2Click();
+      form.OpenDocument();
     }
     const QString name = form.CurrentFileName();
-    form.Memo1()->setPlainText("new text");
+    form.Editor()->setPlainText("new text");
     dialogs_.questions.clear();
     dialogs_.confirm_answers = {c.yes};
     dialogs_.save_answers = {c.save_as.isEmpty() ? QString() : Path(c.save_as)};
     dialogs_.open_answers = {};  // the open dialog is cancelled
     const int errors = errors_.size();
     dialogs_.open_calls = 0;
-    RunGuarded([&] { form.HypenateFile2Click(); });
+    RunGuarded([&] { form.OpenDocument(); });
     EXPECT_EQ(dialogs_.questions, QStringList("Confirm: Save changes to " + name + " ?"));
     EXPECT_EQ(dialogs_.open_calls, c.open_dialog ? 1 : 0);
     if (c.written != nullptr) {
@@ -179,7 +179,7 @@ TEST_F(AppTest, SavePromptBranches) {
 TEST_F(AppTest, ClosingRunsTheSavePrompt) {
   TMainForm& form = Start();
   form.show();
-  form.Memo1()->setPlainText("unsaved");
+  form.Editor()->setPlainText("unsaved");
   dialogs_.confirm_answers = {true};
   dialogs_.save_answers = {};  // a new document's name is asked for, then cancelled
   EXPECT_FALSE(form.close());
@@ -190,7 +190,7 @@ TEST_F(AppTest, ClosingRunsTheSavePrompt) {
 
 TEST_F(AppTest, FailedSaveAsLeavesTheState) {
   TMainForm& form = Start();
-  form.Memo1()->setPlainText("text");
+  form.Editor()->setPlainText("text");
   for (const char* name : {"Save2", "saveastool"}) {
     dialogs_.save_answers = {Path("missing/x.html")};
     form.Action(name)->trigger();
@@ -203,16 +203,16 @@ TEST_F(AppTest, FailedSaveAsLeavesTheState) {
 
 TEST_F(AppTest, PreviewHelpAndHomePageGoThroughTheShell) {
   TMainForm& form = Start();
-  form.Memo1()->setPlainText("<p>first</p>");
-  form.previewtoolClick();
-  form.Memo1()->setPlainText("<p>second</p>");
+  form.Editor()->setPlainText("<p>first</p>");
+  form.Preview();
+  form.Editor()->setPlainText("<p>second</p>");
   const QString title = form.windowTitle();
-  form.previewtoolClick();
+  form.Preview();
   EXPECT_EQ(ReadFile("TEMP.HTM"), "<p>second</p>");
   EXPECT_EQ(form.windowTitle(), title);
   EXPECT_TRUE(form.Modified());
-  form.Topics1Click();
-  form.CorvaneWebsite1Click();
+  form.ShowHelp();
+  form.OpenWebsite();
   ASSERT_EQ(shell_.opened.size(), 4);
   EXPECT_EQ(shell_.opened[1], QUrl::fromLocalFile(Path("TEMP.HTM")));
   EXPECT_EQ(shell_.opened[2], QUrl::fromLocalFile(Path("help/help.html")));
@@ -238,7 +238,7 @@ TEST_F(AppTest, PreviewCopyResolvesBesideTheDocument) {
     WriteFile("my site/page.html", c.page);
     TMainForm& form = Start();
     form.OpenFile(Path("my site/page.html"));
-    form.previewtoolClick();
+    form.Preview();
     EXPECT_EQ(QString::fromStdString(ReadFile("TEMP.HTM")), QString(c.copy).replace("DIR", dir));
     EXPECT_EQ(ReadFile("my site/page.html"), c.page);
   }
@@ -246,7 +246,7 @@ TEST_F(AppTest, PreviewCopyResolvesBesideTheDocument) {
 
 TEST_F(AppTest, ClipboardCommands) {
   TMainForm& form = Start();
-  form.Memo1()->setPlainText("one two");
+  form.Editor()->setPlainText("one two");
   QApplication::clipboard()->setText("old");
   form.Action("copytool")->trigger();  // nothing selected
   EXPECT_EQ(QApplication::clipboard()->text(), "");
@@ -255,15 +255,15 @@ TEST_F(AppTest, ClipboardCommands) {
   EXPECT_EQ(QApplication::clipboard()->text(), "one two");
   form.Action("pastetool")->trigger();  // replaces the selection
   form.Action("Paste1")->trigger();
-  EXPECT_EQ(form.Memo1()->toPlainText(), "one twoone two");
+  EXPECT_EQ(form.Editor()->toPlainText(), "one twoone two");
 }
 
 TEST_F(AppTest, TrayAnimationCyclesItsFrames) {
   TMainForm& form = Start();
   QList<int> frames;
   for (int i = 0; i < 5; ++i) {
-    frames << form.TrayIcon1().Frame();
-    form.TrayIcon1().Step();
+    frames << form.Tray().Frame();
+    form.Tray().Step();
   }
   EXPECT_EQ(frames, QList<int>({0, 1, 2, 3, 0}));
 }

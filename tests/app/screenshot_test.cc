@@ -24,15 +24,15 @@ void Save(QWidget& window, const QString& name) {
 TEST_F(AppTest, Screenshots) {
   TMainForm& form = Start();
   Save(form, "main_window");
-  form.Memo1()->selectAll();
-  form.hyphenatetoolClick();
+  form.Editor()->selectAll();
+  form.HyphenateSelectionFromToolbar();
   Save(*status_, "status_window");
   TAboutBox about(shell_, QUrl::fromLocalFile(Path("help/help.html")), &form);
   Save(about, "about_box");
-  Tmistvalesplash splash(100000);
-  splash.Timer1Timer();  // "Loading ..." shows after the first tick
+  SplashWindow splash(100000);
+  splash.Tick();  // "Loading ..." shows after the first tick
   Save(splash, "splash");
-  TCreateDB import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  ImportWindow import({StdPath("other.EDB"), StdPath("cvhype.lst"), {}}, 100000);
   Save(import, "import_window");
 }
 

@@ -35,8 +35,8 @@ TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
     dialogs_.questions.clear();
     dialogs_.confirm_answers = {false};
     TMainForm& form = Start();
-    EXPECT_EQ(dialogs_.runs.contains("TCreateDB"), c.imported);
-    EXPECT_EQ(form.CvTable1().IsOpen(), c.imported);
+    EXPECT_EQ(dialogs_.runs.contains("ImportWindow"), c.imported);
+    EXPECT_EQ(form.WordList().IsOpen(), c.imported);
     if (c.imported) {
       EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
       continue;
@@ -46,9 +46,9 @@ TEST_F(AppTest, DatabaseSizeDecidesTheImport) {
     EXPECT_EQ(dialogs_.questions,
               QStringList("Confirm: The word list database could not be opened. Rebuild it now?"));
     // Without the table, a lookup fails with the engine's message and the text stays.
-    form.Memo1()->setPlainText("kitap");
+    form.Editor()->setPlainText("kitap");
     form.Action("HypenateText1")->trigger();
-    EXPECT_EQ(form.Memo1()->toPlainText(), "kitap");
+    EXPECT_EQ(form.Editor()->toPlainText(), "kitap");
     EXPECT_EQ(errors_.value(1), "Cannot perform this operation on a closed dataset");
     QFile::remove(Path("CVHYPLIST.EDB"));
   }
@@ -62,19 +62,19 @@ TEST_F(AppTest, FailingTickThenRebuild) {
   TMainForm& form = Start();
   EXPECT_EQ(errors_, QStringList({"File access denied\n" + Path("CVHYPLIST.EDB") + ": It is a folder, not a file.",
                                   "Cannot create file " + Path("CVHYPLIST.EDB") + "\nIs a directory."}));
-  EXPECT_EQ(dialogs_.runs.first(), "Tmistvalesplash");
-  EXPECT_FALSE(form.CvTable1().IsOpen());  // the import cannot replace a folder
+  EXPECT_EQ(dialogs_.runs.first(), "SplashWindow");
+  EXPECT_FALSE(form.WordList().IsOpen());  // the import cannot replace a folder
 }
 
 TEST_F(AppTest, SplashTicksWaitForTheImport) {
-  Tmistvalesplash splash(1);
+  SplashWindow splash(1);
   QStringList seen;
-  splash.OnTick1 = [&] {
+  splash.OnCheckWordList = [&] {
     seen << "check";
-    for (int i = 0; i < 5; ++i) splash.Timer1Timer();  // ticks during the import return at once
+    for (int i = 0; i < 5; ++i) splash.Tick();  // ticks during the import return at once
     seen << QString::number(splash.TickCount());
   };
-  splash.OnTick2 = [&] { seen << (splash.LoadingLabel()->isVisibleTo(&splash) ? "open, loading" : "open"); };
+  splash.OnOpenWordList = [&] { seen << (splash.LoadingLabel()->isVisibleTo(&splash) ? "open, loading" : "open"); };
   splash.exec();
   EXPECT_EQ(seen, QStringList({"check", "1", "open, loading"}));
   EXPECT_EQ(splash.TickCount(), 3);
@@ -85,12 +85,12 @@ TEST_F(AppTest, RecreateAsksFirstThenReplacesTheWordList) {
   TMainForm& form = Start();
   WriteList({"ki_ta_p"});
   form.Action("RecreateWordListDatabase1")->trigger();  // answered No
-  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB"}));
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow"}));
   dialogs_.confirm_answers = {true};
   form.Action("RecreateWordListDatabase1")->trigger();
-  EXPECT_EQ(dialogs_.runs, QStringList({"Tmistvalesplash", "TCreateDB", "TCreateDB"}));
-  ASSERT_TRUE(form.CvTable1().IsOpen());
-  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_ta_p");
+  EXPECT_EQ(dialogs_.runs, QStringList({"SplashWindow", "ImportWindow", "ImportWindow"}));
+  ASSERT_TRUE(form.WordList().IsOpen());
+  EXPECT_EQ(form.WordList().Lookup("kitap"), "ki_ta_p");
 }
 
 // A failed import reports its line, offers "&Finished", and leaves the old
@@ -99,36 +99,36 @@ TEST_F(AppTest, FailedImportKeepsTheOldWordList) {
   TMainForm& form = Start();
   WriteFile("cvhype.lst", "4B\r\nZZ\r\n");
   dialogs_.confirm_answers = {true};
-  form.RecreateWordListDatabase1Click();
+  form.RebuildWordList();
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("is not a valid integer value")) << errors_[0].toStdString();
-  ASSERT_TRUE(form.CvTable1().IsOpen());
-  EXPECT_EQ(form.CvTable1().Lookup("kitap"), "ki_tap");
+  ASSERT_TRUE(form.WordList().IsOpen());
+  EXPECT_EQ(form.WordList().Lookup("kitap"), "ki_tap");
   EXPECT_EQ(QDir(dir_.path()).entryList({"*.tmp"}), QStringList());  // no half-built database left
 }
 
 // The build runs beside the window and is renamed into place only when
 // complete; Cancel (or Escape) keeps the old database and closes the window.
 TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
-  const auto run = [](TCreateDB& window) {
+  const auto run = [](ImportWindow& window) {
     for (int i = 0; i < 2000 && !window.Ended(); ++i) {
       QCoreApplication::processEvents();
       QThread::msleep(5);
-      window.Timer1Timer();
+      window.Tick();
     }
   };
   WriteList(std::vector<std::string>(2501, "ki_tap"));
-  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
-  EXPECT_FALSE(window.Button1()->isEnabled());
+  ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+  EXPECT_FALSE(window.FinishedButton()->isEnabled());
   run(window);
-  EXPECT_TRUE(window.Button1()->isEnabled());
+  EXPECT_TRUE(window.FinishedButton()->isEnabled());
   EXPECT_TRUE(window.Succeeded());
   const std::string built = ReadFile("CVHYPLIST.EDB");
 
   WriteList({"ki_ta_p"});
   const QStringList files = QDir(dir_.path()).entryList(QDir::Files);
   for (const bool escape : {false, true}) {
-    TCreateDB cancelled({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
+    ImportWindow cancelled({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 100000);
     escape ? cancelled.reject() : cancelled.CancelButton()->click();
     run(cancelled);
     EXPECT_FALSE(cancelled.Succeeded());
@@ -140,10 +140,10 @@ TEST_F(AppTest, ImportWindowBuildsAsideAndCancelKeepsTheOldOne) {
 
 TEST_F(AppTest, ImportWindowWithoutListFile) {
   QFile::remove(Path("cvhype.lst"));
-  TCreateDB window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
+  ImportWindow window({StdPath("CVHYPLIST.EDB"), StdPath("cvhype.lst"), {}}, 5);
   EXPECT_EQ(window.windowTitle(), "Creating Index");
   EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_TRUE(window.Button1()->isEnabled());  // the way out after the error
+  EXPECT_TRUE(window.FinishedButton()->isEnabled());  // the way out after the error
   ASSERT_EQ(errors_.size(), 1);
   EXPECT_TRUE(errors_[0].contains("File not found")) << errors_[0].toStdString();
 }

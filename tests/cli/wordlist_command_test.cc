@@ -35,7 +35,7 @@ class WordListCommandTest : public ::testing::Test {
   void WriteList(const std::vector<std::string>& marked, const std::string& end = "\r\n") {
     std::string text;
     for (std::size_t i = 0; i < marked.size(); ++i) {
-      text += wordlist::TVoxEncryption::Encode(marked[i], "", static_cast<uint8_t>(i));
+      text += wordlist::LineCipher::Encode(marked[i], "", static_cast<uint8_t>(i));
       if (i + 1 < marked.size()) text += "\r\n";
     }
     text += end;

@@ -11,7 +11,7 @@
 
 #include "container/container_file_system.h"
 #include "container/container_store.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/error.h"
 
 namespace corvane::container {
@@ -56,7 +56,7 @@ class ContainerStoreTest : public ::testing::Test {
   }
 
   TAbstractPlainFileSystem* Get(const std::string& name) {
-    return manager_.GetPFSHandle(name, StoreMode::kContainer, false, read_only_);
+    return manager_.GetStore(name, StoreMode::kContainer, false, read_only_);
   }
   void CreateFile(const std::string& name, const std::string& data) {
     TAbstractFile* file = store_->OpenFile(name, true, false, false);
@@ -65,7 +65,7 @@ class ContainerStoreTest : public ::testing::Test {
   }
 
   std::string folder_, path_;
-  TPFSManager manager_;
+  FileStoreRegistry manager_;
   TAbstractPlainFileSystem* store_ = nullptr;
   bool read_only_ = true;
 };

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "container/disk_file_system.h"
+#include "container/file_store_registry.h"
 #include "container/memory_file_system.h"
-#include "container/pfs_manager.h"
 #include "platform/error.h"
 
 namespace corvane::container {
@@ -366,19 +366,19 @@ TEST(TemporaryStoreTest, FolderLivesAsLongAsTheStore) {
   EXPECT_FALSE(fs::exists(other_folder));
 }
 
-TEST(PFSManagerTest, OneStorePerNameAndMode) {
+TEST(FileStoreRegistryTest, OneStorePerNameAndMode) {
   TempFolder folder;
-  TPFSManager manager;
+  FileStoreRegistry manager;
   bool read_only = true;
   const StoreMode modes[] = {StoreMode::kDisk, StoreMode::kMemory, StoreMode::kTemporary};
   std::vector<TAbstractPlainFileSystem*> stores;
   for (StoreMode mode : modes) {
     TAbstractPlainFileSystem* store =
-        manager.GetPFSHandle(folder.Path() + "/Data", mode, false, read_only);
+        manager.GetStore(folder.Path() + "/Data", mode, false, read_only);
     ASSERT_NE(store, nullptr);
     EXPECT_FALSE(read_only);
     EXPECT_EQ(store->Mode(), mode);
-    EXPECT_EQ(manager.GetPFSHandle(folder.Path() + "/DATA", mode, false, read_only), store);
+    EXPECT_EQ(manager.GetStore(folder.Path() + "/DATA", mode, false, read_only), store);
     stores.push_back(store);
   }
   EXPECT_EQ(manager.StoreCount(), 3u);
@@ -390,22 +390,22 @@ TEST(PFSManagerTest, OneStorePerNameAndMode) {
   EXPECT_FALSE(fs::exists(temporary));
 }
 
-TEST(PFSManagerTest, UnsupportedModesAndMissingContainers) {
+TEST(FileStoreRegistryTest, UnsupportedModesAndMissingContainers) {
   TempFolder folder;
-  TPFSManager manager;
+  FileStoreRegistry manager;
   bool read_only = false;
   for (int mode : {0, 5, -1}) {
     EXPECT_EQ(MessageOf([&] {
-                manager.GetPFSHandle("x", static_cast<StoreMode>(mode), false, read_only);
+                manager.GetStore("x", static_cast<StoreMode>(mode), false, read_only);
               }),
               "TPFSManager.GetPFSHandle - Unsuuported file store mode.")
         << mode;
   }
   // A container store is made only for a file that is there.
-  EXPECT_EQ(manager.GetPFSHandle(folder.Path("none.edb"), StoreMode::kContainer, false, read_only),
+  EXPECT_EQ(manager.GetStore(folder.Path("none.edb"), StoreMode::kContainer, false, read_only),
             nullptr);
   fs::create_directory(folder.Path("dir.edb"));
-  EXPECT_EQ(manager.GetPFSHandle(folder.Path("dir.edb"), StoreMode::kContainer, false, read_only),
+  EXPECT_EQ(manager.GetStore(folder.Path("dir.edb"), StoreMode::kContainer, false, read_only),
             nullptr);
   EXPECT_EQ(manager.StoreCount(), 0u);
 }

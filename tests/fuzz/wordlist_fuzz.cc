@@ -10,7 +10,7 @@
 #include "wordlist/list_file.h"
 
 using corvane::wordlist::ListFileReader;
-using corvane::wordlist::TVoxEncryption;
+using corvane::wordlist::LineCipher;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -23,12 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   do {
     const std::string_view line = reader.ReadLine();
     try {
-      TVoxEncryption::DecodeInto(line, key, plain);
+      LineCipher::DecodeInto(line, key, plain);
     } catch (const corvane::Error&) {
       continue;
     }
     if (plain.find('\0') != std::string::npos || plain.find('\xFF') != std::string::npos) continue;
-    const std::string again = TVoxEncryption::Decode(TVoxEncryption::Encode(plain, key, data[0]), key);
+    const std::string again = LineCipher::Decode(LineCipher::Encode(plain, key, data[0]), key);
     if (again != plain) __builtin_trap();
   } while (!reader.Eof());
   return 0;

@@ -149,7 +149,7 @@ TEST_F(IoFaultTest, FullDiskDuringABuildNamesTheDatabaseAndKeepsTheOldOne) {
   Fresh();
   std::string text;
   for (int i = 1; i <= kImportLines; ++i) {
-    text += wordlist::TVoxEncryption::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
+    text += wordlist::LineCipher::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
   }
   const wordlist::WordListFiles files{(dir_ / "words.edb").string(), (dir_ / "words.lst").string(), {}};
   std::ofstream(files.list, std::ios::binary) << text;

@@ -24,14 +24,14 @@ TEST(LimitsTest, TenMegabyteListLine) {
   std::filesystem::create_directories(dir);
   std::string marked;
   for (int i = 0; marked.size() < 5'000'000; ++i) marked += MarkedWord(i);
-  std::string text = wordlist::TVoxEncryption::Encode(marked, "", 7) + "\r\n";
-  text += wordlist::TVoxEncryption::Encode("ki_tap", "", 9);
+  std::string text = wordlist::LineCipher::Encode(marked, "", 7) + "\r\n";
+  text += wordlist::LineCipher::Encode("ki_tap", "", 9);
   {
     wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
     list.CreateEmptyTable();
-    wordlist::TCreateDB import(
+    wordlist::WordListImport import(
         std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(std::move(text))), list);
-    while (!import.ImportDone()) import.Timer1Timer();
+    while (!import.ImportDone()) import.ImportBatch();
     EXPECT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.Lookup("kitap"), "ki_tap");
     std::string plain = marked;

@@ -7,7 +7,7 @@
 #include "container/container_check.h"
 #include "container/container_file_system.h"
 #include "container/container_store.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/error.h"
 #include "scenarios.h"
 #include "shapes.h"
@@ -40,14 +40,14 @@ void CompareWithJournal(const Found& found, const Journal& journal, std::vector<
 void CheckStore(const std::string& path, const std::string& table, std::vector<std::string>& problems) {
   for (const std::string& p : container::CheckContainer(path)) problems.push_back(p);
   bool read_only = false;
-  auto* store = container::TPFSManager::Instance().GetPFSHandle(path, container::StoreMode::kContainer, false,
+  auto* store = container::FileStoreRegistry::Instance().GetStore(path, container::StoreMode::kContainer, false,
                                                                 read_only);
   if (store == nullptr) {
     problems.push_back("the container store does not open");
     return;
   }
   for (const std::string& p : table::CheckTable(*store, table, table::Collation::User())) problems.push_back(p);
-  container::TPFSManager::Instance().ReleaseContainer(path);
+  container::FileStoreRegistry::Instance().ReleaseContainer(path);
 }
 
 // Runs `open`; a corvane::Error with a message means the damage was
@@ -144,7 +144,7 @@ std::vector<std::string> VerifyWordList(const std::filesystem::path& dir, int li
   {
     wordlist::TWordList list(path);
     if (!OpenOrReport([&] { list.Open(); }, opened, problems)) return problems;
-    table::TCvTable& table = list.CvTable1();
+    table::TCvTable& table = list.Table();
     for (table.First(); !table.Eof(); table.Next()) {
       const std::string nword = table.FieldByName("NWORD").AsString();
       const auto key = keys.find(nword);

@@ -4,7 +4,7 @@
 
 #include "container/container_file_system.h"
 #include "container/container_store.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "scenarios.h"
 #include "table/data_manager.h"
 #include "table/database.h"
@@ -33,12 +33,12 @@ std::string MarkedWord(int i) {
 void ImportWordList(const std::filesystem::path& dir, int lines, Journal& journal) {
   std::string text;
   for (int i = 1; i <= lines; ++i) {
-    text += wordlist::TVoxEncryption::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
+    text += wordlist::LineCipher::Encode(MarkedWord(i), "", static_cast<uint8_t>(i)) + "\r\n";
   }
   wordlist::TWordList list((dir / wordlist::kDatabaseFileName).string());
   list.CreateEmptyTable();
   auto reader = std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(std::move(text)));
-  wordlist::TCreateDB import(std::move(reader), list);
+  wordlist::WordListImport import(std::move(reader), list);
   std::map<int, int> latest;
   bool flushed = false;
   while (!import.ImportDone()) {
@@ -48,9 +48,9 @@ void ImportWordList(const std::filesystem::path& dir, int lines, Journal& journa
       journal.Write(i, 0);
       latest[i] = 0;
     }
-    import.Timer1Timer();
+    import.ImportBatch();
     if (!flushed) {
-      list.CvTable1().DataManager()->Flush();
+      list.Table().DataManager()->Flush();
       journal.Commit(latest);
       flushed = true;
     }
@@ -139,7 +139,7 @@ void FillContainer(const std::filesystem::path& dir, Journal& journal) {
 
 void ReleaseStores(const std::filesystem::path& dir) {
   for (const char* name : {wordlist::kDatabaseFileName, kShapeFile}) {
-    container::TPFSManager::Instance().ReleaseContainer((dir / name).string());
+    container::FileStoreRegistry::Instance().ReleaseContainer((dir / name).string());
   }
 }
 

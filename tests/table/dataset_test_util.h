@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "container/container_check.h"
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 #include "platform/error.h"
 #include "table/collation.h"
 #include "table/table_check.h"
@@ -45,9 +45,9 @@ class DatasetTest : public ::testing::Test {
     // Whatever a test wrote must pass the integrity checks.
     if (std::filesystem::exists(DbFile())) {
       EXPECT_EQ(container::CheckContainer(DbFile()), std::vector<std::string>{});
-      container::TPFSManager& stores = container::TPFSManager::Instance();
+      container::FileStoreRegistry& stores = container::FileStoreRegistry::Instance();
       bool read_only = false;
-      if (auto* store = stores.GetPFSHandle(DbFile(), container::StoreMode::kContainer, false, read_only)) {
+      if (auto* store = stores.GetStore(DbFile(), container::StoreMode::kContainer, false, read_only)) {
         std::vector<std::string> names;
         store->ListFiles(".dat", names);
         for (const std::string& name : names) {

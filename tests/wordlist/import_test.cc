@@ -18,13 +18,13 @@ class Collect : public EntrySink {
   std::vector<std::pair<std::string, std::string>> entries;
 };
 
-std::string Encoded(const std::string& marked) { return TVoxEncryption::Encode(marked, "", 0x42); }
+std::string Encoded(const std::string& marked) { return LineCipher::Encode(marked, "", 0x42); }
 
 // Runs ticks until the import is done or a batch fails; returns the ticks.
-int RunAll(TCreateDB& import) {
+int RunAll(WordListImport& import) {
   int ticks = 0;
   while (!import.ImportDone() && import.BatchReady()) {
-    import.Timer1Timer();
+    import.ImportBatch();
     ++ticks;
   }
   return ticks;
@@ -70,7 +70,7 @@ TEST(ImportTest, BatchesOfTwentyFiveHundredLines) {
     std::string text;
     for (int i = 0; i < lines; ++i) text += Encoded("ki_tap") + "\r\n";
     Collect sink;
-    TCreateDB import(std::make_unique<ListFileReader>(ListFileReader::FromText(text)), sink);
+    WordListImport import(std::make_unique<ListFileReader>(ListFileReader::FromText(text)), sink);
     EXPECT_EQ(RunAll(import), lines == 2500 ? 1 : 2);
     EXPECT_TRUE(import.ImportDone());
     EXPECT_EQ(sink.entries.size(), static_cast<std::size_t>(lines));
@@ -80,7 +80,7 @@ TEST(ImportTest, BatchesOfTwentyFiveHundredLines) {
 
 TEST(ImportTest, EmptyFileGivesOneEmptyEntry) {
   Collect sink;
-  TCreateDB import(std::make_unique<ListFileReader>(ListFileReader::FromText("")), sink);
+  WordListImport import(std::make_unique<ListFileReader>(ListFileReader::FromText("")), sink);
   EXPECT_EQ(RunAll(import), 1);
   ASSERT_EQ(sink.entries.size(), 1u);
   EXPECT_EQ(sink.entries[0], (std::pair<std::string, std::string>{"", ""}));
@@ -90,10 +90,10 @@ TEST(ImportTest, FailingLineStopsTheImport) {
   std::string text;
   for (int i = 0; i < 3000; ++i) text += (i == 2700 ? std::string("4A") : Encoded("a_b")) + "\r\n";
   Collect sink;
-  TCreateDB import(std::make_unique<ListFileReader>(ListFileReader::FromText(text)), sink);
-  import.Timer1Timer();
+  WordListImport import(std::make_unique<ListFileReader>(ListFileReader::FromText(text)), sink);
+  import.ImportBatch();
   try {
-    import.Timer1Timer();
+    import.ImportBatch();
     FAIL();
   } catch (const ConversionError& e) {
     EXPECT_EQ(std::string(e.what()), "'$' is not a valid integer value");
@@ -101,14 +101,14 @@ TEST(ImportTest, FailingLineStopsTheImport) {
   EXPECT_EQ(import.FailedLine(), 2701);
   EXPECT_EQ(sink.entries.size(), 2700u);
   EXPECT_FALSE(import.BatchReady());
-  import.Timer1Timer();  // no further batch starts
+  import.ImportBatch();  // no further batch starts
   EXPECT_EQ(sink.entries.size(), 2700u);
 }
 
 TEST(ImportTest, MissingListFileFailsEveryBatch) {
   Collect sink;
-  TCreateDB import(nullptr, sink);
-  EXPECT_THROW(import.Timer1Timer(), IoError);
+  WordListImport import(nullptr, sink);
+  EXPECT_THROW(import.ImportBatch(), IoError);
 }
 
 TEST(ImportProgressTest, RoundsHalvesToEvenAndCaps) {

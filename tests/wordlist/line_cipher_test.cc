@@ -43,10 +43,10 @@ TEST(LineCipherTest, EncodesKnownTexts) {
       {"", "x", 0x0A, "0A"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TVoxEncryption::Encode(c.data, c.key, c.start), c.cipher) << c.cipher;
+    EXPECT_EQ(LineCipher::Encode(c.data, c.key, c.start), c.cipher) << c.cipher;
     // Only texts of bytes 1..254 come back; the others are covered below.
     if (!c.data.empty() && c.data.find('\xFF') == std::string::npos) {
-      EXPECT_EQ(TVoxEncryption::Decode(c.cipher, c.key), c.data) << c.cipher;
+      EXPECT_EQ(LineCipher::Decode(c.cipher, c.key), c.data) << c.cipher;
     }
   }
 }
@@ -58,11 +58,11 @@ TEST(LineCipherTest, RandomEncodingsDifferAndDecodeAlike) {
   std::set<std::string> starts;
   for (int i = 0; i < 32; ++i) {
     for (const std::string& data : samples) {
-      const std::string cipher = TVoxEncryption::Transform(data, "Kez Ora", true);
+      const std::string cipher = LineCipher::Transform(data, "Kez Ora", true);
       EXPECT_EQ(cipher.size(), 2 * data.size() + 2);
       EXPECT_EQ(cipher.find_first_not_of("0123456789ABCDEF"), std::string::npos) << cipher;
       if (!data.empty()) {
-        EXPECT_EQ(TVoxEncryption::Transform(cipher, "Kez Ora", false), data);
+        EXPECT_EQ(LineCipher::Transform(cipher, "Kez Ora", false), data);
       }
       starts.insert(cipher.substr(0, 2));
     }
@@ -80,10 +80,10 @@ TEST(LineCipherTest, RoundTripsBytesOneTo254) {
   for (const std::string& key : keys) {
     for (const std::string* data : {&forward, &backward}) {
       for (const uint8_t start : starts) {
-        EXPECT_EQ(TVoxEncryption::Decode(TVoxEncryption::Encode(*data, key, start), key), *data)
+        EXPECT_EQ(LineCipher::Decode(LineCipher::Encode(*data, key, start), key), *data)
             << "key size " << key.size() << " start " << int{start};
       }
-      EXPECT_EQ(TVoxEncryption::Transform(TVoxEncryption::Transform(*data, key, true), key, false),
+      EXPECT_EQ(LineCipher::Transform(LineCipher::Transform(*data, key, true), key, false),
                 *data);
     }
   }
@@ -107,8 +107,8 @@ TEST(LineCipherTest, ZeroAnd255DecodeAlike) {
       {std::string("a\x00", 2), 0xFF, "a\xFF"},
   };
   for (const Case& c : cases) {
-    const std::string cipher = TVoxEncryption::Encode(c.plain, "", c.start);
-    EXPECT_EQ(TVoxEncryption::Decode(cipher, ""), c.decoded) << cipher;
+    const std::string cipher = LineCipher::Encode(c.plain, "", c.start);
+    EXPECT_EQ(LineCipher::Decode(cipher, ""), c.decoded) << cipher;
   }
 }
 
@@ -130,7 +130,7 @@ TEST(LineCipherTest, DecoderReadsPairsAsDescribed) {
       {"FF00", "", "\x4B"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(TVoxEncryption::Decode(c.cipher, c.key), c.plain) << c.cipher;
+    EXPECT_EQ(LineCipher::Decode(c.cipher, c.key), c.plain) << c.cipher;
   }
 }
 
@@ -153,7 +153,7 @@ TEST(LineCipherTest, MalformedPairsFailWithTheirText) {
   };
   for (const Case& c : cases) {
     try {
-      TVoxEncryption::Decode(c.cipher, "");
+      LineCipher::Decode(c.cipher, "");
       ADD_FAILURE() << "no error for '" << c.cipher << "'";
     } catch (const ConversionError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
@@ -162,7 +162,7 @@ TEST(LineCipherTest, MalformedPairsFailWithTheirText) {
 }
 
 TEST(LineCipherTest, RunFollowsTheProperties) {
-  TVoxEncryption cipher;
+  LineCipher cipher;
   EXPECT_EQ(cipher.Action(), atEncryption);
   EXPECT_EQ(cipher.Key(), "");
 

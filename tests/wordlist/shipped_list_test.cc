@@ -20,8 +20,8 @@ TEST(ShippedListTest, BuildsACompleteDatabase) {
   {
     TWordList list(db.string());
     list.CreateEmptyTable();
-    TCreateDB import(std::make_unique<ListFileReader>(list_file), list);
-    while (!import.ImportDone()) import.Timer1Timer();
+    WordListImport import(std::make_unique<ListFileReader>(list_file), list);
+    while (!import.ImportDone()) import.ImportBatch();
     EXPECT_GE(import.LineCount(), 170000);
     EXPECT_EQ(list.Lookup("kitap").value_or(""), "ki_tap");
     EXPECT_EQ(list.Lookup("\xDDstanbul").value_or(""), "\xDDs_tan_bul");  // İstanbul, for sentence starts

@@ -197,7 +197,7 @@ TEST(ListFileTextTest, SortedMarkedEncodedAndReproducible) {
     ASSERT_NE(end, std::string::npos) << "every line ends with CR LF";
     const std::string line = text.substr(pos, end - pos);
     EXPECT_EQ(line.find('\n'), std::string::npos);
-    decoded.push_back(wordlist::TVoxEncryption::Decode(line, ""));
+    decoded.push_back(wordlist::LineCipher::Decode(line, ""));
     pos = end + 2;
   }
   ASSERT_EQ(decoded.size(), order.size());
@@ -227,10 +227,10 @@ TEST(ListFileTextTest, TheImportReadsEveryEntryBack) {
     keys.push_back(std::string("kitap") + char('a' + i / 676) + char('a' + i / 26 % 26) + char('a' + i % 26));
   }
   Collect sink;
-  wordlist::TCreateDB import(
+  wordlist::WordListImport import(
       std::make_unique<wordlist::ListFileReader>(wordlist::ListFileReader::FromText(ListFileText(keys))),
       sink);
-  while (!import.ImportDone() && import.BatchReady()) import.Timer1Timer();
+  while (!import.ImportDone() && import.BatchReady()) import.ImportBatch();
   ASSERT_TRUE(import.ImportDone());
   ASSERT_EQ(sink.entries.size(), keys.size());
   std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return CollationLess(a, b); });

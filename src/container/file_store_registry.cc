@@ -1,4 +1,4 @@
-#include "container/pfs_manager.h"
+#include "container/file_store_registry.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,30 +41,30 @@ std::unique_ptr<TAbstractPlainFileSystem> OpenContainerStore(const std::string& 
 
 }  // namespace
 
-TPFSManager::~TPFSManager() {
+FileStoreRegistry::~FileStoreRegistry() {
   // Newest first, the reverse of how they came.
   while (!stores_.empty()) stores_.pop_back();
 }
 
-TPFSManager& TPFSManager::Instance() {
-  static TPFSManager instance;
+FileStoreRegistry& FileStoreRegistry::Instance() {
+  static FileStoreRegistry instance;
   return instance;
 }
 
-TAbstractPlainFileSystem* TPFSManager::Find(const std::string& name, StoreMode mode) const {
+TAbstractPlainFileSystem* FileStoreRegistry::Find(const std::string& name, StoreMode mode) const {
   for (auto it = stores_.rbegin(); it != stores_.rend(); ++it) {
     if ((*it)->Mode() == mode && SameName((*it)->Name(), name)) return it->get();
   }
   return nullptr;
 }
 
-TAbstractPlainFileSystem* TPFSManager::Register(std::unique_ptr<TAbstractPlainFileSystem> store) {
+TAbstractPlainFileSystem* FileStoreRegistry::Register(std::unique_ptr<TAbstractPlainFileSystem> store) {
   stores_.push_back(std::move(store));
   return stores_.back().get();
 }
 
-TAbstractPlainFileSystem* TPFSManager::GetPFSHandle(const std::string& name, StoreMode mode,
-                                                    bool exclusive, bool& read_only) {
+TAbstractPlainFileSystem* FileStoreRegistry::GetStore(const std::string& name, StoreMode mode, bool exclusive,
+                                                  bool& read_only) {
   const bool read_only_wanted = read_only;
   read_only = false;
   if (mode < StoreMode::kDisk || mode > StoreMode::kTemporary) {
@@ -100,7 +100,7 @@ TAbstractPlainFileSystem* TPFSManager::GetPFSHandle(const std::string& name, Sto
   return nullptr;
 }
 
-void TPFSManager::ReleaseStore(const std::string& name, StoreMode mode) {
+void FileStoreRegistry::ReleaseStore(const std::string& name, StoreMode mode) {
   TAbstractPlainFileSystem* store = Find(name, mode);
   if (store == nullptr) return;
   const auto it = std::find_if(stores_.begin(), stores_.end(),
@@ -111,11 +111,11 @@ void TPFSManager::ReleaseStore(const std::string& name, StoreMode mode) {
   stores_.erase(it);
 }
 
-void TPFSManager::ReleaseContainer(const std::string& name) {
+void FileStoreRegistry::ReleaseContainer(const std::string& name) {
   ReleaseStore(name, StoreMode::kContainer);
 }
 
-bool TPFSManager::CreateContainer(const std::string& name, bool exclusive) {
+bool FileStoreRegistry::CreateContainer(const std::string& name, bool exclusive) {
   ReleaseContainer(name);
   last_error_.clear();
   ContainerSettings settings;

@@ -1,4 +1,4 @@
-// TPFSManager: hands out the file stores of the process, one per name and
+// FileStoreRegistry: hands out the file stores of the process, one per name and
 // store mode.
 //
 // The manager owns every store it hands out; they live until released or
@@ -14,8 +14,8 @@
 //
 // Not safe for use from several threads at once; the process-wide instance
 // belongs to the thread that runs the table engine.
-#ifndef CORVANE_CONTAINER_PFS_MANAGER_H_
-#define CORVANE_CONTAINER_PFS_MANAGER_H_
+#ifndef CORVANE_CONTAINER_FILE_STORE_REGISTRY_H_
+#define CORVANE_CONTAINER_FILE_STORE_REGISTRY_H_
 
 #include <memory>
 #include <string>
@@ -25,14 +25,14 @@
 
 namespace corvane::container {
 
-class TPFSManager {
+class FileStoreRegistry {
  public:
-  TPFSManager() = default;
-  ~TPFSManager();
-  TPFSManager(const TPFSManager&) = delete;
-  TPFSManager& operator=(const TPFSManager&) = delete;
+  FileStoreRegistry() = default;
+  ~FileStoreRegistry();
+  FileStoreRegistry(const FileStoreRegistry&) = delete;
+  FileStoreRegistry& operator=(const FileStoreRegistry&) = delete;
 
-  static TPFSManager& Instance();
+  static FileStoreRegistry& Instance();
 
   // The store for `name` in `mode`, made and registered when there is none.
   // `read_only` true on entry asks for a container made now to be opened
@@ -41,9 +41,9 @@ class TPFSManager {
   // container opened read-only. Returns null when the store cannot be made: a mode-2 file
   // that does not exist or cannot be opened as a container (LastError()
   // then has the reason). A mode outside 1..4 fails with "TPFSManager.
-  // GetPFSHandle - Unsuuported file store mode.".
-  TAbstractPlainFileSystem* GetPFSHandle(const std::string& name, StoreMode mode, bool exclusive,
-                                         bool& read_only);
+  // GetPFSHandle - Unsuuported file store mode." (the wording callers
+  // already match, kept as it was).
+  TAbstractPlainFileSystem* GetStore(const std::string& name, StoreMode mode, bool exclusive, bool& read_only);
   // Frees the registered container store of that name, with its open files.
   void ReleaseContainer(const std::string& name);
   // Frees the registered store of that name and mode, if any; a temporary
@@ -55,7 +55,7 @@ class TPFSManager {
   bool CreateContainer(const std::string& name, bool exclusive);
 
   std::size_t StoreCount() const { return stores_.size(); }
-  // Why the last GetPFSHandle or CreateContainer gave nothing.
+  // Why the last GetStore or CreateContainer gave nothing.
   const std::string& LastError() const { return last_error_; }
 
  private:
@@ -68,4 +68,4 @@ class TPFSManager {
 
 }  // namespace corvane::container
 
-#endif  // CORVANE_CONTAINER_PFS_MANAGER_H_
+#endif  // CORVANE_CONTAINER_FILE_STORE_REGISTRY_H_
