@@ -72,7 +72,7 @@ void BM_DocumentPass(benchmark::State& state) {
   pass.SetLanguage(static_cast<corvane::html::Language>(state.range(1)));
   std::size_t unique = 0;
   for (auto _ : state) {
-    std::string out = pass.HypenateMemo1(page);
+    std::string out = pass.HyphenateDocument(page);
     benchmark::DoNotOptimize(out.data());
     unique = pass.UniqueWordCount();
   }
@@ -100,7 +100,7 @@ void BM_TextPass(benchmark::State& state) {
   corvane::hyphenation::TCorvaneHyphenator engine;
   corvane::html::HyphenationPass pass(engine, nullptr, nullptr);
   for (auto _ : state) {
-    std::string out = pass.xHyphenateText(page);
+    std::string out = pass.HyphenateText(page);
     benchmark::DoNotOptimize(out.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));

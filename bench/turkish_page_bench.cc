@@ -91,7 +91,7 @@ void BM_TurkishPage100KB(benchmark::State& state) {
   engine.SetExceptionList({"h_e_ll_os"});
   corvane::html::HyphenationPass pass(engine, &lookup, nullptr);
   for (auto _ : state) {
-    std::string out = pass.HypenateMemo1(page);
+    std::string out = pass.HyphenateDocument(page);
     benchmark::DoNotOptimize(out.data());
   }
   state.counters["unique_words"] = static_cast<double>(pass.UniqueWordCount());
@@ -110,7 +110,7 @@ void BM_TurkishPage1MB(benchmark::State& state) {
   corvane::html::HyphenationPass pass(engine, &lookup, nullptr);
   pass.SetLanguage(static_cast<corvane::html::Language>(state.range(0)));
   for (auto _ : state) {
-    std::string out = pass.HypenateMemo1(page);
+    std::string out = pass.HyphenateDocument(page);
     benchmark::DoNotOptimize(out.data());
   }
   state.counters["unique_words"] = static_cast<double>(pass.UniqueWordCount());

@@ -357,9 +357,9 @@ class DocumentHyphenator {
   void RunPass(html::HyphenationPass& pass, std::string_view text, const Sink& sink) {
     pass_used_ = true;
     if (options_.pass == PassKind::kText) {
-      pass.xHyphenateText(text, sink);
+      pass.HyphenateText(text, sink);
     } else {
-      pass.HypenateMemo1(text, sink);
+      pass.HyphenateDocument(text, sink);
     }
   }
 

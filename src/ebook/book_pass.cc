@@ -28,7 +28,7 @@ BookFigures HyphenateBook(const std::string& input, const std::string& output, c
     html::HyphenationPass pass = make_pass(doc.utf8);
     pass.SetPageLanguage(language);
     pass.SetSoftHyphenForm(form);
-    std::string result = platform::EncodeDocument(pass.HypenateMemo1(plain), doc);
+    std::string result = platform::EncodeDocument(pass.HyphenateDocument(plain), doc);
     figures.words += pass.TotalWords();
     figures.soft_hyphens += pass.SoftHyphensWritten();
     if (result != original) replaced[i] = std::move(result);

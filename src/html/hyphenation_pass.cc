@@ -15,23 +15,23 @@ HyphenationPass::HyphenationPass(hyphenation::TCorvaneHyphenator& engine, WordLo
                                  PassObserver* observer)
     : engine_(engine), lookup_(lookup), observer_(observer) {}
 
-std::string HyphenationPass::HypenateMemo1(std::string_view document) {
+std::string HyphenationPass::HyphenateDocument(std::string_view document) {
   return Run(document, Form::kDocument, nullptr);
 }
 
-std::string HyphenationPass::xHyphenateText(std::string_view input) {
+std::string HyphenationPass::HyphenateText(std::string_view input) {
   return Run(input, Form::kText, nullptr);
 }
 
-std::string HyphenationPass::xHyphenateText(std::string_view input, const LanguageScopes& at_start) {
+std::string HyphenationPass::HyphenateText(std::string_view input, const LanguageScopes& at_start) {
   return Run(input, Form::kText, &at_start);
 }
 
-void HyphenationPass::HypenateMemo1(std::string_view document, const ResultSink& sink) {
+void HyphenationPass::HyphenateDocument(std::string_view document, const ResultSink& sink) {
   Run(document, Form::kDocument, nullptr, &sink);
 }
 
-void HyphenationPass::xHyphenateText(std::string_view input, const ResultSink& sink) {
+void HyphenationPass::HyphenateText(std::string_view input, const ResultSink& sink) {
   Run(input, Form::kText, nullptr, &sink);
 }
 

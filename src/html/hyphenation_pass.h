@@ -4,12 +4,13 @@
 // Both passes collect the distinct words of the text runs (never of markup),
 // find each word's marked form (word list first, then the engine), and write
 // soft hyphens into every whole-word occurrence that is not markup:
-//   HypenateMemo1   the whole document, read line by line as an editor's
-//                   line list gives it; reports "Unique Words N"
-//                   and "Done" in the status bar, and beeps.
-//   xHyphenateText  a selection, handed to the tokenizer as one line; reports
-//                   its counters and progress in the status window and
-//                   replaces only words whose marked form has a mark.
+//   HyphenateDocument  the whole document, read line by line as an editor's
+//                      line list gives it; reports "Unique Words N" and
+//                      "Done" in the status bar, and beeps.
+//   HyphenateText      a selection, handed to the tokenizer as one line;
+//                      reports its counters and progress in the status
+//                      window and replaces only words whose marked form has
+//                      a mark.
 // A word neither the lookup nor the user's dictionary holds is marked by the
 // rule of its language (language.h): the Turkish syllable rule in Turkish
 // stretches, the engine in English ones. The setting is automatic unless
@@ -77,19 +78,19 @@ class HyphenationPass {
   // How soft hyphens are written (soft_hyphen_form.h); "&shy;" by default.
   void SetSoftHyphenForm(SoftHyphenForm form) { soft_hyphen_form_ = form; }
 
-  std::string HypenateMemo1(std::string_view document);
+  std::string HyphenateDocument(std::string_view document);
   // `input` taken as a whole text.
-  std::string xHyphenateText(std::string_view input);
+  std::string HyphenateText(std::string_view input);
   // `input` as a selection of a larger text, starting in the language state
   // `at_start` (LanguageScopesAt of the whole text).
-  std::string xHyphenateText(std::string_view input, const LanguageScopes& at_start);
+  std::string HyphenateText(std::string_view input, const LanguageScopes& at_start);
 
   // The same two passes handing the result to `sink` in order, in pieces
   // (each valid only during the call), so that the result of a large
   // document is never held whole; the counters and reports are the same.
   using ResultSink = SoftHyphenInserter::ResultSink;
-  void HypenateMemo1(std::string_view document, const ResultSink& sink);
-  void xHyphenateText(std::string_view input, const ResultSink& sink);
+  void HyphenateDocument(std::string_view document, const ResultSink& sink);
+  void HyphenateText(std::string_view input, const ResultSink& sink);
 
   // The language state the last pass started in, and whether any of its
   // stretches was in a language it left alone (Language::kOther).

@@ -6,7 +6,7 @@ namespace corvane::html {
 
 EditResult HyphenateAll(HyphenationPass& pass, std::string_view text, SoftHyphenCharacter character) {
   if (ContainsSoftHyphen(text, character)) return {RemoveSoftHyphens(text, character), 0};
-  return {pass.HypenateMemo1(text), 0};
+  return {pass.HyphenateDocument(text), 0};
 }
 
 EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std::size_t start,
@@ -21,7 +21,7 @@ EditResult HyphenateSelection(HyphenationPass& pass, std::string_view text, std:
   } else {
     if (command == SelectionCommand::kToolbar && observer != nullptr) observer->ShowStatusWindow();
     // The selection starts in the language the whole text has there.
-    replacement = pass.xHyphenateText(selected, LanguageScopesAt(text, start, pass.language()));
+    replacement = pass.HyphenateText(selected, LanguageScopesAt(text, start, pass.language()));
   }
   EditResult result;
   result.text.reserve(text.size() - length + replacement.size());

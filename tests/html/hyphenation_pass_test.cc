@@ -47,8 +47,8 @@ class HyphenationPassTest : public ::testing::Test {
     words.AddMarked("ki_tap_lar");
   }
 
-  std::string Text(std::string_view input) { return pass.xHyphenateText(input); }
-  std::string Document(std::string_view input) { return pass.HypenateMemo1(input); }
+  std::string Text(std::string_view input) { return pass.HyphenateText(input); }
+  std::string Document(std::string_view input) { return pass.HyphenateDocument(input); }
 
   hyphenation::TCorvaneHyphenator engine;
   MapWordLookup words;
@@ -180,8 +180,8 @@ TEST_F(HyphenationPassTest, ResultInPiecesIsTheWholeResult) {
     run([&](std::string_view piece) { out.append(piece); });
     return out;
   };
-  EXPECT_EQ(joined([&](const auto& sink) { pass.HypenateMemo1(page, sink); }), pass.HypenateMemo1(page));
-  EXPECT_EQ(joined([&](const auto& sink) { pass.xHyphenateText(page, sink); }), pass.xHyphenateText(page));
+  EXPECT_EQ(joined([&](const auto& sink) { pass.HyphenateDocument(page, sink); }), pass.HyphenateDocument(page));
+  EXPECT_EQ(joined([&](const auto& sink) { pass.HyphenateText(page, sink); }), pass.HyphenateText(page));
 }
 
 TEST_F(HyphenationPassTest, HyphenatingAgainGivesTheSameDocument) {
@@ -197,7 +197,7 @@ TEST_F(HyphenationPassTest, HyphenatingAgainGivesTheSameDocument) {
 TEST_F(HyphenationPassTest, LookupErrorsEndThePass) {
   FailingLookup failing;
   HyphenationPass failing_pass(engine, &failing, &observer);
-  EXPECT_THROW(failing_pass.xHyphenateText("kitap"), Error);
+  EXPECT_THROW(failing_pass.HyphenateText("kitap"), Error);
   EXPECT_EQ(observer.log.back(), "idle");  // the busy cursor is restored
 }
 

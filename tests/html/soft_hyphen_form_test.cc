@@ -52,7 +52,7 @@ TEST(SoftHyphenFormTest, PassWritesAndRemovesEachForm) {
   };
   for (const auto& c : cases) {
     pass.SetSoftHyphenForm(c.form);
-    const std::string result = pass.HypenateMemo1("<p>kitap</p>");
+    const std::string result = pass.HyphenateDocument("<p>kitap</p>");
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(RemoveSoftHyphens(result, SoftHyphenCharacter::kCounted), "<p>kitap</p>");
   }

@@ -45,7 +45,7 @@ TEST(StrayBytesTest, HyphenatingNeverBreaksACharacter) {
     ASSERT_TRUE(doc.utf8);
     HyphenationPass pass(engine, nullptr, nullptr);
     pass.AddWordByte(platform::kUnmappablePlaceholder);
-    const std::string result = platform::EncodeDocument(pass.HypenateMemo1(doc.text), doc);
+    const std::string result = platform::EncodeDocument(pass.HyphenateDocument(doc.text), doc);
     ASSERT_EQ(StrayBytes(result), StrayBytes(page)) << page;
     ASSERT_EQ(RemoveSoftHyphens(result), page);
     hyphens += (result.size() - page.size()) / 5;

@@ -21,7 +21,7 @@ class TurkishPagesTest : public ::testing::Test {
 
   std::string Hyphenate(std::string_view page, Language language) {
     pass.SetLanguage(language);
-    return pass.HypenateMemo1(page);
+    return pass.HyphenateDocument(page);
   }
 
   hyphenation::TCorvaneHyphenator engine;
