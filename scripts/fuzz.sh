@@ -8,7 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 
-packages=(clang libclang-rt-14-dev libssl-dev zlib1g-dev libexpat1-dev)
+packages=(clang libclang-rt-14-dev libssl-dev zlib1g-dev libexpat1-dev libicu-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -76,7 +76,7 @@ clang++ -std=c++20 -O1 -I"$root/src" "$root/tools/gen_automaton.cc" "$root"/src/
   "$root"/src/platform/*.cc -o "$build/gen_automaton"
 "$build/gen_automaton" "$build/built_in_automaton_table.cc"
 clang++ "${flags[@]}" "$root/tests/fuzz/pass_fuzz.cc" "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
-  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -o "$build/pass_fuzz"
+  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -licuuc -licudata -o "$build/pass_fuzz"
 pass_corpus=$build/pass_corpus
 mkdir -p "$pass_corpus"
 if [[ -z $(ls -A "$pass_corpus") ]]; then
@@ -103,4 +103,4 @@ run_seeded() {
 run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordlist/list_file.cc "$root"/src/platform/*.cc
 run_seeded color_rule 16384 "$root"/src/editor/*.cc "$root"/src/platform/*.cc
 run_seeded epub_package 65536 "$root"/src/ebook/epub_package.cc "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
-  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -lexpat
+  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -lexpat -licuuc -licudata
