@@ -70,88 +70,90 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   }
   const size_t symbol_count = alphabet.size() + 1;
 
-  // Patterns as symbol strings, sorted, equal forms merged: then every trie
-  // node is a run of consecutive patterns sharing a prefix. Symbols are
-  // stored one higher so that 0 can pad the four-symbol sort keys.
+  // The trie, breadth first, sorting as it goes: node u covers
+  // order[begin, end) at depth d, the patterns whose first d symbols spell
+  // its string; its children edges[first_edge[u] .. first_edge[u + 1]).
+  // Splitting each run by its next symbol costs one small integer sort per
+  // node instead of comparing whole strings of symbols, and equal forms
+  // meet in the run of the node where they end.
   std::vector<uint16_t> symbols(patterns.letters.size());
-  for (size_t i = 0; i < symbols.size(); ++i) symbols[i] = static_cast<uint16_t>(SymbolOf(patterns.letters[i]) + 1);
+  for (size_t i = 0; i < symbols.size(); ++i) symbols[i] = SymbolOf(patterns.letters[i]);
   const uint32_t* starts = patterns.starts.data();
   auto length = [&](uint32_t p) { return starts[p + 1] - starts[p]; };
-  auto symbol_at = [&](uint32_t p, uint32_t depth) { return static_cast<uint32_t>(symbols[starts[p] + depth] - 1); };
-  std::vector<uint64_t> head(count, 0);
-  for (uint32_t p = 0; p < count; ++p) {
-    for (uint32_t d = 0; d < 4 && d < length(p); ++d) head[p] |= uint64_t{symbols[starts[p] + d]} << (48 - 16 * d);
-  }
-  auto less = [&](uint32_t a, uint32_t b) {
-    if (head[a] != head[b]) return head[a] < head[b];
-    const auto first_a = symbols.begin() + starts[a], last_a = symbols.begin() + starts[a + 1];
-    const auto first_b = symbols.begin() + starts[b], last_b = symbols.begin() + starts[b + 1];
-    if (std::lexicographical_compare(first_a, last_a, first_b, last_b)) return true;
-    // Equal forms stay in file order, for Duplicates::kLaterWins.
-    return std::equal(first_a, last_a, first_b, last_b) && a < b;
-  };
-  auto equal = [&](uint32_t a, uint32_t b) {
-    return head[a] == head[b] && std::equal(symbols.begin() + starts[a], symbols.begin() + starts[a + 1],
-                                            symbols.begin() + starts[b], symbols.begin() + starts[b + 1]);
-  };
   auto levels_of = [&](uint32_t p) { return patterns.levels.data() + starts[p] + p; };
-  std::vector<uint32_t> order(count);
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), less);
-  std::vector<uint32_t> unique_order;
-  unique_order.reserve(order.size());
-  size_t letter_total = 0;
-  for (uint32_t index : order) {
-    if (!unique_order.empty() && equal(unique_order.back(), index)) {
-      if (duplicates == Duplicates::kLaterWins) {
-        unique_order.back() = index;
-        continue;
-      }
-      uint8_t* kept = levels_of(unique_order.back());
-      const uint8_t* more = levels_of(index);
-      for (size_t g = 0; g <= length(index); ++g) kept[g] = std::max(kept[g], more[g]);
-      continue;
-    }
-    unique_order.push_back(index);
-    letter_total += length(index);
-  }
-  pattern_count_ = unique_order.size();
-
-  // The trie, breadth first: node u covers unique_order[begin, end) at
-  // depth d, its children edges[first_edge[u] .. first_edge[u + 1]).
   struct Run {
     uint32_t begin, end, depth;
   };
   struct Edge {
     uint32_t symbol, target;
   };
-  std::vector<Run> runs = {{0, static_cast<uint32_t>(unique_order.size()), 0}};
-  runs.reserve(letter_total + 1);
+  std::vector<uint32_t> order(count);
+  std::iota(order.begin(), order.end(), 0u);
+  // A node per letter read at most, and the root.
+  const size_t most_nodes = patterns.letters.size() + 1;
+  std::vector<Run> runs = {{0, static_cast<uint32_t>(count), 0}};
+  runs.reserve(most_nodes);
   std::vector<uint32_t> first_edge;
   std::vector<Edge> edges;
   std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
-  first_edge.reserve(runs.capacity() + 1);
-  edges.reserve(runs.capacity());
-  own_pattern.reserve(runs.capacity());
+  first_edge.reserve(most_nodes + 1);
+  edges.reserve(most_nodes);
+  own_pattern.reserve(most_nodes);
+  // Sort keys: the next symbol + 1 (0: the pattern ends here) above the
+  // pattern's index, so equal forms stay in file order.
+  std::vector<uint64_t> keys;
+  std::vector<uint32_t> bucket_start(symbol_count + 2);
+  std::vector<uint32_t> scratch(count);
+  size_t unique = 0;
   for (size_t u = 0; u < runs.size(); ++u) {
     const Run run = runs[u];
     first_edge.push_back(static_cast<uint32_t>(edges.size()));
+    uint32_t* const first = order.data() + run.begin;
+    const uint32_t size = run.end - run.begin;
+    auto key_of = [&](uint32_t p) -> uint32_t {
+      return length(p) == run.depth ? 0 : uint32_t{symbols[starts[p] + run.depth]} + 1;
+    };
+    if (size > 2 * symbol_count + 64) {
+      // Large runs (near the root): a stable counting sort.
+      std::fill(bucket_start.begin(), bucket_start.end(), 0);
+      for (uint32_t i = 0; i < size; ++i) ++bucket_start[key_of(first[i]) + 1];
+      std::partial_sum(bucket_start.begin(), bucket_start.end(), bucket_start.begin());
+      for (uint32_t i = 0; i < size; ++i) scratch[bucket_start[key_of(first[i])]++] = first[i];
+      std::copy_n(scratch.begin(), size, first);
+    } else if (size > 1) {
+      keys.resize(size);
+      for (uint32_t i = 0; i < size; ++i) keys[i] = uint64_t{key_of(first[i])} << 32 | first[i];
+      std::sort(keys.begin(), keys.end());
+      for (uint32_t i = 0; i < size; ++i) first[i] = static_cast<uint32_t>(keys[i]);
+    }
     uint32_t i = run.begin;
-    // The pattern that ends here sorts first in its run.
-    if (i < run.end && length(unique_order[i]) == run.depth) {
-      own_pattern.push_back(unique_order[i++]);
+    if (i < run.end && length(order[i]) == run.depth) {
+      // Equal forms: merged into the first, or the last in the file kept.
+      uint32_t kept = order[i++];
+      for (; i < run.end && length(order[i]) == run.depth; ++i) {
+        if (duplicates == Duplicates::kLaterWins) {
+          kept = order[i];
+          continue;
+        }
+        uint8_t* into = levels_of(kept);
+        const uint8_t* more = levels_of(order[i]);
+        for (size_t g = 0; g <= run.depth; ++g) into[g] = std::max(into[g], more[g]);
+      }
+      own_pattern.push_back(kept);
+      ++unique;
     } else {
       own_pattern.push_back(kNone);
     }
     while (i < run.end) {
-      const uint32_t symbol = symbol_at(unique_order[i], run.depth);
+      const uint32_t symbol = symbols[starts[order[i]] + run.depth];
       uint32_t j = i + 1;
-      while (j < run.end && symbol_at(unique_order[j], run.depth) == symbol) ++j;
+      while (j < run.end && symbols[starts[order[j]] + run.depth] == symbol) ++j;
       edges.push_back({symbol, static_cast<uint32_t>(runs.size())});
       runs.push_back({i, j, run.depth + 1});
       i = j;
     }
   }
+  pattern_count_ = unique;
   const auto states = static_cast<uint32_t>(runs.size());
   first_edge.push_back(static_cast<uint32_t>(edges.size()));
 
