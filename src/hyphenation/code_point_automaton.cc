@@ -42,33 +42,32 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
       throw Error("a hyphenation pattern is longer than 254 letters");
     }
   }
-  // The alphabet, "." aside: it is always symbol 0.
-  std::vector<bool> seen(kDenseLimit, false);
-  std::vector<char32_t> alphabet;
-  for (char32_t c : patterns.letters) {
-    if (c == U'.') continue;
-    if (c >= kDenseLimit) {
-      alphabet.push_back(c);
-    } else if (!seen[c]) {
-      seen[c] = true;
-      alphabet.push_back(c);
-    }
-  }
-  std::sort(alphabet.begin(), alphabet.end());
-  alphabet.erase(std::unique(alphabet.begin(), alphabet.end()), alphabet.end());
-  if (alphabet.size() + 1 >= kNoSymbol) throw Error("hyphenation patterns use too many different letters");
+  // The alphabet, "." aside: it is always symbol 0. Code points below
+  // kDenseLimit are marked in their own table, numbered in order after.
+  constexpr uint16_t kSeen = 0;
   dense_symbol_.assign(kDenseLimit, kNoSymbol);
-  dense_symbol_[U'.'] = 0;
-  for (size_t i = 0; i < alphabet.size(); ++i) {
-    const auto symbol = static_cast<uint16_t>(i + 1);
-    if (alphabet[i] < kDenseLimit) {
-      dense_symbol_[alphabet[i]] = symbol;
+  for (char32_t c : patterns.letters) {
+    if (c < kDenseLimit) {
+      dense_symbol_[c] = kSeen;
     } else {
-      sparse_points_.push_back(alphabet[i]);
-      sparse_symbols_.push_back(symbol);
+      sparse_points_.push_back(c);
     }
   }
-  const size_t symbol_count = alphabet.size() + 1;
+  std::sort(sparse_points_.begin(), sparse_points_.end());
+  sparse_points_.erase(std::unique(sparse_points_.begin(), sparse_points_.end()), sparse_points_.end());
+  dense_symbol_[U'.'] = kNoSymbol;
+  size_t letter_count = 0;
+  for (char32_t c = 0; c < kDenseLimit; ++c) {
+    if (dense_symbol_[c] == kSeen) dense_symbol_[c] = static_cast<uint16_t>(++letter_count);
+  }
+  if (letter_count + sparse_points_.size() + 1 >= kNoSymbol) {
+    throw Error("hyphenation patterns use too many different letters");
+  }
+  dense_symbol_[U'.'] = 0;
+  for (size_t i = 0; i < sparse_points_.size(); ++i) {
+    sparse_symbols_.push_back(static_cast<uint16_t>(letter_count + 1 + i));
+  }
+  const size_t symbol_count = letter_count + sparse_points_.size() + 1;
 
   // The trie, breadth first, sorting as it goes: node u covers
   // order[begin, end) at depth d, the patterns whose first d symbols spell
@@ -77,7 +76,10 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   // node instead of comparing whole strings of symbols, and equal forms
   // meet in the run of the node where they end.
   std::vector<uint16_t> symbols(patterns.letters.size());
-  for (size_t i = 0; i < symbols.size(); ++i) symbols[i] = SymbolOf(patterns.letters[i]);
+  for (size_t i = 0; i < symbols.size(); ++i) {
+    const char32_t c = patterns.letters[i];
+    symbols[i] = c < kDenseLimit ? dense_symbol_[c] : SymbolOf(c);
+  }
   const uint32_t* starts = patterns.starts.data();
   auto length = [&](uint32_t p) { return starts[p + 1] - starts[p]; };
   auto levels_of = [&](uint32_t p) { return patterns.levels.data() + starts[p] + p; };
