@@ -69,12 +69,14 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   }
   const size_t symbol_count = letter_count + sparse_points_.size() + 1;
 
-  // The trie, breadth first, sorting as it goes: node u covers
+  // The trie, depth first, sorting as it goes: node u covers
   // order[begin, end) at depth d, the patterns whose first d symbols spell
   // its string; its children edges[first_edge[u] .. first_edge[u + 1]).
   // Splitting each run by its next symbol costs one small integer sort per
   // node instead of comparing whole strings of symbols, and equal forms
-  // meet in the run of the node where they end.
+  // meet in the run of the node where they end. Nodes are numbered in the
+  // order of their records (depth first, children in symbol order), so the
+  // passes below read and write memory in sequence.
   std::vector<uint16_t> symbols(patterns.letters.size());
   for (size_t i = 0; i < symbols.size(); ++i) {
     const char32_t c = patterns.letters[i];
@@ -85,31 +87,31 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   auto levels_of = [&](uint32_t p) { return patterns.levels.data() + starts[p] + p; };
   struct Run {
     uint32_t begin, end, depth;
+    uint32_t edge;  // the parent's edge to this node, kNone for the root
   };
   struct Edge {
     uint32_t symbol, target;
   };
   std::vector<uint32_t> order(count);
   std::iota(order.begin(), order.end(), 0u);
-  // A node per letter read at most, and the root.
-  const size_t most_nodes = patterns.letters.size() + 1;
-  std::vector<Run> runs = {{0, static_cast<uint32_t>(count), 0}};
-  runs.reserve(most_nodes);
+  std::vector<Run> pending = {{0, static_cast<uint32_t>(count), 0, kNone}};
   std::vector<uint32_t> first_edge;
+  std::vector<uint32_t> depth_of;
   std::vector<Edge> edges;
   std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
-  first_edge.reserve(most_nodes + 1);
-  edges.reserve(most_nodes);
-  own_pattern.reserve(most_nodes);
   // Sort keys: the next symbol + 1 (0: the pattern ends here) above the
   // pattern's index, so equal forms stay in file order.
   std::vector<uint64_t> keys;
   std::vector<uint32_t> bucket_start(symbol_count + 2);
   std::vector<uint32_t> scratch(count);
   size_t unique = 0;
-  for (size_t u = 0; u < runs.size(); ++u) {
-    const Run run = runs[u];
+  while (!pending.empty()) {
+    const Run run = pending.back();
+    pending.pop_back();
+    const auto u = static_cast<uint32_t>(first_edge.size());
+    if (run.edge != kNone) edges[run.edge].target = u;
     first_edge.push_back(static_cast<uint32_t>(edges.size()));
+    depth_of.push_back(run.depth);
     uint32_t* const first = order.data() + run.begin;
     const uint32_t size = run.end - run.begin;
     auto key_of = [&](uint32_t p) -> uint32_t {
@@ -146,18 +148,29 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     } else {
       own_pattern.push_back(kNone);
     }
+    const size_t first_child = pending.size();
     while (i < run.end) {
       const uint32_t symbol = symbols[starts[order[i]] + run.depth];
       uint32_t j = i + 1;
       while (j < run.end && symbols[starts[order[j]] + run.depth] == symbol) ++j;
-      edges.push_back({symbol, static_cast<uint32_t>(runs.size())});
-      runs.push_back({i, j, run.depth + 1});
+      pending.push_back({i, j, run.depth + 1, static_cast<uint32_t>(edges.size())});
+      edges.push_back({symbol, 0});
       i = j;
     }
+    // The first child is numbered next.
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first_child), pending.end());
   }
   pattern_count_ = unique;
-  const auto states = static_cast<uint32_t>(runs.size());
+  const auto states = static_cast<uint32_t>(first_edge.size());
   first_edge.push_back(static_cast<uint32_t>(edges.size()));
+
+  // Breadth-first order (by depth), in which a node's failure node and its
+  // digits are final before any deeper node needs them.
+  std::vector<uint32_t> by_depth(kMaxPatternLetters + 2, 0);
+  for (uint32_t u = 0; u < states; ++u) ++by_depth[depth_of[u] + 1];
+  std::partial_sum(by_depth.begin(), by_depth.end(), by_depth.begin());
+  std::vector<uint32_t> breadth_first(states);
+  for (uint32_t u = 0; u < states; ++u) breadth_first[by_depth[depth_of[u]]++] = u;
 
   std::vector<uint32_t> root_child(symbol_count, 0);
   for (uint32_t e = first_edge[0]; e < first_edge[1]; ++e) root_child[edges[e].symbol] = edges[e].target;
@@ -168,10 +181,9 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     }
     return 0;
   };
-  // Numbered breadth first, a node's failure node is final before any
-  // deeper node needs it.
   std::vector<uint32_t> fail(states, 0);
-  for (uint32_t u = 1; u < states; ++u) {
+  for (uint32_t k = 1; k < states; ++k) {
+    const uint32_t u = breadth_first[k];
     for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
       for (uint32_t f = fail[u];; f = fail[f]) {
         const uint32_t next = child(f, edges[e].symbol);
@@ -187,11 +199,13 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   // string (its failure node's, merged already): one set per symbol read.
   // A set is stored as its length (depth + 1) and the digits.
   std::vector<uint8_t> digits;
+  digits.reserve(patterns.levels.size() * 2);
   std::vector<uint32_t> merged(states, kNone);
-  for (uint32_t u = 1; u < states; ++u) {
+  for (uint32_t k = 1; k < states; ++k) {
+    const uint32_t u = breadth_first[k];
     const uint32_t inherited = merged[fail[u]];
     if (own_pattern[u] == kNone && inherited == kNone) continue;
-    const uint32_t depth = runs[u].depth;
+    const uint32_t depth = depth_of[u];
     const auto at = static_cast<uint32_t>(digits.size());
     digits.resize(at + depth + 2, 0);
     digits[at] = static_cast<uint8_t>(depth + 1);
@@ -205,25 +219,17 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     merged[u] = at;
   }
 
-  // Records in depth-first order, so that a walk down one pattern reads
-  // memory in sequence (layout at records_).
-  std::vector<uint32_t> offset(states, 0);
-  std::vector<uint32_t> order_dfs;
-  order_dfs.reserve(states);
-  std::vector<uint32_t> stack = {0};
-  uint32_t next_offset = 0;
-  while (!stack.empty()) {
-    const uint32_t u = stack.back();
-    stack.pop_back();
-    order_dfs.push_back(u);
-    offset[u] = next_offset;
+  // Records in node order (layout at records_).
+  std::vector<uint32_t> offset(states + 1, 0);
+  for (uint32_t u = 0; u < states; ++u) {
     const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
-    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) + (digit_count + 3) / 4;
-    for (uint32_t e = first_edge[u + 1]; e-- > first_edge[u];) stack.push_back(edges[e].target);
+    const uint64_t next = uint64_t{offset[u]} + kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) +
+                          (digit_count + 3) / 4;
+    if (next > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
+    offset[u + 1] = static_cast<uint32_t>(next);
   }
-  if (next_offset > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
-  records_.resize(next_offset);
-  for (uint32_t u : order_dfs) {
+  records_.resize(offset[states]);
+  for (uint32_t u = 0; u < states; ++u) {
     uint32_t* record = &records_[offset[u]];
     record[0] = offset[fail[u]];
     const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
