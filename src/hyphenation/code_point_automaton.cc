@@ -99,6 +99,13 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   std::vector<uint32_t> depth_of;
   std::vector<Edge> edges;
   std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
+  // A node per letter read at most, and the root. Reserving the most keeps
+  // growth from copying, and untouched reserve costs no memory.
+  const size_t most_nodes = patterns.letters.size() + 1;
+  first_edge.reserve(most_nodes + 1);
+  depth_of.reserve(most_nodes);
+  edges.reserve(most_nodes);
+  own_pattern.reserve(most_nodes);
   // Sort keys: the next symbol + 1 (0: the pattern ends here) above the
   // pattern's index, so equal forms stay in file order.
   std::vector<uint64_t> keys;

@@ -228,6 +228,12 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
   PatternSet set;
   std::optional<int> compound_left, compound_right, plain_left, plain_right;
   PatternList levels[2];
+  // Room for the most the text could hold, so that the lists never copy
+  // themselves while growing; reserve that is never written costs nothing.
+  for (PatternList& list : levels) {
+    list.letters.reserve(utf8.size());
+    list.levels.reserve(utf8.size() + 1);
+  }
   int level = 0;
   std::string_view rest = utf8;
   std::u32string letters;
