@@ -188,9 +188,31 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     }
     return 0;
   };
+  // Per node, in that order: its digits merged with those of every pattern
+  // that ends its string (its failure node's, merged already), so one set
+  // applies per symbol read; then its children's failure nodes. A set is
+  // stored as its length (depth + 1) and the digits.
   std::vector<uint32_t> fail(states, 0);
+  std::vector<uint8_t> digits;
+  digits.reserve(patterns.levels.size() * 2);
+  std::vector<uint32_t> merged(states, kNone);
   for (uint32_t k = 1; k < states; ++k) {
     const uint32_t u = breadth_first[k];
+    const uint32_t inherited = merged[fail[u]];
+    if (own_pattern[u] != kNone || inherited != kNone) {
+      const uint32_t depth = depth_of[u];
+      const auto at = static_cast<uint32_t>(digits.size());
+      digits.resize(at + depth + 2, 0);
+      digits[at] = static_cast<uint8_t>(depth + 1);
+      uint8_t* mine = &digits[at + 1];
+      if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
+      if (inherited != kNone) {
+        const uint8_t* theirs = &digits[inherited + 1];
+        const uint32_t offset = depth + 1 - digits[inherited];
+        for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
+      }
+      merged[u] = at;
+    }
     for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
       for (uint32_t f = fail[u];; f = fail[f]) {
         const uint32_t next = child(f, edges[e].symbol);
@@ -200,30 +222,6 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
         }
       }
     }
-  }
-
-  // Each node's digits merged with those of every pattern that ends its
-  // string (its failure node's, merged already): one set per symbol read.
-  // A set is stored as its length (depth + 1) and the digits.
-  std::vector<uint8_t> digits;
-  digits.reserve(patterns.levels.size() * 2);
-  std::vector<uint32_t> merged(states, kNone);
-  for (uint32_t k = 1; k < states; ++k) {
-    const uint32_t u = breadth_first[k];
-    const uint32_t inherited = merged[fail[u]];
-    if (own_pattern[u] == kNone && inherited == kNone) continue;
-    const uint32_t depth = depth_of[u];
-    const auto at = static_cast<uint32_t>(digits.size());
-    digits.resize(at + depth + 2, 0);
-    digits[at] = static_cast<uint8_t>(depth + 1);
-    uint8_t* mine = &digits[at + 1];
-    if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
-    if (inherited != kNone) {
-      const uint8_t* theirs = &digits[inherited + 1];
-      const uint32_t offset = depth + 1 - digits[inherited];
-      for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
-    }
-    merged[u] = at;
   }
 
   // Records in node order (layout at records_).
