@@ -42,118 +42,142 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
       throw Error("a hyphenation pattern is longer than 254 letters");
     }
   }
-  // The alphabet, "." aside: it is always symbol 0.
-  std::vector<bool> seen(kDenseLimit, false);
-  std::vector<char32_t> alphabet;
-  for (char32_t c : patterns.letters) {
-    if (c == U'.') continue;
-    if (c >= kDenseLimit) {
-      alphabet.push_back(c);
-    } else if (!seen[c]) {
-      seen[c] = true;
-      alphabet.push_back(c);
-    }
-  }
-  std::sort(alphabet.begin(), alphabet.end());
-  alphabet.erase(std::unique(alphabet.begin(), alphabet.end()), alphabet.end());
-  if (alphabet.size() + 1 >= kNoSymbol) throw Error("hyphenation patterns use too many different letters");
+  // The alphabet, "." aside: it is always symbol 0. Code points below
+  // kDenseLimit are marked in their own table, numbered in order after.
+  constexpr uint16_t kSeen = 0;
   dense_symbol_.assign(kDenseLimit, kNoSymbol);
-  dense_symbol_[U'.'] = 0;
-  for (size_t i = 0; i < alphabet.size(); ++i) {
-    const auto symbol = static_cast<uint16_t>(i + 1);
-    if (alphabet[i] < kDenseLimit) {
-      dense_symbol_[alphabet[i]] = symbol;
+  for (char32_t c : patterns.letters) {
+    if (c < kDenseLimit) {
+      dense_symbol_[c] = kSeen;
     } else {
-      sparse_points_.push_back(alphabet[i]);
-      sparse_symbols_.push_back(symbol);
+      sparse_points_.push_back(c);
     }
   }
-  const size_t symbol_count = alphabet.size() + 1;
+  std::sort(sparse_points_.begin(), sparse_points_.end());
+  sparse_points_.erase(std::unique(sparse_points_.begin(), sparse_points_.end()), sparse_points_.end());
+  dense_symbol_[U'.'] = kNoSymbol;
+  size_t letter_count = 0;
+  for (char32_t c = 0; c < kDenseLimit; ++c) {
+    if (dense_symbol_[c] == kSeen) dense_symbol_[c] = static_cast<uint16_t>(++letter_count);
+  }
+  if (letter_count + sparse_points_.size() + 1 >= kNoSymbol) {
+    throw Error("hyphenation patterns use too many different letters");
+  }
+  dense_symbol_[U'.'] = 0;
+  for (size_t i = 0; i < sparse_points_.size(); ++i) {
+    sparse_symbols_.push_back(static_cast<uint16_t>(letter_count + 1 + i));
+  }
+  const size_t symbol_count = letter_count + sparse_points_.size() + 1;
 
-  // Patterns as symbol strings, sorted, equal forms merged: then every trie
-  // node is a run of consecutive patterns sharing a prefix. Symbols are
-  // stored one higher so that 0 can pad the four-symbol sort keys.
+  // The trie, depth first, sorting as it goes: node u covers
+  // order[begin, end) at depth d, the patterns whose first d symbols spell
+  // its string; its children edges[first_edge[u] .. first_edge[u + 1]).
+  // Splitting each run by its next symbol costs one small integer sort per
+  // node instead of comparing whole strings of symbols, and equal forms
+  // meet in the run of the node where they end. Nodes are numbered in the
+  // order of their records (depth first, children in symbol order), so the
+  // passes below read and write memory in sequence.
   std::vector<uint16_t> symbols(patterns.letters.size());
-  for (size_t i = 0; i < symbols.size(); ++i) symbols[i] = static_cast<uint16_t>(SymbolOf(patterns.letters[i]) + 1);
+  for (size_t i = 0; i < symbols.size(); ++i) {
+    const char32_t c = patterns.letters[i];
+    symbols[i] = c < kDenseLimit ? dense_symbol_[c] : SymbolOf(c);
+  }
   const uint32_t* starts = patterns.starts.data();
   auto length = [&](uint32_t p) { return starts[p + 1] - starts[p]; };
-  auto symbol_at = [&](uint32_t p, uint32_t depth) { return static_cast<uint32_t>(symbols[starts[p] + depth] - 1); };
-  std::vector<uint64_t> head(count, 0);
-  for (uint32_t p = 0; p < count; ++p) {
-    for (uint32_t d = 0; d < 4 && d < length(p); ++d) head[p] |= uint64_t{symbols[starts[p] + d]} << (48 - 16 * d);
-  }
-  auto less = [&](uint32_t a, uint32_t b) {
-    if (head[a] != head[b]) return head[a] < head[b];
-    const auto first_a = symbols.begin() + starts[a], last_a = symbols.begin() + starts[a + 1];
-    const auto first_b = symbols.begin() + starts[b], last_b = symbols.begin() + starts[b + 1];
-    if (std::lexicographical_compare(first_a, last_a, first_b, last_b)) return true;
-    // Equal forms stay in file order, for Duplicates::kLaterWins.
-    return std::equal(first_a, last_a, first_b, last_b) && a < b;
-  };
-  auto equal = [&](uint32_t a, uint32_t b) {
-    return head[a] == head[b] && std::equal(symbols.begin() + starts[a], symbols.begin() + starts[a + 1],
-                                            symbols.begin() + starts[b], symbols.begin() + starts[b + 1]);
-  };
   auto levels_of = [&](uint32_t p) { return patterns.levels.data() + starts[p] + p; };
-  std::vector<uint32_t> order(count);
-  std::iota(order.begin(), order.end(), 0u);
-  std::sort(order.begin(), order.end(), less);
-  std::vector<uint32_t> unique_order;
-  unique_order.reserve(order.size());
-  size_t letter_total = 0;
-  for (uint32_t index : order) {
-    if (!unique_order.empty() && equal(unique_order.back(), index)) {
-      if (duplicates == Duplicates::kLaterWins) {
-        unique_order.back() = index;
-        continue;
-      }
-      uint8_t* kept = levels_of(unique_order.back());
-      const uint8_t* more = levels_of(index);
-      for (size_t g = 0; g <= length(index); ++g) kept[g] = std::max(kept[g], more[g]);
-      continue;
-    }
-    unique_order.push_back(index);
-    letter_total += length(index);
-  }
-  pattern_count_ = unique_order.size();
-
-  // The trie, breadth first: node u covers unique_order[begin, end) at
-  // depth d, its children edges[first_edge[u] .. first_edge[u + 1]).
   struct Run {
     uint32_t begin, end, depth;
+    uint32_t edge;  // the parent's edge to this node, kNone for the root
   };
   struct Edge {
     uint32_t symbol, target;
   };
-  std::vector<Run> runs = {{0, static_cast<uint32_t>(unique_order.size()), 0}};
-  runs.reserve(letter_total + 1);
+  std::vector<uint32_t> order(count);
+  std::iota(order.begin(), order.end(), 0u);
+  std::vector<Run> pending = {{0, static_cast<uint32_t>(count), 0, kNone}};
   std::vector<uint32_t> first_edge;
+  std::vector<uint32_t> depth_of;
   std::vector<Edge> edges;
   std::vector<uint32_t> own_pattern;  // per node: the pattern ending there, or kNone
-  first_edge.reserve(runs.capacity() + 1);
-  edges.reserve(runs.capacity());
-  own_pattern.reserve(runs.capacity());
-  for (size_t u = 0; u < runs.size(); ++u) {
-    const Run run = runs[u];
+  // A node per letter read at most, and the root. Reserving the most keeps
+  // growth from copying, and untouched reserve costs no memory.
+  const size_t most_nodes = patterns.letters.size() + 1;
+  first_edge.reserve(most_nodes + 1);
+  depth_of.reserve(most_nodes);
+  edges.reserve(most_nodes);
+  own_pattern.reserve(most_nodes);
+  // Sort keys: the next symbol + 1 (0: the pattern ends here) above the
+  // pattern's index, so equal forms stay in file order.
+  std::vector<uint64_t> keys;
+  std::vector<uint32_t> bucket_start(symbol_count + 2);
+  std::vector<uint32_t> scratch(count);
+  size_t unique = 0;
+  while (!pending.empty()) {
+    const Run run = pending.back();
+    pending.pop_back();
+    const auto u = static_cast<uint32_t>(first_edge.size());
+    if (run.edge != kNone) edges[run.edge].target = u;
     first_edge.push_back(static_cast<uint32_t>(edges.size()));
+    depth_of.push_back(run.depth);
+    uint32_t* const first = order.data() + run.begin;
+    const uint32_t size = run.end - run.begin;
+    auto key_of = [&](uint32_t p) -> uint32_t {
+      return length(p) == run.depth ? 0 : uint32_t{symbols[starts[p] + run.depth]} + 1;
+    };
+    if (size > 2 * symbol_count + 64) {
+      // Large runs (near the root): a stable counting sort.
+      std::fill(bucket_start.begin(), bucket_start.end(), 0);
+      for (uint32_t i = 0; i < size; ++i) ++bucket_start[key_of(first[i]) + 1];
+      std::partial_sum(bucket_start.begin(), bucket_start.end(), bucket_start.begin());
+      for (uint32_t i = 0; i < size; ++i) scratch[bucket_start[key_of(first[i])]++] = first[i];
+      std::copy_n(scratch.begin(), size, first);
+    } else if (size > 1) {
+      keys.resize(size);
+      for (uint32_t i = 0; i < size; ++i) keys[i] = uint64_t{key_of(first[i])} << 32 | first[i];
+      std::sort(keys.begin(), keys.end());
+      for (uint32_t i = 0; i < size; ++i) first[i] = static_cast<uint32_t>(keys[i]);
+    }
     uint32_t i = run.begin;
-    // The pattern that ends here sorts first in its run.
-    if (i < run.end && length(unique_order[i]) == run.depth) {
-      own_pattern.push_back(unique_order[i++]);
+    if (i < run.end && length(order[i]) == run.depth) {
+      // Equal forms: merged into the first, or the last in the file kept.
+      uint32_t kept = order[i++];
+      for (; i < run.end && length(order[i]) == run.depth; ++i) {
+        if (duplicates == Duplicates::kLaterWins) {
+          kept = order[i];
+          continue;
+        }
+        uint8_t* into = levels_of(kept);
+        const uint8_t* more = levels_of(order[i]);
+        for (size_t g = 0; g <= run.depth; ++g) into[g] = std::max(into[g], more[g]);
+      }
+      own_pattern.push_back(kept);
+      ++unique;
     } else {
       own_pattern.push_back(kNone);
     }
+    const size_t first_child = pending.size();
     while (i < run.end) {
-      const uint32_t symbol = symbol_at(unique_order[i], run.depth);
+      const uint32_t symbol = symbols[starts[order[i]] + run.depth];
       uint32_t j = i + 1;
-      while (j < run.end && symbol_at(unique_order[j], run.depth) == symbol) ++j;
-      edges.push_back({symbol, static_cast<uint32_t>(runs.size())});
-      runs.push_back({i, j, run.depth + 1});
+      while (j < run.end && symbols[starts[order[j]] + run.depth] == symbol) ++j;
+      pending.push_back({i, j, run.depth + 1, static_cast<uint32_t>(edges.size())});
+      edges.push_back({symbol, 0});
       i = j;
     }
+    // The first child is numbered next.
+    std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first_child), pending.end());
   }
-  const auto states = static_cast<uint32_t>(runs.size());
+  pattern_count_ = unique;
+  const auto states = static_cast<uint32_t>(first_edge.size());
   first_edge.push_back(static_cast<uint32_t>(edges.size()));
+
+  // Breadth-first order (by depth), in which a node's failure node and its
+  // digits are final before any deeper node needs them.
+  std::vector<uint32_t> by_depth(kMaxPatternLetters + 2, 0);
+  for (uint32_t u = 0; u < states; ++u) ++by_depth[depth_of[u] + 1];
+  std::partial_sum(by_depth.begin(), by_depth.end(), by_depth.begin());
+  std::vector<uint32_t> breadth_first(states);
+  for (uint32_t u = 0; u < states; ++u) breadth_first[by_depth[depth_of[u]]++] = u;
 
   std::vector<uint32_t> root_child(symbol_count, 0);
   for (uint32_t e = first_edge[0]; e < first_edge[1]; ++e) root_child[edges[e].symbol] = edges[e].target;
@@ -164,10 +188,31 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     }
     return 0;
   };
-  // Numbered breadth first, a node's failure node is final before any
-  // deeper node needs it.
+  // Per node, in that order: its digits merged with those of every pattern
+  // that ends its string (its failure node's, merged already), so one set
+  // applies per symbol read; then its children's failure nodes. A set is
+  // stored as its length (depth + 1) and the digits.
   std::vector<uint32_t> fail(states, 0);
-  for (uint32_t u = 1; u < states; ++u) {
+  std::vector<uint8_t> digits;
+  digits.reserve(patterns.levels.size() * 2);
+  std::vector<uint32_t> merged(states, kNone);
+  for (uint32_t k = 1; k < states; ++k) {
+    const uint32_t u = breadth_first[k];
+    const uint32_t inherited = merged[fail[u]];
+    if (own_pattern[u] != kNone || inherited != kNone) {
+      const uint32_t depth = depth_of[u];
+      const auto at = static_cast<uint32_t>(digits.size());
+      digits.resize(at + depth + 2, 0);
+      digits[at] = static_cast<uint8_t>(depth + 1);
+      uint8_t* mine = &digits[at + 1];
+      if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
+      if (inherited != kNone) {
+        const uint8_t* theirs = &digits[inherited + 1];
+        const uint32_t offset = depth + 1 - digits[inherited];
+        for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
+      }
+      merged[u] = at;
+    }
     for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) {
       for (uint32_t f = fail[u];; f = fail[f]) {
         const uint32_t next = child(f, edges[e].symbol);
@@ -179,47 +224,17 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
     }
   }
 
-  // Each node's digits merged with those of every pattern that ends its
-  // string (its failure node's, merged already): one set per symbol read.
-  // A set is stored as its length (depth + 1) and the digits.
-  std::vector<uint8_t> digits;
-  std::vector<uint32_t> merged(states, kNone);
-  for (uint32_t u = 1; u < states; ++u) {
-    const uint32_t inherited = merged[fail[u]];
-    if (own_pattern[u] == kNone && inherited == kNone) continue;
-    const uint32_t depth = runs[u].depth;
-    const auto at = static_cast<uint32_t>(digits.size());
-    digits.resize(at + depth + 2, 0);
-    digits[at] = static_cast<uint8_t>(depth + 1);
-    uint8_t* mine = &digits[at + 1];
-    if (own_pattern[u] != kNone) std::copy_n(levels_of(own_pattern[u]), depth + 1, mine);
-    if (inherited != kNone) {
-      const uint8_t* theirs = &digits[inherited + 1];
-      const uint32_t offset = depth + 1 - digits[inherited];
-      for (uint32_t g = 0; g < digits[inherited]; ++g) mine[offset + g] = std::max(mine[offset + g], theirs[g]);
-    }
-    merged[u] = at;
-  }
-
-  // Records in depth-first order, so that a walk down one pattern reads
-  // memory in sequence (layout at records_).
-  std::vector<uint32_t> offset(states, 0);
-  std::vector<uint32_t> order_dfs;
-  order_dfs.reserve(states);
-  std::vector<uint32_t> stack = {0};
-  uint32_t next_offset = 0;
-  while (!stack.empty()) {
-    const uint32_t u = stack.back();
-    stack.pop_back();
-    order_dfs.push_back(u);
-    offset[u] = next_offset;
+  // Records in node order (layout at records_).
+  std::vector<uint32_t> offset(states + 1, 0);
+  for (uint32_t u = 0; u < states; ++u) {
     const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];
-    next_offset += kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) + (digit_count + 3) / 4;
-    for (uint32_t e = first_edge[u + 1]; e-- > first_edge[u];) stack.push_back(edges[e].target);
+    const uint64_t next = uint64_t{offset[u]} + kRecordHead + 2 * (first_edge[u + 1] - first_edge[u]) +
+                          (digit_count + 3) / 4;
+    if (next > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
+    offset[u + 1] = static_cast<uint32_t>(next);
   }
-  if (next_offset > kMaxOffset) throw Error("hyphenation patterns too many for one automaton");
-  records_.resize(next_offset);
-  for (uint32_t u : order_dfs) {
+  records_.resize(offset[states]);
+  for (uint32_t u = 0; u < states; ++u) {
     uint32_t* record = &records_[offset[u]];
     record[0] = offset[fail[u]];
     const uint32_t digit_count = merged[u] == kNone ? 0 : digits[merged[u]];

@@ -58,18 +58,41 @@ std::string ToUtf8(std::string_view text, std::string encoding, const std::strin
   for (char& c : encoding) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (encoding == "UTF-8" || encoding == "UTF8") return std::string(text);
   if (encoding.rfind("MICROSOFT-", 0) == 0) encoding.erase(0, 10);
+  std::string out;
+  if (encoding == "ISO8859-1" || encoding == "ISO-8859-1" || encoding == "LATIN1") {
+    // Every byte is its own code point: no converter needed.
+    out.resize(text.size() * 2);
+    char* at = out.data();
+    for (char c : text) {
+      const auto b = static_cast<unsigned char>(c);
+      if (b < 0x80) {
+        *at++ = c;
+      } else {
+        *at++ = static_cast<char>(0xC0 | (b >> 6));
+        *at++ = static_cast<char>(0x80 | (b & 0x3F));
+      }
+    }
+    out.resize(static_cast<size_t>(at - out.data()));
+    return out;
+  }
   iconv_t cd = iconv_open("UTF-8", encoding.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) throw Error(name + ": unknown encoding '" + encoding + "'");
   std::unique_ptr<void, int (*)(iconv_t)> closer(cd, iconv_close);
-  std::string out(text.size() * 4 + 16, '\0');
+  // In pieces, so that memory grows with what the text needs rather than
+  // with the widest any byte could become.
+  out.reserve(text.size() + text.size() / 2);
   char* in_ptr = const_cast<char*>(text.data());
   size_t in_left = text.size();
-  char* out_ptr = out.data();
-  size_t out_left = out.size();
-  if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<size_t>(-1)) {
-    throw Error(name + ": text is not valid " + encoding + ": " + std::strerror(errno));
+  char piece[16384];
+  while (in_left > 0) {
+    char* out_ptr = piece;
+    size_t out_left = sizeof piece;
+    const size_t done = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
+    if (done == static_cast<size_t>(-1) && errno != E2BIG) {
+      throw Error(name + ": text is not valid " + encoding + ": " + std::strerror(errno));
+    }
+    out.append(piece, sizeof piece - out_left);
   }
-  out.resize(out.size() - out_left);
   return out;
 }
 
@@ -205,6 +228,12 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
   PatternSet set;
   std::optional<int> compound_left, compound_right, plain_left, plain_right;
   PatternList levels[2];
+  // Room for the most the text could hold, so that the lists never copy
+  // themselves while growing; reserve that is never written costs nothing.
+  for (PatternList& list : levels) {
+    list.letters.reserve(utf8.size());
+    list.levels.reserve(utf8.size() + 1);
+  }
   int level = 0;
   std::string_view rest = utf8;
   std::u32string letters;
@@ -214,7 +243,11 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
     // A pattern is the line's first word; what follows it is ignored.
-    const std::string_view word = line.substr(0, line.find_first_of(" \t\r"));
+    size_t word_end = 0;
+    while (word_end < line.size() && line[word_end] != ' ' && line[word_end] != '\t' && line[word_end] != '\r') {
+      ++word_end;
+    }
+    const std::string_view word = line.substr(0, word_end);
     if (word.empty() || word[0] == '%' || word[0] == '#') continue;
     if (word[0] >= 'A' && word[0] <= 'Z') {
       const std::string option = Trimmed(line);

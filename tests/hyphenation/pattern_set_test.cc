@@ -169,6 +169,33 @@ TEST(PatternSetTest, DictionariesReadTheirEncodingOptionsAndTwoLevels) {
   EXPECT_EQ(Marked(plain, "aaaaa'aaaaaaa", {1, 1}), "a_a_aaa'aaa_a_a_aa");
 }
 
+TEST(PatternSetTest, EqualFormsAndLongConvertedText) {
+  // TeX sets apply both of two equal forms (the larger digit wins);
+  // dictionaries keep the later one. Other patterns sharing the prefix
+  // stand between them.
+  struct Case {
+    bool dictionary;
+    const char* patterns;
+    const char* marked;
+  } cases[] = {
+      {false, "a1b ab1c a2b", "ab_c"}, {false, "a2b ab1c a1b", "ab_c"},
+      {true, "a1b\nab1c\na2b", "ab_c"}, {true, "a2b\nab1c\na1b", "a_b_c"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.patterns;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    const PatternSet set = c.dictionary ? PatternSet::FromDicText(std::string("UTF-8\n") + c.patterns + "\n", "t")
+                                        : PatternSet::FromTexText(text, "", {1, 1});
+    EXPECT_EQ(Marked(set, "abc", {1, 1}), c.marked) << c.patterns;
+  }
+  // A converted dictionary far longer than one piece of the converter's
+  // output keeps its last pattern (ISO 8859-2: 0xB3 is l with stroke).
+  std::string latin2 = "ISO8859-2\n";
+  for (int i = 0; i < 3000; ++i) latin2 += "% a comment line\n";
+  const PatternSet set = PatternSet::FromDicText(latin2 + "\xb3" "1\n", "t");
+  EXPECT_EQ(Marked(set, "a\u0142b", {1, 1}), "a\u0142_b");
+}
+
 TEST(PatternSetTest, BadFilesEndInAnError) {
   EXPECT_THROW(PatternSet::FromDicText("NO-SUCH-CODING\n1a\n", "t"), Error);
   EXPECT_THROW(PatternSet::FromDicText("UTF-8\nLEFTHYPHENMIN x\n", "t"), Error);
