@@ -15,7 +15,7 @@
 #include "hyphenation/engine_setup.h"
 #include "platform/file_io.h"
 #include "cli/options.h"
-#include "cli/page_languages.h"
+#include "html/page_languages.h"
 #include "cli/parallel_files.h"
 #include "platform/text_codec.h"
 #include "cli/progress_bar.h"
@@ -32,6 +32,8 @@
 namespace corvane::cli {
 
 using hyphenation::ConfigureEngine;
+using html::PageLanguageOptions;
+using html::PageLanguages;
 using platform::AtomicFileWriter;
 using platform::DecodeDocument;
 using platform::DocumentEncoder;

@@ -1,6 +1,6 @@
-#include "cli/page_languages.h"
+#include "html/page_languages.h"
 
-namespace corvane::cli {
+namespace corvane::html {
 
 using hyphenation::LanguageKind;
 
@@ -11,19 +11,19 @@ const hyphenation::LanguageCatalog& PageLanguages::Catalog() {
   return *catalog_;
 }
 
-html::Language PageLanguages::Classify(std::string_view tag) {
+Language PageLanguages::Classify(std::string_view tag) {
   const std::string normal = hyphenation::NormalTag(tag);
   // The built-in two, as the catalog would match them, without scanning it.
-  if (normal == "en" || normal == "en-us" || normal.starts_with("en-us-")) return html::Language::kEnglish;
-  if (normal == "tr" || normal.starts_with("tr-")) return html::Language::kTurkish;
+  if (normal == "en" || normal == "en-us" || normal.starts_with("en-us-")) return Language::kEnglish;
+  if (normal == "tr" || normal.starts_with("tr-")) return Language::kTurkish;
   std::lock_guard lock(mutex_);
   const hyphenation::Language* found = Catalog().Match(normal);
-  if (found != nullptr && found->kind == LanguageKind::kBuiltInEnglish) return html::Language::kEnglish;
-  if (found != nullptr && found->kind == LanguageKind::kTurkish) return html::Language::kTurkish;
-  return html::Language::kOther;
+  if (found != nullptr && found->kind == LanguageKind::kBuiltInEnglish) return Language::kEnglish;
+  if (found != nullptr && found->kind == LanguageKind::kTurkish) return Language::kTurkish;
+  return Language::kOther;
 }
 
-const html::PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
+const PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
   const std::string normal = hyphenation::NormalTag(tag);
   std::lock_guard lock(mutex_);
   auto [it, added] = loaded_.try_emplace(normal);
@@ -32,7 +32,7 @@ const html::PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
   if (found == nullptr || found->kind == LanguageKind::kBuiltInEnglish || found->kind == LanguageKind::kTurkish) {
     return nullptr;
   }
-  auto language = std::make_unique<html::PatternLanguage>();
+  auto language = std::make_unique<PatternLanguage>();
   language->set = hyphenation::LoadPatternSet(*found);
   language->minimums = found->kind == LanguageKind::kTexPatterns ? found->minimums : language->set->OwnMinimums();
   if (options_.left_min) language->minimums.left = *options_.left_min;
@@ -66,4 +66,4 @@ void PageLanguages::WarnMissing(const std::vector<std::string>& tags, std::ostre
   }
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::html
