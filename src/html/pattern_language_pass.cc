@@ -82,6 +82,7 @@ PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageS
       result.tags_without_patterns.push_back(stretches[k].tag);
     }
     BreakCache* cache = missing ? nullptr : &caches[language];
+    std::size_t* tag_words = missing ? nullptr : &result.words_by_tag[stretches[k].tag];
     const std::size_t end = k + 1 < stretches.size() ? stretches[k + 1].from : page.size();
     for (std::size_t a = stretches[k].from; a < end;) {
       if (kinds[a] != ByteKind::kText && kinds[a] != ByteKind::kLetter) {
@@ -97,6 +98,7 @@ PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageS
           continue;
         }
         ++result.words;
+        ++*tag_words;
         const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
         if (CodePointCount(spelling) < settings.min_word_length) continue;
         auto [it, added] = cache->try_emplace(std::string(spelling));
