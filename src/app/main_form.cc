@@ -176,7 +176,7 @@ void TMainForm::HyphenateSelection(html::SelectionCommand command) {
   editor_->setTextCursor(cursor);
   const TextPasses::SelectionResult result =
       passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
-  if (status_window_ != nullptr) status_window_->SetWordsByLanguage(result.languages);
+  if (status_window_ != nullptr && result.languages) status_window_->SetWordsByLanguage(*result.languages);
   ReplaceSelection(result.text);
 }
 

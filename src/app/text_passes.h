@@ -7,6 +7,7 @@
 #define CORVANE_APP_TEXT_PASSES_H_
 
 #include <QString>
+#include <optional>
 
 #include "app/page_language.h"
 #include "ebook/book_pass.h"
@@ -72,7 +73,7 @@ class TextPasses {
   // observer's counters cover every language.
   struct SelectionResult {
     QString text;
-    WordsByLanguage languages;
+    std::optional<WordsByLanguage> languages;  // none when soft hyphens were removed
   };
   SelectionResult HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
                                      html::SelectionCommand command, bool utf8_document,

@@ -104,6 +104,7 @@ TEST_F(InstalledLanguageTest, AutomaticHyphenatesEachStretchInItsLanguage) {
             QStringList({"Turkish : 1", "English : 1", "Latin (la) : 2", "Words Without Patterns : 1"}));
   RunOnSelection(form, 0, static_cast<int>(hyphenated.size()), "hyphenatetool");
   EXPECT_EQ(form.Editor()->toPlainText(), page);
+  EXPECT_EQ(status_->LanguageLines().size(), 4);  // removing runs no pass: the figures stay
 
   // A selection takes the language of the element it lies in, and stays
   // whole inside an element never hyphenated.
