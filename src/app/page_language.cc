@@ -39,7 +39,8 @@ QString LanguageName(std::string_view tag) {
   const std::string normal = hyphenation::NormalTag(tag);
   // The interface's own language, as its translation says.
   const std::string shown_in =
-      QCoreApplication::translate("LanguageNames", "en", "the language code in which languages are named").toStdString();
+      QCoreApplication::translate("LanguageNames", "en", "the language code in which languages are named")
+          .toStdString();
   UErrorCode status = U_ZERO_ERROR;
   char locale[ULOC_FULLNAME_CAPACITY] = {};
   uloc_forLanguageTag(normal.c_str(), locale, sizeof locale - 1, nullptr, &status);

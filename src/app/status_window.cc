@@ -90,7 +90,8 @@ void StatusWindow::SetWordsByLanguage(const WordsByLanguage& words) {
   for (const auto& [tag, count] : words.installed) {
     if (count == 0) continue;
     const QString name = LanguageName(tag);
-    const auto same = std::find_if(installed.begin(), installed.end(), [&](const auto& line) { return line.first == name; });
+    const auto same =
+        std::find_if(installed.begin(), installed.end(), [&](const auto& line) { return line.first == name; });
     if (same != installed.end()) {
       same->second += count;
     } else {

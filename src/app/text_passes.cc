@@ -144,14 +144,13 @@ ebook::BookFigures TextPasses::HyphenateBook(const QString& input, const QString
 // The one place where the two passes meet, so that the pair can be swapped
 // as one: the classic pass over the part, then the pattern sets over the
 // stretches it left, on its result.
-TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, qsizetype start, qsizetype length,
-                                             bool whole_document, bool utf8_document,
+TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText& in, qsizetype start,
+                                             qsizetype length, bool whole_document, bool utf8_document,
                                              html::PassObserver& observer) {
   // Each character is one byte in the pass's text, so offsets count characters.
   const auto characters = [&](qsizetype from, qsizetype count) {
     return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
   };
-  const PassText in = ToPassText(text);
   const std::string_view all(in.bytes);
   const std::size_t from = characters(0, start), size = characters(start, length);
   html::HyphenationPass pass = MakePass(utf8_document, observer, /*other_languages=*/true);
@@ -195,7 +194,8 @@ html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part,
   const QByteArray utf8 = part.toUtf8();
   const std::string_view original(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   std::string page(original);
-  const html::SoftHyphenForm form = html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity);
+  const html::SoftHyphenForm form =
+      html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity);
   // The editor's text is Unicode: the character goes in as UTF-8 whatever the file's encoding.
   const std::string soft_hyphen =
       form == html::SoftHyphenForm::kCharacter ? "\xC2\xAD" : std::string(html::SoftHyphenText(form));
@@ -210,7 +210,9 @@ html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part,
     std::vector<html::ByteKind> kept = kinds;
     html::MarkExcludedElements(page, kept, exclusions_,
                                std::string_view(preceding.constData(), static_cast<std::size_t>(preceding.size())));
-    const auto text = [](html::ByteKind kind) { return kind == html::ByteKind::kText || kind == html::ByteKind::kLetter; };
+    const auto text = [](html::ByteKind kind) {
+      return kind == html::ByteKind::kText || kind == html::ByteKind::kLetter;
+    };
     for (std::size_t i = 0; i < page.size(); ++i) {
       if (text(kinds[i]) && !text(kept[i])) {
         page[i] = ' ';
@@ -260,15 +262,13 @@ TextPasses::AllResult TextPasses::HyphenateAll(const QString& text, bool utf8_do
                                                html::PassObserver& observer) {
   const html::SoftHyphenCharacter character = SoftHyphenCharacterOf(utf8_document);
   AllResult result;
-  {
-    const PassText in = ToPassText(text);
-    if (html::ContainsSoftHyphen(in.bytes, character)) {
-      result.soft_hyphens_removed = CountSoftHyphens(in.bytes, character);
-      result.text = FromPassText(html::RemoveSoftHyphens(in.bytes, character), in.unmappable);
-      return result;
-    }
+  const PassText in = ToPassText(text);
+  if (html::ContainsSoftHyphen(in.bytes, character)) {
+    result.soft_hyphens_removed = CountSoftHyphens(in.bytes, character);
+    result.text = FromPassText(html::RemoveSoftHyphens(in.bytes, character), in.unmappable);
+    return result;
   }
-  Hyphenated done = RunPasses(text, 0, text.size(), /*whole_document=*/true, utf8_document, observer);
+  Hyphenated done = RunPasses(text, in, 0, text.size(), /*whole_document=*/true, utf8_document, observer);
   result.text = std::move(done.text);
   result.words = done.words;
   result.soft_hyphens_added = done.soft_hyphens;
@@ -289,7 +289,8 @@ TextPasses::SelectionResult TextPasses::HyphenateSelection(const QString& text, 
     }
   }
   if (command == html::SelectionCommand::kToolbar) observer.ShowStatusWindow();
-  // The counters the classic pass reports grow by the other languages' before "&Done" is enabled.
+  // The other languages' words join the classic pass's counters before
+  // "&Done" is enabled.
   class Counters : public html::PassObserver {
    public:
     explicit Counters(html::PassObserver& shown) : shown_(shown) {}
@@ -304,7 +305,8 @@ TextPasses::SelectionResult TextPasses::HyphenateSelection(const QString& text, 
    private:
     html::PassObserver& shown_;
   } counters(observer);
-  Hyphenated done = RunPasses(text, start, length, /*whole_document=*/false, utf8_document, counters);
+  Hyphenated done =
+      RunPasses(text, ToPassText(text), start, length, /*whole_document=*/false, utf8_document, counters);
   observer.SetTotalWords(done.words);
   observer.SetUniqueWords(done.unique_words);
   observer.SetWordsHyphenated(done.words_hyphenated);

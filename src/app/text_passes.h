@@ -9,6 +9,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/editor_text.h"
 #include "app/page_language.h"
 #include "ebook/book_pass.h"
 #include "html/exclusions.h"
@@ -91,8 +92,9 @@ class TextPasses {
   // With `other_languages`, lang values read as the catalog reads them and
   // the stretches of other languages are left for their pattern sets.
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer, bool other_languages);
-  Hyphenated RunPasses(const QString& text, qsizetype start, qsizetype length, bool whole_document,
-                       bool utf8_document, html::PassObserver& observer);
+  // `in` is ToPassText(text); the part is [start, start + length) of it.
+  Hyphenated RunPasses(const QString& text, const PassText& in, qsizetype start, qsizetype length,
+                       bool whole_document, bool utf8_document, html::PassObserver& observer);
   html::PatternPassResult HyphenateOtherLanguages(const QString& part, const QString& before,
                                                   const html::LanguageScopes& start, bool utf8_document);
 
