@@ -21,11 +21,17 @@ class InstalledLanguageTest : public AppTest {
     AppTest::SetUp();
     ASSERT_TRUE(QDir(dir_.path()).mkdir("patterns"));
     WriteFile("patterns/hyph-la.pat.txt", "1b 1d 1g\n");
+    had_path_ = qEnvironmentVariableIsSet("CORVANE_PATTERNS_PATH");
+    old_path_ = qgetenv("CORVANE_PATTERNS_PATH");
     qputenv("CORVANE_PATTERNS_PATH", Path("patterns").toLocal8Bit());
   }
   void TearDown() override {
     AppTest::TearDown();
-    qunsetenv("CORVANE_PATTERNS_PATH");
+    if (had_path_) {
+      qputenv("CORVANE_PATTERNS_PATH", old_path_);
+    } else {
+      qunsetenv("CORVANE_PATTERNS_PATH");
+    }
   }
 
   // Selects [from, to) of the editor's text and runs `command` on it.
@@ -48,6 +54,9 @@ class InstalledLanguageTest : public AppTest {
         << err.str();
     return out.str();
   }
+
+  bool had_path_ = false;
+  QByteArray old_path_;
 };
 
 TEST_F(InstalledLanguageTest, ChosenForTheWholePageAndRemembered) {
