@@ -1,11 +1,13 @@
 #include "html/pattern_language_pass.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <span>
 
 #include "html/entities.h"
 #include "html/markup.h"
+#include "html/word_bytes.h"
 #include "html/word_hash.h"
 #include "hyphenation/word_reader.h"
 #include "platform/codepage.h"
@@ -203,28 +205,106 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
   return result;
 }
 
-// Whether a UTF-8 page may hold one of ç ğ ı ö ş ü Ç Ğ İ Ö Ş Ü, as a
-// character or a letter reference: only then can the 1 % rule find it
-// Turkish. Its bytes read as code page 1254 would miscount its letters.
-bool MayHoldTurkishUtf8(std::string_view page, const std::vector<ByteKind>& kinds) {
-  static constexpr std::string_view kLetters[] = {"\xC3\xA7", "\xC4\x9F", "\xC4\xB1", "\xC3\xB6",
-                                                  "\xC5\x9F", "\xC3\xBC", "\xC3\x87", "\xC4\x9E",
-                                                  "\xC4\xB0", "\xC3\x96", "\xC5\x9E", "\xC3\x9C"};
-  if (HasHighByte(page)) {
-    for (std::string_view letter : kLetters) {
-      if (page.find(letter) != std::string_view::npos) return true;
+// The code point of the UTF-8 sequence at `at` (valid UTF-8 assumed) and
+// its length.
+char32_t DecodeAt(const unsigned char* bytes, std::size_t at, std::size_t& length) {
+  const unsigned char b = bytes[at];
+  if (b < 0xE0) {
+    length = 2;
+    return ((b & 0x1F) << 6) | (bytes[at + 1] & 0x3F);
+  }
+  if (b < 0xF0) {
+    length = 3;
+    return ((b & 0x0F) << 12) | ((bytes[at + 1] & 0x3F) << 6) | (bytes[at + 2] & 0x3F);
+  }
+  length = 4;
+  return ((b & 0x07) << 18) | ((bytes[at + 1] & 0x3F) << 12) | ((bytes[at + 2] & 0x3F) << 6) | (bytes[at + 3] & 0x3F);
+}
+
+// The code page byte the classic pass would read for a character.
+uint8_t CodePageByte(char32_t c) { return platform::UnicodeToCp1254(c).value_or(platform::kUnmappablePlaceholder); }
+
+// How many of ç ğ ı ö ş ü Ç Ğ İ Ö Ş Ü the page holds as characters (in
+// UTF-8 or code page 1254) or references, anywhere, counted up to `enough`:
+// read from the bytes alone, before the markup is known, so that a Turkish
+// page goes to the classic pass at the cost of a glance, and an English one
+// without any of them is English by the 1 % rule for certain.
+std::size_t TurkishLetters(std::string_view page, bool utf8, std::size_t enough) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(page.data());
+  const std::size_t n = page.size();
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHighs = 0x8080808080808080ULL;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < n && count < enough; ++i) {
+    // Eight bytes at a time past those with neither "&" nor a high bit.
+    while (i + 8 <= n) {
+      uint64_t chunk;
+      std::memcpy(&chunk, bytes + i, 8);
+      const uint64_t amp = chunk ^ (kOnes * '&');
+      if (((chunk | ((amp - kOnes) & ~amp)) & kHighs) != 0) break;
+      i += 8;
+    }
+    if (i >= n) break;
+    const unsigned char b = bytes[i];
+    if (b == '&') {
+      const std::size_t end = page.find(';', i);
+      constexpr std::size_t kLongestReference = 12;
+      if (end != std::string_view::npos && end - i <= kLongestReference &&
+          IsTurkishSpecialLetter(DecodeReference(page.substr(i, end - i + 1)).value_or(0))) {
+        ++count;
+      }
+    } else if (b >= 0x80) {
+      if (!utf8) {
+        count += IsTurkishSpecialLetter(b);
+      } else if (b >= 0xC0) {
+        std::size_t length = 0;
+        count += IsTurkishSpecialLetter(CodePageByte(DecodeAt(bytes, i, length)));
+        i += length - 1;
+      }
     }
   }
-  const auto* kind = reinterpret_cast<const unsigned char*>(kinds.data());
-  for (const void* found = std::memchr(kind, static_cast<int>(ByteKind::kLetter), kinds.size()); found != nullptr;) {
-    const std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(found) - kind);
-    std::size_t end = at;
-    while (end < kinds.size() && kinds[end] == ByteKind::kLetter) ++end;
-    if (IsTurkishSpecialLetter(DecodeReference(page.substr(at, end - at)).value_or(0))) return true;
-    found = end < kinds.size() ? std::memchr(kind + end, static_cast<int>(ByteKind::kLetter), kinds.size() - end)
-                               : nullptr;
+  return count;
+}
+
+// The 1 % rule over a UTF-8 page's own bytes, counting as the classic pass
+// does over its code page text: each character as its code page byte, each
+// letter reference as its letter. `at_most` is how many Turkish letters the
+// page holds at most: once a hundred times as many letters are counted, the
+// page is English whatever follows.
+Language Utf8PageLanguage(std::string_view page, const std::vector<ByteKind>& kinds, std::size_t at_most) {
+  static const std::array<uint8_t, 128> kAsciiLetter = [] {
+    std::array<uint8_t, 128> t{};
+    for (int b = 0; b < 128; ++b) t[b] = IsCodePageLetter(static_cast<uint8_t>(b)) ? 1 : 0;
+    return t;
+  }();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(page.data());
+  const std::size_t enough = at_most * 100 + 1;
+  std::size_t letters = 0;
+  std::size_t turkish = 0;
+  auto add = [&](uint8_t byte) {
+    letters += IsCodePageLetter(byte);
+    turkish += IsTurkishSpecialLetter(byte);
+  };
+  for (std::size_t i = 0; i < page.size();) {
+    const unsigned char b = bytes[i];
+    if (b < 0x80 && kinds[i] == ByteKind::kText) {
+      letters += kAsciiLetter[b];
+      ++i;
+      if (letters >= enough) return Language::kEnglish;
+      continue;
+    }
+    if (kinds[i] == ByteKind::kLetter) {
+      const std::size_t end = std::min(page.find(';', i), page.size() - 1);
+      add(DecodeReference(page.substr(i, end + 1 - i)).value_or(0));
+      i = end + 1;
+      continue;
+    }
+    std::size_t length = 1;
+    const char32_t c = b < 0x80 ? b : DecodeAt(bytes, i, length);
+    if (kinds[i] == ByteKind::kText) add(CodePageByte(c));
+    i += length;
   }
-  return false;
+  return letters > 0 && turkish * 100 >= letters ? Language::kTurkish : Language::kEnglish;
 }
 
 }  // namespace
@@ -243,19 +323,20 @@ std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view pag
                                                             const PatternLanguageLookup& languages,
                                                             const PatternPassSettings& settings) {
   if (start.reading == nullptr) return std::nullopt;  // the classic setting
+  const bool by_letters = start.setting == Language::kAuto && !start.page_language;
+  // A page whose bytes are one in a hundred Turkish letters is all but
+  // surely Turkish: the classic pass serves it without a first look here.
+  const std::size_t turkish = by_letters ? TurkishLetters(page, settings.utf8, page.size() / 100 + 1) : 0;
+  if (turkish > page.size() / 100) return std::nullopt;
   std::vector<ByteKind> kinds = ClassifyMarkup(page);
   MarkExcludedElements(page, kinds, exclusions);
   Language page_language = start.setting;
   if (start.setting == Language::kAuto) {
-    if (start.page_language) {
-      page_language = *start.page_language;
-    } else if (settings.utf8) {
-      if (MayHoldTurkishUtf8(page, kinds)) return std::nullopt;
-      page_language = Language::kEnglish;
-    } else {
-      // Code page bytes are what the classic pass would read.
-      page_language = PageLanguage(page, kinds);
-    }
+    // Without a Turkish letter the 1 % rule finds the page English.
+    page_language = !by_letters      ? *start.page_language
+                    : turkish == 0   ? Language::kEnglish
+                    : settings.utf8  ? Utf8PageLanguage(page, kinds, turkish)
+                                     : PageLanguage(page, kinds);
   }
   const LanguageScopes scopes(start.setting, page_language, start.reading);
   std::vector<TaggedStretch> stretches = MapLanguageTags(page, kinds, scopes);

@@ -2,7 +2,8 @@
 // them) as a pattern set over code points, for English read as Unicode words
 // like every other language.
 //
-// The set holds exactly what the classic engine (hyphenator.h) can match:
+// The set holds exactly what the classic engine (hyphenator.h) can match,
+// chosen by the build (tools/gen_english_patterns.cc):
 // the entries its lookup reaches (at most PatternMatcher::kMaxLetters
 // symbols, the first of two entries with the same letters) and its one
 // exception word, "h-e-ll-os". With kBuiltInEnglishMinimums (two letters
@@ -13,7 +14,6 @@
 #define CORVANE_HYPHENATION_BUILT_IN_ENGLISH_H_
 
 #include <memory>
-#include <string>
 
 #include "hyphenation/pattern_set.h"
 
@@ -23,9 +23,6 @@ inline constexpr Minimums kBuiltInEnglishMinimums{2, 3};
 
 // Compiled on first use, once per process; shared read-only by every thread.
 std::shared_ptr<const PatternSet> BuiltInEnglishSet();
-
-// The patterns the set is compiled from, one a line, as TeX's pattern text.
-std::string BuiltInEnglishPatternText();
 
 }  // namespace corvane::hyphenation
 

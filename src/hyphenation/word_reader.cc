@@ -27,13 +27,6 @@ struct Decoded {
   std::vector<size_t> starts;
 };
 
-Decoded Decode(std::string_view text) {
-  Decoded d;
-  DecodeUtf8Into(text, d.points, &d.starts);
-  d.starts.push_back(text.size());
-  return d;
-}
-
 }  // namespace
 
 std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner) {
@@ -106,11 +99,16 @@ bool WordScanner::Next(TextWord& word) {
 }
 
 std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
-  const Decoded d = Decode(word);
-  std::u32string lowered = d.points;
+  // Work space kept between words: this runs once per distinct word of a page.
+  thread_local Decoded d;
+  thread_local std::u32string lowered;
+  thread_local std::vector<uint8_t> breaks;
+  d.starts.clear();
+  DecodeUtf8Into(word, d.points, &d.starts);
+  d.starts.push_back(word.size());
+  lowered = d.points;
   LowerInPlace(lowered, turkic);
   std::vector<size_t> out;
-  std::vector<uint8_t> breaks;
   size_t start = 0;
   for (size_t end = 0; end <= lowered.size(); ++end) {
     if (end < lowered.size() && !IsJoint(lowered[end])) continue;
