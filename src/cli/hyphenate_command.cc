@@ -433,6 +433,12 @@ class DocumentHyphenator {
   bool ProcessWithPatternsAlone(std::string& bytes, bool xml, const DocumentEncoder::Sink& sink,
                                 const DocumentSettings& settings) {
     if (options_.classic || options_.pass != PassKind::kDocument || options_.mode == Mode::kUnhyphenate) return false;
+    // A Turkish page is told before its encoding is checked, which decoding
+    // it will do again.
+    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty() &&
+        html::MostlyTurkish(bytes, options_.encoding != Encoding::kCp1254)) {
+      return false;
+    }
     const std::optional<bool> utf8 = RawEncoding(bytes, xml);
     if (!utf8) return false;
     if (html::ContainsSoftHyphen(bytes)) {

@@ -205,20 +205,20 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
   return result;
 }
 
-// The code point of the UTF-8 sequence at `at` (valid UTF-8 assumed) and
-// its length.
-char32_t DecodeAt(const unsigned char* bytes, std::size_t at, std::size_t& length) {
+// The code point of the UTF-8 sequence at `at` and its length; a sequence
+// cut short or malformed reads as U+FFFD, one byte long.
+char32_t DecodeAt(const unsigned char* bytes, std::size_t n, std::size_t at, std::size_t& length) {
   const unsigned char b = bytes[at];
-  if (b < 0xE0) {
-    length = 2;
-    return ((b & 0x1F) << 6) | (bytes[at + 1] & 0x3F);
+  length = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+  char32_t c = length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+  for (std::size_t k = 1; k < length; ++k) {
+    if (at + k >= n || (bytes[at + k] & 0xC0) != 0x80) {
+      length = 1;
+      return 0xFFFD;
+    }
+    c = (c << 6) | (bytes[at + k] & 0x3F);
   }
-  if (b < 0xF0) {
-    length = 3;
-    return ((b & 0x0F) << 12) | ((bytes[at + 1] & 0x3F) << 6) | (bytes[at + 2] & 0x3F);
-  }
-  length = 4;
-  return ((b & 0x07) << 18) | ((bytes[at + 1] & 0x3F) << 12) | ((bytes[at + 2] & 0x3F) << 6) | (bytes[at + 3] & 0x3F);
+  return c;
 }
 
 // The code page byte the classic pass would read for a character.
@@ -258,8 +258,13 @@ std::size_t TurkishLetters(std::string_view page, bool utf8, std::size_t enough)
         count += IsTurkishSpecialLetter(b);
       } else if (b >= 0xC0) {
         std::size_t length = 0;
-        count += IsTurkishSpecialLetter(CodePageByte(DecodeAt(bytes, i, length)));
+        const char32_t c = DecodeAt(bytes, n, i, length);
+        // A byte that is no UTF-8 counts as the code page letter it would
+        // be, so that a code page page is told as soon.
+        count += IsTurkishSpecialLetter(c == 0xFFFD ? b : CodePageByte(c));
         i += length - 1;
+      } else {
+        count += IsTurkishSpecialLetter(b);
       }
     }
   }
@@ -300,7 +305,7 @@ Language Utf8PageLanguage(std::string_view page, const std::vector<ByteKind>& ki
       continue;
     }
     std::size_t length = 1;
-    const char32_t c = b < 0x80 ? b : DecodeAt(bytes, i, length);
+    const char32_t c = b < 0x80 ? b : DecodeAt(bytes, page.size(), i, length);
     if (kinds[i] == ByteKind::kText) add(CodePageByte(c));
     i += length;
   }
@@ -308,6 +313,10 @@ Language Utf8PageLanguage(std::string_view page, const std::vector<ByteKind>& ki
 }
 
 }  // namespace
+
+bool MostlyTurkish(std::string_view page, bool utf8) {
+  return TurkishLetters(page, utf8, page.size() / 100 + 1) > page.size() / 100;
+}
 
 PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageScopes& start,
                                           const ExclusionRules& exclusions, const PatternLanguageLookup& languages,

@@ -78,6 +78,12 @@ struct ClassicStart {
   const TagReading* reading = nullptr;
 };
 
+// Whether one byte in a hundred of the page is one of ç ğ ı ö ş ü Ç Ğ İ Ö
+// Ş Ü (read as UTF-8 when `utf8`, else as code page 1254; references too):
+// such a page is all but surely Turkish, and goes to the classic pass
+// without a first look for the pattern pass alone.
+bool MostlyTurkish(std::string_view page, bool utf8);
+
 // The whole hyphenation of `page` (in its own bytes, without soft hyphens)
 // when no stretch of it is for the classic pass: then the pattern pass
 // alone gives what the two passes would. Nothing when a stretch may be
