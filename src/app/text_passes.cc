@@ -11,6 +11,7 @@
 #include "html/soft_hyphens.h"
 #include "html/word_bytes.h"
 #include "html/soft_hyphen_form.h"
+#include "hyphenation/built_in_english.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
 
@@ -114,12 +115,13 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
   html::HyphenationPass pass(hyphenator_, &lookup_, &observer);
   // As `corvane` does for UTF-8 documents, so both give the same bytes.
   if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
+  const bool english = language_ == PageLanguage::kEnglish;
   if (language_ == PageLanguage::kTurkish) {
     pass.SetLanguage(html::Language::kTurkish);
-  } else if (language_ == PageLanguage::kEnglish) {
-    pass.SetLanguage(html::Language::kEnglish);
-  } else if (language_.Installed() && other_languages) {
+  } else if ((english || language_.Installed()) && other_languages) {
     pass.SetLanguage(tag_reading_.default_language);
+  } else if (english) {
+    pass.SetLanguage(html::Language::kEnglish);
   } else {
     pass.SetLanguage(html::Language::kAuto);
   }
@@ -183,7 +185,15 @@ TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText
   done.unique_words += other.unique_words;
   done.words_hyphenated += other.words_hyphenated;
   done.soft_hyphens += other.soft_hyphens;
-  done.languages.installed = std::move(other.words_by_tag);
+  for (const auto& [tag, count] : other.words_by_tag) {
+    // English is one language however the page tags it.
+    const html::PatternLanguage* language = page_languages_.Patterns(tag);
+    if (language != nullptr && language->set == hyphenation::BuiltInEnglishSet()) {
+      done.languages.english += count;
+    } else {
+      done.languages.installed[tag] += count;
+    }
+  }
   done.languages.without_patterns = other.words_without_patterns;
   return done;
 }

@@ -1,9 +1,10 @@
 // The languages a page may meet: how lang values read, and the pattern
 // sets behind them, shared by every thread hyphenating pages.
 //
-// The catalog of installed sets is scanned only when a page names a
-// language other than English or Turkish, so pages in those two start as
-// fast as before. Each set is loaded once, when first needed; a language
+// English (the built-in patterns) and Turkish (the word list and the rule)
+// are served without scanning the catalog of installed sets, so pages in
+// those two start as fast as before. English is a pattern language like any
+// other; only Turkish is left to the classic pass. Each set is loaded once, when first needed; a language
 // with nothing installed is warned about once.
 #ifndef CORVANE_HTML_PAGE_LANGUAGES_H_
 #define CORVANE_HTML_PAGE_LANGUAGES_H_
@@ -35,9 +36,10 @@ class PageLanguages {
  public:
   explicit PageLanguages(PageLanguageOptions options);
 
-  // English, Turkish or kOther for a lang value.
+  // Turkish or kOther for a lang value.
   Language Classify(std::string_view tag);
-  // The set for a kOther value; null when none is installed.
+  // The set for a kOther value (the built-in one for English); null when
+  // none is installed.
   const PatternLanguage* Patterns(std::string_view tag);
 
   // Warns once per language on `err` about each tag without patterns.
