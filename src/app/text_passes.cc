@@ -115,20 +115,25 @@ html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserve
   html::HyphenationPass pass(hyphenator_, &lookup_, &observer);
   // As `corvane` does for UTF-8 documents, so both give the same bytes.
   if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
-  const bool english = language_ == PageLanguage::kEnglish;
-  if (language_ == PageLanguage::kTurkish) {
-    pass.SetLanguage(html::Language::kTurkish);
-  } else if ((english || language_.Installed()) && other_languages) {
-    pass.SetLanguage(tag_reading_.default_language);
-  } else if (english) {
-    pass.SetLanguage(html::Language::kEnglish);
-  } else {
-    pass.SetLanguage(html::Language::kAuto);
-  }
+  pass.SetLanguage(ClassicSetting(other_languages));
   if (other_languages) pass.SetTagReading(&tag_reading_);
   pass.SetExclusions(&exclusions_);
   pass.SetSoftHyphenForm(html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity));
   return pass;
+}
+
+html::Language TextPasses::ClassicSetting(bool other_languages) const {
+  const bool english = language_ == PageLanguage::kEnglish;
+  if (language_ == PageLanguage::kTurkish) return html::Language::kTurkish;
+  if ((english || language_.Installed()) && other_languages) return tag_reading_.default_language;
+  return english ? html::Language::kEnglish : html::Language::kAuto;
+}
+
+std::string TextPasses::PatternSoftHyphen(bool utf8_document) const {
+  const html::SoftHyphenForm form =
+      html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity);
+  // The editor's text is Unicode: the character goes in as UTF-8 whatever the file's encoding.
+  return form == html::SoftHyphenForm::kCharacter ? "\xC2\xAD" : std::string(html::SoftHyphenText(form));
 }
 
 void TextPasses::SetNeverHyphenate(const QString& selectors) {
@@ -145,7 +150,8 @@ ebook::BookFigures TextPasses::HyphenateBook(const QString& input, const QString
 
 // The one place where the two passes meet, so that the pair can be swapped
 // as one: the classic pass over the part, then the pattern sets over the
-// stretches it left, on its result.
+// stretches it left, on its result; a whole page with nothing for the
+// classic pass goes to the pattern sets alone.
 TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText& in, qsizetype start,
                                              qsizetype length, bool whole_document, bool utf8_document,
                                              html::PassObserver& observer) {
@@ -153,6 +159,8 @@ TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText
   const auto characters = [&](qsizetype from, qsizetype count) {
     return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
   };
+  Hyphenated done;
+  if (whole_document && HyphenateWithPatternsAlone(text, utf8_document, done)) return done;
   const std::string_view all(in.bytes);
   const std::size_t from = characters(0, start), size = characters(start, length);
   html::HyphenationPass pass = MakePass(utf8_document, observer, /*other_languages=*/true);
@@ -167,7 +175,6 @@ TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText
                                  html::LanguageScopesAt(all, from, pass.language(), &tag_reading_));
     result += all.substr(from + size);
   }
-  Hyphenated done;
   // The text around the part comes back as it was.
   const QString whole = FromPassText(result, in.unmappable);
   done.text = whole.mid(start, whole.size() - (text.size() - length));
@@ -178,8 +185,28 @@ TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText
   done.languages.turkish = pass.TotalWords(html::Language::kTurkish);
   done.languages.english = pass.TotalWords(html::Language::kEnglish);
   if (!pass.LeftOtherLanguages()) return done;
-  html::PatternPassResult other = HyphenateOtherLanguages(done.text, text.left(start), *pass.StartState(),
-                                                          utf8_document);
+  AddPatternPass(HyphenateOtherLanguages(done.text, text.left(start), *pass.StartState(), utf8_document), done);
+  return done;
+}
+
+bool TextPasses::HyphenateWithPatternsAlone(const QString& text, bool utf8_document, Hyphenated& done) {
+  html::ClassicStart classic;
+  classic.setting = ClassicSetting(/*other_languages=*/true);
+  classic.reading = &tag_reading_;
+  const QByteArray utf8 = text.toUtf8();
+  const std::string_view page(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  // A Turkish page is told at once, without a first look at every stretch.
+  if (classic.setting == html::Language::kAuto && html::MostlyTurkish(page, /*utf8=*/true)) return false;
+  html::PatternPassSettings settings;
+  settings.soft_hyphen = PatternSoftHyphen(utf8_document);
+  std::optional<html::PatternPassResult> alone = html::HyphenateWithPatternsAlone(
+      page, classic, exclusions_, [this](std::string_view tag) { return page_languages_.Patterns(tag); }, settings);
+  if (!alone) return false;
+  AddPatternPass(std::move(*alone), done);
+  return true;
+}
+
+void TextPasses::AddPatternPass(html::PatternPassResult other, Hyphenated& done) {
   done.text = QString::fromUtf8(other.text.data(), static_cast<qsizetype>(other.text.size()));
   done.words += other.words;
   done.unique_words += other.unique_words;
@@ -195,7 +222,6 @@ TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText
     }
   }
   done.languages.without_patterns = other.words_without_patterns;
-  return done;
 }
 
 html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part, const QString& before,
@@ -204,11 +230,7 @@ html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part,
   const QByteArray utf8 = part.toUtf8();
   const std::string_view original(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   std::string page(original);
-  const html::SoftHyphenForm form =
-      html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity);
-  // The editor's text is Unicode: the character goes in as UTF-8 whatever the file's encoding.
-  const std::string soft_hyphen =
-      form == html::SoftHyphenForm::kCharacter ? "\xC2\xAD" : std::string(html::SoftHyphenText(form));
+  const std::string soft_hyphen = PatternSoftHyphen(utf8_document);
   // The pattern pass sees the part alone. Text that an element opened
   // before the part keeps whole, as the classic pass found through the
   // preceding text, is blanked for it; its breaks then come back through a

@@ -92,11 +92,19 @@ class TextPasses {
   // With `other_languages`, lang values read as the catalog reads them and
   // the stretches of other languages are left for their pattern sets.
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer, bool other_languages);
+  html::Language ClassicSetting(bool other_languages) const;
+  // How the pattern pass writes a soft hyphen into the editor's text.
+  std::string PatternSoftHyphen(bool utf8_document) const;
   // `in` is ToPassText(text); the part is [start, start + length) of it.
   Hyphenated RunPasses(const QString& text, const PassText& in, qsizetype start, qsizetype length,
                        bool whole_document, bool utf8_document, html::PassObserver& observer);
+  // A page with nothing for the classic pass goes through the pattern pass
+  // alone, with no code page round trip; false when the classic pass must run.
+  bool HyphenateWithPatternsAlone(const QString& text, bool utf8_document, Hyphenated& done);
   html::PatternPassResult HyphenateOtherLanguages(const QString& part, const QString& before,
                                                   const html::LanguageScopes& start, bool utf8_document);
+  // The pattern pass's result as the part's text, its figures added.
+  void AddPatternPass(html::PatternPassResult other, Hyphenated& done);
 
   hyphenation::TCorvaneHyphenator hyphenator_;
   wordlist::MyWords my_words_;
