@@ -565,8 +565,8 @@ button on the toolbar above.</source>
         <translation>İngilizce</translation>
     </message>
     <message>
-        <source>Words Without Patterns</source>
-        <translation>Örüntüsü Olmayan Sözcük</translation>
+        <source>Without Patterns</source>
+        <translation>Örüntüsüz</translation>
     </message>
 </context>
 <context>

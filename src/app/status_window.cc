@@ -101,7 +101,7 @@ void StatusWindow::SetWordsByLanguage(const WordsByLanguage& words) {
   std::sort(installed.begin(), installed.end(),
             [](const auto& a, const auto& b) { return a.first.localeAwareCompare(b.first) < 0; });
   lines += installed;
-  if (words.without_patterns > 0) lines.append({tr("Words Without Patterns"), words.without_patterns});
+  if (words.without_patterns > 0) lines.append({tr("Without Patterns"), words.without_patterns});
 
   const int grown = static_cast<int>(lines.size()) * kRowHeight;
   for (int row = 0; row < lines.size(); ++row) {
