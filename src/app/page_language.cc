@@ -28,8 +28,14 @@ std::vector<InstalledLanguage> InstalledLanguages(const hyphenation::LanguageCat
     if (tag == "en-us" || tag.starts_with("en-us-") || tag == "tr" || tag.starts_with("tr-")) continue;
     found.push_back({QString::fromStdString(tag), LanguageName(tag)});
   }
-  std::sort(found.begin(), found.end(), [](const InstalledLanguage& a, const InstalledLanguage& b) {
-    const int order = a.name.localeAwareCompare(b.name);
+  // By the language's name, then by tag: a collation that passes over
+  // punctuation would put "German (de-at)" before "German (de)".
+  const auto language_of = [](const InstalledLanguage& entry) {
+    const QString suffix = " (" + entry.tag + ")";
+    return entry.name.endsWith(suffix) ? entry.name.chopped(suffix.size()) : entry.name;
+  };
+  std::sort(found.begin(), found.end(), [&](const InstalledLanguage& a, const InstalledLanguage& b) {
+    const int order = language_of(a).localeAwareCompare(language_of(b));
     return order != 0 ? order < 0 : a.tag < b.tag;
   });
   return found;
