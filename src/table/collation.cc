@@ -135,6 +135,8 @@ const Collation& Collation::User() { return ForLocale(platform::UserLocaleId());
 
 const Collation* Collation::ForMark(uint64_t mark) {
   if (mark == 0) return nullptr;
+  // Mostly the user's own: then the other is never built.
+  if (User().Mark() == mark) return &User();
   for (const int locale : {platform::kLocaleTurkish, platform::kLocaleEnglishUs}) {
     const Collation& known = ForLocale(locale);
     if (known.Mark() == mark) return &known;
