@@ -196,6 +196,15 @@ int32_t TableIndexes::Impl::StoredEntry(const IndexState& s, int32_t p, bool& fa
   return 0;
 }
 
+uint64_t TableIndexes::Impl::StoredPrefix(const IndexState& s, int32_t p, bool& failed) {
+  uint8_t bytes[8];
+  if (!failed && read_file && read_file(s.prefixes_offset + uint64_t{8} * static_cast<uint32_t>(p), 8, bytes) == 8) {
+    return le::GetU64(bytes);
+  }
+  failed = true;
+  return KeyComparator::kNullPrefix;
+}
+
 bool TableIndexes::Impl::EqualMatchesInFile(IndexState& s, const uint8_t* key, bool partial, bool count_only,
                                             int64_t* count, std::vector<int32_t>& out) {
   if (!s.in_file || s.searches_in_place >= kSearchesInPlace || records.RecordCount() != file_records) return false;
@@ -206,8 +215,22 @@ bool TableIndexes::Impl::EqualMatchesInFile(IndexState& s, const uint8_t* key, b
   bool failed = false;
   // A failed read makes every later one record 0, so the search still ends
   // as it would on any array; its answer is then not used.
-  auto compare_at = [&](int32_t p) {
+  auto compare_record = [&](int32_t p) {
     return s.comparator.CompareKey(key, records.Slot(StoredEntry(s, p, failed)), partial, 1);
+  };
+  // With the stored key prefixes, a probe reads an entry and its record only
+  // where the prefixes tie, and always then: they are not proved against
+  // their check here, so no key is taken as found on their word alone.
+  const bool prefixed = s.prefixes_in_file && !partial && s.comparator.HasPrefixes();
+  const uint64_t key_prefix = prefixed ? s.comparator.Prefix(key) : KeyComparator::kNullPrefix;
+  auto compare_at = [&](int32_t p) {
+    if (key_prefix != KeyComparator::kNullPrefix) {
+      const uint64_t record_prefix = StoredPrefix(s, p, failed);
+      // Prefixes that differ decide alone: the record is not asked for.
+      const auto no_record = [] { return static_cast<const uint8_t*>(nullptr); };
+      if (record_prefix != key_prefix) return s.comparator.CompareKeyPrefixed(key, key_prefix, record_prefix, no_record, 1);
+    }
+    return compare_record(p);
   };
   const int32_t pos = PositionSearch(file_records, compare_at);
   int32_t first = 0;

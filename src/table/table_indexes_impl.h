@@ -106,9 +106,9 @@ struct TableIndexes::Impl {
   void ReadFromFile(IndexState& s);
 
   // A process that looks up a word or two searches an array where it lies
-  // in the file: a search reads the twenty-odd entries it probes, each page
-  // checked by the container when first read, instead of the whole array
-  // and its check number. Every entry read is kept in range, so damage a
+  // in the file: a search reads the twenty-odd entries (or stored key
+  // prefixes) it probes, each page checked by the container when first
+  // read, instead of the whole array and its check number. Every entry read is kept in range, so damage a
   // page's checksum misses gives a wrong answer, never a bad read; an entry
   // that cannot be read or names no record ends the search in place, and
   // the array is read and proved whole as before (rebuilt when it fails).
@@ -126,6 +126,9 @@ struct TableIndexes::Impl {
   // Entry `p` of an array still in the file; 0, setting `failed`, when it
   // cannot be read or names no record.
   int32_t StoredEntry(const IndexState& s, int32_t p, bool& failed);
+  // The stored key prefix of entry `p`; kNullPrefix, setting `failed`, when
+  // it cannot be read.
+  uint64_t StoredPrefix(const IndexState& s, int32_t p, bool& failed);
   // Reads every array still in the file, before changes or a save.
   void ReadAllFromFile() {
     for (IndexState& s : indexes) {

@@ -265,7 +265,8 @@ TEST_F(IndexLoadTest, FirstSearchesProbeTheStoredArrayInPlace) {
         EXPECT_TRUE(found.empty() || found == expected[i]) << row.what << " " << words[i];
       }
       if (row.probes_alone) {
-        for (std::size_t k = at_load; k < reads_.size(); ++k) EXPECT_EQ(reads_[k].second, 4u) << row.what;
+        // Entries and stored key prefixes, one at a time.
+        for (std::size_t k = at_load; k < reads_.size(); ++k) EXPECT_LE(reads_[k].second, 8u) << row.what;
         if (row.exact) {
           EXPECT_LT(reads_.size() - at_load, 20u) << row.what;
         }
