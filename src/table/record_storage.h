@@ -88,7 +88,7 @@ class TRecordsPage {
 
   // The bytes a block of records takes at most: small, as lookups spread
   // over a table want one record from each block they read.
-  static constexpr std::size_t kBlockBytes = 4 << 10;
+  static constexpr std::size_t kBlockBytes = 16 << 10;
   // The bytes read at once when the block before is in already: a table
   // read in order goes in large reads.
   static constexpr std::size_t kReadAheadBytes = 128 << 10;

@@ -228,7 +228,9 @@ bool TableIndexes::Impl::EqualMatchesInFile(IndexState& s, const uint8_t* key, b
       const uint64_t record_prefix = StoredPrefix(s, p, failed);
       // Prefixes that differ decide alone: the record is not asked for.
       const auto no_record = [] { return static_cast<const uint8_t*>(nullptr); };
-      if (record_prefix != key_prefix) return s.comparator.CompareKeyPrefixed(key, key_prefix, record_prefix, no_record, 1);
+      if (record_prefix != key_prefix) {
+        return s.comparator.CompareKeyPrefixed(key, key_prefix, record_prefix, no_record, 1);
+      }
     }
     return compare_record(p);
   };
