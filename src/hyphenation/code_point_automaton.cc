@@ -356,11 +356,11 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   words[6] = static_cast<uint32_t>(unique);
   words[7] = dots_only ? kDotsOnlyFlag : 0;
   uint32_t* at = words + kHeaderWords;
-  std::memcpy(at, dense.data(), dense.size() * sizeof(uint16_t));
+  std::copy(dense.begin(), dense.end(), reinterpret_cast<uint16_t*>(at));
   at += dense_words;
   std::copy(sparse_points.begin(), sparse_points.end(), at);
   at += sparse_points.size();
-  std::memcpy(at, sparse_symbols.data(), sparse_symbols.size() * sizeof(uint16_t));
+  std::copy(sparse_symbols.begin(), sparse_symbols.end(), reinterpret_cast<uint16_t*>(at));
   at += Words16(sparse_points.size());
   for (uint32_t u : row_states) {
     for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) *at++ = offset[next_state(u, symbol)];

@@ -63,6 +63,9 @@ class PatternSet {
   void Breaks(std::u32string_view word, Minimums minimums, std::vector<uint8_t>& breaks) const;
 
  private:
+  // Stores and maps compiled sets (pattern_cache.cc).
+  friend class PatternSetFile;
+
   // Exception words looked up by view, without a copy per word.
   struct WordHash {
     using is_transparent = void;
