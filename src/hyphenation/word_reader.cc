@@ -56,11 +56,15 @@ std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner
 }
 
 std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
-  const Decoded d = Decode(word);
-  std::u32string lowered = d.points;
+  // Work space kept between words: this runs once per word of a page.
+  thread_local std::u32string lowered;
+  thread_local std::vector<size_t> starts;
+  thread_local std::vector<uint8_t> breaks;
+  starts.clear();
+  DecodeUtf8Into(word, lowered, &starts);
+  starts.push_back(word.size());
   LowerInPlace(lowered, turkic);
   std::vector<size_t> out;
-  std::vector<uint8_t> breaks;
   size_t start = 0;
   for (size_t end = 0; end <= lowered.size(); ++end) {
     if (end < lowered.size() && !IsJoint(lowered[end])) continue;
@@ -72,7 +76,7 @@ std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Min
     if (!part.empty()) {
       set.Breaks(part, m, breaks);
       for (size_t k = 1; k < part.size(); ++k) {
-        if (breaks[k]) out.push_back(d.starts[start + k]);
+        if (breaks[k]) out.push_back(starts[start + k]);
       }
     }
     start = end + 1;
