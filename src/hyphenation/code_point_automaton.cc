@@ -362,9 +362,24 @@ CodePointAutomaton::CodePointAutomaton(PatternList patterns, Duplicates duplicat
   at += sparse_points.size();
   std::copy(sparse_symbols.begin(), sparse_symbols.end(), reinterpret_cast<uint16_t*>(at));
   at += Words16(sparse_points.size());
-  for (uint32_t u : row_states) {
-    for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) *at++ = offset[next_state(u, symbol)];
+  // A row is its failure state's row (shallower, so made already, where it
+  // has one) with the state's own children put in.
+  std::vector<uint32_t> row_next(row_states.size() * symbol_count);
+  for (size_t r = 0; r < row_states.size(); ++r) {
+    const uint32_t u = row_states[r];
+    uint32_t* next = &row_next[r * symbol_count];
+    if (u == 0) {
+      std::copy(root_child.begin(), root_child.end(), next);
+      continue;
+    }
+    if (row_of[fail[u]] != kNone) {
+      std::copy_n(&row_next[size_t{row_of[fail[u]]} * symbol_count], symbol_count, next);
+    } else {
+      for (uint32_t symbol = 0; symbol < symbol_count; ++symbol) next[symbol] = next_state(fail[u], symbol);
+    }
+    for (uint32_t e = first_edge[u]; e < first_edge[u + 1]; ++e) next[edges[e].symbol] = edges[e].target;
   }
+  for (uint32_t state : row_next) *at++ = offset[state];
   uint32_t* records = at + kLeadWords;
   for (uint32_t u = 0; u < states; ++u) {
     uint32_t* record = &records[offset[u]];
