@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (container, table files, word-list file, colour
-# rules, compiled pattern images) with clang's libFuzzer (plus AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for a bounded time.
+# rules, compiled pattern images) with clang's libFuzzer (plus
+# AddressSanitizer and UndefinedBehaviorSanitizer) and runs each for a
+# bounded time.
 #   FUZZ_SECONDS  seconds per target (default 60)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
