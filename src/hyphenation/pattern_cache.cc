@@ -266,7 +266,8 @@ PatternSet LoadCompiledSet(const Language& language, const std::optional<std::st
   }
   PatternSet set = Compile(language);
   try {
-    platform::WriteFileAtomically(path, PatternSetFile::Write(set, key));
+    // A device or FIFO under the name would be written to, not replaced.
+    if (!platform::IsSpecialFile(path)) platform::WriteFileAtomically(path, PatternSetFile::Write(set, key));
   } catch (const std::exception&) {
     // A cache that cannot be written only costs the next process the time.
   }

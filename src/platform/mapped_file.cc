@@ -20,7 +20,8 @@ namespace {
 }  // namespace
 
 std::shared_ptr<const MappedFile> MappedFile::Open(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a FIFO under the name would wait for a writer forever.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) Fail("open", path, errno);
   struct stat info;
   if (fstat(fd, &info) != 0) {

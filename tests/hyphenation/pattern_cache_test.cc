@@ -132,10 +132,15 @@ TEST_F(PatternCacheTest, DamagedTruncatedForeignAndStaleFilesAreCompiledAgain) {
       EXPECT_EQ(LoadAndCompare(language, damage.name), CacheUse::kCompiled) << damage.name;
       EXPECT_EQ(LoadAndCompare(language, damage.name + ", written again"), CacheUse::kMapped) << damage.name;
     }
-    // A folder where the file should be: compiled, nothing thrown.
+    // A folder or a FIFO where the file should be: compiled, nothing thrown,
+    // nothing waited for.
     fs::remove(path);
     fs::create_directory(path);
     EXPECT_EQ(LoadAndCompare(language, "folder"), CacheUse::kCompiled);
+    fs::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(LoadAndCompare(language, "fifo"), CacheUse::kCompiled);
+    EXPECT_EQ(fs::status(path).type(), fs::file_type::fifo);
     fs::remove(path);
   }
   // A source changed since: its new patterns, not the stored ones.
