@@ -100,13 +100,12 @@ bool WordScanner::Next(TextWord& word) {
 
 std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
   // Work space kept between words: this runs once per distinct word of a page.
-  thread_local Decoded d;
   thread_local std::u32string lowered;
+  thread_local std::vector<size_t> starts;
   thread_local std::vector<uint8_t> breaks;
-  d.starts.clear();
-  DecodeUtf8Into(word, d.points, &d.starts);
-  d.starts.push_back(word.size());
-  lowered = d.points;
+  starts.clear();
+  DecodeUtf8Into(word, lowered, &starts);
+  starts.push_back(word.size());
   LowerInPlace(lowered, turkic);
   std::vector<size_t> out;
   size_t start = 0;
@@ -120,7 +119,7 @@ std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Min
     if (!part.empty()) {
       set.Breaks(part, m, breaks);
       for (size_t k = 1; k < part.size(); ++k) {
-        if (breaks[k]) out.push_back(d.starts[start + k]);
+        if (breaks[k]) out.push_back(starts[start + k]);
       }
     }
     start = end + 1;
