@@ -21,12 +21,6 @@ bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 
 
 bool IsJoint(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'/'; }
 
-// The text as code points with their byte offsets (one more: the end).
-struct Decoded {
-  std::u32string points;
-  std::vector<size_t> starts;
-};
-
 }  // namespace
 
 std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner) {
