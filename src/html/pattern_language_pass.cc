@@ -20,7 +20,8 @@ namespace {
 // and breaks kept in two growing buffers, so that a lookup allocates nothing.
 class BreakCache {
  public:
-  explicit BreakCache(const PatternLanguage& language) : language_(language), slots_(kFirstSlots) {}
+  BreakCache(const PatternLanguage& language, const hyphenation::OwnBreaks* own)
+      : language_(language), own_(own), slots_(kFirstSlots) {}
 
   // Byte offsets within `word` before which a soft hyphen goes; valid until
   // the next call.
@@ -40,7 +41,7 @@ class BreakCache {
     slot.key_size = word.size();
     keys_.append(word);
     slot.breaks_at = breaks_.size();
-    for (std::size_t b : hyphenation::WordBreaks(*language_.set, word, language_.minimums, language_.turkic)) {
+    for (std::size_t b : hyphenation::WordBreaks(*language_.set, word, language_.minimums, language_.turkic, own_)) {
       breaks_.push_back(static_cast<uint32_t>(b));
     }
     slot.breaks_size = breaks_.size() - slot.breaks_at;
@@ -73,6 +74,7 @@ class BreakCache {
   }
 
   const PatternLanguage& language_;
+  const hyphenation::OwnBreaks* own_;
   std::vector<Slot> slots_;
   std::string keys_;
   std::vector<uint32_t> breaks_;
@@ -144,6 +146,40 @@ std::size_t CodePointCount(std::string_view utf8) {
 
 bool IsTextKind(ByteKind kind) { return kind == ByteKind::kText || kind == ByteKind::kLetter; }
 
+// Whether the word stands beside "_" or a digit, as names and codes do.
+bool TouchesIdentifier(std::string_view text, const hyphenation::TextWord& word) {
+  auto identifying = [](char c) { return c == '_' || (c >= '0' && c <= '9'); };
+  return (word.begin > 0 && identifying(text[word.begin - 1])) ||
+         (word.end < text.size() && identifying(text[word.end]));
+}
+
+// The user's marked form of a lower-cased part, asked as the classic pass
+// asks: in code page 1254, which every entry is held in, so a part the code
+// page cannot spell has none.
+hyphenation::OwnBreaks OwnBreaksFrom(WordLookup& own_words) {
+  return [&own_words](std::u32string_view part, std::vector<uint8_t>& breaks) {
+    std::string key;
+    key.reserve(part.size());
+    for (char32_t c : part) {
+      const std::optional<uint8_t> byte = platform::UnicodeToCp1254(c);
+      if (!byte) return false;
+      key += static_cast<char>(*byte);
+    }
+    const std::optional<std::string> marked = own_words.Find(key);
+    if (!marked) return false;
+    breaks.assign(part.size() + 1, 0);
+    std::size_t letters = 0;
+    for (char c : *marked) {
+      if (c != '_') {
+        ++letters;
+      } else if (letters > 0 && letters < part.size()) {
+        breaks[letters] = 1;
+      }
+    }
+    return letters == part.size();
+  };
+}
+
 // The pass over a page whose kinds (exclusions marked) and stretches are known.
 PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& kinds,
                             const std::vector<TaggedStretch>& stretches, const PatternLanguageLookup& languages,
@@ -151,6 +187,8 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
   PatternPassResult result;
   std::vector<std::size_t> cuts;
   std::vector<std::pair<const PatternLanguage*, std::unique_ptr<BreakCache>>> caches;
+  const std::optional<hyphenation::OwnBreaks> own =
+      settings.own_words ? std::optional(OwnBreaksFrom(*settings.own_words)) : std::nullopt;
   for (std::size_t k = 0; k < stretches.size(); ++k) {
     if (stretches[k].language != Language::kOther) continue;
     const PatternLanguage* language = languages(stretches[k].tag);
@@ -162,7 +200,7 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
     BreakCache* cache = nullptr;
     if (!missing) {
       auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) { return c.first == language; });
-      if (it == caches.end()) it = caches.insert(caches.end(), {language, std::make_unique<BreakCache>(*language)});
+      if (it == caches.end()) it = caches.insert(caches.end(), {language, std::make_unique<BreakCache>(*language, own ? &*own : nullptr)});
       cache = it->second.get();
     }
     const std::size_t end = k + 1 < stretches.size() ? stretches[k + 1].from : page.size();
@@ -181,6 +219,7 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
           continue;
         }
         ++result.words;
+        if (TouchesIdentifier(stretch.text, word)) continue;
         const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
         if (settings.min_word_length > 0 && CodePointCount(spelling) < settings.min_word_length) continue;
         const std::span<const uint32_t> breaks = cache->Breaks(spelling);

@@ -17,6 +17,9 @@
 // Letter references ("&auml;") are read as their letters. A word is left
 // whole where it
 //   - stands in markup, hidden content or an excluded element (exclusions.h),
+//   - touches "_" or a digit: "CHAPTER_TITLE", "mp3player" and "utf8" are
+//     names, codes and identifiers, which a break would only garble (the
+//     classic pass leaves a word with "_" whole too),
 //   - is shorter than the minimum word length, counted in letters,
 //   - is in a language whose patterns are not installed (then counted).
 #ifndef CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
@@ -32,6 +35,7 @@
 
 #include "html/exclusions.h"
 #include "html/language.h"
+#include "html/word_lookup.h"
 #include "hyphenation/pattern_set.h"
 
 namespace corvane::html {
@@ -52,6 +56,9 @@ struct PatternPassSettings {
   bool utf8 = true;                 // else the page is code page 1254 bytes
   // Written at each break, in the page's own bytes.
   std::string soft_hyphen = "&shy;";
+  // The user's own marked forms (code page 1254, as the classic pass asks
+  // them), which win over every language's patterns; none when null.
+  WordLookup* own_words = nullptr;
 };
 
 struct PatternPassResult {

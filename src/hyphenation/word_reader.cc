@@ -98,7 +98,8 @@ bool WordScanner::Next(TextWord& word) {
   return true;
 }
 
-std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
+std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic,
+                               const OwnBreaks* own) {
   // Work space kept between words: this runs once per distinct word of a page.
   thread_local Decoded d;
   thread_local std::u32string lowered;
@@ -118,7 +119,7 @@ std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Min
     if (end < lowered.size()) m.right = std::max<int>(m.right, kJointMinimum);
     const std::u32string_view part = std::u32string_view(lowered).substr(start, end - start);
     if (!part.empty()) {
-      set.Breaks(part, m, breaks);
+      if (own == nullptr || !(*own)(part, breaks)) set.Breaks(part, m, breaks);
       for (size_t k = 1; k < part.size(); ++k) {
         if (breaks[k]) out.push_back(d.starts[start + k]);
       }
