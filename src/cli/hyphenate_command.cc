@@ -442,13 +442,15 @@ class DocumentHyphenator {
     if (options_.classic || options_.pass != PassKind::kDocument || options_.mode == Mode::kUnhyphenate) return false;
     // A Turkish page is told before its encoding is checked, which decoding
     // it will do again.
-    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty() &&
-        html::MostlyTurkish(bytes, options_.encoding != Encoding::kCp1254)) {
-      return false;
+    std::optional<std::size_t> turkish_letters;
+    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty()) {
+      turkish_letters = html::TurkishLetterCount(bytes, options_.encoding != Encoding::kCp1254);
+      if (*turkish_letters > bytes.size() / 100) return false;
     }
     const std::optional<bool> utf8 = RawEncoding(bytes, xml);
     if (!utf8) return false;
-    if (html::ContainsSoftHyphen(bytes)) {
+    const bool removed_soft_hyphens = html::ContainsSoftHyphen(bytes);
+    if (removed_soft_hyphens) {
       if (options_.mode == Mode::kToggle) return false;
       bytes = html::RemoveSoftHyphens(bytes);
     }
@@ -457,6 +459,8 @@ class DocumentHyphenator {
     start.page_language = settings.page_language;
     start.reading = &tag_reading_;
     html::TagReading book_reading;
+    // Soft hyphens removed change the page: its letters are counted afresh.
+    if (!removed_soft_hyphens) start.turkish_letters = turkish_letters;
     if (!settings.page_tag.empty() && !options_.forced_tag) {
       book_reading = tag_reading_;
       book_reading.default_tag = std::string(settings.page_tag);

@@ -146,6 +146,27 @@ std::size_t CodePointCount(std::string_view utf8) {
 
 bool IsTextKind(ByteKind kind) { return kind == ByteKind::kText || kind == ByteKind::kLetter; }
 
+// Text and letters are the two kinds whose low two bits are clear, so eight
+// kinds at a time tell whether a run goes on.
+static_assert((static_cast<int>(ByteKind::kText) & 3) == 0 && (static_cast<int>(ByteKind::kLetter) & 3) == 0 &&
+              (static_cast<int>(ByteKind::kHidden) & 3) != 0 && (static_cast<int>(ByteKind::kTag) & 3) != 0 &&
+              (static_cast<int>(ByteKind::kReference) & 3) != 0);
+constexpr uint64_t kLowBits = 0x0101010101010101ULL;
+
+// The first offset from `from` on (`end` at most) whose kind is text, when
+// `text`, or is not.
+std::size_t SkipKinds(const ByteKind* kinds, std::size_t from, std::size_t end, bool text) {
+  std::size_t i = from;
+  for (; i + 8 <= end; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, kinds + i, 8);
+    const uint64_t other = (chunk | (chunk >> 1)) & kLowBits;  // a bit per byte that is not text
+    if (other != (text ? kLowBits : 0)) break;
+  }
+  while (i < end && IsTextKind(kinds[i]) != text) ++i;
+  return i;
+}
+
 // Whether the word stands beside "_" or a digit, as names and codes do.
 bool TouchesIdentifier(std::string_view text, const hyphenation::TextWord& word) {
   auto identifying = [](char c) { return c == '_' || (c >= '0' && c <= '9'); };
@@ -204,13 +225,9 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
       cache = it->second.get();
     }
     const std::size_t end = k + 1 < stretches.size() ? stretches[k + 1].from : page.size();
-    for (std::size_t a = stretches[k].from; a < end;) {
-      if (!IsTextKind(kinds[a])) {
-        ++a;
-        continue;
-      }
-      std::size_t b = a;
-      while (b < end && IsTextKind(kinds[b])) ++b;
+    for (std::size_t a = SkipKinds(kinds.data(), stretches[k].from, end, true); a < end;
+         a = SkipKinds(kinds.data(), a, end, true)) {
+      const std::size_t b = SkipKinds(kinds.data(), a, end, false);
       const Utf8Stretch stretch(page, kinds, a, b, settings.utf8);
       hyphenation::WordScanner scanner(stretch.text);
       for (hyphenation::TextWord word; scanner.Next(word);) {
@@ -353,9 +370,11 @@ Language Utf8PageLanguage(std::string_view page, const std::vector<ByteKind>& ki
 
 }  // namespace
 
-bool MostlyTurkish(std::string_view page, bool utf8) {
-  return TurkishLetters(page, utf8, page.size() / 100 + 1) > page.size() / 100;
+std::size_t TurkishLetterCount(std::string_view page, bool utf8) {
+  return TurkishLetters(page, utf8, page.size() / 100 + 1);
 }
+
+bool MostlyTurkish(std::string_view page, bool utf8) { return TurkishLetterCount(page, utf8) > page.size() / 100; }
 
 PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageScopes& start,
                                           const ExclusionRules& exclusions, const PatternLanguageLookup& languages,
@@ -374,7 +393,8 @@ std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view pag
   const bool by_letters = start.setting == Language::kAuto && !start.page_language;
   // A page whose bytes are one in a hundred Turkish letters is all but
   // surely Turkish: the classic pass serves it without a first look here.
-  const std::size_t turkish = by_letters ? TurkishLetters(page, settings.utf8, page.size() / 100 + 1) : 0;
+  const std::size_t turkish =
+      !by_letters ? 0 : start.turkish_letters ? *start.turkish_letters : TurkishLetterCount(page, settings.utf8);
   if (turkish > page.size() / 100) return std::nullopt;
   std::vector<ByteKind> kinds = ClassifyMarkup(page);
   MarkExcludedElements(page, kinds, exclusions);

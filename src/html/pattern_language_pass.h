@@ -83,6 +83,8 @@ struct ClassicStart {
   Language setting = Language::kAuto;
   std::optional<Language> page_language;
   const TagReading* reading = nullptr;
+  // TurkishLetterCount() of the page, when the caller has counted already.
+  std::optional<std::size_t> turkish_letters;
 };
 
 // Whether one byte in a hundred of the page is one of ç ğ ı ö ş ü Ç Ğ İ Ö
@@ -90,6 +92,9 @@ struct ClassicStart {
 // such a page is all but surely Turkish, and goes to the classic pass
 // without a first look for the pattern pass alone.
 bool MostlyTurkish(std::string_view page, bool utf8);
+// How many such letters the page holds, counted up to one more than a
+// hundredth of the page: MostlyTurkish() is whether that is more.
+std::size_t TurkishLetterCount(std::string_view page, bool utf8);
 
 // The whole hyphenation of `page` (in its own bytes, without soft hyphens)
 // when no stretch of it is for the classic pass: then the pattern pass

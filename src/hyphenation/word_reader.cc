@@ -3,6 +3,8 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace corvane::hyphenation {
@@ -17,7 +19,17 @@ bool IsLetter(char32_t c) {
   return (mask & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
 }
 
-bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 'a') < 26u; }
+constexpr bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 'a') < 26u; }
+
+// What one byte is to the scanner without decoding: most text is ASCII.
+enum ByteClass : uint8_t { kOther = 0, kAsciiLetter = 1, kNonAscii = 2 };
+constexpr std::array<uint8_t, 256> kByteClass = [] {
+  std::array<uint8_t, 256> t{};
+  for (int b = 0; b < 256; ++b) {
+    t[b] = b >= 0x80 ? kNonAscii : IsAsciiLetter(static_cast<unsigned char>(b)) ? kAsciiLetter : kOther;
+  }
+  return t;
+}();
 
 bool IsJoint(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'/'; }
 
@@ -67,10 +79,11 @@ bool WordScanner::Inside(size_t at, char32_t c, size_t length, size_t& next) con
 bool WordScanner::Next(TextWord& word) {
   const size_t n = text_.size();
   size_t length = 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
   while (at_ < n) {
-    const auto b = static_cast<unsigned char>(text_[at_]);
-    if (b < 0x80) {
-      if (IsAsciiLetter(b)) break;
+    const uint8_t kind = kByteClass[bytes[at_]];
+    if (kind == kAsciiLetter) break;
+    if (kind == kOther) {
       ++at_;
       continue;
     }
@@ -80,8 +93,7 @@ bool WordScanner::Next(TextWord& word) {
   if (at_ >= n) return false;
   word.begin = at_;
   while (at_ < n) {
-    const auto b = static_cast<unsigned char>(text_[at_]);
-    if (IsAsciiLetter(b)) {
+    if (kByteClass[bytes[at_]] == kAsciiLetter) {
       ++at_;
       continue;
     }
