@@ -59,6 +59,9 @@ struct PatternPassSettings {
   // The user's own marked forms (code page 1254, as the classic pass asks
   // them), which win over every language's patterns; none when null.
   WordLookup* own_words = nullptr;
+  // Pages from this size on are hyphenated on two threads, each taking a
+  // half; the result is the same byte for byte.
+  std::size_t parallel_from = std::size_t{2} << 20;
 };
 
 struct PatternPassResult {

@@ -1,0 +1,105 @@
+// The breaks of the distinct spellings of one language met on a page, each
+// found once; private to the pattern pass.
+#ifndef CORVANE_HTML_BREAK_CACHE_H_
+#define CORVANE_HTML_BREAK_CACHE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/pattern_language_pass.h"
+#include "html/word_hash.h"
+#include "hyphenation/word_reader.h"
+
+namespace corvane::html {
+
+// The breaks of each distinct spelling of one language, found once: a page
+// repeats its words many times. Open addressing over one array, spellings
+// and breaks kept in two growing buffers, so that a lookup allocates nothing.
+class BreakCache {
+ public:
+  BreakCache(const PatternLanguage& language, const hyphenation::OwnBreaks* own)
+      : language_(language), own_(own), slots_(kFirstSlots) {}
+
+  // Byte offsets within `word` before which a soft hyphen goes; valid until
+  // the next call.
+  std::span<const uint32_t> Breaks(std::string_view word) {
+    const uint64_t hash = WordHash()(word) | 1;  // 0 marks a free slot
+    std::size_t at = hash & (slots_.size() - 1);
+    for (;; at = (at + 1) & (slots_.size() - 1)) {
+      const Slot& slot = slots_[at];
+      if (slot.hash == 0) break;
+      if (slot.hash == hash && std::string_view(keys_).substr(slot.key_at, slot.key_size) == word) {
+        return {breaks_.data() + slot.breaks_at, slot.breaks_size};
+      }
+    }
+    Slot& slot = slots_[at];
+    slot.hash = hash;
+    slot.key_at = keys_.size();
+    slot.key_size = word.size();
+    keys_.append(word);
+    slot.breaks_at = breaks_.size();
+    for (std::size_t b : hyphenation::WordBreaks(*language_.set, word, language_.minimums, language_.turkic, own_)) {
+      breaks_.push_back(static_cast<uint32_t>(b));
+    }
+    slot.breaks_size = breaks_.size() - slot.breaks_at;
+    const std::span<const uint32_t> found{breaks_.data() + slot.breaks_at, slot.breaks_size};
+    if (++count_ * 2 > slots_.size()) Grow();
+    return found;
+  }
+
+  std::size_t size() const { return count_; }
+
+  // How many of this cache's spellings `other` holds too.
+  std::size_t CountIn(const BreakCache& other) const {
+    std::size_t count = 0;
+    for (const Slot& slot : slots_) {
+      if (slot.hash != 0 && other.Holds(Key(slot), slot.hash)) ++count;
+    }
+    return count;
+  }
+
+ private:
+  static constexpr std::size_t kFirstSlots = 1024;
+  struct Slot {
+    uint64_t hash = 0;
+    std::size_t key_at = 0;
+    std::size_t key_size = 0;
+    std::size_t breaks_at = 0;
+    std::size_t breaks_size = 0;
+  };
+
+  std::string_view Key(const Slot& slot) const { return std::string_view(keys_).substr(slot.key_at, slot.key_size); }
+
+  bool Holds(std::string_view word, uint64_t hash) const {
+    for (std::size_t at = hash & (slots_.size() - 1);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at].hash == 0) return false;
+      if (slots_[at].hash == hash && Key(slots_[at]) == word) return true;
+    }
+  }
+
+  void Grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.hash == 0) continue;
+      std::size_t at = slot.hash & (slots_.size() - 1);
+      while (slots_[at].hash != 0) at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = slot;
+    }
+  }
+
+  const PatternLanguage& language_;
+  const hyphenation::OwnBreaks* own_;
+  std::vector<Slot> slots_;
+  std::string keys_;
+  std::vector<uint32_t> breaks_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace corvane::html
+
+#endif  // CORVANE_HTML_BREAK_CACHE_H_
