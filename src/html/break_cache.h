@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,7 +33,7 @@ class BreakCache {
     for (;; at = (at + 1) & (slots_.size() - 1)) {
       const Slot& slot = slots_[at];
       if (slot.hash == 0) break;
-      if (slot.hash == hash && std::string_view(keys_).substr(slot.key_at, slot.key_size) == word) {
+      if (slot.hash == hash && Same(keys_.data() + slot.key_at, slot.key_size, word)) {
         return {breaks_.data() + slot.breaks_at, slot.breaks_size};
       }
     }
@@ -71,6 +72,23 @@ class BreakCache {
     std::size_t breaks_at = 0;
     std::size_t breaks_size = 0;
   };
+
+  // Whether the kept spelling at `kept` is `word`, eight bytes at a time:
+  // most words are shorter than the call to memcmp would cost.
+  static bool Same(const char* kept, std::size_t size, std::string_view word) {
+    if (size != word.size()) return false;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+      uint64_t a, b;
+      std::memcpy(&a, kept + i, 8);
+      std::memcpy(&b, word.data() + i, 8);
+      if (a != b) return false;
+    }
+    for (; i < size; ++i) {
+      if (kept[i] != word[i]) return false;
+    }
+    return true;
+  }
 
   std::string_view Key(const Slot& slot) const { return std::string_view(keys_).substr(slot.key_at, slot.key_size); }
 

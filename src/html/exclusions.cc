@@ -299,7 +299,7 @@ bool NamesExcludedElement(std::string_view page) {
 bool ExclusionRules::MayExcludeIn(std::string_view page) const {
   if (!selectors_.empty()) return true;
   for (const std::string& name : classes_) {
-    if (name.empty() || page.find(name) != std::string_view::npos) return true;
+    if (name.empty() || memmem(page.data(), page.size(), name.data(), name.size()) != nullptr) return true;
   }
   return ContainsIgnoringCase(page, "zxx", 0) || ContainsIgnoringCase(page, "translate", 5) ||
          NamesExcludedElement(page);

@@ -80,33 +80,41 @@ bool WordScanner::Next(TextWord& word) {
   const size_t n = text_.size();
   size_t length = 0;
   const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
-  while (at_ < n) {
-    const uint8_t kind = kByteClass[bytes[at_]];
+  // A local position: the member would be stored back on every byte.
+  size_t at = at_;
+  while (at < n) {
+    const uint8_t kind = kByteClass[bytes[at]];
     if (kind == kAsciiLetter) break;
     if (kind == kOther) {
-      ++at_;
+      ++at;
       continue;
     }
-    if (IsLetter(At(at_, length))) break;
-    at_ += length;
+    if (IsLetter(At(at, length))) break;
+    at += length;
   }
-  if (at_ >= n) return false;
-  word.begin = at_;
-  while (at_ < n) {
-    if (kByteClass[bytes[at_]] == kAsciiLetter) {
-      ++at_;
+  if (at >= n) {
+    at_ = at;
+    return false;
+  }
+  word.begin = at;
+  while (at < n) {
+    const uint8_t kind = kByteClass[bytes[at]];
+    if (kind == kAsciiLetter) {
+      ++at;
       continue;
     }
-    const char32_t c = At(at_, length);
+    // Most words end at a space or a stop, which joins nothing.
+    if (kind == kOther && !IsJoint(bytes[at]) && (inner_.empty() || inner_.find(bytes[at]) == inner_.npos)) break;
+    const char32_t c = At(at, length);
     if (IsLetter(c)) {
-      at_ += length;
+      at += length;
       continue;
     }
     size_t next = 0;
-    if (!Inside(at_, c, length, next)) break;
-    at_ = next;
+    if (!Inside(at, c, length, next)) break;
+    at = next;
   }
-  word.end = at_;
+  word.end = at_ = at;
   return true;
 }
 
