@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "html/pattern_language_pass.h"
-#include "html/word_hash.h"
 #include "hyphenation/word_reader.h"
 
 namespace corvane::html {
@@ -28,7 +27,7 @@ class BreakCache {
   // Byte offsets within `word` before which a soft hyphen goes; valid until
   // the next call.
   std::span<const uint32_t> Breaks(std::string_view word) {
-    const uint64_t hash = WordHash()(word) | 1;  // 0 marks a free slot
+    const uint64_t hash = Hash(word) | 1;  // 0 marks a free slot
     std::size_t at = hash & (slots_.size() - 1);
     for (;; at = (at + 1) & (slots_.size() - 1)) {
       const Slot& slot = slots_[at];
@@ -72,6 +71,42 @@ class BreakCache {
     std::size_t breaks_at = 0;
     std::size_t breaks_size = 0;
   };
+
+  static uint64_t Load8(const char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+  }
+  static uint64_t Load4(const char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+  }
+
+  // A word's hash from a few fixed-size loads, which may overlap: most
+  // words are short, and a copy of a varying length is a call to memcpy.
+  static uint64_t Hash(std::string_view word) {
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    const char* p = word.data();
+    const std::size_t n = word.size();
+    uint64_t a = 0;
+    uint64_t b = 0;
+    if (n >= 8) {
+      uint64_t h = n * kMultiplier;
+      for (std::size_t i = 0; i + 8 < n; i += 8) h = ((h ^ Load8(p + i)) * kMultiplier) ^ (h >> 29);
+      a = h;
+      b = Load8(p + n - 8);
+    } else if (n >= 4) {
+      a = Load4(p);
+      b = Load4(p + n - 4);
+    } else if (n > 0) {
+      a = (uint64_t{static_cast<uint8_t>(p[0])} << 16) | (uint64_t{static_cast<uint8_t>(p[n / 2])} << 8) |
+          static_cast<uint8_t>(p[n - 1]);
+    }
+    uint64_t h = (a ^ (n * kMultiplier)) * kMultiplier;
+    h = (h ^ (h >> 29) ^ b) * kMultiplier;
+    return h ^ (h >> 32);
+  }
 
   // Whether the kept spelling at `kept` is `word`, eight bytes at a time:
   // most words are shorter than the call to memcmp would cost.
