@@ -57,7 +57,8 @@ struct PatternPassSettings {
   // Written at each break, in the page's own bytes.
   std::string soft_hyphen = "&shy;";
   // The user's own marked forms (code page 1254, as the classic pass asks
-  // them), which win over every language's patterns; none when null.
+  // them), which win over every language's patterns; none when null. A
+  // large page asks it from two threads at once.
   WordLookup* own_words = nullptr;
   // Pages from this size on are hyphenated on two threads, each taking a
   // half; the result is the same byte for byte.
