@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <span>
 #include <thread>
 
@@ -154,6 +155,7 @@ struct Share {
   std::size_t words = 0;
   std::size_t words_hyphenated = 0;
   std::size_t words_without_patterns = 0;
+  std::map<std::string, std::size_t> words_by_tag;
   std::exception_ptr failure;
 
   BreakCache& CacheFor(const PatternLanguage* language, const hyphenation::OwnBreaks* own) {
@@ -168,6 +170,7 @@ void FindCuts(std::string_view page, const std::vector<ByteKind>& kinds, const s
               const hyphenation::OwnBreaks* own, Share& share) {
   for (std::size_t k = 0; k < stretches.size(); ++k) {
     if (!chosen[k].ours) continue;
+    std::size_t* tag_words = chosen[k].language ? &share.words_by_tag[stretches[k].tag] : nullptr;
     const std::size_t from = std::max(stretches[k].from, share.from);
     const std::size_t end = std::min(k + 1 < stretches.size() ? stretches[k + 1].from : page.size(), share.to);
     if (from >= end) continue;
@@ -182,6 +185,7 @@ void FindCuts(std::string_view page, const std::vector<ByteKind>& kinds, const s
           continue;
         }
         ++share.words;
+        ++*tag_words;
         if (TouchesIdentifier(stretch.text, word)) continue;
         const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
         if (settings.min_word_length > 0 && CodePointCount(spelling) < settings.min_word_length) continue;
@@ -279,6 +283,7 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
     result.words += share.words;
     result.words_hyphenated += share.words_hyphenated;
     result.words_without_patterns += share.words_without_patterns;
+    for (const auto& [tag, words] : share.words_by_tag) result.words_by_tag[tag] += words;
     for (const auto& [language, cache] : share.caches) {
       // A spelling met in an earlier share is no new one.
       result.unique_words += cache->size();

@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,7 @@ struct PatternPassResult {
   std::size_t soft_hyphens = 0;
   std::size_t words_without_patterns = 0;
   std::vector<std::string> tags_without_patterns;  // as met, each once
+  std::map<std::string, std::size_t> words_by_tag;  // words read, by the stretch's tag as written
 };
 
 // `start` is the state the classic pass started in (its StartState()).

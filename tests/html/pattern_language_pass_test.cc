@@ -58,6 +58,7 @@ TEST(PatternPassThreadsTest, TwoThreadsGiveWhatOneGivesWhereverThePartingFalls) 
       EXPECT_EQ(two.soft_hyphens, one.soft_hyphens);
       EXPECT_EQ(two.words_without_patterns, one.words_without_patterns);
       EXPECT_EQ(two.tags_without_patterns, one.tags_without_patterns);
+      EXPECT_EQ(two.words_by_tag, one.words_by_tag);
     }
   }
 }
