@@ -8,6 +8,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -248,6 +249,31 @@ std::string CacheFileName(const Language& language) {
   return name + '-' + hex + ".set";
 }
 
+namespace {
+
+// The set in `path` when it was made for `key`, else `compile()`'s, stored
+// there for the next process.
+PatternSet MapOrCompile(const std::string& path, const std::string& key, const std::function<PatternSet()>& compile,
+                        CacheUse* use) {
+  try {
+    PatternSet set = PatternSetFile::Read(platform::MappedFile::Open(path), key);
+    if (use != nullptr) *use = CacheUse::kMapped;
+    return set;
+  } catch (const std::exception&) {
+    // Missing, stale or damaged: made again below.
+  }
+  PatternSet set = compile();
+  try {
+    // A device or FIFO under the name would be written to, not replaced.
+    if (!platform::IsSpecialFile(path)) platform::WriteFileAtomically(path, PatternSetFile::Write(set, key));
+  } catch (const std::exception&) {
+    // A cache that cannot be written only costs the next process the time.
+  }
+  return set;
+}
+
+}  // namespace
+
 PatternSet LoadCompiledSet(const Language& language, const std::optional<std::string>& folder, CacheUse* use) {
   if (use != nullptr) *use = CacheUse::kCompiled;
   const FileStamp patterns = Stamp(language.file);
@@ -256,22 +282,29 @@ PatternSet LoadCompiledSet(const Language& language, const std::optional<std::st
   if (!folder || !patterns.found || (!exceptions.path.empty() && !exceptions.found)) return Compile(language);
   const std::string key = "corvane pattern set\n" + Identity(language, patterns, exceptions) + Describe(patterns) +
                           Describe(exceptions);
-  const std::string path = *folder + CacheFileName(language);
-  try {
-    PatternSet set = PatternSetFile::Read(platform::MappedFile::Open(path), key);
-    if (use != nullptr) *use = CacheUse::kMapped;
-    return set;
-  } catch (const std::exception&) {
-    // Missing, stale or damaged: made again below.
-  }
-  PatternSet set = Compile(language);
-  try {
-    // A device or FIFO under the name would be written to, not replaced.
-    if (!platform::IsSpecialFile(path)) platform::WriteFileAtomically(path, PatternSetFile::Write(set, key));
-  } catch (const std::exception&) {
-    // A cache that cannot be written only costs the next process the time.
-  }
-  return set;
+  return MapOrCompile(*folder + CacheFileName(language), key, [&language] { return Compile(language); }, use);
+}
+
+PatternSet LoadCompiledText(std::string_view name, std::string_view patterns, std::string_view exceptions,
+                            Minimums minimums, const std::optional<std::string>& folder, CacheUse* use) {
+  if (use != nullptr) *use = CacheUse::kCompiled;
+  const auto compile = [&] { return PatternSet::FromTexText(patterns, exceptions, minimums); };
+  if (!folder) return compile();
+  // The text itself names the set: a program built with other patterns
+  // finds a stale file and replaces it.
+  XXH3_state_t* state = XXH3_createState();
+  if (state == nullptr) return compile();
+  XXH3_64bits_reset(state);
+  XXH3_64bits_update(state, patterns.data(), patterns.size());
+  XXH3_64bits_update(state, "\n-\n", 3);
+  XXH3_64bits_update(state, exceptions.data(), exceptions.size());
+  const uint64_t text_hash = XXH3_64bits_digest(state);
+  XXH3_freeState(state);
+  const std::string key = "corvane pattern set\nbuilt-in " + std::string(name) + '\n' +
+                          std::to_string(patterns.size()) + ' ' + std::to_string(exceptions.size()) + ' ' +
+                          std::to_string(text_hash) + '\n' + std::to_string(minimums.left) + ' ' +
+                          std::to_string(minimums.right) + '\n';
+  return MapOrCompile(*folder + "built-in-" + std::string(name) + ".set", key, compile, use);
 }
 
 }  // namespace corvane::hyphenation

@@ -48,6 +48,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "hyphenation/language_catalog.h"
 #include "hyphenation/pattern_set.h"
@@ -71,6 +72,12 @@ std::optional<std::string> PatternCacheFolder();
 // errors of the cache never do.
 PatternSet LoadCompiledSet(const Language& language, const std::optional<std::string>& folder,
                            CacheUse* use = nullptr);
+
+// A set compiled from pattern and exception text the program holds (the
+// built-in English), kept in `folder` as "built-in-NAME.set" and known by a
+// checksum of the text itself.
+PatternSet LoadCompiledText(std::string_view name, std::string_view patterns, std::string_view exceptions,
+                            Minimums minimums, const std::optional<std::string>& folder, CacheUse* use = nullptr);
 
 // The name of `language`'s file in the cache folder.
 std::string CacheFileName(const Language& language);

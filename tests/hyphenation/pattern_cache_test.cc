@@ -100,6 +100,23 @@ TEST_F(PatternCacheTest, StoresOnceThenMapsWithTheSameMarks) {
   unsetenv("CORVANE_NO_PATTERN_CACHE");
 }
 
+// Sets the program holds as text are known by the text itself: other
+// patterns under the same name are compiled again, never mapped.
+TEST_F(PatternCacheTest, BuiltInTextIsKnownByItsContent) {
+  const std::string_view patterns = "1ba 1na a1 u1 .ab2";
+  const PatternSet compiled = PatternSet::FromTexText(patterns, "ba-na-na", {2, 2});
+  for (const CacheUse expected : {CacheUse::kCompiled, CacheUse::kMapped}) {
+    CacheUse use;
+    const PatternSet loaded = LoadCompiledText("xx", patterns, "ba-na-na", {2, 2}, folder_, &use);
+    EXPECT_EQ(use, expected);
+    EXPECT_EQ(Marks(loaded), Marks(compiled));
+  }
+  CacheUse use;
+  const PatternSet other = LoadCompiledText("xx", "1ba 1na a1 u1 .ab2 z1z", "ba-na-na", {2, 2}, folder_, &use);
+  EXPECT_EQ(use, CacheUse::kCompiled);
+  EXPECT_EQ(Marks(other), Marks(PatternSet::FromTexText("1ba 1na a1 u1 .ab2 z1z", "ba-na-na", {2, 2})));
+}
+
 TEST_F(PatternCacheTest, DamagedTruncatedForeignAndStaleFilesAreCompiledAgain) {
   std::map<std::string, std::string> stored;
   for (const Language& language : {dictionary_, tex_}) {
