@@ -14,6 +14,7 @@
 #include "hyphenation/built_in_english.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
+#include "platform/text_codec.h"
 
 namespace corvane::app {
 namespace {
@@ -142,10 +143,64 @@ void TextPasses::SetNeverHyphenate(const QString& selectors) {
 
 ebook::BookFigures TextPasses::HyphenateBook(const QString& input, const QString& output,
                                              const ebook::BookProgress& progress) {
-  html::PassObserver quiet;
   return ebook::HyphenateBook(
       QFile::encodeName(input).toStdString(), QFile::encodeName(output).toStdString(),
-      [&](bool utf8) { return MakePass(utf8, quiet, /*other_languages=*/false); }, progress);
+      [this](const ebook::BookDocument& document) { return HyphenateBookDocument(document); }, progress);
+}
+
+ebook::HyphenatedDocument TextPasses::HyphenateBookDocument(const ebook::BookDocument& document) {
+  const platform::DocumentText& doc = document.text;
+  html::TagReading reading = tag_reading_;
+  std::optional<html::Language> page_language = document.book_language;
+  const bool forced = language_ == PageLanguage::kEnglish || language_.Installed();
+  if (!document.book_tag.empty() && !forced) {
+    reading.default_tag = std::string(document.book_tag);
+    reading.default_language = page_languages_.Classify(document.book_tag);
+    page_language = reading.default_language;
+  }
+  // The pattern pass works in the document's own bytes, code page 1254 ones too.
+  html::PatternPassSettings settings;
+  settings.utf8 = doc.utf8;
+  if (document.soft_hyphen == html::SoftHyphenForm::kCharacter) {
+    settings.soft_hyphen = doc.utf8 ? "\xC2\xAD" : "\xAD";
+  } else {
+    settings.soft_hyphen = std::string(html::SoftHyphenText(document.soft_hyphen));
+  }
+  if (my_words_.size() > 0) settings.own_words = &my_words_;
+  const auto patterns = [this](std::string_view tag) { return page_languages_.Patterns(tag); };
+  ebook::HyphenatedDocument done;
+  const auto add = [&done](html::PatternPassResult result) {
+    done.bytes = std::move(result.text);
+    done.words += result.words;
+    done.soft_hyphens += result.soft_hyphens;
+  };
+  // Where the document's bytes are what the tool hyphenates as they stand
+  // (UTF-8 without a mark or stray bytes, or ASCII), a document with nothing
+  // for the classic pass skips it and its code page round trip.
+  if (!doc.bom && !doc.stray_bytes && (doc.utf8 || platform::IsPlainAscii(doc.text))) {
+    html::ClassicStart start;
+    start.setting = ClassicSetting(/*other_languages=*/true);
+    start.page_language = page_language;
+    start.reading = &reading;
+    const std::string page = platform::EncodeDocument(doc.text, doc);
+    if (std::optional<html::PatternPassResult> alone =
+            html::HyphenateWithPatternsAlone(page, start, exclusions_, patterns, settings)) {
+      add(std::move(*alone));
+      return done;
+    }
+  }
+  html::PassObserver quiet;
+  html::HyphenationPass pass = MakePass(doc.utf8, quiet, /*other_languages=*/true);
+  pass.SetPageLanguage(page_language);
+  pass.SetTagReading(&reading);
+  pass.SetSoftHyphenForm(document.soft_hyphen);
+  done.bytes = platform::EncodeDocument(pass.HyphenateDocument(doc.text), doc);
+  done.words = pass.TotalWords();
+  done.soft_hyphens = pass.SoftHyphensWritten();
+  if (pass.LeftOtherLanguages()) {
+    add(html::HyphenateOtherLanguages(done.bytes, *pass.StartState(), exclusions_, patterns, settings));
+  }
+  return done;
 }
 
 // The one place where the two passes meet, so that the pair can be swapped

@@ -52,8 +52,8 @@ class TextPasses {
   // An XML document (XHTML, SVG) gets the soft hyphen XML reads.
   void SetXmlDocument(bool xml) { xml_document_ = xml; }
 
-  // Every content document of the book at `input` into `output`, by the
-  // classic pass alone.
+  // Every content document of the book at `input` into `output`, each as
+  // `corvane hyphenate` writes it under the same language setting.
   ebook::BookFigures HyphenateBook(const QString& input, const QString& output,
                                    const ebook::BookProgress& progress);
 
@@ -93,6 +93,9 @@ class TextPasses {
   // the stretches of other languages are left for their pattern sets.
   html::HyphenationPass MakePass(bool utf8_document, html::PassObserver& observer, bool other_languages);
   html::Language ClassicSetting(bool other_languages) const;
+  // Both passes over one of a book's documents, its own language serving
+  // the text outside every lang unless the setting names one.
+  ebook::HyphenatedDocument HyphenateBookDocument(const ebook::BookDocument& document);
   // How the pattern pass writes a soft hyphen into the editor's text.
   std::string PatternSoftHyphen(bool utf8_document) const;
   // `in` is ToPassText(text); the part is [start, start + length) of it.

@@ -11,7 +11,7 @@
 
 namespace corvane::ebook {
 
-BookFigures HyphenateBook(const std::string& input, const std::string& output, const PassMaker& make_pass,
+BookFigures HyphenateBook(const std::string& input, const std::string& output, const DocumentPasses& hyphenate,
                           const BookProgress& progress) {
   const Book book(input);
   const std::optional<html::Language> language = PageLanguageOfTag(book.Language());
@@ -23,15 +23,12 @@ BookFigures HyphenateBook(const std::string& input, const std::string& output, c
     platform::DocumentText doc = platform::DecodeDocument(original, platform::Encoding::kAuto);
     if (!doc.utf8 && html::AsciiXmlIsUtf8(doc.text)) doc.utf8 = true;
     const html::SoftHyphenForm form = html::SoftHyphenFormFor(true, doc.utf8, html::SoftHyphenForm::kEntity);
-    const std::string plain = html::RemoveSoftHyphens(
+    doc.text = html::RemoveSoftHyphens(
         doc.text, doc.utf8 ? html::SoftHyphenCharacter::kCounted : html::SoftHyphenCharacter::kIgnored);
-    html::HyphenationPass pass = make_pass(doc.utf8);
-    pass.SetPageLanguage(language);
-    pass.SetSoftHyphenForm(form);
-    std::string result = platform::EncodeDocument(pass.HyphenateDocument(plain), doc);
-    figures.words += pass.TotalWords();
-    figures.soft_hyphens += pass.SoftHyphensWritten();
-    if (result != original) replaced[i] = std::move(result);
+    HyphenatedDocument done = hyphenate(BookDocument{doc, form, book.Language(), language});
+    figures.words += done.words;
+    figures.soft_hyphens += done.soft_hyphens;
+    if (done.bytes != original) replaced[i] = std::move(done.bytes);
     if (progress) progress(i + 1, book.DocumentCount());
   }
   book.Write(output, replaced);

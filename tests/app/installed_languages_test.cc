@@ -3,14 +3,19 @@
 // what it should, and counted in the status window.
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "app_test_util.h"
 #include "cli/cli.h"
+#include "ebook/epub_book.h"
+#include "support/zip_maker.h"
 
 namespace corvane::app {
 namespace {
@@ -167,6 +172,53 @@ TEST_F(InstalledLanguageTest, SavedPagesMatchTheCommandLineTool) {
         << err.str();
     EXPECT_NE(ReadFile(name), file.bytes);
     EXPECT_EQ(ReadFile(name), ReadFile(tool));
+  }
+}
+
+// "Hyphenate E-book..." writes each document as `corvane hyphenate` does
+// under the same language setting: the book's language (German, from a
+// made-up set breaking before b, d and g) for text outside every lang, each
+// element's own tag inside one, and both passes where a page needs them.
+TEST_F(InstalledLanguageTest, BooksMatchTheCommandLineTool) {
+  WriteFile("patterns/hyph-de.pat.txt", "1b 1d 1g\n");
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"";
+  test_support::MakeZip(
+      StdPath("book.epub"),
+      {{"mimetype", "application/epub+zip", true},
+       {"META-INF/container.xml",
+        "<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles><rootfile "
+        "full-path=\"p.opf\" media-type=\"application/oebps-package+xml\"/></rootfiles></container>"},
+       {"p.opf",
+        "<package xmlns=\"http://www.idpf.org/2007/opf\"><metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+        "<dc:language>de</dc:language></metadata><manifest><item href=\"de.xhtml\" "
+        "media-type=\"application/xhtml+xml\"/><item href=\"en.xhtml\" media-type=\"application/xhtml+xml\"/>"
+        "</manifest></package>"},
+       {"de.xhtml", head + "><body><p>M\xC3\xBC" "digkeit abadaga</p><p xml:lang=\"tr\">kitap</p></body></html>"},
+       {"en.xhtml", head + " xml:lang=\"en\"><body><p>photography abadaga</p></body></html>"}});
+  const struct {
+    const char* action;
+    std::vector<std::string> options;
+  } kSettings[] = {{"Automatic1", {}}, {"English1", {"--language=en"}}};
+  for (const auto& setting : kSettings) {
+    SCOPED_TRACE(setting.action);
+    TMainForm& form = Start();
+    form.Action(setting.action)->trigger();
+    QFile::remove(Path("book.hyphenated.epub"));
+    dialogs_.open_answers = {Path("book.epub")};
+    form.Action("HyphenateEbook1")->trigger();
+    std::vector<std::string> args{"hyphenate", "--db", StdPath("CVHYPLIST.EDB"), "--list", StdPath("cvhype.lst"),
+                                  StdPath("book.epub"), "-o", StdPath("tool.epub")};
+    args.insert(args.end(), setting.options.begin(), setting.options.end());
+    std::istringstream in;
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli(args, in, out, err), 0) << err.str();
+    const ebook::Book original(StdPath("book.epub")), desktop(StdPath("book.hyphenated.epub")),
+        tool(StdPath("tool.epub"));
+    ASSERT_EQ(desktop.DocumentCount(), 2);
+    for (std::size_t i = 0; i < 2; ++i) {
+      EXPECT_NE(desktop.ReadDocument(i), original.ReadDocument(i)) << i;
+      EXPECT_EQ(desktop.ReadDocument(i), tool.ReadDocument(i)) << i;
+    }
   }
 }
 
