@@ -11,7 +11,6 @@
 #include "hyphenation/built_in_english.h"
 #include "hyphenation/pattern_cache.h"
 #include "platform/error.h"
-#include "platform/file_io.h"
 
 namespace corvane::hyphenation {
 namespace {
@@ -62,14 +61,15 @@ void ReadTexConfig(const fs::path& folder, std::map<std::string, Minimums>& out)
 // The minimum lines of a dictionary, without compiling it.
 Minimums DictionaryMinimums(const fs::path& file) {
   Minimums m;
-  // Every dictionary of a folder is read for its two lines, so the file is
-  // read whole and the keys sought directly rather than line by line.
-  std::string text;
-  try {
-    text = platform::ReadFile(file.string());
-  } catch (const Error&) {
-    return m;  // unreadable: its loading reports why
-  }
+  // Every dictionary of a folder is read for its two lines, and a page in
+  // any language other than English and Turkish scans the folder: only the
+  // head is read, where the option lines stand before the patterns (a
+  // large dictionary is a megabyte, and several names may link to it).
+  constexpr std::streamsize kHead = 64 * 1024;
+  std::string text(static_cast<size_t>(kHead), '\0');
+  std::ifstream in(file, std::ios::binary);
+  in.read(text.data(), kHead);
+  text.resize(static_cast<size_t>(in.gcount()));
   for (auto [key, slot] : {std::pair{"LEFTHYPHENMIN", &m.left}, std::pair{"RIGHTHYPHENMIN", &m.right}}) {
     const std::string_view k(key);
     for (size_t at = text.find(k); at != std::string::npos; at = text.find(k, at + 1)) {
