@@ -469,10 +469,12 @@ class DocumentHyphenator {
       start.reading = &book_reading;
     }
     form_ = html::SoftHyphenFormFor(xml, *utf8, options_.soft_hyphen);
-    std::optional<html::PatternPassResult> result = html::HyphenateWithPatternsAlone(
-        bytes, start, options_.exclusions, PatternLookup(), PatternSettings(*utf8));
+    html::PatternPassSettings pattern_settings = PatternSettings(*utf8);
+    // In pieces: a large page's result is never held whole beside it.
+    pattern_settings.sink = sink;
+    std::optional<html::PatternPassResult> result =
+        html::HyphenateWithPatternsAlone(bytes, start, options_.exclusions, PatternLookup(), pattern_settings);
     if (!result) return false;
-    sink(result->text);
     pass_used_ = true;
     unique_words_ = total_words_ = soft_hyphens_ = 0;
     CountPatternPass(*result);

@@ -210,6 +210,31 @@ void WriteShare(std::string_view page, const Share& share, std::string_view soft
   std::copy(page.data() + at, page.data() + share.to, out);
 }
 
+// The same bytes as WriteShare, handed to `sink` in pieces of about
+// `piece` bytes, so that a large page's result is never held whole.
+void StreamShare(std::string_view page, const Share& share, std::string_view soft_hyphen,
+                 const std::function<void(std::string_view)>& sink, std::string& buffer) {
+  constexpr std::size_t kPiece = 1 << 16;
+  const auto put = [&](std::string_view bytes) {
+    while (!bytes.empty()) {
+      const std::size_t n = std::min(bytes.size(), kPiece - buffer.size());
+      buffer.append(bytes.substr(0, n));
+      bytes.remove_prefix(n);
+      if (buffer.size() == kPiece) {
+        sink(buffer);
+        buffer.clear();
+      }
+    }
+  };
+  std::size_t at = share.from;
+  for (std::size_t cut : share.cuts) {
+    put(page.substr(at, cut - at));
+    put(soft_hyphen);
+    at = cut;
+  }
+  put(page.substr(at, share.to - at));
+}
+
 // Runs `work` on each share, the first on this thread and the others on
 // threads of their own; a failure on any is thrown here once all are done.
 template <typename Work>
@@ -253,7 +278,8 @@ std::vector<Share> SharesOf(std::string_view page, const std::vector<ByteKind>& 
 }
 
 // The pass over a page whose kinds (exclusions marked) and stretches are known.
-PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& kinds,
+// Takes the kinds to free them before the result is written.
+PatternPassResult Hyphenate(std::string_view page, std::vector<ByteKind> kinds,
                             const std::vector<TaggedStretch>& stretches, const PatternLanguageLookup& languages,
                             const PatternPassSettings& settings) {
   PatternPassResult result;
@@ -274,6 +300,8 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
   OnEveryShare(shares, [&](Share& share) {
     FindCuts(page, kinds, stretches, chosen, settings, own ? &*own : nullptr, share);
   });
+  // One byte a byte of the page: a large page wants the room for its result.
+  std::vector<ByteKind>().swap(kinds);
 
   std::vector<std::size_t> out_at;
   for (std::size_t k = 0; k < shares.size(); ++k) {
@@ -293,6 +321,13 @@ PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& 
         }
       }
     }
+  }
+  if (settings.sink) {
+    std::string buffer;
+    buffer.reserve(1 << 16);
+    for (const Share& share : shares) StreamShare(page, share, settings.soft_hyphen, settings.sink, buffer);
+    if (!buffer.empty() || page.empty()) settings.sink(buffer);
+    return result;
   }
   result.text.resize(page.size() + result.soft_hyphens * settings.soft_hyphen.size());
   OnEveryShare(shares, [&](Share& share) {
@@ -422,7 +457,7 @@ PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageS
   std::vector<ByteKind> kinds = ClassifyMarkup(page);
   MarkExcludedElements(page, kinds, exclusions);
   const std::vector<TaggedStretch> stretches = MapLanguageTags(page, kinds, start);
-  return Hyphenate(page, kinds, stretches, languages, settings);
+  return Hyphenate(page, std::move(kinds), stretches, languages, settings);
 }
 
 std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view page, const ClassicStart& start,
@@ -451,7 +486,7 @@ std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view pag
   for (const TaggedStretch& stretch : stretches) {
     if (stretch.language != Language::kOther) return std::nullopt;
   }
-  return Hyphenate(page, kinds, stretches, languages, settings);
+  return Hyphenate(page, std::move(kinds), stretches, languages, settings);
 }
 
 }  // namespace corvane::html

@@ -64,6 +64,11 @@ struct PatternPassSettings {
   // Pages from this size on are hyphenated on two threads, each taking a
   // half; the result is the same byte for byte.
   std::size_t parallel_from = std::size_t{2} << 20;
+  // When set, the result goes here in order, in pieces (each valid only
+  // during the call), and PatternPassResult::text stays empty: a large
+  // page's result is then never held whole. An empty page gives one empty
+  // piece.
+  std::function<void(std::string_view)> sink;
 };
 
 struct PatternPassResult {

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "hyphenation/built_in_english.h"
 
 namespace corvane::html {
 namespace {
 
-PatternPassResult HyphenatePage(std::string_view page, std::size_t parallel_from) {
+PatternPassResult HyphenatePage(std::string_view page, std::size_t parallel_from,
+                                std::vector<std::string>* pieces = nullptr) {
   static const PatternLanguage english{hyphenation::BuiltInEnglishSet(), hyphenation::kBuiltInEnglishMinimums};
   TagReading reading;
   reading.classify = [](std::string_view) { return Language::kOther; };
@@ -22,6 +25,7 @@ PatternPassResult HyphenatePage(std::string_view page, std::size_t parallel_from
   start.reading = &reading;
   PatternPassSettings settings;
   settings.parallel_from = parallel_from;
+  if (pieces != nullptr) settings.sink = [pieces](std::string_view piece) { pieces->emplace_back(piece); };
   const ExclusionRules exclusions;
   std::optional<PatternPassResult> result = HyphenateWithPatternsAlone(
       page, start, exclusions, [](std::string_view tag) { return tag == "xx" ? nullptr : &english; }, settings);
@@ -61,6 +65,22 @@ TEST(PatternPassThreadsTest, TwoThreadsGiveWhatOneGivesWhereverThePartingFalls) 
       EXPECT_EQ(two.words_by_tag, one.words_by_tag);
     }
   }
+}
+
+// A result handed out in pieces is the same bytes, and a large one never
+// comes whole.
+TEST(PatternPassThreadsTest, ResultInPiecesIsTheWholeResult) {
+  std::string page;
+  for (int i = 0; i < 4000; ++i) page += "<p>International representation, concatenation.</p>\n";
+  const PatternPassResult whole = HyphenatePage(page, 0);
+  std::vector<std::string> pieces;
+  const PatternPassResult streamed = HyphenatePage(page, 0, &pieces);
+  EXPECT_TRUE(streamed.text.empty());
+  EXPECT_GT(pieces.size(), 2u);
+  std::string joined;
+  for (const std::string& piece : pieces) joined += piece;
+  EXPECT_EQ(joined, whole.text);
+  EXPECT_EQ(streamed.soft_hyphens, whole.soft_hyphens);
 }
 
 }  // namespace
