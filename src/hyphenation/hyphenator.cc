@@ -1,6 +1,7 @@
 #include "hyphenation/hyphenator.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "hyphenation/pattern_matcher.h"
@@ -10,9 +11,32 @@ namespace {
 
 constexpr char kNotice[] = "Corvane syllable hyphenator. Patterns: hyphen.tex (TeX)";
 
+// The odd gaps are read eight at a time as the bytes of one integer.
+static_assert(std::endian::native == std::endian::little);
+
 char LowerAZ(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 uint64_t LengthBit(size_t length) { return uint64_t{1} << std::min<size_t>(length, 63); }
+
+// Copies `n` bytes in words of eight: the destination has room for eight
+// bytes past `n`, and the source is read past `n` only up to `readable_end`.
+char* CopyBytes(char* to, const char* from, size_t n, const char* readable_end) {
+  for (; n >= 8; n -= 8, to += 8, from += 8) std::memcpy(to, from, 8);
+  if (n == 0) return to;
+  if (readable_end - from >= 8) {
+    std::memcpy(to, from, 8);
+  } else {
+    std::memcpy(to, from, n);
+  }
+  return to + n;
+}
+
+// Eight odd-gap bytes (0 or 1 each) as eight bits, the first byte lowest.
+unsigned PackBits(const uint8_t* odd) {
+  uint64_t bytes;
+  std::memcpy(&bytes, odd, sizeof bytes);
+  return static_cast<unsigned>((bytes * 0x0102040810204080ull) >> 56);
+}
 
 }  // namespace
 
@@ -29,57 +53,95 @@ void TCorvaneHyphenator::SetExceptionList(const std::vector<std::string>& entrie
 
 void TCorvaneHyphenator::Hyphenate() {
   output_.clear();
-  output_.reserve(input_.size() + input_.size() / 4);
-  const std::string_view text = input_;
-  size_t at = 0;
-  while (at < text.size()) {
-    if (text[at] == ' ') {
-      output_ += ' ';
-      ++at;
-      continue;
-    }
-    size_t end = text.find(' ', at);
-    if (end == std::string_view::npos) end = text.size();
-    AppendMarked(text.substr(at, end - at), output_);
-    at = end;
-  }
+  AppendMarkedTokens<false>(input_, output_);
 }
 
 std::string TCorvaneHyphenator::HyphenateWord(std::string_view word) {
   std::string result;
-  AppendMarked(word, result);
+  if (word.empty()) return result;
+  size_t used = 0;
+  WriteWord(word, word.data() + word.size(), result, used);
+  result.resize(used);
   return result;
 }
 
-void TCorvaneHyphenator::AppendMarked(std::string_view word, std::string& out) {
-  if (word.empty()) return;
-  if (std::memchr(word.data(), '-', word.size()) != nullptr) {
-    out.append(word);
+void TCorvaneHyphenator::AppendMarkedLines(std::string_view text, std::string& out) {
+  AppendMarkedTokens<true>(text, out);
+  if (!text.empty() && text.back() != '\n') out += '\n';
+}
+
+// Tokens end at spaces, and with kLines at LF as well; the separators are
+// copied as they stand.
+template <bool kLines>
+void TCorvaneHyphenator::AppendMarkedTokens(std::string_view text, std::string& out) {
+  // Room for the usual share of marks at once; more is made as needed.
+  size_t used = out.size();
+  out.resize(used + text.size() + text.size() / 4 + kSlack);
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    const char c = *at;
+    if (c == ' ' || (kLines && c == '\n')) {
+      if (out.size() - used < 1 + kSlack) out.resize(2 * out.size());
+      out[used++] = c;
+      ++at;
+      continue;
+    }
+    const char* word_end = at + 1;
+    while (word_end < end && *word_end != ' ' && (!kLines || *word_end != '\n')) ++word_end;
+    WriteWord(std::string_view(at, static_cast<size_t>(word_end - at)), end, out, used);
+    at = word_end;
+  }
+  out.resize(used);
+}
+
+// Writes the marked form of a non-empty word into `out` at `used`, making
+// room as needed (kSlack bytes past the end, for the copies in words of
+// eight), and moves `used` past it. Bytes of the word's buffer up to
+// `readable_end` may be read.
+void TCorvaneHyphenator::WriteWord(std::string_view word, const char* readable_end, std::string& out,
+                                   size_t& used) {
+  const std::string* entry = exceptions_.empty() ? nullptr : FindException(word);
+  // A word with "-" stays as it is, whatever the list says; the pattern
+  // path knows that too.
+  if (entry != nullptr && std::memchr(word.data(), '-', word.size()) == nullptr) {
+    MakeExceptionForm(word, *entry);
+    if (out.size() - used < exception_form_.size() + kSlack) out.resize(used + exception_form_.size() + kSlack);
+    std::memcpy(out.data() + used, exception_form_.data(), exception_form_.size());
+    used += exception_form_.size();
     return;
   }
-  if (!exceptions_.empty()) {
-    if (const std::string* entry = FindException(word)) {
-      AppendException(word, *entry, out);
-      return;
+  const size_t room = 2 * word.size() + kSlack;
+  if (out.size() - used < room) out.resize(std::max(2 * out.size(), used + room));
+  used = static_cast<size_t>(WriteFromPatterns(word, out.data() + used, readable_end) - out.data());
+}
+
+void TCorvaneHyphenator::IndexExceptions() {
+  exception_index_.clear();
+  exception_lengths_ = 0;
+  exception_firsts_.reset();
+  exception_lasts_.reset();
+  for (size_t i = 0; i < exceptions_.size(); ++i) {
+    std::string key = exceptions_[i];
+    key.erase(std::remove(key.begin(), key.end(), mark_), key.end());
+    exception_lengths_ |= LengthBit(key.size());
+    if (!key.empty()) {
+      exception_firsts_.set(static_cast<unsigned char>(key.front()));
+      exception_lasts_.set(static_cast<unsigned char>(key.back()));
     }
+    exception_index_.emplace(std::move(key), i);  // the earlier entry wins
   }
-  AppendFromPatterns(word, out);
+  exception_index_valid_ = true;
+  exception_index_mark_ = mark_;
 }
 
 const std::string* TCorvaneHyphenator::FindException(std::string_view word) {
-  if (!exception_index_valid_ || exception_index_mark_ != mark_) {
-    exception_index_.clear();
-    exception_lengths_ = 0;
-    for (size_t i = 0; i < exceptions_.size(); ++i) {
-      std::string key = exceptions_[i];
-      key.erase(std::remove(key.begin(), key.end(), mark_), key.end());
-      exception_lengths_ |= LengthBit(key.size());
-      exception_index_.emplace(std::move(key), i);  // the earlier entry wins
-    }
-    exception_index_valid_ = true;
-    exception_index_mark_ = mark_;
+  if (!exception_index_valid_ || exception_index_mark_ != mark_) IndexExceptions();
+  if ((exception_lengths_ & LengthBit(word.size())) == 0 ||
+      !exception_firsts_.test(static_cast<unsigned char>(LowerAZ(word.front()))) ||
+      !exception_lasts_.test(static_cast<unsigned char>(LowerAZ(word.back())))) {
+    return nullptr;
   }
-  if ((exception_lengths_ & LengthBit(word.size())) == 0) return nullptr;
   lowered_.assign(word);
   std::transform(lowered_.begin(), lowered_.end(), lowered_.begin(), LowerAZ);
   auto found = exception_index_.find(lowered_);
@@ -89,35 +151,43 @@ const std::string* TCorvaneHyphenator::FindException(std::string_view word) {
 // The entry's letters take the word's case position by position, stepping
 // over at most one mark before each; where entry and word disagree (an entry
 // with doubled marks) the entry's byte stays.
-void TCorvaneHyphenator::AppendException(std::string_view word, const std::string& entry,
-                                         std::string& out) const {
-  const size_t base = out.size();
-  out += entry;
-  size_t at = base;
+void TCorvaneHyphenator::MakeExceptionForm(std::string_view word, const std::string& entry) {
+  std::string& form = exception_form_;
+  form = entry;
+  size_t at = 0;
   for (char original : word) {
-    if (at < out.size() && out[at] == mark_) ++at;
-    if (at < out.size() && LowerAZ(out[at]) == LowerAZ(original)) out[at] = original;
+    if (at < form.size() && form[at] == mark_) ++at;
+    if (at < form.size() && LowerAZ(form[at]) == LowerAZ(original)) form[at] = original;
     ++at;
   }
 }
 
-void TCorvaneHyphenator::AppendFromPatterns(std::string_view word, std::string& out) {
-  const PatternMatcher& matcher = PatternMatcher::Instance();
+char* TCorvaneHyphenator::WriteFromPatterns(std::string_view word, char* to, const char* readable_end) {
   const size_t length = word.size();
-  levels_.resize(length + 3);
-  matcher.FindLevels(word, levels_.data());
-
-  // levels_[i + 1] is the gap before word byte i; breaks need two bytes
-  // before them and three after.
-  size_t marks = 0;
-  for (size_t i = 2; i + 3 <= length; ++i) marks += levels_[i + 1] & 1;
-  const size_t base = out.size();
-  out.resize(base + length + marks);
-  char* to = out.data() + base;
-  for (size_t i = 0; i < length; ++i) {
-    if (i >= 2 && i + 3 <= length && (levels_[i + 1] & 1) != 0) *to++ = mark_;
-    *to++ = word[i];
+  // Breaks need two bytes before them and three after, so a word of fewer
+  // than five bytes has none.
+  if (length < 5) return CopyBytes(to, word.data(), length, readable_end);
+  if (scratch_.size() < length + PatternMatcher::kScratchExtra) {
+    scratch_.assign(2 * length + PatternMatcher::kScratchExtra, 0);
   }
+  const uint8_t* odd = PatternMatcher::Instance().FindOddGaps(word, scratch_.data());
+  if (odd == nullptr) return CopyBytes(to, word.data(), length, readable_end);
+
+  // odd[i + 1] is the gap before word byte i, for i = 2 .. length - 3.
+  const char* const from = word.data();
+  const size_t last = length - 3;
+  size_t copied = 0;
+  for (size_t i = 2; i <= last; i += 8) {
+    unsigned bits = PackBits(odd + i + 1);
+    if (last - i < 7) bits &= (1u << (last - i + 1)) - 1;
+    for (; bits != 0; bits &= bits - 1) {
+      const size_t at = i + static_cast<size_t>(std::countr_zero(bits));
+      to = CopyBytes(to, from + copied, at - copied, readable_end);
+      *to++ = mark_;
+      copied = at;
+    }
+  }
+  return CopyBytes(to, from + copied, length - copied, readable_end);
 }
 
 }  // namespace corvane::hyphenation
