@@ -11,7 +11,7 @@ namespace {
 
 constexpr char kNotice[] = "Corvane syllable hyphenator. Patterns: hyphen.tex (TeX)";
 
-// The odd gaps are read eight at a time as the bytes of one integer.
+// The level codes are read eight at a time as the bytes of one integer.
 static_assert(std::endian::native == std::endian::little);
 
 char LowerAZ(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -31,20 +31,35 @@ char* CopyBytes(char* to, const char* from, size_t n, const char* readable_end) 
   return to + n;
 }
 
-// Eight odd-gap bytes (0 or 1 each) as eight bits, the first byte lowest.
-unsigned PackBits(const uint8_t* odd) {
-  uint64_t bytes;
-  std::memcpy(&bytes, odd, sizeof bytes);
-  return static_cast<unsigned>((bytes * 0x0102040810204080ull) >> 56);
+// The first space (or with kLines, LF) in [at, end), else end; eight bytes
+// at a time while eight remain, a byte that equals neither having no bit
+// set in `found`.
+template <bool kLines>
+const char* TokenEnd(const char* at, const char* end) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHighs = 0x8080808080808080ull;
+  for (; end - at >= 8; at += 8) {
+    uint64_t bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    const uint64_t spaces = bytes ^ (kOnes * ' ');
+    uint64_t found = (spaces - kOnes) & ~spaces;
+    if constexpr (kLines) {
+      const uint64_t lfs = bytes ^ (kOnes * '\n');
+      found |= (lfs - kOnes) & ~lfs;
+    }
+    // Borrows make false finds only above a true one: the lowest is exact.
+    found &= kHighs;
+    if (found != 0) return at + std::countr_zero(found) / 8;
+  }
+  while (at < end && *at != ' ' && (!kLines || *at != '\n')) ++at;
+  return at;
 }
 
 }  // namespace
 
-TCorvaneHyphenator::TCorvaneHyphenator() : copyright_(kNotice) {
-  // Pay for building the shared pattern structure here rather than on the
-  // first word.
-  PatternMatcher::Instance();
-}
+// Pays for building the shared pattern structure here rather than on the
+// first word.
+TCorvaneHyphenator::TCorvaneHyphenator() : matcher_(&PatternMatcher::Instance()), copyright_(kNotice) {}
 
 void TCorvaneHyphenator::SetExceptionList(const std::vector<std::string>& entries) {
   exceptions_ = entries;
@@ -74,6 +89,7 @@ void TCorvaneHyphenator::AppendMarkedLines(std::string_view text, std::string& o
 // copied as they stand.
 template <bool kLines>
 void TCorvaneHyphenator::AppendMarkedTokens(std::string_view text, std::string& out) {
+  if (!exceptions_.empty() && (!exception_index_valid_ || exception_index_mark_ != mark_)) IndexExceptions();
   // Room for the usual share of marks at once; more is made as needed.
   size_t used = out.size();
   out.resize(used + text.size() + text.size() / 4 + kSlack);
@@ -87,10 +103,17 @@ void TCorvaneHyphenator::AppendMarkedTokens(std::string_view text, std::string& 
       ++at;
       continue;
     }
-    const char* word_end = at + 1;
-    while (word_end < end && *word_end != ' ' && (!kLines || *word_end != '\n')) ++word_end;
-    WriteWord(std::string_view(at, static_cast<size_t>(word_end - at)), end, out, used);
+    const char* const word_end = TokenEnd<kLines>(at + 1, end);
+    const std::string_view word(at, static_cast<size_t>(word_end - at));
     at = word_end;
+    const size_t room = 2 * word.size() + kSlack;
+    if (out.size() - used < room) out.resize(std::max(2 * out.size(), used + room));
+    // Most words are of no length an exception has.
+    if ((exception_lengths_ & LengthBit(word.size())) == 0 || exceptions_.empty()) {
+      used = static_cast<size_t>(WriteFromPatterns(word, out.data() + used, end) - out.data());
+    } else {
+      WriteWord(word, end, out, used);
+    }
   }
   out.resize(used);
 }
@@ -136,6 +159,8 @@ void TCorvaneHyphenator::IndexExceptions() {
 }
 
 const std::string* TCorvaneHyphenator::FindException(std::string_view word) {
+  // The index follows the list and the mark; callers with many words check
+  // this once.
   if (!exception_index_valid_ || exception_index_mark_ != mark_) IndexExceptions();
   if ((exception_lengths_ & LengthBit(word.size())) == 0 ||
       !exception_firsts_.test(static_cast<unsigned char>(LowerAZ(word.front()))) ||
@@ -163,31 +188,49 @@ void TCorvaneHyphenator::MakeExceptionForm(std::string_view word, const std::str
 }
 
 char* TCorvaneHyphenator::WriteFromPatterns(std::string_view word, char* to, const char* readable_end) {
+  const char* const from = word.data();
+  const size_t length = word.size();
+  // Most words have sixteen readable bytes after them, and then every piece
+  // is copied sixteen bytes at a time, however short.
+  if (readable_end - (from + length) >= 16) {
+    return WritePieces(word, to, [](char* to, const char* from, size_t n) {
+      for (; n > 16; n -= 16, to += 16, from += 16) std::memcpy(to, from, 16);
+      std::memcpy(to, from, 16);
+      return to + n;
+    });
+  }
+  return WritePieces(word, to, [readable_end](char* to, const char* from, size_t n) {
+    return CopyBytes(to, from, n, readable_end);
+  });
+}
+
+template <typename Copy>
+char* TCorvaneHyphenator::WritePieces(std::string_view word, char* to, Copy copy) {
+  const char* const from = word.data();
   const size_t length = word.size();
   // Breaks need two bytes before them and three after, so a word of fewer
   // than five bytes has none.
-  if (length < 5) return CopyBytes(to, word.data(), length, readable_end);
+  if (length < 5) return copy(to, from, length);
   if (scratch_.size() < length + PatternMatcher::kScratchExtra) {
     scratch_.assign(2 * length + PatternMatcher::kScratchExtra, 0);
   }
-  const uint8_t* odd = PatternMatcher::Instance().FindOddGaps(word, scratch_.data());
-  if (odd == nullptr) return CopyBytes(to, word.data(), length, readable_end);
+  const uint8_t* codes = matcher_->FindLevelCodes(word, scratch_.data());
+  if (codes == nullptr) return copy(to, from, length);
 
-  // odd[i + 1] is the gap before word byte i, for i = 2 .. length - 3.
-  const char* const from = word.data();
+  // codes[i + 1] is the gap before word byte i, for i = 2 .. length - 3.
   const size_t last = length - 3;
   size_t copied = 0;
   for (size_t i = 2; i <= last; i += 8) {
-    unsigned bits = PackBits(odd + i + 1);
+    unsigned bits = PatternMatcher::OddBits(codes + i + 1);
     if (last - i < 7) bits &= (1u << (last - i + 1)) - 1;
     for (; bits != 0; bits &= bits - 1) {
       const size_t at = i + static_cast<size_t>(std::countr_zero(bits));
-      to = CopyBytes(to, from + copied, at - copied, readable_end);
+      to = copy(to, from + copied, at - copied);
       *to++ = mark_;
       copied = at;
     }
   }
-  return CopyBytes(to, from + copied, length - copied, readable_end);
+  return copy(to, from + copied, length - copied);
 }
 
 }  // namespace corvane::hyphenation

@@ -55,6 +55,8 @@
 
 namespace corvane::hyphenation {
 
+class PatternMatcher;
+
 class TCorvaneHyphenator {
  public:
   TCorvaneHyphenator();
@@ -103,12 +105,15 @@ class TCorvaneHyphenator {
   // room for twice the word and kSlack bytes more; bytes of the word's
   // buffer up to `readable_end` may be read.
   char* WriteFromPatterns(std::string_view word, char* to, const char* readable_end);
+  template <typename Copy>
+  char* WritePieces(std::string_view word, char* to, Copy copy);
   void MakeExceptionForm(std::string_view word, const std::string& entry);
   const std::string* FindException(std::string_view word);
   void IndexExceptions();
 
   static constexpr size_t kSlack = 16;
 
+  const PatternMatcher* matcher_;
   std::string input_;
   std::string output_;
   char mark_ = '_';

@@ -33,6 +33,24 @@ PatternMatcher::PatternMatcher(const Packed& packed)
       sink_(static_cast<uint16_t>(packed.window.size() - 1)),
       entry_count_(packed.entry_count) {
   MapSymbols();
+  MakeStarts();
+}
+
+void PatternMatcher::MakeStarts() {
+  start_state_.assign(kSymbols * kColumns, 0);
+  start_window_.assign(kSymbols * kColumns, 0);
+  for (size_t first = 0; first < kSymbols; ++first) {
+    for (size_t second = 0; second < kSymbols; ++second) {
+      size_t state = 0;
+      uint64_t window = 0;
+      for (size_t symbol : {size_t{kDotSymbol}, first, second}) {
+        state = next_[state * kColumns + symbol];
+        window = (window >> 8) | window_[state];
+      }
+      start_state_[first * kColumns + second] = static_cast<uint16_t>(state);
+      start_window_[first * kColumns + second] = window;
+    }
+  }
 }
 
 void PatternMatcher::MapSymbols() {
@@ -65,6 +83,7 @@ PatternMatcher::PatternMatcher() {
     }
   }
   Pack(trie);
+  MakeStarts();
 }
 
 void PatternMatcher::Insert(std::vector<BuildNode>& trie, const char* pattern, size_t length) {
@@ -123,14 +142,6 @@ uint64_t WindowOf(uint64_t levels_from_end) {
   return window;
 }
 
-uint64_t Load8(const uint8_t* from) {
-  uint64_t value;
-  std::memcpy(&value, from, sizeof value);
-  return value;
-}
-
-void Store8(uint8_t* to, uint64_t value) { std::memcpy(to, &value, sizeof value); }
-
 }  // namespace
 
 void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
@@ -172,7 +183,7 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
   sink_ = sink;
 }
 
-const uint8_t* PatternMatcher::FindOddGaps(std::string_view word, uint8_t* scratch) const {
+const uint8_t* PatternMatcher::FindLevelCodes(std::string_view word, uint8_t* scratch) const {
   const uint16_t* next = next_.data();
   const uint64_t* windows = window_.data();
   // Slot t receives the gap that leaves the window at step t, gap t - 7;
@@ -185,25 +196,26 @@ const uint8_t* PatternMatcher::FindOddGaps(std::string_view word, uint8_t* scrat
     *slot++ = static_cast<uint8_t>(window);
     window = (window >> 8) | windows[state];
   };
-  step(kDotSymbol);
-  for (char c : word) step(symbol_of_[static_cast<unsigned char>(c)]);
+  const char* at = word.data();
+  const char* const end = at + word.size();
+  if (word.size() >= 2) {
+    const size_t pair = symbol_of_[static_cast<unsigned char>(at[0])] * kColumns +
+                        symbol_of_[static_cast<unsigned char>(at[1])];
+    state = start_state_[pair];
+    window = start_window_[pair];
+    std::memset(slot, 0, 3);
+    slot += 3;
+    at += 2;
+  } else {
+    step(kDotSymbol);
+  }
+  for (; at < end; ++at) step(symbol_of_[static_cast<unsigned char>(*at)]);
   step(kDotSymbol);
   if (state == sink_) return nullptr;
-  // The last eight gaps are still in the window; the eight slots after them
-  // are cleared so that the parity below reads only what was written.
+  // The last eight gaps are still in the window.
   for (int j = 0; j < 8; ++j) slot[j] = static_cast<uint8_t>(window >> (8 * j));
-  Store8(slot + 8, 0);
-  // A level is odd when its code has an odd number of bits: fold each
-  // byte's bits onto its lowest, eight gaps at a time.
-  uint8_t* const gaps = scratch + 7;
-  for (size_t at = 0; at < word.size() + 3; at += 8) {
-    uint64_t x = Load8(gaps + at);
-    x ^= x >> 4;
-    x ^= x >> 2;
-    x ^= x >> 1;
-    Store8(gaps + at, x & 0x0101010101010101ull);
-  }
-  return gaps;
+  std::memset(slot + 8, 0, 8);
+  return scratch + 7;
 }
 
 }  // namespace corvane::hyphenation

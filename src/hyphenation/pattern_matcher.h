@@ -33,7 +33,8 @@
 // step merges a state's levels without comparing them: the walk costs a few
 // loads and one OR per symbol, with no branch. Each row of the transition
 // table is one 64-byte cache line, and the states are numbered breadth
-// first, so the shallow states that most steps visit share few lines.
+// first, so the shallow states that most steps visit share few lines, and
+// the first three steps of a word are one look-up in a table of their own.
 //
 // The matcher is immutable after construction and shared by all hyphenators
 // in the process (Instance()); concurrent readers are safe. Building it is
@@ -45,6 +46,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -57,7 +59,7 @@ class PatternMatcher {
   static constexpr uint8_t kNoSymbol = 27;
   static constexpr uint8_t kDashSymbol = 28;
   static constexpr uint8_t kDotSymbol = 0;
-  // Slots FindOddGaps needs beyond the word's own length.
+  // Slots FindLevelCodes needs beyond the word's own length.
   static constexpr size_t kScratchExtra = 24;
 
   // The automaton as arrays: what the generator writes out and Instance()
@@ -84,12 +86,26 @@ class PatternMatcher {
   // Symbol of a word byte ('.' and letters of either case, '-'), else kNoSymbol.
   uint8_t SymbolOf(unsigned char byte) const { return symbol_of_[byte]; }
 
-  // Which gaps of the dotted word "." + word + "." take an odd level, the
-  // largest digit any entry places there: null for a word holding "-",
-  // else a pointer p into `scratch` with p[t] = 1 when the gap before
-  // dotted symbol t is odd and 0 when it is even, for t = 0 .. word.size()
-  // + 2. `scratch` has word.size() + kScratchExtra slots.
-  const uint8_t* FindOddGaps(std::string_view word, uint8_t* scratch) const;
+  // The levels of the dotted word "." + word + "." in their code (see
+  // above): null for a word holding "-", else a pointer p into `scratch`
+  // with p[t] the code of the gap before dotted symbol t, for t = 0 ..
+  // word.size() + 2, followed by eight zero bytes. `scratch` has
+  // word.size() + kScratchExtra slots.
+  const uint8_t* FindLevelCodes(std::string_view word, uint8_t* scratch) const;
+
+  // Bit j set when the level coded in codes[j] is odd, for j = 0 .. 7.
+  static unsigned OddBits(const uint8_t* codes) {
+    uint64_t x;
+    std::memcpy(&x, codes, sizeof x);
+    // A level is odd when its code has an odd number of bits: fold each
+    // byte's bits onto its lowest, then gather the lowest bits, the first
+    // byte's lowest (the byte order of the machine is little-endian).
+    x ^= x >> 4;
+    x ^= x >> 2;
+    x ^= x >> 1;
+    x &= 0x0101010101010101ull;
+    return static_cast<unsigned>((x * 0x0102040810204080ull) >> 56);
+  }
 
   // Number of entries that can take effect; for tests of the reachability rules.
   size_t EntryCount() const { return entry_count_; }
@@ -119,6 +135,7 @@ class PatternMatcher {
   void MapSymbols();
   void Insert(std::vector<BuildNode>& trie, const char* pattern, size_t length);
   void Pack(std::vector<BuildNode>& trie);
+  void MakeStarts();
 
   uint8_t symbol_of_[256];
   // Per state and symbol: the next state. State 0 is the root.
@@ -134,6 +151,11 @@ class PatternMatcher {
   // than taken ready-made.
   std::vector<uint16_t> built_next_;
   std::vector<uint64_t> built_window_;
+  // The state and window after "." and the word's first two symbols, for
+  // each pair of symbols (kColumns apart): the three steps every word of two
+  // or more bytes begins with, taken at once.
+  std::vector<uint16_t> start_state_;
+  std::vector<uint64_t> start_window_;
 };
 
 }  // namespace corvane::hyphenation
