@@ -212,7 +212,7 @@ char* TCorvaneHyphenator::WritePieces(std::string_view word, char* to, Copy copy
   // than five bytes has none.
   if (length < 5) return copy(to, from, length);
   if (scratch_.size() < length + PatternMatcher::kScratchExtra) {
-    scratch_.assign(2 * length + PatternMatcher::kScratchExtra, 0);
+    scratch_.assign(length + PatternMatcher::kScratchExtra, 0);
   }
   const uint8_t* codes = matcher_->FindLevelCodes(word, scratch_.data());
   if (codes == nullptr) return copy(to, from, length);
