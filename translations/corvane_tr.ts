@@ -386,8 +386,12 @@ button on the toolbar above.</source>
         <translation>Hecelediğiniz sayfaların dilini seçer.</translation>
     </message>
     <message>
-        <source>&amp;Automatic</source>
-        <translation>&amp;Otomatik</translation>
+        <source>&amp;Automatic (from the page)</source>
+        <translation>&amp;Otomatik (sayfadan)</translation>
+    </message>
+    <message>
+        <source>Hyphenate every page as %1.</source>
+        <translation>Her sayfayı %1 olarak heceler.</translation>
     </message>
     <message>
         <source>Tell the language of each page from the page itself.</source>
@@ -515,6 +519,14 @@ button on the toolbar above.</source>
     </message>
 </context>
 <context>
+    <name>LanguageNames</name>
+    <message>
+        <source>en</source>
+        <comment>the language code in which languages are named</comment>
+        <translation>tr</translation>
+    </message>
+</context>
+<context>
     <name>corvane::app::StatusWindow</name>
     <message>
         <source>Status</source>
@@ -543,6 +555,18 @@ button on the toolbar above.</source>
     <message>
         <source>&amp;Done</source>
         <translation>&amp;Tamam</translation>
+    </message>
+    <message>
+        <source>Turkish</source>
+        <translation>Türkçe</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>İngilizce</translation>
+    </message>
+    <message>
+        <source>Without Patterns</source>
+        <translation>Örüntüsüz</translation>
     </message>
 </context>
 <context>

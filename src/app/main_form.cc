@@ -22,13 +22,15 @@
 #include "app/status_window.h"
 #include "app/tray.h"
 #include "html/soft_hyphen_form.h"
+#include "hyphenation/language_catalog.h"
 
 namespace corvane::app {
 TMainForm::TMainForm(AppContext context, QWidget* parent)
     : QMainWindow(parent),
       context_(std::move(context)),
       word_list_(std::make_unique<wordlist::TWordList>(context_.word_list.database)),
-      passes_(std::make_unique<TextPasses>(*word_list_)) {
+      passes_(std::make_unique<TextPasses>(*word_list_)),
+      installed_languages_(app::InstalledLanguages(hyphenation::LanguageCatalog::Find({}))) {
   BuildWindow();
   // An exception in the creation is shown; the window is created and shown all the same.
   RunGuarded([this] { FormCreate(); });
@@ -172,9 +174,10 @@ void TMainForm::HyphenateSelection(html::SelectionCommand command) {
   cursor.setPosition(words.start);
   cursor.setPosition(words.end, QTextCursor::KeepAnchor);
   editor_->setTextCursor(cursor);
-  const QString result =
+  const TextPasses::SelectionResult result =
       passes_->HyphenateSelection(text, words.start, words.end - words.start, command, format_.utf8, *this);
-  ReplaceSelection(result);
+  if (status_window_ != nullptr && result.languages) status_window_->SetWordsByLanguage(*result.languages);
+  ReplaceSelection(result.text);
 }
 
 void TMainForm::ReplaceSelection(const QString& text) {

@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <memory>
+#include <vector>
 
 #include "app/app_context.h"
 #include "app/editor_text.h"
@@ -101,7 +102,9 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void ShowHelp();
   void OpenWebsite();
   void ShowAbout();
-  void SetPageLanguage(PageLanguage language);
+  void SetPageLanguage(const PageLanguage& language);
+  // The languages Options > Language offers between Automatic and Turkish.
+  const std::vector<InstalledLanguage>& InstalledLanguages() const { return installed_languages_; }
   void ChooseMyWordsFile();
   void ClearMyWords();
   void EditNeverHyphenate();
@@ -142,6 +145,8 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   void OfferRebuild();
   void LoadMyWords();
   void LoadNeverHyphenate();
+  // The setting, or Automatic where it names a language no longer installed.
+  PageLanguage StoredLanguage() const;
   // main_form.cc
   void SetState(const QString& file_name, bool modified);
   void UpdateTitle();
@@ -185,6 +190,7 @@ class TMainForm : public QMainWindow, private html::PassObserver {
   DocumentFormat format_;
   std::unique_ptr<wordlist::TWordList> word_list_;
   std::unique_ptr<TextPasses> passes_;
+  std::vector<InstalledLanguage> installed_languages_;
   QPlainTextEdit* editor_ = nullptr;
   QToolBar* tool_bar_ = nullptr;
   TrayIcon* tray_icon_ = nullptr;

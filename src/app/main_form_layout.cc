@@ -185,24 +185,25 @@ void TMainForm::BuildMenus() {
   language->menuAction()->setStatusTip(tr("Choose the language of the pages you hyphenate."));
   actions_.insert("Language1", language->menuAction());
   auto* languages = new QActionGroup(this);
-  const struct {
-    const char* name;
-    const char* caption;
-    const char* hint;
-    PageLanguage language;
-  } kLanguages[] = {
-      {"Automatic1", QT_TR_NOOP("&Automatic"), QT_TR_NOOP("Tell the language of each page from the page itself."), PageLanguage::kAutomatic},
-      {"Turkish1", QT_TR_NOOP("&Turkish"), QT_TR_NOOP("Hyphenate every page as Turkish."), PageLanguage::kTurkish},
-      {"English1", QT_TR_NOOP("&English"), QT_TR_NOOP("Hyphenate every page as English."), PageLanguage::kEnglish},
-  };
-  const PageLanguage chosen = context_.settings->Language();
-  for (const auto& entry : kLanguages) {
-    QAction* action = AddCommand(language, entry.name, tr(entry.caption), tr(entry.hint), nullptr);
+  const PageLanguage chosen = StoredLanguage();
+  const auto add_language = [&](const QString& name, const QString& caption, const QString& hint,
+                                const PageLanguage& which) {
+    QAction* action = AddCommand(language, name, caption, hint, nullptr);
     action->setCheckable(true);
-    action->setChecked(entry.language == chosen);
+    action->setChecked(which == chosen);
     languages->addAction(action);
-    connect(action, &QAction::triggered, this, Guarded([this, which = entry.language] { SetPageLanguage(which); }));
+    connect(action, &QAction::triggered, this, Guarded([this, which] { SetPageLanguage(which); }));
+  };
+  add_language("Automatic1", tr("&Automatic (from the page)"),
+               tr("Tell the language of each page from the page itself."), PageLanguage::kAutomatic);
+  language->addSeparator();
+  for (const InstalledLanguage& found : installed_languages_) {
+    add_language("Language-" + found.tag, found.name, tr("Hyphenate every page as %1.").arg(found.name),
+                 PageLanguage::FromName(found.tag));
   }
+  if (!installed_languages_.empty()) language->addSeparator();
+  add_language("Turkish1", tr("&Turkish"), tr("Hyphenate every page as Turkish."), PageLanguage::kTurkish);
+  add_language("English1", tr("&English"), tr("Hyphenate every page as English."), PageLanguage::kEnglish);
   AddCommand(options, "MyWordsFile1", tr("&My Words File..."),
              tr("Choose a file of your own marked words (such as ki_tap, one per line), consulted before the word "
              "list."),

@@ -26,7 +26,7 @@ void TMainForm::FormCreate() {
   const QByteArray geometry = context_.settings->WindowGeometry();
   if (!geometry.isEmpty()) restoreGeometry(geometry);
   SetState(kNewFileName, false);
-  passes_->SetLanguage(context_.settings->Language());
+  passes_->SetLanguage(StoredLanguage());
   // Each step reports its own failure, so that one does not skip the other.
   RunGuarded([this] { LoadMyWords(); });
   RunGuarded([this] { LoadNeverHyphenate(); });
@@ -135,7 +135,16 @@ void TMainForm::EditNeverHyphenate() {
   context_.settings->SetNeverHyphenate(selectors);
 }
 
-void TMainForm::SetPageLanguage(PageLanguage language) {
+PageLanguage TMainForm::StoredLanguage() const {
+  const PageLanguage stored = context_.settings->Language();
+  if (!stored.Installed()) return stored;
+  for (const InstalledLanguage& found : installed_languages_) {
+    if (stored.Name() == found.tag) return stored;
+  }
+  return PageLanguage::kAutomatic;
+}
+
+void TMainForm::SetPageLanguage(const PageLanguage& language) {
   context_.settings->SetLanguage(language);
   passes_->SetLanguage(language);
 }

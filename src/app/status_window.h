@@ -1,14 +1,21 @@
 // The status window "Status" of the selection pass: borderless, on top,
 // centred on the main window when shown. "Progress :" over a progress bar,
 // the " Statistics " group with "Total Words :", "Unique Words :" and
-// "Words Hyphenated :" and their values (from "0"), and "&Done", enabled by
-// the pass at its end, which hides the window.
+// "Words Hyphenated :" and their values (from "0"), below them one line per
+// language the pass met (Turkish, English, then the others by name, and the
+// words of languages nothing is installed for), growing the window, and
+// "&Done", enabled by the pass at its end, which hides the window.
 #ifndef CORVANE_APP_STATUS_WINDOW_H_
 #define CORVANE_APP_STATUS_WINDOW_H_
 
 #include <QDialog>
+#include <QList>
+#include <QStringList>
+
+#include "app/page_language.h"
 
 class QLabel;
+class QFrame;
 class QProgressBar;
 class QPushButton;
 
@@ -27,6 +34,7 @@ class StatusWindow : public QDialog {
   void SetTotalWords(std::size_t count);
   void SetUniqueWords(std::size_t count);
   void SetWordsHyphenated(std::size_t count);
+  void SetWordsByLanguage(const WordsByLanguage& words);
   void EnableDone();
 
   QProgressBar* ProgressBar() const { return progress_bar_; }
@@ -34,13 +42,17 @@ class StatusWindow : public QDialog {
   QLabel* UniqueWords() const { return unique_; }
   QLabel* WordsHyphenated() const { return hyphenated_; }
   QPushButton* DoneButton() const { return done_button_; }
+  // Each language line as shown: "German (de) : 12".
+  QStringList LanguageLines() const;
 
  private:
   QProgressBar* progress_bar_;
   QLabel* total_;
   QLabel* unique_;
   QLabel* hyphenated_;
+  QWidget* group_;
   QPushButton* done_button_;
+  QList<QLabel*> language_labels_;  // caption, value, caption, value, ...
 };
 
 }  // namespace corvane::app

@@ -3,12 +3,15 @@
 #include <QFile>
 #include <QList>
 #include <QStringView>
+#include <algorithm>
 
 #include "app/editor_text.h"
 #include "html/hyphenation_pass.h"
+#include "html/markup.h"
 #include "html/soft_hyphens.h"
 #include "html/word_bytes.h"
 #include "html/soft_hyphen_form.h"
+#include "hyphenation/built_in_english.h"
 #include "hyphenation/engine_setup.h"
 #include "platform/codepage.h"
 
@@ -97,16 +100,40 @@ TextPasses::TextPasses(wordlist::TWordList& word_list) : word_list_lookup_(word_
   hyphenation::ConfigureEngine(hyphenator_);
   lookup_.Append(&my_words_);
   lookup_.Append(&word_list_lookup_);
+  tag_reading_.classify = [this](std::string_view tag) { return page_languages_.Classify(tag); };
+  SetLanguage(PageLanguage::kAutomatic);
 }
 
-html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserver& observer) {
+void TextPasses::SetLanguage(const PageLanguage& language) {
+  language_ = language;
+  // As `corvane hyphenate --language=TAG`: the tag serves the whole page.
+  tag_reading_.default_tag = language.Installed() ? language.Name().toStdString() : "en";
+  tag_reading_.default_language = page_languages_.Classify(tag_reading_.default_tag);
+}
+
+html::HyphenationPass TextPasses::MakePass(bool utf8_document, html::PassObserver& observer, bool other_languages) {
   html::HyphenationPass pass(hyphenator_, &lookup_, &observer);
   // As `corvane` does for UTF-8 documents, so both give the same bytes.
   if (utf8_document) pass.AddWordByte(platform::kUnmappablePlaceholder);
-  ApplyPageLanguage(language_, pass);
+  pass.SetLanguage(ClassicSetting(other_languages));
+  if (other_languages) pass.SetTagReading(&tag_reading_);
   pass.SetExclusions(&exclusions_);
   pass.SetSoftHyphenForm(html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity));
   return pass;
+}
+
+html::Language TextPasses::ClassicSetting(bool other_languages) const {
+  const bool english = language_ == PageLanguage::kEnglish;
+  if (language_ == PageLanguage::kTurkish) return html::Language::kTurkish;
+  if ((english || language_.Installed()) && other_languages) return tag_reading_.default_language;
+  return english ? html::Language::kEnglish : html::Language::kAuto;
+}
+
+std::string TextPasses::PatternSoftHyphen(bool utf8_document) const {
+  const html::SoftHyphenForm form =
+      html::SoftHyphenFormFor(xml_document_, utf8_document, html::SoftHyphenForm::kEntity);
+  // The editor's text is Unicode: the character goes in as UTF-8 whatever the file's encoding.
+  return form == html::SoftHyphenForm::kCharacter ? "\xC2\xAD" : std::string(html::SoftHyphenText(form));
 }
 
 void TextPasses::SetNeverHyphenate(const QString& selectors) {
@@ -118,7 +145,132 @@ ebook::BookFigures TextPasses::HyphenateBook(const QString& input, const QString
   html::PassObserver quiet;
   return ebook::HyphenateBook(
       QFile::encodeName(input).toStdString(), QFile::encodeName(output).toStdString(),
-      [&](bool utf8) { return MakePass(utf8, quiet); }, progress);
+      [&](bool utf8) { return MakePass(utf8, quiet, /*other_languages=*/false); }, progress);
+}
+
+// The one place where the two passes meet, so that the pair can be swapped
+// as one: the classic pass over the part, then the pattern sets over the
+// stretches it left, on its result; a whole page with nothing for the
+// classic pass goes to the pattern sets alone.
+TextPasses::Hyphenated TextPasses::RunPasses(const QString& text, const PassText& in, qsizetype start,
+                                             qsizetype length, bool whole_document, bool utf8_document,
+                                             html::PassObserver& observer) {
+  // Each character is one byte in the pass's text, so offsets count characters.
+  const auto characters = [&](qsizetype from, qsizetype count) {
+    return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
+  };
+  Hyphenated done;
+  if (whole_document && HyphenateWithPatternsAlone(text, utf8_document, done)) return done;
+  const std::string_view all(in.bytes);
+  const std::size_t from = characters(0, start), size = characters(start, length);
+  html::HyphenationPass pass = MakePass(utf8_document, observer, /*other_languages=*/true);
+  std::string result;
+  if (whole_document) {
+    result = pass.HyphenateDocument(all);
+  } else {
+    // A selection inside an element never hyphenated stays as it is.
+    pass.SetPrecedingText(all.substr(0, from));
+    result = all.substr(0, from);
+    result += pass.HyphenateText(all.substr(from, size),
+                                 html::LanguageScopesAt(all, from, pass.language(), &tag_reading_));
+    result += all.substr(from + size);
+  }
+  // The text around the part comes back as it was.
+  const QString whole = FromPassText(result, in.unmappable);
+  done.text = whole.mid(start, whole.size() - (text.size() - length));
+  done.words = pass.TotalWords();
+  done.unique_words = pass.UniqueWordCount();
+  done.words_hyphenated = pass.WordsHyphenated();
+  done.soft_hyphens = pass.SoftHyphensWritten();
+  done.languages.turkish = pass.TotalWords(html::Language::kTurkish);
+  done.languages.english = pass.TotalWords(html::Language::kEnglish);
+  if (!pass.LeftOtherLanguages()) return done;
+  AddPatternPass(HyphenateOtherLanguages(done.text, text.left(start), *pass.StartState(), utf8_document), done);
+  return done;
+}
+
+bool TextPasses::HyphenateWithPatternsAlone(const QString& text, bool utf8_document, Hyphenated& done) {
+  html::ClassicStart classic;
+  classic.setting = ClassicSetting(/*other_languages=*/true);
+  classic.reading = &tag_reading_;
+  const QByteArray utf8 = text.toUtf8();
+  const std::string_view page(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  // A Turkish page is told at once, without a first look at every stretch.
+  if (classic.setting == html::Language::kAuto && html::MostlyTurkish(page, /*utf8=*/true)) return false;
+  html::PatternPassSettings settings;
+  settings.soft_hyphen = PatternSoftHyphen(utf8_document);
+  std::optional<html::PatternPassResult> alone = html::HyphenateWithPatternsAlone(
+      page, classic, exclusions_, [this](std::string_view tag) { return page_languages_.Patterns(tag); }, settings);
+  if (!alone) return false;
+  AddPatternPass(std::move(*alone), done);
+  return true;
+}
+
+void TextPasses::AddPatternPass(html::PatternPassResult other, Hyphenated& done) {
+  done.text = QString::fromUtf8(other.text.data(), static_cast<qsizetype>(other.text.size()));
+  done.words += other.words;
+  done.unique_words += other.unique_words;
+  done.words_hyphenated += other.words_hyphenated;
+  done.soft_hyphens += other.soft_hyphens;
+  for (const auto& [tag, count] : other.words_by_tag) {
+    // English is one language however the page tags it.
+    const html::PatternLanguage* language = page_languages_.Patterns(tag);
+    if (language != nullptr && language->set == hyphenation::BuiltInEnglishSet()) {
+      done.languages.english += count;
+    } else {
+      done.languages.installed[tag] += count;
+    }
+  }
+  done.languages.without_patterns = other.words_without_patterns;
+}
+
+html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part, const QString& before,
+                                                            const html::LanguageScopes& start,
+                                                            bool utf8_document) {
+  const QByteArray utf8 = part.toUtf8();
+  const std::string_view original(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  std::string page(original);
+  const std::string soft_hyphen = PatternSoftHyphen(utf8_document);
+  // The pattern pass sees the part alone. Text that an element opened
+  // before the part keeps whole, as the classic pass found through the
+  // preceding text, is blanked for it; its breaks then come back through a
+  // byte no UTF-8 text holds, and go into the unblanked part.
+  bool blanked = false;
+  if (!before.isEmpty()) {
+    const QByteArray preceding = before.toUtf8();
+    const std::vector<html::ByteKind> kinds = html::ClassifyMarkup(page);
+    std::vector<html::ByteKind> kept = kinds;
+    html::MarkExcludedElements(page, kept, exclusions_,
+                               std::string_view(preceding.constData(), static_cast<std::size_t>(preceding.size())));
+    const auto text = [](html::ByteKind kind) {
+      return kind == html::ByteKind::kText || kind == html::ByteKind::kLetter;
+    };
+    for (std::size_t i = 0; i < page.size(); ++i) {
+      if (text(kinds[i]) && !text(kept[i])) {
+        page[i] = ' ';
+        blanked = true;
+      }
+    }
+  }
+  constexpr char kBreak = '\xFF';
+  html::PatternPassSettings settings;
+  settings.soft_hyphen = blanked ? std::string(1, kBreak) : soft_hyphen;
+  html::PatternPassResult result = html::HyphenateOtherLanguages(
+      page, start, exclusions_, [this](std::string_view tag) { return page_languages_.Patterns(tag); }, settings);
+  if (blanked) {
+    std::string text;
+    text.reserve(original.size() + result.soft_hyphens * soft_hyphen.size());
+    std::size_t at = 0;
+    for (const char c : result.text) {
+      if (c == kBreak) {
+        text += soft_hyphen;
+      } else {
+        text += original[at++];
+      }
+    }
+    result.text = std::move(text);
+  }
+  return result;
 }
 
 namespace {
@@ -140,39 +292,58 @@ std::size_t CountSoftHyphens(std::string_view text, html::SoftHyphenCharacter ch
 
 TextPasses::AllResult TextPasses::HyphenateAll(const QString& text, bool utf8_document,
                                                html::PassObserver& observer) {
-  const PassText in = ToPassText(text);
-  html::HyphenationPass pass = MakePass(utf8_document, observer);
   const html::SoftHyphenCharacter character = SoftHyphenCharacterOf(utf8_document);
-  const std::string out = html::HyphenateAll(pass, in.bytes, character).text;
   AllResult result;
-  result.words = pass.TotalWords();
-  const std::size_t before = CountSoftHyphens(in.bytes, character), after = CountSoftHyphens(out, character);
-  if (after >= before) {
-    result.soft_hyphens_added = after - before;
-  } else {
-    result.soft_hyphens_removed = before - after;
+  const PassText in = ToPassText(text);
+  if (html::ContainsSoftHyphen(in.bytes, character)) {
+    result.soft_hyphens_removed = CountSoftHyphens(in.bytes, character);
+    result.text = FromPassText(html::RemoveSoftHyphens(in.bytes, character), in.unmappable);
+    return result;
   }
-  result.text = FromPassText(out, in.unmappable);
+  Hyphenated done = RunPasses(text, in, 0, text.size(), /*whole_document=*/true, utf8_document, observer);
+  result.text = std::move(done.text);
+  result.words = done.words;
+  result.soft_hyphens_added = done.soft_hyphens;
+  result.languages = std::move(done.languages);
   return result;
 }
 
-QString TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
-                                       html::SelectionCommand command, bool utf8_document,
-                                       html::PassObserver& observer) {
-  // Each character is one byte in the pass's text, so offsets count characters.
-  const auto characters = [&](qsizetype from, qsizetype count) {
-    return static_cast<std::size_t>(QStringView(text).mid(from, count).toUcs4().size());
-  };
-  const PassText in = ToPassText(text);
-  html::HyphenationPass pass = MakePass(utf8_document, observer);
-  // A selection inside an element never hyphenated stays as it is.
-  pass.SetPrecedingText(std::string_view(in.bytes).substr(0, characters(0, start)));
-  const html::EditResult result = html::HyphenateSelection(pass, in.bytes, characters(0, start),
-                                                           characters(start, length), command, &observer,
-                                                           SoftHyphenCharacterOf(utf8_document));
-  // The text around the selection comes back as it was.
-  const QString whole = FromPassText(result.text, in.unmappable);
-  return whole.mid(start, whole.size() - (text.size() - length));
+TextPasses::SelectionResult TextPasses::HyphenateSelection(const QString& text, qsizetype start, qsizetype length,
+                                                           html::SelectionCommand command, bool utf8_document,
+                                                           html::PassObserver& observer) {
+  start = std::clamp<qsizetype>(start, 0, text.size());
+  length = std::clamp<qsizetype>(length, 0, text.size() - start);
+  const html::SoftHyphenCharacter character = SoftHyphenCharacterOf(utf8_document);
+  {
+    const PassText selected = ToPassText(text.mid(start, length));
+    if (html::ContainsSoftHyphen(selected.bytes, character)) {
+      return {FromPassText(html::RemoveSoftHyphens(selected.bytes, character), selected.unmappable), {}};
+    }
+  }
+  if (command == html::SelectionCommand::kToolbar) observer.ShowStatusWindow();
+  // The other languages' words join the classic pass's counters before
+  // "&Done" is enabled.
+  class Counters : public html::PassObserver {
+   public:
+    explicit Counters(html::PassObserver& shown) : shown_(shown) {}
+    void BeginBusy() override { shown_.BeginBusy(); }
+    void EndBusy() override { shown_.EndBusy(); }
+    void ResetStatistics() override { shown_.ResetStatistics(); }
+    void SetProgress(int percent) override { shown_.SetProgress(percent); }
+    void SetTotalWords(std::size_t count) override { shown_.SetTotalWords(count); }
+    void SetUniqueWords(std::size_t count) override { shown_.SetUniqueWords(count); }
+    void SetWordsHyphenated(std::size_t count) override { shown_.SetWordsHyphenated(count); }
+
+   private:
+    html::PassObserver& shown_;
+  } counters(observer);
+  Hyphenated done =
+      RunPasses(text, ToPassText(text), start, length, /*whole_document=*/false, utf8_document, counters);
+  observer.SetTotalWords(done.words);
+  observer.SetUniqueWords(done.unique_words);
+  observer.SetWordsHyphenated(done.words_hyphenated);
+  observer.EnableDone();
+  return {std::move(done.text), std::move(done.languages)};
 }
 
 }  // namespace corvane::app

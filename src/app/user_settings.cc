@@ -17,11 +17,11 @@ UserSettings::UserSettings(const QString& ini_file)
     : settings_(std::make_unique<QSettings>(ini_file, QSettings::IniFormat)) {}
 
 PageLanguage UserSettings::Language() const {
-  return PageLanguageFromName(settings_->value(kLanguageKey).toString());
+  return PageLanguage::FromName(settings_->value(kLanguageKey).toString());
 }
 
-void UserSettings::SetLanguage(PageLanguage language) {
-  settings_->setValue(kLanguageKey, PageLanguageName(language));
+void UserSettings::SetLanguage(const PageLanguage& language) {
+  settings_->setValue(kLanguageKey, language.Name());
   settings_->sync();
 }
 

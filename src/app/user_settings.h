@@ -20,7 +20,7 @@ class UserSettings {
   explicit UserSettings(const QString& ini_file);  // a file of its own
 
   PageLanguage Language() const;
-  void SetLanguage(PageLanguage language);
+  void SetLanguage(const PageLanguage& language);
   // Empty when none is chosen.
   QString MyWordsFile() const;
   void SetMyWordsFile(const QString& path);

@@ -15,7 +15,7 @@
 #include "hyphenation/engine_setup.h"
 #include "platform/file_io.h"
 #include "cli/options.h"
-#include "cli/page_languages.h"
+#include "html/page_languages.h"
 #include "cli/parallel_files.h"
 #include "platform/text_codec.h"
 #include "cli/progress_bar.h"
@@ -32,6 +32,8 @@
 namespace corvane::cli {
 
 using hyphenation::ConfigureEngine;
+using html::PageLanguageOptions;
+using html::PageLanguages;
 using platform::AtomicFileWriter;
 using platform::DecodeDocument;
 using platform::DocumentEncoder;
@@ -146,9 +148,8 @@ HyphenateOptions ParseOptions(const std::vector<std::string>& args) {
         o.language = html::Language::kAuto;
       } else if (value == "tr") {
         o.language = html::Language::kTurkish;
-      } else if (value == "en") {
-        o.language = html::Language::kEnglish;
       } else {
+        // English too: its words are read as every other language's.
         o.forced_tag = value;
       }
     } else if (name == "--classic") {
@@ -229,27 +230,44 @@ class CountingObserver : public html::PassObserver {
   std::size_t hyphenated_ = 0;
 };
 
+// The word list, opened when the first word is sought in it: only Turkish
+// stretches (and --classic) ask it, so a page without them never pays for
+// opening it. Its failures then end the file that asked.
+class WordListOnDemand : public html::WordLookup {
+ public:
+  WordListOnDemand(const WordListFiles& files, std::ostream& err) : files_(files), err_(err) {}
+
+  std::optional<std::string> Find(const std::string& key) override {
+    if (!lookup_) {
+      word_list_ = OpenWordList(files_, ProgressBar(err_).Callback());
+      lookup_ = std::make_unique<WordListLookup>(*word_list_);
+    }
+    return lookup_->Find(key);
+  }
+
+ private:
+  const WordListFiles& files_;
+  std::ostream& err_;
+  std::unique_ptr<wordlist::TWordList> word_list_;
+  std::unique_ptr<WordListLookup> lookup_;
+};
+
 // Where marked forms come from before the engine: the user's dictionary,
 // then the word list, each opened once per process.
 class WordSources {
  public:
-  WordSources(const HyphenateOptions& options, std::ostream& err) {
+  WordSources(const HyphenateOptions& options, std::ostream& err) : word_list_(options.word_list, err) {
     if (options.dictionary) {
       dictionary_ = LoadDictionary(*options.dictionary);
       lookup_.Append(&dictionary_);
     }
-    if (!options.no_wordlist) {
-      word_list_ = OpenWordList(options.word_list, ProgressBar(err).Callback());
-      word_list_lookup_ = std::make_unique<WordListLookup>(*word_list_);
-      lookup_.Append(word_list_lookup_.get());
-    }
+    if (!options.no_wordlist) lookup_.Append(&word_list_);
   }
   html::WordLookup& Lookup() { return lookup_; }
 
  private:
   wordlist::MyWords dictionary_;
-  std::unique_ptr<wordlist::TWordList> word_list_;
-  std::unique_ptr<WordListLookup> word_list_lookup_;
+  WordListOnDemand word_list_;
   html::ChainedWordLookup lookup_;
 };
 
@@ -277,6 +295,7 @@ class DocumentHyphenator {
   // document's own encoding, so that its encoded copy is never held whole.
   void Process(std::string bytes, const DocumentEncoder::Sink& sink, const DocumentSettings& settings = {}) {
     const bool xml = settings.xml || html::IsXmlDocument(bytes, settings.name);
+    if (ProcessWithPatternsAlone(bytes, xml, sink, settings)) return;
     DocumentText doc = DecodeDocument(std::move(bytes), options_.encoding);
     // An ASCII page is read as code page 1254, but XML reads it as UTF-8
     // unless it says otherwise: a soft hyphen character must then be UTF-8.
@@ -335,16 +354,13 @@ class DocumentHyphenator {
       err << name << ": " << (pass_used_ ? std::to_string(unique_words_) : "no") << " unique words\n";
     }
     if (options_.stats && pass_used_) {
+      // Both passes' words, whichever language read them.
       if (options_.pass == PassKind::kText) {
-        err << "Total Words : " << observer_.total() << "\n"
+        err << "Total Words : " << observer_.total() + other_language_words_ << "\n"
             << "Unique Words : " << unique_words_ << "\n"
-            << "Words Hyphenated : " << observer_.hyphenated() << "\n";
+            << "Words Hyphenated : " << observer_.hyphenated() + other_words_hyphenated_ << "\n";
       } else {
         err << "Unique Words : " << unique_words_ << "\n";
-      }
-      if (other_language_words_ > 0) {
-        err << "Words In Other Languages : " << other_language_words_ << "\n"
-            << "Other Words Hyphenated : " << other_words_hyphenated_ << "\n";
       }
       if (words_without_patterns_ > 0) err << "Words Without Patterns : " << words_without_patterns_ << "\n";
     }
@@ -363,8 +379,7 @@ class DocumentHyphenator {
     }
   }
 
-  void HyphenateOtherLanguages(const html::HyphenationPass& pass, const std::string& page, bool utf8,
-                               const DocumentEncoder::Sink& sink) {
+  html::PatternPassSettings PatternSettings(bool utf8) const {
     html::PatternPassSettings settings;
     settings.min_word_length = options_.min_word_length;
     settings.utf8 = utf8;
@@ -373,10 +388,22 @@ class DocumentHyphenator {
     } else {
       settings.soft_hyphen = std::string(html::SoftHyphenText(form_));
     }
+    return settings;
+  }
+
+  html::PatternLanguageLookup PatternLookup() {
+    return [this](std::string_view tag) { return languages_.Patterns(tag); };
+  }
+
+  void HyphenateOtherLanguages(const html::HyphenationPass& pass, const std::string& page, bool utf8,
+                               const DocumentEncoder::Sink& sink) {
     const html::PatternPassResult result = html::HyphenateOtherLanguages(
-        page, *pass.StartState(), options_.exclusions,
-        [this](std::string_view tag) { return languages_.Patterns(tag); }, settings);
+        page, *pass.StartState(), options_.exclusions, PatternLookup(), PatternSettings(utf8));
     sink(result.text);
+    CountPatternPass(result);
+  }
+
+  void CountPatternPass(const html::PatternPassResult& result) {
     unique_words_ += result.unique_words;
     total_words_ += result.words;
     soft_hyphens_ += result.soft_hyphens;
@@ -384,6 +411,61 @@ class DocumentHyphenator {
     other_words_hyphenated_ = result.words_hyphenated;
     words_without_patterns_ = result.words_without_patterns;
     missing_tags_ = result.tags_without_patterns;
+  }
+
+  // How the page's own bytes read, when they can be hyphenated as they are:
+  // nothing where decoding would change more than the encoding's name (a
+  // byte-order mark, stray bytes, a soft hyphen character to remove).
+  std::optional<bool> RawEncoding(const std::string& bytes, bool xml) const {
+    bool utf8 = false;
+    if (options_.encoding != Encoding::kCp1254 && (options_.encoding == Encoding::kUtf8 || !platform::IsPlainAscii(bytes))) {
+      if (bytes.starts_with("\xEF\xBB\xBF") || !platform::IsValidUtf8(bytes)) return std::nullopt;
+      if (bytes.find("\xC2\xAD") != std::string::npos) return std::nullopt;
+      utf8 = true;
+    }
+    if (xml && !utf8 && html::AsciiXmlIsUtf8(bytes)) utf8 = true;
+    return utf8;
+  }
+
+  // The page through the pattern pass alone, in its own bytes, when it has
+  // nothing for the classic pass: no code page round trip, one read of the
+  // page. False when the two passes must run.
+  bool ProcessWithPatternsAlone(std::string& bytes, bool xml, const DocumentEncoder::Sink& sink,
+                                const DocumentSettings& settings) {
+    if (options_.classic || options_.pass != PassKind::kDocument || options_.mode == Mode::kUnhyphenate) return false;
+    // A Turkish page is told before its encoding is checked, which decoding
+    // it will do again.
+    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty() &&
+        html::MostlyTurkish(bytes, options_.encoding != Encoding::kCp1254)) {
+      return false;
+    }
+    const std::optional<bool> utf8 = RawEncoding(bytes, xml);
+    if (!utf8) return false;
+    if (html::ContainsSoftHyphen(bytes)) {
+      if (options_.mode == Mode::kToggle) return false;
+      bytes = html::RemoveSoftHyphens(bytes);
+    }
+    html::ClassicStart start;
+    start.setting = options_.forced_tag ? tag_reading_.default_language : options_.language;
+    start.page_language = settings.page_language;
+    start.reading = &tag_reading_;
+    html::TagReading book_reading;
+    if (!settings.page_tag.empty() && !options_.forced_tag) {
+      book_reading = tag_reading_;
+      book_reading.default_tag = std::string(settings.page_tag);
+      book_reading.default_language = languages_.Classify(settings.page_tag);
+      start.page_language = book_reading.default_language;
+      start.reading = &book_reading;
+    }
+    form_ = html::SoftHyphenFormFor(xml, *utf8, options_.soft_hyphen);
+    std::optional<html::PatternPassResult> result = html::HyphenateWithPatternsAlone(
+        bytes, start, options_.exclusions, PatternLookup(), PatternSettings(*utf8));
+    if (!result) return false;
+    sink(result->text);
+    pass_used_ = true;
+    unique_words_ = total_words_ = soft_hyphens_ = 0;
+    CountPatternPass(*result);
+    return true;
   }
 
   // Takes the text by value so that large documents are held once.

@@ -79,10 +79,18 @@ TContainerFileSystem::TContainerFileSystem(const std::string& file_name,
   free_space_ = std::make_unique<TFreeSpaceManager>(*pages_);
   directory_ = std::make_unique<TDIRManager>(*pages_, *free_space_, pages_->Header().encrypted != 0);
   page_maps_ = std::make_unique<TUserFilePageMapManager>(*pages_, *free_space_);
-  if (!create && !read_only_) ReconcileFreeSpace();
+  if (!create && !read_only_) {
+    // A writer allocates pages: maps that cannot be read fail the open.
+    free_space_->EnsureLoaded();
+    ReconcileFreeSpace();
+  }
 }
 
 uint8_t TContainerFileSystem::OwnerMark() const { return pages_->Header().owner_mark; }
+
+uint8_t TContainerFileSystem::ReadOwnerMark(const std::string& file_name) {
+  return TPageFileManager(file_name, true).Header().owner_mark;
+}
 
 void TContainerFileSystem::SetOwnerMark(uint8_t mark) {
   if (read_only_) throw Error("Cannot write the header of " + file_name_ + ": the container is read-only.");
@@ -126,6 +134,11 @@ void TContainerFileSystem::ReconcileFreeSpace() {
 TContainerFileSystem::~TContainerFileSystem() = default;
 
 int TContainerFileSystem::LastError() const { return pages_->LastError(); }
+
+const TFreeSpaceManager& TContainerFileSystem::FreeSpace() const {
+  free_space_->EnsureLoaded();
+  return *free_space_;
+}
 
 TContainerFileSystem::Handle* TContainerFileSystem::FindHandle(int handle) {
   const auto it = handles_.find(handle);
@@ -222,7 +235,6 @@ int64_t TContainerFileSystem::FileRead(int handle, void* buffer, int64_t count) 
   }
   const FilePageMap& map = page_maps_->GetMaps(item.first_map_page, PagesFor(item.size, d));
   auto* out = static_cast<uint8_t*>(buffer);
-  std::vector<uint8_t> page(static_cast<std::size_t>(d));
   int64_t done = 0;
   while (done < n) {
     const int64_t at = h->position + done;
@@ -239,8 +251,10 @@ int64_t TContainerFileSystem::FileRead(int handle, void* buffer, int64_t count) 
       continue;
     }
     const int64_t chunk = std::min<int64_t>(n - done, d - within);
-    if (!pages_->ReadPage(map.data_pages[index], page.data(), d)) break;
-    std::memcpy(out + done, page.data() + within, static_cast<std::size_t>(chunk));
+    if (!pages_->ReadPagePart(map.data_pages[index], static_cast<int32_t>(within), static_cast<int32_t>(chunk),
+                              out + done)) {
+      break;
+    }
     done += chunk;
   }
   h->position += done;

@@ -96,6 +96,10 @@ class TContainerFileSystem {
   // container is read-only or the write fails.
   uint8_t OwnerMark() const;
   void SetOwnerMark(uint8_t mark);
+  // The owner mark of the container file `file_name` from its header alone,
+  // without reading its directory: throws corvane::Error with the open's
+  // message when the file is missing or its header is damaged.
+  static uint8_t ReadOwnerMark(const std::string& file_name);
 
   // Files. Open with kModeCreate creates (or empties) the file.
   int FileOpen(const std::string& name, uint32_t mode);
@@ -129,7 +133,8 @@ class TContainerFileSystem {
   // The managers, for the integrity check and the tests.
   TPageFileManager& Pages() { return *pages_; }
   const TPageFileManager& Pages() const { return *pages_; }
-  const TFreeSpaceManager& FreeSpace() const { return *free_space_; }
+  // The free-space maps, read first when a read-only open left them unread.
+  const TFreeSpaceManager& FreeSpace() const;
   const TDIRManager& Directory() const { return *directory_; }
   TUserFilePageMapManager& PageMaps() { return *page_maps_; }
 

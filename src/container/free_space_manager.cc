@@ -13,7 +13,14 @@ namespace {
 
 TFreeSpaceManager::TFreeSpaceManager(TPageFileManager& pages)
     : pages_(pages), g_(pages.geometry()) {
-  Load();
+  const ContainerHeader& h = pages_.Header();
+  const int64_t extents = ExtentCount();
+  if (int64_t{h.pfs_page_count} * g_.pfs_extents < extents) {
+    throw Error("TFreeSpaceManager.Create - PFSPageCount * FPageSize < FExtentCount!");
+  }
+  if (int64_t{h.gam_pair_count} * g_.gam_extents < extents) {
+    throw Error("TFreeSpaceManager.Create - GAMPageCount * FPageSize < FExtentCount!");
+  }
 }
 
 int64_t TFreeSpaceManager::ExtentCount() const {
@@ -23,12 +30,7 @@ int64_t TFreeSpaceManager::ExtentCount() const {
 void TFreeSpaceManager::Load() {
   const ContainerHeader& h = pages_.Header();
   const int64_t extents = ExtentCount();
-  if (int64_t{h.pfs_page_count} * g_.pfs_extents < extents) {
-    throw Error("TFreeSpaceManager.Create - PFSPageCount * FPageSize < FExtentCount!");
-  }
-  if (int64_t{h.gam_pair_count} * g_.gam_extents < extents) {
-    throw Error("TFreeSpaceManager.Create - GAMPageCount * FPageSize < FExtentCount!");
-  }
+  free_extents_ = mixed_extents_ = 0;
   pfs_.assign(static_cast<std::size_t>(h.pfs_page_count) * g_.pfs_bytes, 0);
   gam_.assign(static_cast<std::size_t>(h.gam_pair_count) * g_.gam_bytes, 0);
   sgam_.assign(gam_.size(), 0);
@@ -55,6 +57,7 @@ void TFreeSpaceManager::Load() {
     free_extents_ += GamFree(x);
     mixed_extents_ += SgamMixed(x);
   }
+  loaded_ = true;
 }
 
 bool TFreeSpaceManager::IsFree(int64_t page) const {
@@ -150,6 +153,7 @@ int32_t TFreeSpaceManager::AddExtent(bool whole_extents) {
 }
 
 std::vector<int32_t> TFreeSpaceManager::GetPages(int32_t count, int32_t near_page, bool whole_extents) {
+  EnsureLoaded();
   std::vector<int32_t> out;
   if (count <= 0) return out;
   out.reserve(static_cast<std::size_t>(count));
@@ -191,6 +195,7 @@ std::vector<int32_t> TFreeSpaceManager::GetPages(int32_t count, int32_t near_pag
 }
 
 void TFreeSpaceManager::FreePages(const std::vector<int32_t>& pages) {
+  EnsureLoaded();
   std::set<int64_t> touched;
   for (int32_t page : pages) {
     if (page < 1 || page >= pages_.PageCount() || IsMapPage(page)) continue;
@@ -217,6 +222,7 @@ void TFreeSpaceManager::FreePages(const std::vector<int32_t>& pages) {
 }
 
 int64_t TFreeSpaceManager::Reconcile(const std::vector<bool>& used) {
+  EnsureLoaded();
   int64_t changed = 0;
   for (int64_t page = 1; page < pages_.PageCount(); ++page) {
     const bool in_use = IsMapPage(page) || (static_cast<std::size_t>(page) < used.size() && used[page]);

@@ -21,9 +21,18 @@ namespace corvane::container {
 
 class TFreeSpaceManager {
  public:
-  // Loads the maps the header lists; throws corvane::Error when they do not
-  // cover the container or cannot be read.
+  // Checks that the maps the header lists cover the container, throwing
+  // corvane::Error when they do not. Their pages are read on first use
+  // (EnsureLoaded; GetPages, FreePages and Reconcile call it): a reader
+  // never allocates a page, so a container opened read-only for a lookup
+  // never reads them.
   explicit TFreeSpaceManager(TPageFileManager& pages);
+
+  // Reads the maps unless they are in; throws corvane::Error when a page
+  // cannot be read. The const accessors below need it called first.
+  void EnsureLoaded() {
+    if (!loaded_) Load();
+  }
 
   // Takes `count` pages, first from the extent holding `near_page`, then from
   // free (and, without `whole_extents`, partly used) extents, then from new
@@ -73,6 +82,7 @@ class TFreeSpaceManager {
   std::vector<uint8_t> pfs_;
   std::vector<uint8_t> gam_;
   std::vector<uint8_t> sgam_;
+  bool loaded_ = false;
   int64_t free_extents_ = 0;
   int64_t mixed_extents_ = 0;
   std::set<int32_t> dirty_pfs_;  // PFS page numbers (k)

@@ -116,8 +116,9 @@ TPageFileManager::CachedPage* TPageFileManager::LoadPage(int32_t page, int32_t l
     cache_.erase(it);
   }
   const int32_t page_size = geometry_.page_size;
-  std::vector<uint8_t> raw(static_cast<std::size_t>(page_size));
-  const int64_t got = files_.ReadAt(int64_t{page} * page_size, raw.data(), page_size);
+  // Not zero-filled: only bytes the read delivered are looked at.
+  const std::unique_ptr<uint8_t[]> raw(new uint8_t[static_cast<std::size_t>(page_size)]);
+  const int64_t got = files_.ReadAt(int64_t{page} * page_size, raw.get(), page_size);
   if (got < static_cast<int64_t>(kPageHeaderSize)) {
     last_error_ = kErrHeaderNotRead;
     return nullptr;
@@ -127,9 +128,9 @@ TPageFileManager::CachedPage* TPageFileManager::LoadPage(int32_t page, int32_t l
     return nullptr;
   }
   CachedPage loaded;
-  if (!VerifyStoredPage(page, raw.data(), length, loaded.header)) return nullptr;
+  if (!VerifyStoredPage(page, raw.get(), length, loaded.header)) return nullptr;
   loaded.encrypted = loaded.header.encryption != kEncryptionNone;
-  const uint8_t* data = raw.data() + kPageHeaderSize;
+  const uint8_t* data = raw.get() + kPageHeaderSize;
   loaded.data.assign(data, data + length);
   loaded.length = length;
   TrimCache();
@@ -202,6 +203,18 @@ bool TPageFileManager::ReadPage(int32_t page, uint8_t* out, int32_t length, Page
   if (cached == nullptr) return false;
   if (length > 0) std::memcpy(out, cached->data.data(), static_cast<std::size_t>(length));
   if (header != nullptr) *header = cached->header;
+  return true;
+}
+
+bool TPageFileManager::ReadPagePart(int32_t page, int32_t offset, int32_t count, uint8_t* out) {
+  const int32_t d = geometry_.data_size;
+  if (page < 1 || page >= header_.page_count || offset < 0 || count < 0 || count > d - offset) {
+    last_error_ = kErrHeaderNotRead;
+    return false;
+  }
+  const CachedPage* cached = LoadPage(page, d);
+  if (cached == nullptr) return false;
+  if (count > 0) std::memcpy(out, cached->data.data() + offset, static_cast<std::size_t>(count));
   return true;
 }
 

@@ -53,6 +53,10 @@ class TPageFileManager {
   // `header` when given). False, with LastError() set, on a short read, a
   // checksum mismatch or a failed decryption.
   bool ReadPage(int32_t page, uint8_t* out, int32_t length, PageHeader* header = nullptr);
+  // Copies `count` bytes from `offset` of the full data area of `page`, as
+  // ReadPage of the whole area would and with the same checks: a small read
+  // (one index entry, a few records) copies what it asked for, not a page.
+  bool ReadPagePart(int32_t page, int32_t offset, int32_t count, uint8_t* out);
   // Reads the full data areas of `count` pages into `out`, one after another;
   // pages that follow each other on disk are read with one call. Returns how
   // many pages were read before the first failure.

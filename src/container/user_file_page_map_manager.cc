@@ -1,5 +1,6 @@
 #include "container/user_file_page_map_manager.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/error.h"
@@ -42,11 +43,19 @@ FilePageMap& TUserFilePageMapManager::GetMaps(int32_t first_map_page, int64_t da
       throw Error("TUserFilePageMapManager.GetMaps - Error on reading map page.");
     }
     map.map_pages.push_back(page);
-    for (int32_t j = 0; j < per_page && static_cast<int64_t>(map.data_pages.size()) < data_page_count; ++j) {
+    const std::size_t at = map.data_pages.size();
+    const auto take = static_cast<std::size_t>(
+        std::min<int64_t>(per_page, data_page_count - static_cast<int64_t>(at)));
+    map.data_pages.resize(at + take);
+    // Every entry checked, without an early exit, so that the loop
+    // vectorises: a large file's maps are read whenever it is opened.
+    uint32_t outside = 0;
+    for (std::size_t j = 0; j < take; ++j) {
       const int32_t data_page = GetI32(buffer.data() + 4 * j);
-      if (data_page < 1 || data_page >= page_count) BrokenChain();
-      map.data_pages.push_back(data_page);
+      outside |= static_cast<uint32_t>(static_cast<uint32_t>(data_page) - 1u >= static_cast<uint32_t>(page_count - 1));
+      map.data_pages[at + j] = data_page;
     }
+    if (outside != 0) BrokenChain();
     page = header.next;
   }
   return maps_[first_map_page] = std::move(map);

@@ -39,7 +39,7 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
                                  const ResultSink* sink) {
   PassObserver& observer = observer_ != nullptr ? *observer_ : quiet_observer_;
   BusyScope busy(observer);
-  unique_word_count_ = total_words_ = words_hyphenated_ = soft_hyphens_written_ = 0;
+  unique_word_count_ = total_words_ = turkish_words_ = words_hyphenated_ = soft_hyphens_written_ = 0;
   if (form == Form::kText) observer.ResetStatistics();
 
   // Words come only from text runs outside markup, read with comments, raw
@@ -68,7 +68,9 @@ std::string HyphenationPass::Run(std::string_view text, Form form, const Languag
         DecodeTextInto(run, decoded);
         run = decoded;
       }
+      const std::size_t before = words.total_words();
       words.AddText(run, language);
+      if (language == Language::kTurkish) turkish_words_ += words.total_words() - before;
     });
     unique_word_count_ = words.words().size();
     total_words_ = words.total_words();

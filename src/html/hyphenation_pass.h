@@ -100,6 +100,10 @@ class HyphenationPass {
   // Figures of the last pass.
   std::size_t UniqueWordCount() const { return unique_word_count_; }
   std::size_t TotalWords() const { return total_words_; }
+  // Of TotalWords, those read in kEnglish or kTurkish stretches.
+  std::size_t TotalWords(Language language) const {
+    return language == Language::kTurkish ? turkish_words_ : total_words_ - turkish_words_;
+  }
   std::size_t WordsHyphenated() const { return words_hyphenated_; }
   std::size_t SoftHyphensWritten() const { return soft_hyphens_written_; }
 
@@ -129,6 +133,7 @@ class HyphenationPass {
   SoftHyphenForm soft_hyphen_form_ = SoftHyphenForm::kEntity;
   std::size_t unique_word_count_ = 0;
   std::size_t total_words_ = 0;
+  std::size_t turkish_words_ = 0;
   std::size_t words_hyphenated_ = 0;
   std::size_t soft_hyphens_written_ = 0;
 };

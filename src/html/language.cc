@@ -399,10 +399,11 @@ LanguageScopes LanguageScopesOfPage(std::string_view view_text,
   return LanguageScopes(setting, PageLanguage(view_text, view_kinds), reading);
 }
 
-LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting) {
-  if (setting != Language::kAuto) return LanguageScopes(setting, setting);
+LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting,
+                                const TagReading* reading) {
+  if (setting != Language::kAuto) return LanguageScopes(setting, setting, reading);
   const DecodedView view(page, ClassifyMarkup(page));
-  LanguageScopes scopes = LanguageScopesOfPage(view.Text(), view.Kinds(), setting);
+  LanguageScopes scopes = LanguageScopesOfPage(view.Text(), view.Kinds(), setting, reading);
   ForEachTag(view.Text(), view.Kinds(), view.ViewOffset(std::min(offset, page.size())),
              [&](std::string_view tag, std::size_t) { scopes.Feed(tag); });
   return scopes;

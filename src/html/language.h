@@ -141,8 +141,9 @@ LanguageScopes LanguageScopesOfPage(std::string_view view_text,
 
 // The state at source offset `offset` of the whole text `page`, for a pass
 // over a selection that begins there: the page's own language and the scopes
-// of the tags before the offset.
-LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting);
+// of the tags before the offset, read by `reading` when given.
+LanguageScopes LanguageScopesAt(std::string_view page, std::size_t offset, Language setting,
+                                const TagReading* reading = nullptr);
 
 // ç ğ ı ö ş ü Ç Ğ İ Ö Ş Ü in code page 1254.
 bool IsTurkishSpecialLetter(uint8_t byte);

@@ -1,13 +1,18 @@
-// Soft hyphens for the stretches of a page in languages other than the
-// classic English and Turkish: each stretch's words are read as Unicode
-// words (hyphenation/word_reader.h) and broken by the pattern set of the
-// stretch's lang value.
+// Soft hyphens for the stretches of a page in every language but Turkish
+// (and English under the classic setting): each stretch's words are read as
+// Unicode words (hyphenation/word_reader.h) and broken by the pattern set
+// of the stretch's lang value, English by the built-in one.
 //
-// It runs after the classic pass, over that pass's result in the page's own
-// bytes: UTF-8 pages as they are, code page 1254 pages read through UTF-8
-// one text stretch at a time, so their bytes never change beyond the soft
-// hyphens written. The classic pass left these stretches untouched
-// (Language::kOther), so the two never write into the same word.
+// It runs over the page's own bytes: UTF-8 pages as they are, code page
+// 1254 pages read through UTF-8 one text stretch at a time, so their bytes
+// never change beyond the soft hyphens written. Where the page has stretches
+// for the classic pass, it runs after that pass, over its result; the
+// classic pass left these stretches untouched (Language::kOther), so the two
+// never write into the same word. Where it has none, the classic pass and
+// its code page round trip are skipped (HyphenateWithPatternsAlone).
+//
+// The page is read once: each distinct spelling is broken once and its
+// breaks kept, so the many repeats of a page's words cost a lookup each.
 //
 // Letter references ("&auml;") are read as their letters. A word is left
 // whole where it
@@ -19,6 +24,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,12 +63,38 @@ struct PatternPassResult {
   std::size_t soft_hyphens = 0;
   std::size_t words_without_patterns = 0;
   std::vector<std::string> tags_without_patterns;  // as met, each once
+  std::map<std::string, std::size_t> words_by_tag;  // words read, by the stretch's tag as written
 };
 
 // `start` is the state the classic pass started in (its StartState()).
 PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageScopes& start,
                                           const ExclusionRules& exclusions, const PatternLanguageLookup& languages,
                                           const PatternPassSettings& settings);
+
+// How the classic pass would start on a page: its setting (kAuto, or a
+// fixed language), the page's declared language under kAuto (a book's;
+// else the 1 % rule decides), and how lang values read.
+struct ClassicStart {
+  Language setting = Language::kAuto;
+  std::optional<Language> page_language;
+  const TagReading* reading = nullptr;
+};
+
+// Whether one byte in a hundred of the page is one of ç ğ ı ö ş ü Ç Ğ İ Ö
+// Ş Ü (read as UTF-8 when `utf8`, else as code page 1254; references too):
+// such a page is all but surely Turkish, and goes to the classic pass
+// without a first look for the pattern pass alone.
+bool MostlyTurkish(std::string_view page, bool utf8);
+
+// The whole hyphenation of `page` (in its own bytes, without soft hyphens)
+// when no stretch of it is for the classic pass: then the pattern pass
+// alone gives what the two passes would. Nothing when a stretch may be
+// Turkish (or English under the classic setting); the caller then runs the
+// classic pass and HyphenateOtherLanguages after it.
+std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view page, const ClassicStart& start,
+                                                            const ExclusionRules& exclusions,
+                                                            const PatternLanguageLookup& languages,
+                                                            const PatternPassSettings& settings);
 
 }  // namespace corvane::html
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "hyphenation/built_in_english.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 
@@ -181,6 +182,7 @@ const Language* LanguageCatalog::Match(std::string_view tag) const {
 }
 
 std::shared_ptr<const PatternSet> LoadPatternSet(const Language& language) {
+  if (language.kind == LanguageKind::kBuiltInEnglish) return BuiltInEnglishSet();
   static std::mutex mutex;
   static std::map<std::string, std::shared_ptr<const PatternSet>> loaded;
   const std::string key = language.file + '\n' + language.exceptions_file + '\n' +

@@ -17,6 +17,8 @@ bool IsLetter(char32_t c) {
   return (mask & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
 }
 
+bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 'a') < 26u; }
+
 bool IsJoint(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'/'; }
 
 // The text as code points with their byte offsets (one more: the end).
@@ -25,42 +27,88 @@ struct Decoded {
   std::vector<size_t> starts;
 };
 
-Decoded Decode(std::string_view text) {
-  Decoded d;
-  DecodeUtf8Into(text, d.points, &d.starts);
-  d.starts.push_back(text.size());
-  return d;
-}
-
 }  // namespace
 
 std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner) {
-  const Decoded d = Decode(text);
-  const std::u32string& p = d.points;
-  auto inside = [&](size_t i) {
-    return i > 0 && i + 1 < p.size() && IsLetter(p[i - 1]) && IsLetter(p[i + 1]) &&
-           (inner.find(p[i]) != std::u32string_view::npos || IsJoint(p[i]));
-  };
   std::vector<TextWord> words;
-  size_t i = 0;
-  while (i < p.size()) {
-    if (!IsLetter(p[i])) {
-      ++i;
-      continue;
-    }
-    const size_t begin = i;
-    while (i < p.size() && (IsLetter(p[i]) || inside(i))) ++i;
-    words.push_back({d.starts[begin], d.starts[i]});
-  }
+  WordScanner scanner(text, inner);
+  for (TextWord word; scanner.Next(word);) words.push_back(word);
   return words;
 }
 
+char32_t WordScanner::At(size_t at, size_t& length) const {
+  const auto b = static_cast<unsigned char>(text_[at]);
+  length = 1;
+  if (b < 0x80) return b;
+  const int extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+  if (extra < 0 || at + static_cast<size_t>(extra) >= text_.size()) return 0xFFFD;
+  char32_t c = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+  for (int k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text_[at + static_cast<size_t>(k)]);
+    if ((next & 0xC0) != 0x80) return 0xFFFD;
+    c = (c << 6) | (next & 0x3F);
+  }
+  static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0xFFFD;
+  length = static_cast<size_t>(extra) + 1;
+  return c;
+}
+
+// Whether `c` at `at` (after a letter) joins two letters; `next` is then
+// where the letter after it starts.
+bool WordScanner::Inside(size_t at, char32_t c, size_t length, size_t& next) const {
+  if (!IsJoint(c) && inner_.find(c) == std::u32string_view::npos) return false;
+  next = at + length;
+  if (next >= text_.size()) return false;
+  size_t after = 0;
+  return IsLetter(At(next, after));
+}
+
+bool WordScanner::Next(TextWord& word) {
+  const size_t n = text_.size();
+  size_t length = 0;
+  while (at_ < n) {
+    const auto b = static_cast<unsigned char>(text_[at_]);
+    if (b < 0x80) {
+      if (IsAsciiLetter(b)) break;
+      ++at_;
+      continue;
+    }
+    if (IsLetter(At(at_, length))) break;
+    at_ += length;
+  }
+  if (at_ >= n) return false;
+  word.begin = at_;
+  while (at_ < n) {
+    const auto b = static_cast<unsigned char>(text_[at_]);
+    if (IsAsciiLetter(b)) {
+      ++at_;
+      continue;
+    }
+    const char32_t c = At(at_, length);
+    if (IsLetter(c)) {
+      at_ += length;
+      continue;
+    }
+    size_t next = 0;
+    if (!Inside(at_, c, length, next)) break;
+    at_ = next;
+  }
+  word.end = at_;
+  return true;
+}
+
 std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
-  const Decoded d = Decode(word);
-  std::u32string lowered = d.points;
+  // Work space kept between words: this runs once per distinct word of a page.
+  thread_local Decoded d;
+  thread_local std::u32string lowered;
+  thread_local std::vector<uint8_t> breaks;
+  d.starts.clear();
+  DecodeUtf8Into(word, d.points, &d.starts);
+  d.starts.push_back(word.size());
+  lowered = d.points;
   LowerInPlace(lowered, turkic);
   std::vector<size_t> out;
-  std::vector<uint8_t> breaks;
   size_t start = 0;
   for (size_t end = 0; end <= lowered.size(); ++end) {
     if (end < lowered.size() && !IsJoint(lowered[end])) continue;

@@ -32,6 +32,27 @@ struct TextWord {
 // The words of `text`, in order.
 std::vector<TextWord> ReadWords(std::string_view text, std::u32string_view inner = U"");
 
+// The same words one at a time, with no allocation: what a page pass uses
+// over every word of a page. ASCII is told apart without decoding.
+class WordScanner {
+ public:
+  // `text` and `inner` must outlive the scanner.
+  explicit WordScanner(std::string_view text, std::u32string_view inner = U"") : text_(text), inner_(inner) {}
+
+  // The next word; false at the end of the text.
+  bool Next(TextWord& word);
+
+ private:
+  // The code point at `at` and its length in bytes; a malformed byte is
+  // U+FFFD, one byte long.
+  char32_t At(size_t at, size_t& length) const;
+  bool Inside(size_t at, char32_t c, size_t length, size_t& next) const;
+
+  std::string_view text_;
+  std::u32string_view inner_;
+  size_t at_ = 0;
+};
+
 // Byte offsets, within `word`, before which a soft hyphen goes: each part
 // through `set` with `minimums` (at least two letters kept beside a joint),
 // matched lower-cased (`turkic` for Turkish and Azeri I and İ).

@@ -57,7 +57,6 @@ std::vector<int32_t> TableIndexes::GetMatchedRecordsArray(const SearchCondition&
     cached = Get((ci ? "@@" : "@") + field);
   }
   IndexState& s = m.State(cached);
-  m.EnsureCurrent(s);
 
   const bool null_test =
       condition.op == SearchCondition::kIsNull || condition.op == SearchCondition::kIsNotNull;
@@ -72,7 +71,13 @@ std::vector<int32_t> TableIndexes::GetMatchedRecordsArray(const SearchCondition&
     if (static_cast<int32_t>(condition.value.size()) < m.layout.slot_size) Unsupported();
     if (ValueIsNull(m.layout, condition)) return {};
     key = condition.value.data();
+    std::vector<int32_t> found;
+    if (condition.op == SearchCondition::kEqual &&
+        m.EqualMatchesInFile(s, key, condition.partial, count_only, count, found)) {
+      return found;
+    }
   }
+  m.EnsureCurrent(s);
   const int32_t n = s.array.Size();
   int32_t first = 0;
   int32_t last = 0;

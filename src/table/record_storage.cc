@@ -354,8 +354,7 @@ RecordStorage::RecordStorage(container::TAbstractFile& file, int32_t slot_size, 
       data_start_(data_start),
       count_(record_count),
       pages_(plan, slot_size),
-      log_(slot_size, data_start),
-      available_memory_(platform::AvailablePhysicalMemory()) {}
+      log_(slot_size, data_start) {}
 
 void RecordStorage::CheckRecord(int32_t r) const {
   if (r < 0 || r >= count_) CannotFindRecord();
@@ -421,7 +420,8 @@ void RecordStorage::RemoveLast() {
 }
 
 bool RecordStorage::FlushIfDue() {
-  if (!log_.NeedsFlush(platform::TickCount(), available_memory_)) return false;
+  if (!available_memory_) available_memory_ = platform::AvailablePhysicalMemory();
+  if (!log_.NeedsFlush(platform::TickCount(), *available_memory_)) return false;
   FlushLog();
   return true;
 }

@@ -34,6 +34,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -286,7 +287,9 @@ class RecordStorage {
   int32_t count_;
   TRecordPageArray pages_;
   TWriteLogArray log_;
-  uint64_t available_memory_;
+  // For the write log's limit: asked for at the first change, so a table
+  // opened only to be read never asks.
+  std::optional<uint64_t> available_memory_;
 };
 
 }  // namespace corvane::table

@@ -186,6 +186,68 @@ void TableIndexes::Impl::ReadFromFile(IndexState& s) {
   Build(s);
 }
 
+int32_t TableIndexes::Impl::StoredEntry(const IndexState& s, int32_t p, bool& failed) {
+  uint8_t bytes[4];
+  if (!failed && read_file && read_file(s.file_offset + uint64_t{4} * static_cast<uint32_t>(p), 4, bytes) == 4) {
+    const int32_t r = le::GetI32(bytes);
+    if (static_cast<uint32_t>(r) < static_cast<uint32_t>(records.RecordCount())) return r;
+  }
+  failed = true;
+  return 0;
+}
+
+uint64_t TableIndexes::Impl::StoredPrefix(const IndexState& s, int32_t p, bool& failed) {
+  uint8_t bytes[8];
+  if (!failed && read_file && read_file(s.prefixes_offset + uint64_t{8} * static_cast<uint32_t>(p), 8, bytes) == 8) {
+    return le::GetU64(bytes);
+  }
+  failed = true;
+  return KeyComparator::kNullPrefix;
+}
+
+bool TableIndexes::Impl::EqualMatchesInFile(IndexState& s, const uint8_t* key, bool partial, bool count_only,
+                                            int64_t* count, std::vector<int32_t>& out) {
+  if (!s.in_file || s.searches_in_place >= kSearchesInPlace || records.RecordCount() != file_records) return false;
+  ++s.searches_in_place;
+  // They count towards reading the stored prefixes too: the search that
+  // takes the array into memory then takes its prefixes with it.
+  if (s.prefixes_in_file) ++s.searches;
+  bool failed = false;
+  // A failed read makes every later one record 0, so the search still ends
+  // as it would on any array; its answer is then not used.
+  auto compare_record = [&](int32_t p) {
+    return s.comparator.CompareKey(key, records.Slot(StoredEntry(s, p, failed)), partial, 1);
+  };
+  // With the stored key prefixes, a probe reads an entry and its record only
+  // where the prefixes tie, and always then: they are not proved against
+  // their check here, so no key is taken as found on their word alone.
+  const bool prefixed = s.prefixes_in_file && !partial && s.comparator.HasPrefixes();
+  const uint64_t key_prefix = prefixed ? s.comparator.Prefix(key) : KeyComparator::kNullPrefix;
+  auto compare_at = [&](int32_t p) {
+    if (key_prefix != KeyComparator::kNullPrefix) {
+      const uint64_t record_prefix = StoredPrefix(s, p, failed);
+      // Prefixes that differ decide alone: the record is not asked for.
+      const auto no_record = [] { return static_cast<const uint8_t*>(nullptr); };
+      if (record_prefix != key_prefix) {
+        return s.comparator.CompareKeyPrefixed(key, key_prefix, record_prefix, no_record, 1);
+      }
+    }
+    return compare_record(p);
+  };
+  const int32_t pos = PositionSearch(file_records, compare_at);
+  int32_t first = 0;
+  int32_t last = 0;
+  EqualRunOf(file_records, compare_at, pos, &first, &last);
+  if (failed || last - first > kMaxRunInPlace) return false;
+  out.clear();
+  if (!count_only) {
+    for (int32_t p = first; p < last; ++p) out.push_back(StoredEntry(s, p, failed));
+    if (failed) return false;
+  }
+  if (count) *count = last - first;
+  return true;
+}
+
 int32_t TableIndexes::Impl::FindRecordPosition(IndexState& s, const uint8_t* key, int32_t record) {
   const int32_t n = s.array.Size();
   auto slot_of = [&](int32_t r) { return r == record ? key : records.Slot(r); };
@@ -452,20 +514,23 @@ void TableIndexes::Load(const std::vector<uint8_t>& bytes, uint32_t change_count
 void TableIndexes::LoadFrom(uint64_t file_size, const FileReader& read, uint32_t change_counter,
                             int field_count, double table_version, const std::string& id_field_name,
                             const BuildProgress& progress) {
-  // The headers of any table fit in far less; a file whose do not is read whole.
-  constexpr uint64_t kHeadBytes = 64 << 10;
+  // The headers of most tables fit in the first bytes, of any table in far
+  // less than the most; a file whose do not is read whole.
+  constexpr uint64_t kHeadBytes[] = {2 << 10, 64 << 10};
   Impl& m = *impl_;
   m.appended_only = false;
   const int32_t n = m.records.RecordCount();
-  std::vector<uint8_t> head(static_cast<std::size_t>(std::min(file_size, kHeadBytes)));
   DecodedIndexFile file;
-  if (read(0, head.size(), head.data()) == head.size()) {
+  for (const uint64_t most : kHeadBytes) {
+    std::vector<uint8_t> head(static_cast<std::size_t>(std::min(file_size, most)));
+    if (read(0, head.size(), head.data()) != head.size()) break;
     auto read_tail = [&](std::size_t size) {
       std::vector<uint8_t> tail(size);
       if (size > file_size || read(file_size - size, size, tail.data()) != size) tail.clear();
       return tail;
     };
     file = DecodeIndexHeaders(head, file_size, m.layout, table_version, change_counter, n, read_tail);
+    if (file.headers_read || head.size() == file_size) break;
   }
   if (!file.headers_read || file.sorted_by == 0 || file.sorted_by != m.collation.Mark()) {
     // In chunks, so that memory follows the bytes really read and not a

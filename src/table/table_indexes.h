@@ -43,6 +43,11 @@
 //
 // Opening a table reads no array it does not use: LoadFrom reads the
 // headers and checks, and each array on its first use (see LoadFrom). The
+// first few searches for a key (GetMatchedRecordsArray, "=") do not even
+// read that: they probe the array where it lies, reading only the entries
+// they touch, each kept in range, through pages the container checks as it
+// reads them; the array's check number and order are proved when it is
+// read whole, after those searches or on any other use. The
 // stored key prefixes are read once their index has served a few searches
 // (a lookup or two read fewer bytes of records than they take), and used
 // only when their check number holds and their array is the one saved.

@@ -34,6 +34,7 @@ struct IndexState {
   uint64_t prefixes_check = 0;
   uint64_t saved_generation = 0;
   int searches = 0;  // prefixed searches while the stored prefixes wait
+  int searches_in_place = 0;  // searches of the array while still in the file
   // Dropped by SetDeferMaintenance: built as the inserts would have left it.
   bool deferred = false;
 };
@@ -103,6 +104,31 @@ struct TableIndexes::Impl {
   // Takes an array LoadFrom left in the file when it can be trusted, else
   // rebuilds it (and the file is to be saved again).
   void ReadFromFile(IndexState& s);
+
+  // A process that looks up a word or two searches an array where it lies
+  // in the file: a search reads the twenty-odd entries (or stored key
+  // prefixes) it probes, each page checked by the container when first
+  // read, instead of the whole array and its check number. Every entry read is kept in range, so damage a
+  // page's checksum misses gives a wrong answer, never a bad read; an entry
+  // that cannot be read or names no record ends the search in place, and
+  // the array is read and proved whole as before (rebuilt when it fails).
+  // After kSearchesInPlace searches, or for a long run of equal keys, the
+  // array is read whole too: searched in memory with its key prefixes, a
+  // lookup costs less than a read through the file's pages.
+  static constexpr int kSearchesInPlace = 4;
+  static constexpr int32_t kMaxRunInPlace = 64;
+  // The records whose key equals `key` (one key field), in index order, when
+  // `s` is still in the file and can be searched there: true with the run's
+  // length in `count` (when not null) and, unless `count_only`, its records
+  // in `out`; false when the caller must take the array into memory.
+  bool EqualMatchesInFile(IndexState& s, const uint8_t* key, bool partial, bool count_only, int64_t* count,
+                          std::vector<int32_t>& out);
+  // Entry `p` of an array still in the file; 0, setting `failed`, when it
+  // cannot be read or names no record.
+  int32_t StoredEntry(const IndexState& s, int32_t p, bool& failed);
+  // The stored key prefix of entry `p`; kNullPrefix, setting `failed`, when
+  // it cannot be read.
+  uint64_t StoredPrefix(const IndexState& s, int32_t p, bool& failed);
   // Reads every array still in the file, before changes or a save.
   void ReadAllFromFile() {
     for (IndexState& s : indexes) {

@@ -118,9 +118,7 @@ bool TWordList::DatabaseComplete(const std::string& database_file) {
 
 bool TWordList::BuildUnfinished(const std::string& database_file) {
   try {
-    container::ContainerSettings settings;
-    settings.read_only = true;
-    return container::TContainerFileSystem(database_file, settings, false).OwnerMark() == kBuildUnfinished;
+    return container::TContainerFileSystem::ReadOwnerMark(database_file) == kBuildUnfinished;
   } catch (const Error&) {
     // Not a build that stopped but a damaged file: opening it says so.
     return false;

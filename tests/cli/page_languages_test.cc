@@ -102,8 +102,31 @@ TEST(PageLanguagesTest, ClassicKeepsTheOldEnglishPathByteForByte) {
       "<p lang=\"de\">Sil&shy;ben&shy;tren&shy;nung \xE2\x80\x9E" "Donaudampfschifffahrts-Kapit\xC3\xA4nsm\xC3\xBCtze\xE2\x80\x9C</p>"
       "<p lang=\"tr\">ki&shy;ta&shy;plar</p><p>hy&shy;phen&shy;ation</p>";
   EXPECT_EQ(Hyphenate({"--classic"}, page).out, expected);
-  EXPECT_EQ(Hyphenate({"--language=en"}, page).out, expected);
   EXPECT_EQ(Hyphenate({"--language=de", "--classic"}, page).out, expected);
+  EXPECT_EQ(Hyphenate({"--language=en", "--classic"}, page).out, expected);
+  // English without --classic reads Unicode words: quotes trimmed, compounds
+  // part by part, the Turkish word list never asked.
+  EXPECT_EQ(Hyphenate({"--language=en"}, page).out,
+            "<p lang=\"de\">Sil&shy;ben&shy;tren&shy;nung \xE2\x80\x9E"
+            "Donau&shy;dampf&shy;schiff&shy;fahrts-Kapit\xC3\xA4ns&shy;m\xC3\xBCtze\xE2\x80\x9C</p>"
+            "<p lang=\"tr\">ki&shy;ta&shy;plar</p><p>hy&shy;phen&shy;ation</p>");
+}
+
+TEST(PageLanguagesTest, TurkishLettersDecideTheUntaggedPageInEveryEncoding) {
+  // The 1 % rule is read from the page's own bytes when the classic pass may
+  // be skipped: a Turkish letter as UTF-8, a reference or a code page byte
+  // counts alike, and one among many English letters leaves the page English.
+  std::string english;
+  for (int i = 0; i < 10; ++i) english += "hyphenation ";
+  std::string marked_english;
+  for (int i = 0; i < 10; ++i) marked_english += "hy&shy;phen&shy;ation ";
+  const std::string letters[] = {"\xC3\xBC", "&uuml;", "\xFC"};
+  for (const std::string& u : letters) {
+    SCOPED_TRACE(u);
+    EXPECT_EQ(Hyphenate({}, "<p>g" + u + "zel kitaplar</p>").out, "<p>g" + u + "&shy;zel ki&shy;tap&shy;lar</p>");
+    EXPECT_EQ(Hyphenate({}, "<p>" + english + "Z" + u + "rich kitaplar</p>").out,
+              "<p>" + marked_english + "Z" + u + "rich ki&shy;ta&shy;plar</p>");
+  }
 }
 
 class MadeUpLanguageTest : public ::testing::Test {

@@ -1,5 +1,5 @@
-// Opens arbitrary bytes as a table's ".dat" and ".idx" files and reads every
-// record through every index. Input: a 4-byte little-endian length of the
+// Opens arbitrary bytes as a table's ".dat" and ".idx" files, searches for a
+// stored key by each field and reads every record through every index. Input: a 4-byte little-endian length of the
 // ".dat" bytes, the ".dat" bytes, then the ".idx" bytes. Nothing may crash,
 // hang or allocate without bound.
 //
@@ -44,6 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     corvane::container::TDiskPlainFileSystem store(WorkDir().string());
     corvane::table::TCvDataManager table(store, "T", corvane::table::TableMode::kNormal, false);
     corvane::table::TableIndexes& indexes = table.Indexes();
+    // First, while the arrays may still lie in the file: a search for a
+    // stored key probes them there, case-sensitively and not.
+    for (int32_t f = -1; table.RecordCount() > 0 && f < static_cast<int32_t>(table.Layout().fields.size()); ++f) {
+      corvane::table::SearchCondition c;
+      c.field = f;
+      const uint8_t* slot = table.Slot((f + 1) % table.RecordCount());
+      c.value.assign(slot, slot + table.Layout().slot_size);
+      for (const bool ci : {false, true}) {
+        c.case_insensitive = ci;
+        try {
+          indexes.GetMatchedRecordsArray(c, false, nullptr);
+        } catch (const corvane::Error&) {
+        }
+      }
+    }
     for (int i = 0; i < indexes.Count(); ++i) {
       for (int32_t p = 0; p < table.RecordCount(); ++p) {
         const int32_t record = indexes.RecordAt(i, p);

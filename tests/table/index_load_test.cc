@@ -1,6 +1,7 @@
 // Saving the indexes and loading them back, with every fallback of Load.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -215,6 +216,72 @@ TEST_F(IndexLoadTest, LoadFromReadsEachArrayOnFirstUseAndTrustsItOnlyWhenItsChec
     EXPECT_EQ(t_.Order(nword), order);
     EXPECT_NE(t_.indexes->SavedChangeCounter(), kCounter);
   }
+}
+
+// A lookup's first searches probe the stored array where it lies, reading
+// a few entries, and find what the array in memory gives. An entry that
+// names no record sends the array through the whole read and its check
+// (rebuilt, right answers); swapped entries, which only the array's check
+// would see, may hide a record but never give one with another key.
+TEST_F(IndexLoadTest, FirstSearchesProbeTheStoredArrayInPlace) {
+  const int nword = 2;
+  const int32_t n = t_.records.RecordCount();
+  std::vector<SearchCondition> conditions;
+  std::vector<std::vector<int32_t>> expected;
+  std::vector<std::string> words = t_.Words(nword);
+  words.push_back("absent");
+  for (const std::string& w : words) {
+    conditions.push_back(t_.Condition(0, [&](Slot& s) { t_.records.SetString(s, 0, w); }));
+    expected.push_back(t_.indexes->GetMatchedRecordsArray(conditions.back(), false, nullptr));
+  }
+  const Bytes good = t_.indexes->Save(kCounter);
+  const auto xor_byte = [&](Bytes& b, int32_t p, uint8_t v) { b[Entry(b, nword, p) + 3] ^= v; };
+  struct Row {
+    const char* what;
+    std::function<void(Bytes&)> damage;
+    bool exact;         // else a record may be missed
+    bool probes_alone;  // else the array is read whole
+  } const rows[] = {
+      {"intact", [](Bytes&) {}, true, true},
+      {"entries out of range", [&](Bytes& b) { for (int32_t p = 0; p < n; ++p) xor_byte(b, p, 0x40); }, true, false},
+      {"entries swapped", [&](Bytes& b) {
+         for (int32_t p = 0; p + 1 < n; p += 2) {
+           std::swap_ranges(b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, p)),
+                            b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, p) + 4),
+                            b.begin() + static_cast<std::ptrdiff_t>(Entry(b, nword, p + 1)));
+         }
+       }, false, true},
+  };
+  for (const Row& row : rows) {
+    Bytes bytes = good;
+    row.damage(bytes);
+    for (std::size_t i = 0; i < conditions.size(); i += 5) {
+      ReloadFrom(bytes);
+      const std::size_t at_load = reads_.size();
+      const std::vector<int32_t> found = t_.indexes->GetMatchedRecordsArray(conditions[i], false, nullptr);
+      if (row.exact) {
+        EXPECT_EQ(found, expected[i]) << row.what << " " << words[i];
+      } else {
+        EXPECT_TRUE(found.empty() || found == expected[i]) << row.what << " " << words[i];
+      }
+      if (row.probes_alone) {
+        // Entries and stored key prefixes, one at a time.
+        for (std::size_t k = at_load; k < reads_.size(); ++k) EXPECT_LE(reads_[k].second, 8u) << row.what;
+        if (row.exact) {
+          EXPECT_LT(reads_.size() - at_load, 20u) << row.what;
+        }
+      }
+    }
+  }
+  // Past its first few searches a table reads the array whole, as saved.
+  ReloadFrom(good);
+  for (std::size_t i = 0; i < conditions.size(); ++i) {
+    EXPECT_EQ(t_.indexes->GetMatchedRecordsArray(conditions[i], false, nullptr), expected[i]) << words[i];
+  }
+  EXPECT_EQ(std::count(reads_.begin(), reads_.end(),
+                       std::make_pair(uint64_t{Entry(good, nword, 0)}, 4 * static_cast<std::size_t>(n))),
+            1);
+  EXPECT_EQ(t_.indexes->SavedChangeCounter(), kCounter);
 }
 
 // Searches land where they do on freshly built indexes, whether the stored

@@ -1,6 +1,8 @@
-#include "cli/page_languages.h"
+#include "html/page_languages.h"
 
-namespace corvane::cli {
+#include "hyphenation/built_in_english.h"
+
+namespace corvane::html {
 
 using hyphenation::LanguageKind;
 
@@ -11,30 +13,43 @@ const hyphenation::LanguageCatalog& PageLanguages::Catalog() {
   return *catalog_;
 }
 
-html::Language PageLanguages::Classify(std::string_view tag) {
-  const std::string normal = hyphenation::NormalTag(tag);
-  // The built-in two, as the catalog would match them, without scanning it.
-  if (normal == "en" || normal == "en-us" || normal.starts_with("en-us-")) return html::Language::kEnglish;
-  if (normal == "tr" || normal.starts_with("tr-")) return html::Language::kTurkish;
-  std::lock_guard lock(mutex_);
-  const hyphenation::Language* found = Catalog().Match(normal);
-  if (found != nullptr && found->kind == LanguageKind::kBuiltInEnglish) return html::Language::kEnglish;
-  if (found != nullptr && found->kind == LanguageKind::kTurkish) return html::Language::kTurkish;
-  return html::Language::kOther;
+namespace {
+
+// The built-in English, as the catalog would match it, without scanning it.
+bool IsBuiltInEnglish(std::string_view normal) {
+  return normal == "en" || normal == "en-us" || normal.starts_with("en-us-");
 }
 
-const html::PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
+}  // namespace
+
+Language PageLanguages::Classify(std::string_view tag) {
+  const std::string normal = hyphenation::NormalTag(tag);
+  // English is read as Unicode words like every language with patterns;
+  // only Turkish keeps the classic pass, for its word list and rule.
+  if (IsBuiltInEnglish(normal)) return Language::kOther;
+  if (normal == "tr" || normal.starts_with("tr-")) return Language::kTurkish;
+  std::lock_guard lock(mutex_);
+  const hyphenation::Language* found = Catalog().Match(normal);
+  if (found != nullptr && found->kind == LanguageKind::kTurkish) return Language::kTurkish;
+  return Language::kOther;
+}
+
+const PatternLanguage* PageLanguages::Patterns(std::string_view tag) {
   const std::string normal = hyphenation::NormalTag(tag);
   std::lock_guard lock(mutex_);
   auto [it, added] = loaded_.try_emplace(normal);
   if (!added) return it->second.get();
-  const hyphenation::Language* found = Catalog().Match(normal);
-  if (found == nullptr || found->kind == LanguageKind::kBuiltInEnglish || found->kind == LanguageKind::kTurkish) {
-    return nullptr;
+  const hyphenation::Language* found = IsBuiltInEnglish(normal) ? nullptr : Catalog().Match(normal);
+  const bool english = IsBuiltInEnglish(normal) || (found != nullptr && found->kind == LanguageKind::kBuiltInEnglish);
+  if (!english && (found == nullptr || found->kind == LanguageKind::kTurkish)) return nullptr;
+  auto language = std::make_unique<PatternLanguage>();
+  if (english) {
+    language->set = hyphenation::BuiltInEnglishSet();
+    language->minimums = hyphenation::kBuiltInEnglishMinimums;
+  } else {
+    language->set = hyphenation::LoadPatternSet(*found);
+    language->minimums = found->kind == LanguageKind::kTexPatterns ? found->minimums : language->set->OwnMinimums();
   }
-  auto language = std::make_unique<html::PatternLanguage>();
-  language->set = hyphenation::LoadPatternSet(*found);
-  language->minimums = found->kind == LanguageKind::kTexPatterns ? found->minimums : language->set->OwnMinimums();
   if (options_.left_min) language->minimums.left = *options_.left_min;
   if (options_.right_min) language->minimums.right = *options_.right_min;
   language->turkic = normal == "az" || normal.starts_with("az-");
@@ -66,4 +81,4 @@ void PageLanguages::WarnMissing(const std::vector<std::string>& tags, std::ostre
   }
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::html

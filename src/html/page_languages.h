@@ -1,12 +1,13 @@
-// The languages a hyphenate run may meet in its pages: how lang values
-// read, and the pattern sets behind them, shared by every thread.
+// The languages a page may meet: how lang values read, and the pattern
+// sets behind them, shared by every thread hyphenating pages.
 //
-// The catalog of installed sets is scanned only when a page names a
-// language other than English or Turkish, so pages in those two start as
-// fast as before. Each set is loaded once, when first needed; a language
+// English (the built-in patterns) and Turkish (the word list and the rule)
+// are served without scanning the catalog of installed sets, so pages in
+// those two start as fast as before. English is a pattern language like any
+// other; only Turkish is left to the classic pass. Each set is loaded once, when first needed; a language
 // with nothing installed is warned about once.
-#ifndef CORVANE_CLI_PAGE_LANGUAGES_H_
-#define CORVANE_CLI_PAGE_LANGUAGES_H_
+#ifndef CORVANE_HTML_PAGE_LANGUAGES_H_
+#define CORVANE_HTML_PAGE_LANGUAGES_H_
 
 #include <map>
 #include <memory>
@@ -22,7 +23,7 @@
 #include "html/pattern_language_pass.h"
 #include "hyphenation/language_catalog.h"
 
-namespace corvane::cli {
+namespace corvane::html {
 
 struct PageLanguageOptions {
   std::vector<std::string> patterns_dirs;
@@ -35,10 +36,11 @@ class PageLanguages {
  public:
   explicit PageLanguages(PageLanguageOptions options);
 
-  // English, Turkish or kOther for a lang value.
-  html::Language Classify(std::string_view tag);
-  // The set for a kOther value; null when none is installed.
-  const html::PatternLanguage* Patterns(std::string_view tag);
+  // Turkish or kOther for a lang value.
+  Language Classify(std::string_view tag);
+  // The set for a kOther value (the built-in one for English); null when
+  // none is installed.
+  const PatternLanguage* Patterns(std::string_view tag);
 
   // Warns once per language on `err` about each tag without patterns.
   void WarnMissing(const std::vector<std::string>& tags, std::ostream& err);
@@ -50,10 +52,10 @@ class PageLanguages {
   std::mutex mutex_;
   std::optional<hyphenation::LanguageCatalog> catalog_;
   // By normal tag; null where nothing is installed. Entries are never removed.
-  std::map<std::string, std::unique_ptr<html::PatternLanguage>> loaded_;
+  std::map<std::string, std::unique_ptr<PatternLanguage>> loaded_;
   std::set<std::string> warned_;
 };
 
-}  // namespace corvane::cli
+}  // namespace corvane::html
 
-#endif  // CORVANE_CLI_PAGE_LANGUAGES_H_
+#endif  // CORVANE_HTML_PAGE_LANGUAGES_H_
