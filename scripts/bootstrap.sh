@@ -18,7 +18,7 @@ desktop=${CORVANE_DESKTOP:-ON}
 [[ $desktop == ON || $desktop == OFF ]] || { echo "bootstrap.sh: CORVANE_DESKTOP must be ON or OFF" >&2; exit 2; }
 # What configuring the project and building `corvane` need.
 tool_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libssl-dev zlib1g-dev libzip-dev
-               libexpat1-dev libicu-dev)
+               libexpat1-dev libicu-dev libxxhash-dev)
 # What the tests and benchmarks use besides: the EPUB checker, the C
 # hyphenation library and its dictionaries, word lists, SQLite.
 check_packages=(libsqlite3-dev epubcheck libxml2-utils zip libhyphen-dev hyphen-de hyphen-fr hyphen-hu hyphen-en-us

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (container, table files, word-list file, colour
-# rules) with clang's libFuzzer (plus AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for a bounded time.
+# rules, compiled pattern images) with clang's libFuzzer (plus
+# AddressSanitizer and UndefinedBehaviorSanitizer) and runs each for a
+# bounded time.
 #   FUZZ_SECONDS  seconds per target (default 60)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -102,5 +103,6 @@ run_seeded() {
 }
 run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordlist/list_file.cc "$root"/src/platform/*.cc
 run_seeded color_rule 16384 "$root"/src/editor/*.cc "$root"/src/platform/*.cc
+run_seeded pattern_image 65536 "$root"/src/hyphenation/code_point_automaton.cc "$root"/src/platform/error.cc
 run_seeded epub_package 65536 "$root"/src/ebook/epub_package.cc "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
   "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -lexpat -licuuc -licudata

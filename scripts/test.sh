@@ -14,4 +14,6 @@ if [[ ! -d $tex/usr ]]; then
   bash "$root/scripts/fetch_tex_patterns.sh" "$tex" >/dev/null 2>&1 || echo "TeX patterns not fetched: their tests are skipped" >&2
 fi
 [[ -d $tex/usr ]] && export CORVANE_PATTERNS_PATH=$tex/usr/share/texlive/texmf-dist/tex/generic/hyph-utf8/patterns/txt
+# Whatever the tests run caches its compiled pattern sets in the build tree.
+export XDG_CACHE_HOME=$build_dir/test-cache
 ctest --test-dir "$build_dir" -j "${JOBS:-2}" --output-on-failure

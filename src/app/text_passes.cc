@@ -199,6 +199,7 @@ bool TextPasses::HyphenateWithPatternsAlone(const QString& text, bool utf8_docum
   if (classic.setting == html::Language::kAuto && html::MostlyTurkish(page, /*utf8=*/true)) return false;
   html::PatternPassSettings settings;
   settings.soft_hyphen = PatternSoftHyphen(utf8_document);
+  if (my_words_.size() > 0) settings.own_words = &my_words_;
   std::optional<html::PatternPassResult> alone = html::HyphenateWithPatternsAlone(
       page, classic, exclusions_, [this](std::string_view tag) { return page_languages_.Patterns(tag); }, settings);
   if (!alone) return false;
@@ -255,6 +256,8 @@ html::PatternPassResult TextPasses::HyphenateOtherLanguages(const QString& part,
   constexpr char kBreak = '\xFF';
   html::PatternPassSettings settings;
   settings.soft_hyphen = blanked ? std::string(1, kBreak) : soft_hyphen;
+  // The user's own words win in every language, as in the command-line tool.
+  if (my_words_.size() > 0) settings.own_words = &my_words_;
   html::PatternPassResult result = html::HyphenateOtherLanguages(
       page, start, exclusions_, [this](std::string_view tag) { return page_languages_.Patterns(tag); }, settings);
   if (blanked) {

@@ -259,13 +259,17 @@ class WordSources {
   WordSources(const HyphenateOptions& options, std::ostream& err) : word_list_(options.word_list, err) {
     if (options.dictionary) {
       dictionary_ = LoadDictionary(*options.dictionary);
+      dictionary_loaded_ = true;
       lookup_.Append(&dictionary_);
     }
     if (!options.no_wordlist) lookup_.Append(&word_list_);
   }
   html::WordLookup& Lookup() { return lookup_; }
+  // The user's own marked forms alone, for the pattern pass; null without them.
+  html::WordLookup* OwnWords() { return dictionary_loaded_ ? &dictionary_ : nullptr; }
 
  private:
+  bool dictionary_loaded_ = false;
   wordlist::MyWords dictionary_;
   WordListOnDemand word_list_;
   html::ChainedWordLookup lookup_;
@@ -283,8 +287,9 @@ struct DocumentSettings {
 // One thread's engine and pass over documents, one at a time.
 class DocumentHyphenator {
  public:
-  DocumentHyphenator(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages)
-      : options_(options), lookup_(lookup), languages_(languages) {
+  DocumentHyphenator(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages,
+                     html::WordLookup* own_words)
+      : options_(options), lookup_(lookup), languages_(languages), own_words_(own_words) {
     ConfigureEngine(engine_);
     tag_reading_.classify = [this](std::string_view tag) { return languages_.Classify(tag); };
     tag_reading_.default_tag = options_.forced_tag.value_or(options_.page_languages.default_tag);
@@ -347,6 +352,7 @@ class DocumentHyphenator {
   std::size_t SoftHyphens() const { return soft_hyphens_; }
 
   html::WordLookup& Lookup() const { return lookup_; }
+  html::WordLookup* OwnWords() const { return own_words_; }
   PageLanguages& Languages() const { return languages_; }
 
   void Report(const std::string& name, std::ostream& err) const {
@@ -383,6 +389,7 @@ class DocumentHyphenator {
     html::PatternPassSettings settings;
     settings.min_word_length = options_.min_word_length;
     settings.utf8 = utf8;
+    settings.own_words = own_words_;
     if (form_ == html::SoftHyphenForm::kCharacter) {
       settings.soft_hyphen = utf8 ? "\xC2\xAD" : "\xAD";
     } else {
@@ -435,13 +442,15 @@ class DocumentHyphenator {
     if (options_.classic || options_.pass != PassKind::kDocument || options_.mode == Mode::kUnhyphenate) return false;
     // A Turkish page is told before its encoding is checked, which decoding
     // it will do again.
-    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty() &&
-        html::MostlyTurkish(bytes, options_.encoding != Encoding::kCp1254)) {
-      return false;
+    std::optional<std::size_t> turkish_letters;
+    if (options_.language == html::Language::kAuto && !options_.forced_tag && settings.page_tag.empty()) {
+      turkish_letters = html::TurkishLetterCount(bytes, options_.encoding != Encoding::kCp1254);
+      if (*turkish_letters > bytes.size() / 100) return false;
     }
     const std::optional<bool> utf8 = RawEncoding(bytes, xml);
     if (!utf8) return false;
-    if (html::ContainsSoftHyphen(bytes)) {
+    const bool removed_soft_hyphens = html::ContainsSoftHyphen(bytes);
+    if (removed_soft_hyphens) {
       if (options_.mode == Mode::kToggle) return false;
       bytes = html::RemoveSoftHyphens(bytes);
     }
@@ -450,6 +459,8 @@ class DocumentHyphenator {
     start.page_language = settings.page_language;
     start.reading = &tag_reading_;
     html::TagReading book_reading;
+    // Soft hyphens removed change the page: its letters are counted afresh.
+    if (!removed_soft_hyphens) start.turkish_letters = turkish_letters;
     if (!settings.page_tag.empty() && !options_.forced_tag) {
       book_reading = tag_reading_;
       book_reading.default_tag = std::string(settings.page_tag);
@@ -487,6 +498,7 @@ class DocumentHyphenator {
   const HyphenateOptions& options_;
   html::WordLookup& lookup_;
   PageLanguages& languages_;
+  html::WordLookup* own_words_;
   hyphenation::TCorvaneHyphenator engine_;
   CountingObserver observer_;
   bool pass_used_ = false;
@@ -520,7 +532,7 @@ void ProcessToStream(DocumentHyphenator& hyphenator, std::string bytes, std::ost
 // A book's content documents through the pass, on `jobs` threads, each with
 // its own engine; the word list is shared between them.
 void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages,
-                 const std::string& file, int jobs, std::ostream& err) {
+                 html::WordLookup* own_words, const std::string& file, int jobs, std::ostream& err) {
   if (!options.in_place && !options.output) {
     throw Error("an EPUB book is written to a file: give -o OUT or --in-place");
   }
@@ -528,7 +540,7 @@ void ProcessBook(const HyphenateOptions& options, html::WordLookup& lookup, Page
   std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(static_cast<std::size_t>(jobs));
   auto transform = [&](std::size_t thread, const ebook::Book& book, std::size_t document, std::string bytes) {
     auto& mine = per_thread[thread];
-    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages);
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages, own_words);
     BookDocumentResult result;
     result.bytes.reserve(bytes.size() + bytes.size() / 4);
     const DocumentSettings settings{book.DocumentName(document), true, ebook::PageLanguageOfTag(book.Language()),
@@ -575,7 +587,7 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
     // would refuse a zip.
     if (file != "-" && ebook::IsEpubFile(file)) {
       // Many files share the threads already; one book spreads its documents over them.
-      ProcessBook(options, hyphenator.Lookup(), hyphenator.Languages(), file, options.files.size() > 1 ? 1 : options.jobs, err);
+      ProcessBook(options, hyphenator.Lookup(), hyphenator.Languages(), hyphenator.OwnWords(), file, options.files.size() > 1 ? 1 : options.jobs, err);
       return kExitOk;
     }
     // Checked before reading: replacing a device or a FIFO by a regular file
@@ -610,7 +622,7 @@ int ProcessFile(DocumentHyphenator& hyphenator, const HyphenateOptions& options,
 // are held and printed in the order of the files, so the output does not
 // depend on the threads; the status is the worst file's.
 int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup, PageLanguages& languages,
-                      std::istream& in, std::ostream& err) {
+                      html::WordLookup* own_words, std::istream& in, std::ostream& err) {
   SharedWordLookup shared(lookup);
   const std::size_t count = options.files.size();
   std::vector<std::ostringstream> messages(count);
@@ -619,7 +631,7 @@ int ProcessInParallel(const HyphenateOptions& options, html::WordLookup& lookup,
   std::vector<std::unique_ptr<DocumentHyphenator>> per_thread(ThreadCount(count, options.jobs));
   RunInParallel(count, options.jobs, [&](std::size_t thread, std::size_t i) {
     auto& mine = per_thread[thread];
-    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages);
+    if (!mine) mine = std::make_unique<DocumentHyphenator>(options, shared, languages, own_words);
     std::ostringstream no_output;
     status[i] = ProcessFile(*mine, options, options.files[i], in, no_output, messages[i]);
   });
@@ -641,10 +653,10 @@ int RunHyphenate(const std::vector<std::string>& args, std::istream& in, std::os
 
   const bool reads_stdin = std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
   if (options.in_place && options.jobs > 1 && options.files.size() > 1 && !reads_stdin) {
-    return ProcessInParallel(options, sources.Lookup(), languages, in, err);
+    return ProcessInParallel(options, sources.Lookup(), languages, sources.OwnWords(), in, err);
   }
 
-  DocumentHyphenator hyphenator(options, sources.Lookup(), languages);
+  DocumentHyphenator hyphenator(options, sources.Lookup(), languages, sources.OwnWords());
   const std::vector<std::string> stdin_only{"-"};
   int status = kExitOk;
   for (const std::string& file : options.files.empty() ? stdin_only : options.files) {

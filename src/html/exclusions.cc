@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/error.h"
 
@@ -259,6 +260,53 @@ bool ExclusionRules::Excludes(std::string_view tag_text) const {
 
 namespace {
 
+// Whether `text` holds `needle` (lower case) in any A-Z case; the byte at
+// `pivot`, a rare one, is looked for first.
+bool ContainsIgnoringCase(std::string_view text, std::string_view needle, std::size_t pivot) {
+  const char lower = needle[pivot];
+  const char upper = static_cast<char>(lower - 32);
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char wanted : {lower, upper}) {
+    for (const char* at = begin + pivot; at < end;) {
+      const auto* hit = static_cast<const char*>(std::memchr(at, wanted, static_cast<std::size_t>(end - at)));
+      if (hit == nullptr) break;
+      const std::size_t start = static_cast<std::size_t>(hit - begin) - pivot;
+      if (start + needle.size() <= text.size() && EqualsIgnoringCase(text.substr(start, needle.size()), needle)) {
+        return true;
+      }
+      at = hit + 1;
+    }
+  }
+  return false;
+}
+
+// Whether a tag of `page` may name var, math or svg, with or without a
+// prefix.
+bool NamesExcludedElement(std::string_view page) {
+  for (std::size_t i = page.find('<'); i != std::string_view::npos; i = page.find('<', i + 1)) {
+    std::size_t end = i + 1;
+    while (end < page.size() && IsNameByte(page[end])) ++end;
+    std::array<char, 16> buffer;
+    const std::string_view local = FoldedShortName(LocalName(page.substr(i + 1, end - i - 1)), buffer);
+    if (local == "var" || local == "math" || local == "svg") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ExclusionRules::MayExcludeIn(std::string_view page) const {
+  if (!selectors_.empty()) return true;
+  for (const std::string& name : classes_) {
+    if (name.empty() || memmem(page.data(), page.size(), name.data(), name.size()) != nullptr) return true;
+  }
+  return ContainsIgnoringCase(page, "zxx", 0) || ContainsIgnoringCase(page, "translate", 5) ||
+         NamesExcludedElement(page);
+}
+
+namespace {
+
 // The open elements of a page as its tags come, and how many of them keep
 // their text whole. Names are views of the page.
 class ElementStack {
@@ -399,6 +447,7 @@ void WalkTags(std::string_view text, const std::vector<ByteKind>& kinds, Element
 
 void MarkExcludedElements(std::string_view text, std::vector<ByteKind>& kinds, const ExclusionRules& rules,
                           std::string_view preceding) {
+  if (preceding.empty() && !rules.MayExcludeIn(text)) return;
   ElementStack stack(rules);
   if (!preceding.empty()) WalkTags(preceding, ClassifyMarkup(preceding), stack, [](std::size_t, std::size_t) {});
   WalkTags(text, kinds, stack, [&](std::size_t from, std::size_t to) { Hide(kinds, from, to); });

@@ -51,6 +51,12 @@ class ExclusionRules {
   // ">") keeps its text whole.
   bool Excludes(std::string_view tag) const;
 
+  // False only when no start tag of `page` can be excluded: none names a
+  // built-in excluded element, and the page holds neither an exclusion
+  // class nor the values the built-in attribute rules look for. A cheap
+  // look over the bytes, so that most pages skip following their elements.
+  bool MayExcludeIn(std::string_view page) const;
+
  private:
   struct Selector {
     std::string element;  // a-z folded; empty: any

@@ -3,81 +3,20 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <map>
 #include <span>
+#include <thread>
 
+#include "html/break_cache.h"
 #include "html/entities.h"
 #include "html/markup.h"
 #include "html/word_bytes.h"
-#include "html/word_hash.h"
 #include "hyphenation/word_reader.h"
 #include "platform/codepage.h"
 
 namespace corvane::html {
 namespace {
-
-// The breaks of each distinct spelling of one language, found once: a page
-// repeats its words many times. Open addressing over one array, spellings
-// and breaks kept in two growing buffers, so that a lookup allocates nothing.
-class BreakCache {
- public:
-  explicit BreakCache(const PatternLanguage& language) : language_(language), slots_(kFirstSlots) {}
-
-  // Byte offsets within `word` before which a soft hyphen goes; valid until
-  // the next call.
-  std::span<const uint32_t> Breaks(std::string_view word) {
-    const uint64_t hash = WordHash()(word) | 1;  // 0 marks a free slot
-    std::size_t at = hash & (slots_.size() - 1);
-    for (;; at = (at + 1) & (slots_.size() - 1)) {
-      const Slot& slot = slots_[at];
-      if (slot.hash == 0) break;
-      if (slot.hash == hash && std::string_view(keys_).substr(slot.key_at, slot.key_size) == word) {
-        return {breaks_.data() + slot.breaks_at, slot.breaks_size};
-      }
-    }
-    Slot& slot = slots_[at];
-    slot.hash = hash;
-    slot.key_at = keys_.size();
-    slot.key_size = word.size();
-    keys_.append(word);
-    slot.breaks_at = breaks_.size();
-    for (std::size_t b : hyphenation::WordBreaks(*language_.set, word, language_.minimums, language_.turkic)) {
-      breaks_.push_back(static_cast<uint32_t>(b));
-    }
-    slot.breaks_size = breaks_.size() - slot.breaks_at;
-    const std::span<const uint32_t> found{breaks_.data() + slot.breaks_at, slot.breaks_size};
-    if (++count_ * 2 > slots_.size()) Grow();
-    return found;
-  }
-
-  std::size_t size() const { return count_; }
-
- private:
-  static constexpr std::size_t kFirstSlots = 1024;
-  struct Slot {
-    uint64_t hash = 0;
-    std::size_t key_at = 0;
-    std::size_t key_size = 0;
-    std::size_t breaks_at = 0;
-    std::size_t breaks_size = 0;
-  };
-
-  void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-      if (slot.hash == 0) continue;
-      std::size_t at = slot.hash & (slots_.size() - 1);
-      while (slots_[at].hash != 0) at = (at + 1) & (slots_.size() - 1);
-      slots_[at] = slot;
-    }
-  }
-
-  const PatternLanguage& language_;
-  std::vector<Slot> slots_;
-  std::string keys_;
-  std::vector<uint32_t> breaks_;
-  std::size_t count_ = 0;
-};
 
 bool HasHighByte(std::string_view bytes) {
   std::size_t i = 0;
@@ -144,66 +83,221 @@ std::size_t CodePointCount(std::string_view utf8) {
 
 bool IsTextKind(ByteKind kind) { return kind == ByteKind::kText || kind == ByteKind::kLetter; }
 
+// Text and letters are the two kinds whose low two bits are clear, so eight
+// kinds at a time tell whether a run goes on.
+static_assert((static_cast<int>(ByteKind::kText) & 3) == 0 && (static_cast<int>(ByteKind::kLetter) & 3) == 0 &&
+              (static_cast<int>(ByteKind::kHidden) & 3) != 0 && (static_cast<int>(ByteKind::kTag) & 3) != 0 &&
+              (static_cast<int>(ByteKind::kReference) & 3) != 0);
+constexpr uint64_t kLowBits = 0x0101010101010101ULL;
+
+// The first offset from `from` on (`end` at most) whose kind is text, when
+// `text`, or is not.
+std::size_t SkipKinds(const ByteKind* kinds, std::size_t from, std::size_t end, bool text) {
+  std::size_t i = from;
+  for (; i + 8 <= end; i += 8) {
+    uint64_t chunk;
+    std::memcpy(&chunk, kinds + i, 8);
+    const uint64_t other = (chunk | (chunk >> 1)) & kLowBits;  // a bit per byte that is not text
+    if (other != (text ? kLowBits : 0)) break;
+  }
+  while (i < end && IsTextKind(kinds[i]) != text) ++i;
+  return i;
+}
+
+// Whether the word stands beside "_" or a digit, as names and codes do.
+bool TouchesIdentifier(std::string_view text, const hyphenation::TextWord& word) {
+  auto identifying = [](char c) { return c == '_' || (c >= '0' && c <= '9'); };
+  return (word.begin > 0 && identifying(text[word.begin - 1])) ||
+         (word.end < text.size() && identifying(text[word.end]));
+}
+
+// The user's marked form of a lower-cased part, asked as the classic pass
+// asks: in code page 1254, which every entry is held in, so a part the code
+// page cannot spell has none.
+hyphenation::OwnBreaks OwnBreaksFrom(WordLookup& own_words) {
+  return [&own_words](std::u32string_view part, std::vector<uint8_t>& breaks) {
+    std::string key;
+    key.reserve(part.size());
+    for (char32_t c : part) {
+      const std::optional<uint8_t> byte = platform::UnicodeToCp1254(c);
+      if (!byte) return false;
+      key += static_cast<char>(*byte);
+    }
+    const std::optional<std::string> marked = own_words.Find(key);
+    if (!marked) return false;
+    breaks.assign(part.size() + 1, 0);
+    std::size_t letters = 0;
+    for (char c : *marked) {
+      if (c != '_') {
+        ++letters;
+      } else if (letters > 0 && letters < part.size()) {
+        breaks[letters] = 1;
+      }
+    }
+    return letters == part.size();
+  };
+}
+
+// A language stretch as the word loop takes it: whether it is this pass's,
+// and its patterns (null when none are installed).
+struct ChosenStretch {
+  bool ours = false;
+  const PatternLanguage* language = nullptr;
+};
+
+// What one thread finds over its share [from, to) of the page: the offsets
+// of its soft hyphens, in order, and its own break caches.
+struct Share {
+  std::size_t from = 0;
+  std::size_t to = 0;
+  std::vector<std::size_t> cuts;
+  std::vector<std::pair<const PatternLanguage*, std::unique_ptr<BreakCache>>> caches;
+  std::size_t words = 0;
+  std::size_t words_hyphenated = 0;
+  std::size_t words_without_patterns = 0;
+  std::map<std::string, std::size_t> words_by_tag;
+  std::exception_ptr failure;
+
+  BreakCache& CacheFor(const PatternLanguage* language, const hyphenation::OwnBreaks* own) {
+    auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) { return c.first == language; });
+    if (it == caches.end()) it = caches.insert(caches.end(), {language, std::make_unique<BreakCache>(*language, own)});
+    return *it->second;
+  }
+};
+
+void FindCuts(std::string_view page, const std::vector<ByteKind>& kinds, const std::vector<TaggedStretch>& stretches,
+              const std::vector<ChosenStretch>& chosen, const PatternPassSettings& settings,
+              const hyphenation::OwnBreaks* own, Share& share) {
+  for (std::size_t k = 0; k < stretches.size(); ++k) {
+    if (!chosen[k].ours) continue;
+    std::size_t* tag_words = chosen[k].language ? &share.words_by_tag[stretches[k].tag] : nullptr;
+    const std::size_t from = std::max(stretches[k].from, share.from);
+    const std::size_t end = std::min(k + 1 < stretches.size() ? stretches[k + 1].from : page.size(), share.to);
+    if (from >= end) continue;
+    BreakCache* cache = chosen[k].language ? &share.CacheFor(chosen[k].language, own) : nullptr;
+    for (std::size_t a = SkipKinds(kinds.data(), from, end, true); a < end; a = SkipKinds(kinds.data(), a, end, true)) {
+      const std::size_t b = SkipKinds(kinds.data(), a, end, false);
+      const Utf8Stretch stretch(page, kinds, a, b, settings.utf8);
+      hyphenation::WordScanner scanner(stretch.text);
+      for (hyphenation::TextWord word; scanner.Next(word);) {
+        if (cache == nullptr) {
+          ++share.words_without_patterns;
+          continue;
+        }
+        ++share.words;
+        ++*tag_words;
+        if (TouchesIdentifier(stretch.text, word)) continue;
+        const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
+        if (settings.min_word_length > 0 && CodePointCount(spelling) < settings.min_word_length) continue;
+        const std::span<const uint32_t> breaks = cache->Breaks(spelling);
+        if (breaks.empty()) continue;
+        ++share.words_hyphenated;
+        for (uint32_t at : breaks) share.cuts.push_back(stretch.PageOffset(a, word.begin + at));
+      }
+      a = b;
+    }
+  }
+}
+
+// The share's bytes with their soft hyphens, from `out` on.
+void WriteShare(std::string_view page, const Share& share, std::string_view soft_hyphen, char* out) {
+  std::size_t at = share.from;
+  for (std::size_t cut : share.cuts) {
+    out = std::copy(page.data() + at, page.data() + cut, out);
+    out = std::copy(soft_hyphen.begin(), soft_hyphen.end(), out);
+    at = cut;
+  }
+  std::copy(page.data() + at, page.data() + share.to, out);
+}
+
+// Runs `work` on each share, the first on this thread and the others on
+// threads of their own; a failure on any is thrown here once all are done.
+template <typename Work>
+void OnEveryShare(std::vector<Share>& shares, Work work) {
+  std::vector<std::thread> threads;
+  for (std::size_t k = 1; k < shares.size(); ++k) {
+    threads.emplace_back([&shares, &work, k] {
+      try {
+        work(shares[k]);
+      } catch (...) {
+        shares[k].failure = std::current_exception();
+      }
+    });
+  }
+  try {
+    work(shares[0]);
+  } catch (...) {
+    shares[0].failure = std::current_exception();
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const Share& share : shares) {
+    if (share.failure) std::rethrow_exception(share.failure);
+  }
+}
+
+// The shares of a page: two halves for a large page on a machine with two
+// cores, parted at a byte that is no text, so that every run of text, and
+// so every word, lies whole in one. Markup, exclusions and languages are
+// known for the whole page before, so no state crosses the parting.
+std::vector<Share> SharesOf(std::string_view page, const std::vector<ByteKind>& kinds,
+                            const PatternPassSettings& settings) {
+  std::vector<Share> shares(1);
+  shares[0].to = page.size();
+  if (page.size() < settings.parallel_from || page.empty() || std::thread::hardware_concurrency() < 2) return shares;
+  const std::size_t parting = SkipKinds(kinds.data(), page.size() / 2, page.size(), false);
+  if (parting == 0 || parting >= page.size()) return shares;
+  shares.resize(2);
+  shares[0].to = shares[1].from = parting;
+  shares[1].to = page.size();
+  return shares;
+}
+
 // The pass over a page whose kinds (exclusions marked) and stretches are known.
 PatternPassResult Hyphenate(std::string_view page, const std::vector<ByteKind>& kinds,
                             const std::vector<TaggedStretch>& stretches, const PatternLanguageLookup& languages,
                             const PatternPassSettings& settings) {
   PatternPassResult result;
-  std::vector<std::size_t> cuts;
-  std::vector<std::pair<const PatternLanguage*, std::unique_ptr<BreakCache>>> caches;
+  const std::optional<hyphenation::OwnBreaks> own =
+      settings.own_words ? std::optional(OwnBreaksFrom(*settings.own_words)) : std::nullopt;
+  // Languages are chosen here, once, so that the threads only read them.
+  std::vector<ChosenStretch> chosen(stretches.size());
   for (std::size_t k = 0; k < stretches.size(); ++k) {
     if (stretches[k].language != Language::kOther) continue;
-    const PatternLanguage* language = languages(stretches[k].tag);
-    const bool missing = language == nullptr;
-    if (missing && std::find(result.tags_without_patterns.begin(), result.tags_without_patterns.end(),
-                             stretches[k].tag) == result.tags_without_patterns.end()) {
+    chosen[k] = {true, languages(stretches[k].tag)};
+    if (chosen[k].language == nullptr &&
+        std::find(result.tags_without_patterns.begin(), result.tags_without_patterns.end(), stretches[k].tag) ==
+            result.tags_without_patterns.end()) {
       result.tags_without_patterns.push_back(stretches[k].tag);
     }
-    BreakCache* cache = nullptr;
-    if (!missing) {
-      auto it = std::find_if(caches.begin(), caches.end(), [&](const auto& c) { return c.first == language; });
-      if (it == caches.end()) it = caches.insert(caches.end(), {language, std::make_unique<BreakCache>(*language)});
-      cache = it->second.get();
-    }
-    std::size_t* tag_words = missing ? nullptr : &result.words_by_tag[stretches[k].tag];
-    const std::size_t end = k + 1 < stretches.size() ? stretches[k + 1].from : page.size();
-    for (std::size_t a = stretches[k].from; a < end;) {
-      if (!IsTextKind(kinds[a])) {
-        ++a;
-        continue;
-      }
-      std::size_t b = a;
-      while (b < end && IsTextKind(kinds[b])) ++b;
-      const Utf8Stretch stretch(page, kinds, a, b, settings.utf8);
-      hyphenation::WordScanner scanner(stretch.text);
-      for (hyphenation::TextWord word; scanner.Next(word);) {
-        if (missing) {
-          ++result.words_without_patterns;
-          continue;
-        }
-        ++result.words;
-        ++*tag_words;
-        const std::string_view spelling = stretch.text.substr(word.begin, word.end - word.begin);
-        if (settings.min_word_length > 0 && CodePointCount(spelling) < settings.min_word_length) continue;
-        const std::span<const uint32_t> breaks = cache->Breaks(spelling);
-        if (breaks.empty()) continue;
-        ++result.words_hyphenated;
-        for (uint32_t at : breaks) cuts.push_back(stretch.PageOffset(a, word.begin + at));
-      }
-      a = b;
-    }
   }
-  for (const auto& [language, cache] : caches) result.unique_words += cache->size();
+  std::vector<Share> shares = SharesOf(page, kinds, settings);
+  OnEveryShare(shares, [&](Share& share) {
+    FindCuts(page, kinds, stretches, chosen, settings, own ? &*own : nullptr, share);
+  });
 
-  result.soft_hyphens = cuts.size();
-  result.text.reserve(page.size() + cuts.size() * settings.soft_hyphen.size());
-  std::size_t at = 0;
-  for (std::size_t cut : cuts) {
-    result.text.append(page.substr(at, cut - at));
-    result.text += settings.soft_hyphen;
-    at = cut;
+  std::vector<std::size_t> out_at;
+  for (std::size_t k = 0; k < shares.size(); ++k) {
+    const Share& share = shares[k];
+    out_at.push_back(share.from + result.soft_hyphens * settings.soft_hyphen.size());
+    result.soft_hyphens += share.cuts.size();
+    result.words += share.words;
+    result.words_hyphenated += share.words_hyphenated;
+    result.words_without_patterns += share.words_without_patterns;
+    for (const auto& [tag, words] : share.words_by_tag) result.words_by_tag[tag] += words;
+    for (const auto& [language, cache] : share.caches) {
+      // A spelling met in an earlier share is no new one.
+      result.unique_words += cache->size();
+      for (std::size_t earlier = 0; earlier < k; ++earlier) {
+        for (const auto& [other_language, other] : shares[earlier].caches) {
+          if (other_language == language) result.unique_words -= cache->CountIn(*other);
+        }
+      }
+    }
   }
-  result.text.append(page.substr(at));
+  result.text.resize(page.size() + result.soft_hyphens * settings.soft_hyphen.size());
+  OnEveryShare(shares, [&](Share& share) {
+    WriteShare(page, share, settings.soft_hyphen, result.text.data() + out_at[&share - shares.data()]);
+  });
   return result;
 }
 
@@ -316,9 +410,11 @@ Language Utf8PageLanguage(std::string_view page, const std::vector<ByteKind>& ki
 
 }  // namespace
 
-bool MostlyTurkish(std::string_view page, bool utf8) {
-  return TurkishLetters(page, utf8, page.size() / 100 + 1) > page.size() / 100;
+std::size_t TurkishLetterCount(std::string_view page, bool utf8) {
+  return TurkishLetters(page, utf8, page.size() / 100 + 1);
 }
+
+bool MostlyTurkish(std::string_view page, bool utf8) { return TurkishLetterCount(page, utf8) > page.size() / 100; }
 
 PatternPassResult HyphenateOtherLanguages(std::string_view page, const LanguageScopes& start,
                                           const ExclusionRules& exclusions, const PatternLanguageLookup& languages,
@@ -337,7 +433,8 @@ std::optional<PatternPassResult> HyphenateWithPatternsAlone(std::string_view pag
   const bool by_letters = start.setting == Language::kAuto && !start.page_language;
   // A page whose bytes are one in a hundred Turkish letters is all but
   // surely Turkish: the classic pass serves it without a first look here.
-  const std::size_t turkish = by_letters ? TurkishLetters(page, settings.utf8, page.size() / 100 + 1) : 0;
+  const std::size_t turkish =
+      !by_letters ? 0 : start.turkish_letters ? *start.turkish_letters : TurkishLetterCount(page, settings.utf8);
   if (turkish > page.size() / 100) return std::nullopt;
   std::vector<ByteKind> kinds = ClassifyMarkup(page);
   MarkExcludedElements(page, kinds, exclusions);

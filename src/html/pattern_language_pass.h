@@ -17,6 +17,9 @@
 // Letter references ("&auml;") are read as their letters. A word is left
 // whole where it
 //   - stands in markup, hidden content or an excluded element (exclusions.h),
+//   - touches "_" or a digit: "CHAPTER_TITLE", "mp3player" and "utf8" are
+//     names, codes and identifiers, which a break would only garble (the
+//     classic pass leaves a word with "_" whole too),
 //   - is shorter than the minimum word length, counted in letters,
 //   - is in a language whose patterns are not installed (then counted).
 #ifndef CORVANE_HTML_PATTERN_LANGUAGE_PASS_H_
@@ -33,6 +36,7 @@
 
 #include "html/exclusions.h"
 #include "html/language.h"
+#include "html/word_lookup.h"
 #include "hyphenation/pattern_set.h"
 
 namespace corvane::html {
@@ -53,6 +57,13 @@ struct PatternPassSettings {
   bool utf8 = true;                 // else the page is code page 1254 bytes
   // Written at each break, in the page's own bytes.
   std::string soft_hyphen = "&shy;";
+  // The user's own marked forms (code page 1254, as the classic pass asks
+  // them), which win over every language's patterns; none when null. A
+  // large page asks it from two threads at once.
+  WordLookup* own_words = nullptr;
+  // Pages from this size on are hyphenated on two threads, each taking a
+  // half; the result is the same byte for byte.
+  std::size_t parallel_from = std::size_t{2} << 20;
 };
 
 struct PatternPassResult {
@@ -78,6 +89,8 @@ struct ClassicStart {
   Language setting = Language::kAuto;
   std::optional<Language> page_language;
   const TagReading* reading = nullptr;
+  // TurkishLetterCount() of the page, when the caller has counted already.
+  std::optional<std::size_t> turkish_letters;
 };
 
 // Whether one byte in a hundred of the page is one of ç ğ ı ö ş ü Ç Ğ İ Ö
@@ -85,6 +98,9 @@ struct ClassicStart {
 // such a page is all but surely Turkish, and goes to the classic pass
 // without a first look for the pattern pass alone.
 bool MostlyTurkish(std::string_view page, bool utf8);
+// How many such letters the page holds, counted up to one more than a
+// hundredth of the page: MostlyTurkish() is whether that is more.
+std::size_t TurkishLetterCount(std::string_view page, bool utf8);
 
 // The whole hyphenation of `page` (in its own bytes, without soft hyphens)
 // when no stretch of it is for the classic pass: then the pattern pass

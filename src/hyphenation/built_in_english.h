@@ -21,7 +21,8 @@ namespace corvane::hyphenation {
 
 inline constexpr Minimums kBuiltInEnglishMinimums{2, 3};
 
-// Compiled on first use, once per process; shared read-only by every thread.
+// Compiled (or mapped from the pattern cache, pattern_cache.h) on first
+// use, once per process; shared read-only by every thread.
 std::shared_ptr<const PatternSet> BuiltInEnglishSet();
 
 }  // namespace corvane::hyphenation

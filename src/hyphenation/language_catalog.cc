@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "hyphenation/built_in_english.h"
+#include "hyphenation/pattern_cache.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 
@@ -190,10 +191,8 @@ std::shared_ptr<const PatternSet> LoadPatternSet(const Language& language) {
   const std::lock_guard<std::mutex> lock(mutex);
   std::shared_ptr<const PatternSet>& slot = loaded[key];
   if (!slot) {
-    slot = std::make_shared<const PatternSet>(
-        language.kind == LanguageKind::kDictionary
-            ? PatternSet::FromDicFile(language.file)
-            : PatternSet::FromTexFiles(language.file, language.exceptions_file, language.minimums));
+    static const std::optional<std::string> cache_folder = PatternCacheFolder();
+    slot = std::make_shared<const PatternSet>(LoadCompiledSet(language, cache_folder));
   }
   return slot;
 }

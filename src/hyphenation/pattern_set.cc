@@ -30,7 +30,8 @@ std::vector<std::u32string_view> Tokens(std::u32string_view text) {
 }
 
 // "at-ten-de" -> the word and its breaks.
-void AddException(std::u32string_view token, std::unordered_map<std::u32string, std::vector<uint8_t>>& out) {
+template <typename Map>
+void AddException(std::u32string_view token, Map& out) {
   std::u32string word;
   std::vector<uint8_t> breaks(1, 0);
   for (char32_t c : token) {
@@ -114,14 +115,27 @@ std::u32string DecodeUtf8(std::string_view text, std::vector<size_t>* starts) {
 }
 
 void DecodeUtf8Into(std::string_view text, std::u32string& out, std::vector<size_t>* starts) {
-  out.clear();
-  out.reserve(text.size());
+  // Sized for the most code points the text can hold, written through a
+  // pointer and cut to length: this runs once per word of a page.
+  out.resize(text.size());
+  char32_t* to = out.data();
+  size_t first_start = 0;
+  if (starts != nullptr) {
+    first_start = starts->size();
+    starts->resize(first_start + text.size());
+  }
+  size_t* start_at = starts != nullptr ? starts->data() + first_start : nullptr;
   size_t i = 0;
   while (i < text.size()) {
-    if (starts != nullptr) starts->push_back(i);
+    if (start_at != nullptr) *start_at++ = i;
     const auto b = static_cast<unsigned char>(text[i]);
-    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-    char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    if (b < 0x80) {
+      *to++ = b;
+      ++i;
+      continue;
+    }
+    int extra = (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    char32_t c = extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
     bool ok = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
     for (int k = 1; ok && k <= extra; ++k) {
       const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
@@ -131,13 +145,15 @@ void DecodeUtf8Into(std::string_view text, std::u32string& out, std::vector<size
     static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
     if (ok && (c < kLeast[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
     if (!ok) {
-      out.push_back(0xFFFD);
+      *to++ = 0xFFFD;
       ++i;
       continue;
     }
-    out.push_back(c);
+    *to++ = c;
     i += static_cast<size_t>(extra) + 1;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
+  if (starts != nullptr) starts->resize(static_cast<size_t>(start_at - starts->data()));
 }
 
 void AppendUtf8(char32_t c, std::string& out) {
@@ -189,11 +205,14 @@ std::string MarkedWord(const PatternSet& set, std::string_view word, Minimums mi
   // comes back as it was.
   std::string out;
   out.reserve(word.size() + letters.size());
-  for (size_t k = 0; k < letters.size(); ++k) {
-    if (breaks[k]) out.push_back(mark);
-    const size_t end = k + 1 < letters.size() ? starts[k + 1] : word.size();
-    out.append(word.substr(starts[k], end - starts[k]));
+  size_t written = 0;
+  for (size_t k = 1; k < letters.size(); ++k) {
+    if (!breaks[k]) continue;
+    out.append(word.substr(written, starts[k] - written));
+    out.push_back(mark);
+    written = starts[k];
   }
+  out.append(word.substr(written));
   return out;
 }
 
@@ -305,37 +324,29 @@ PatternSet PatternSet::FromDicText(std::string_view text, const std::string& nam
 
 size_t PatternSet::PatternCount() const { return second_.PatternCount() + (first_ ? first_->PatternCount() : 0); }
 
-void PatternSet::LevelBreaks(const CodePointAutomaton& level, std::u32string_view word,
-                             std::vector<uint8_t>& breaks) const {
-  thread_local std::vector<uint8_t> levels;
-  level.FindLevels(word, levels);
-  breaks.assign(word.size() + 1, 0);
-  for (size_t k = 1; k < word.size(); ++k) breaks[k] = levels[k + 1] & 1;
-}
-
 void PatternSet::Breaks(std::u32string_view word, Minimums minimums, std::vector<uint8_t>& breaks) const {
   const size_t n = word.size();
   breaks.assign(n + 1, 0);
   if (n < 2) return;
-  const auto exception = exceptions_.empty() ? exceptions_.end() : exceptions_.find(std::u32string(word));
+  const auto exception = exceptions_.empty() ? exceptions_.end() : exceptions_.find(word);
   if (exception != exceptions_.end()) {
     breaks = exception->second;
-  } else if (!first_) {
-    LevelBreaks(second_, word, breaks);
+  } else if (!first_ || !first_->MarkBreaks(word, breaks.data())) {
+    // A word of one part keeps only the word's minimums.
+    second_.MarkBreaks(word, breaks.data());
   } else {
     // Joints first, then each part on its own.
-    LevelBreaks(*first_, word, breaks);
     thread_local std::vector<uint8_t> inner;
     size_t start = 0;
     for (size_t end = 1; end <= n; ++end) {
       if (end < n && !breaks[end]) continue;
       const std::u32string_view part = word.substr(start, end - start);
-      LevelBreaks(second_, part, inner);
+      inner.assign(part.size() + 1, 0);
+      second_.MarkBreaks(part, inner.data());
       // A compound's parts keep at least two letters whole before its end
-      // too; a word of one part keeps only the word's minimums.
-      const bool whole = start == 0 && end == n;
+      // too.
       const size_t left = start == 0 ? 0 : static_cast<size_t>(joint_minimums_.left);
-      const size_t right = whole ? 0 : end == n ? 2 : static_cast<size_t>(joint_minimums_.right);
+      const size_t right = end == n ? 2 : static_cast<size_t>(joint_minimums_.right);
       for (size_t j = 1; j < part.size(); ++j) {
         if (inner[j] && j >= left && part.size() - j >= right) breaks[start + j] = 1;
       }
@@ -348,11 +359,10 @@ void PatternSet::Breaks(std::u32string_view word, Minimums minimums, std::vector
       breaks[at + never.size()] = 0;
     }
   }
-  const size_t left = static_cast<size_t>(std::max(minimums.left, 1));
+  const size_t left = std::min(static_cast<size_t>(std::max(minimums.left, 1)), n + 1);
   const size_t right = static_cast<size_t>(std::max(minimums.right, 1));
-  for (size_t k = 0; k <= n; ++k) {
-    if (k < left || k + right > n) breaks[k] = 0;
-  }
+  std::fill_n(breaks.begin(), left, 0);
+  for (size_t k = n >= right ? n - right + 1 : 0; k <= n; ++k) breaks[k] = 0;
 }
 
 }  // namespace corvane::hyphenation

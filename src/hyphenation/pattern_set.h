@@ -24,6 +24,7 @@
 #define CORVANE_HYPHENATION_PATTERN_SET_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,7 +63,15 @@ class PatternSet {
   void Breaks(std::u32string_view word, Minimums minimums, std::vector<uint8_t>& breaks) const;
 
  private:
-  void LevelBreaks(const CodePointAutomaton& level, std::u32string_view word, std::vector<uint8_t>& breaks) const;
+  // Stores and maps compiled sets (pattern_cache.cc).
+  friend class PatternSetFile;
+
+  // Exception words looked up by view, without a copy per word.
+  struct WordHash {
+    using is_transparent = void;
+    size_t operator()(std::u32string_view word) const { return std::hash<std::u32string_view>()(word); }
+  };
+  using ExceptionMap = std::unordered_map<std::u32string, std::vector<uint8_t>, WordHash, std::equal_to<>>;
 
   Minimums minimums_;
   // Letters kept whole beside a joint, inside a compound: the compound
@@ -74,7 +83,7 @@ class PatternSet {
   CodePointAutomaton second_;
   std::vector<std::u32string> no_break_at_;
   // Exception words to their breaks, as Breaks() gives them.
-  std::unordered_map<std::u32string, std::vector<uint8_t>> exceptions_;
+  ExceptionMap exceptions_;
   size_t skipped_ = 0;
 };
 

@@ -3,6 +3,8 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <string>
 
 namespace corvane::hyphenation {
@@ -17,15 +19,19 @@ bool IsLetter(char32_t c) {
   return (mask & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
 }
 
-bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 'a') < 26u; }
+constexpr bool IsAsciiLetter(unsigned char b) { return static_cast<unsigned>((b | 0x20) - 'a') < 26u; }
+
+// What one byte is to the scanner without decoding: most text is ASCII.
+enum ByteClass : uint8_t { kOther = 0, kAsciiLetter = 1, kNonAscii = 2 };
+constexpr std::array<uint8_t, 256> kByteClass = [] {
+  std::array<uint8_t, 256> t{};
+  for (int b = 0; b < 256; ++b) {
+    t[b] = b >= 0x80 ? kNonAscii : IsAsciiLetter(static_cast<unsigned char>(b)) ? kAsciiLetter : kOther;
+  }
+  return t;
+}();
 
 bool IsJoint(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'/'; }
-
-// The text as code points with their byte offsets (one more: the end).
-struct Decoded {
-  std::u32string points;
-  std::vector<size_t> starts;
-};
 
 }  // namespace
 
@@ -67,46 +73,54 @@ bool WordScanner::Inside(size_t at, char32_t c, size_t length, size_t& next) con
 bool WordScanner::Next(TextWord& word) {
   const size_t n = text_.size();
   size_t length = 0;
-  while (at_ < n) {
-    const auto b = static_cast<unsigned char>(text_[at_]);
-    if (b < 0x80) {
-      if (IsAsciiLetter(b)) break;
-      ++at_;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text_.data());
+  // A local position: the member would be stored back on every byte.
+  size_t at = at_;
+  while (at < n) {
+    const uint8_t kind = kByteClass[bytes[at]];
+    if (kind == kAsciiLetter) break;
+    if (kind == kOther) {
+      ++at;
       continue;
     }
-    if (IsLetter(At(at_, length))) break;
-    at_ += length;
+    if (IsLetter(At(at, length))) break;
+    at += length;
   }
-  if (at_ >= n) return false;
-  word.begin = at_;
-  while (at_ < n) {
-    const auto b = static_cast<unsigned char>(text_[at_]);
-    if (IsAsciiLetter(b)) {
-      ++at_;
+  if (at >= n) {
+    at_ = at;
+    return false;
+  }
+  word.begin = at;
+  while (at < n) {
+    const uint8_t kind = kByteClass[bytes[at]];
+    if (kind == kAsciiLetter) {
+      ++at;
       continue;
     }
-    const char32_t c = At(at_, length);
+    // Most words end at a space or a stop, which joins nothing.
+    if (kind == kOther && !IsJoint(bytes[at]) && (inner_.empty() || inner_.find(bytes[at]) == inner_.npos)) break;
+    const char32_t c = At(at, length);
     if (IsLetter(c)) {
-      at_ += length;
+      at += length;
       continue;
     }
     size_t next = 0;
-    if (!Inside(at_, c, length, next)) break;
-    at_ = next;
+    if (!Inside(at, c, length, next)) break;
+    at = next;
   }
-  word.end = at_;
+  word.end = at_ = at;
   return true;
 }
 
-std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic) {
+std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums, bool turkic,
+                               const OwnBreaks* own) {
   // Work space kept between words: this runs once per distinct word of a page.
-  thread_local Decoded d;
   thread_local std::u32string lowered;
+  thread_local std::vector<size_t> starts;
   thread_local std::vector<uint8_t> breaks;
-  d.starts.clear();
-  DecodeUtf8Into(word, d.points, &d.starts);
-  d.starts.push_back(word.size());
-  lowered = d.points;
+  starts.clear();
+  DecodeUtf8Into(word, lowered, &starts);
+  starts.push_back(word.size());
   LowerInPlace(lowered, turkic);
   std::vector<size_t> out;
   size_t start = 0;
@@ -118,9 +132,9 @@ std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Min
     if (end < lowered.size()) m.right = std::max<int>(m.right, kJointMinimum);
     const std::u32string_view part = std::u32string_view(lowered).substr(start, end - start);
     if (!part.empty()) {
-      set.Breaks(part, m, breaks);
+      if (own == nullptr || !(*own)(part, breaks)) set.Breaks(part, m, breaks);
       for (size_t k = 1; k < part.size(); ++k) {
-        if (breaks[k]) out.push_back(d.starts[start + k]);
+        if (breaks[k]) out.push_back(starts[start + k]);
       }
     }
     start = end + 1;

@@ -15,6 +15,8 @@
 #define CORVANE_HYPHENATION_WORD_READER_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -53,11 +55,18 @@ class WordScanner {
   size_t at_ = 0;
 };
 
+// A user's own marked forms, asked before the patterns for each part of a
+// word, lower-cased: true, with `breaks` as PatternSet::Breaks gives them,
+// when the user marked that word. Its marks stand as written, minimums
+// aside.
+using OwnBreaks = std::function<bool(std::u32string_view part, std::vector<uint8_t>& breaks)>;
+
 // Byte offsets, within `word`, before which a soft hyphen goes: each part
-// through `set` with `minimums` (at least two letters kept beside a joint),
-// matched lower-cased (`turkic` for Turkish and Azeri I and İ).
+// through `own` when it knows it, else through `set` with `minimums` (at
+// least two letters kept beside a joint), matched lower-cased (`turkic` for
+// Turkish and Azeri I and İ).
 std::vector<size_t> WordBreaks(const PatternSet& set, std::string_view word, Minimums minimums,
-                               bool turkic = false);
+                               bool turkic = false, const OwnBreaks* own = nullptr);
 
 }  // namespace corvane::hyphenation
 

@@ -105,7 +105,6 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   TMainForm& form = Start();
   dialogs_.open_answers = {Path("mine.txt")};
   form.ChooseMyWordsFile();
-  // The user's words and the word list serve the classic pass's Turkish.
   form.Action("Turkish1")->trigger();
   form.Editor()->setPlainText("kitap");
   form.HyphenateDocument();
@@ -118,6 +117,11 @@ TEST_F(AppTest, MyWordsComeBeforeTheWordListAndAreRemembered) {
   again.Editor()->setPlainText("kitap");
   again.HyphenateDocument();
   EXPECT_EQ(again.Editor()->toPlainText(), "kit&shy;ap");
+  // They win over every language's patterns too.
+  again.Action("English1")->trigger();
+  again.Editor()->setPlainText("<p>kitap</p><p lang=\"en\">kitap</p>");
+  again.HyphenateDocument();
+  EXPECT_EQ(again.Editor()->toPlainText(), "<p>kit&shy;ap</p><p lang=\"en\">kit&shy;ap</p>");
 
   // The setting reaches the pass: a word neither list holds follows the
   // language chosen, whatever the page's own letters say.

@@ -168,6 +168,31 @@ TEST_F(MadeUpLanguageTest, MinimumsLengthsAndLegacyBytes) {
   }
 }
 
+TEST_F(MadeUpLanguageTest, IdentifiersStayWholeAndTheUsersOwnWordsWin) {
+  std::ofstream(dir_ / "mine.txt") << "rep_resen_tation\nab_adaga\n";
+  const std::string mine = "--dictionary=" + (dir_ / "mine.txt").string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string page, expected;
+  };
+  const Case cases[] = {
+      // Letters beside "_" or a digit belong to a name or a code.
+      {{}, "<p>B_MARGIN _representation representation_ mp3player utf8 representation</p>",
+       "<p>B_MARGIN _representation representation_ mp3player utf8 rep&shy;re&shy;sen&shy;ta&shy;tion</p>"},
+      {{}, "<p lang=\"qq\">abadaga_abadaga abadaga2</p>", "<p lang=\"qq\">abadaga_abadaga abadaga2</p>"},
+      // The user's marks before any language's patterns, in any case, part by part.
+      {{mine}, "<p>Representation</p><p lang=\"qq\">ABADAGA abadaga-abadaga abadag</p>",
+       "<p>Rep&shy;resen&shy;tation</p><p lang=\"qq\">AB&shy;ADAGA ab&shy;adaga-ab&shy;adaga aba&shy;dag</p>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    const PageRun r = Hyphenate(With(c.args), c.page);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.expected);
+    ExpectStable(With(c.args), c.page, r.out);
+  }
+}
+
 TEST_F(MadeUpLanguageTest, LanguagesWithoutPatternsAreLeftAndWarnedOnce) {
   const std::string page = "<p lang=\"xx\">abadaga</p><p lang=\"XX\">abadaga</p><p lang=\"qq\">abadaga</p>";
   const PageRun r = Hyphenate(With({"--stats"}), page);

@@ -31,6 +31,11 @@ TEST(ExclusionsTest, BuiltInRulesKeepTextWhole) {
       {"<var>Target</var>", true},
       {"<m:math><m:mi>Target</m:mi></m:math>", true},
       {"<svg><text>Target</text></svg>", true},
+      // In any letter case the rules hold; pages without them skip the walk.
+      {"<P TransLate=\"NO\">Target</P>", true},
+      {"<p LANG=zXx>Target</p>", true},
+      {"<M:MATH>Target</M:MATH>", true},
+      {"<SVG>Target</SVG>", true},
       // The element ends where it ends, not later.
       {"<var>x</var> Target", false},
       {"<p class=nohyphenate>x</P><p>Target</p>", false},

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/app_dir.h"
+#include "platform/cache_folder.h"
 #include "platform/clock.h"
 #include "platform/memory.h"
+#include "support/scratch_dir.h"
 
 namespace corvane::platform {
 namespace {
@@ -56,6 +60,35 @@ TEST(AppDirTest, IsTheAbsoluteFolderOfThisProgram) {
   const auto program = std::filesystem::read_symlink("/proc/self/exe").filename();
   EXPECT_TRUE(std::filesystem::exists(dir + program.string()));
   EXPECT_EQ(AppDir(), dir);
+}
+
+TEST(CacheFolderTest, FollowsTheXdgRulesAndIsMadeForTheUserAlone) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    const char* folder;
+  } cases[] = {
+      {"/c", "/h", "/c/corvane/"}, {"/c/", "/h", "/c/corvane/"}, {"rel", "/h", "/h/.cache/corvane/"},
+      {"", "/h/", "/h/.cache/corvane/"}, {"", "", ""}, {"rel", "rel", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResolveCacheFolder(c.xdg, c.home), c.folder) << c.xdg << " " << c.home;
+
+  const std::filesystem::path scratch = test_support::FreshScratchDirForTest("platform");
+  const char* saved = std::getenv("XDG_CACHE_HOME");
+  const std::string saved_value = saved == nullptr ? "" : saved;
+  setenv("XDG_CACHE_HOME", (scratch / "a" / "b").c_str(), 1);
+  const std::optional<std::string> made = UserCacheFolder();
+  // A plain file where the folder should be: no folder, and no error.
+  std::ofstream((scratch / "file").string()) << "x";
+  setenv("XDG_CACHE_HOME", (scratch / "file").c_str(), 1);
+  const std::optional<std::string> blocked = UserCacheFolder();
+  saved == nullptr ? unsetenv("XDG_CACHE_HOME") : setenv("XDG_CACHE_HOME", saved_value.c_str(), 1);
+
+  ASSERT_TRUE(made.has_value());
+  EXPECT_EQ(*made, (scratch / "a" / "b" / "corvane").string() + "/");
+  EXPECT_EQ(std::filesystem::status(*made).permissions(), std::filesystem::perms::owner_all);
+  EXPECT_FALSE(blocked.has_value());
+  std::filesystem::remove_all(scratch);
 }
 
 }  // namespace

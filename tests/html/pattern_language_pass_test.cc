@@ -1,0 +1,67 @@
+// A large page is hyphenated on two threads, parted near its middle: the
+// result must be the one-thread result wherever the parting falls.
+#include "html/pattern_language_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "hyphenation/built_in_english.h"
+
+namespace corvane::html {
+namespace {
+
+PatternPassResult HyphenatePage(std::string_view page, std::size_t parallel_from) {
+  static const PatternLanguage english{hyphenation::BuiltInEnglishSet(), hyphenation::kBuiltInEnglishMinimums};
+  TagReading reading;
+  reading.classify = [](std::string_view) { return Language::kOther; };
+  reading.default_tag = "en";
+  reading.default_language = Language::kOther;
+  ClassicStart start;
+  start.page_language = Language::kOther;
+  start.reading = &reading;
+  PatternPassSettings settings;
+  settings.parallel_from = parallel_from;
+  const ExclusionRules exclusions;
+  std::optional<PatternPassResult> result = HyphenateWithPatternsAlone(
+      page, start, exclusions, [](std::string_view tag) { return tag == "xx" ? nullptr : &english; }, settings);
+  EXPECT_TRUE(result.has_value());
+  return result ? std::move(*result) : PatternPassResult{};
+}
+
+TEST(PatternPassThreadsTest, TwoThreadsGiveWhatOneGivesWhereverThePartingFalls) {
+  // Each piece is put across the middle of the page, so that the parting
+  // falls in it or where it ends.
+  const std::string pieces[] = {
+      "<a title=\"representation > hyphenation\" href=x>representation</a>",
+      "<!-- representation <p> hyphenation -->",
+      "<script>var representation = \"<p>hyphenation\";</script>",
+      "<p class=nohyphenate>representation <b>hyphenation</b> representation</p>",
+      "<p lang=xx>representation <i lang=en>hyphenation</i> representation</p>",
+      "<p>representation hyphenation concatenation representation hyphenation</p>",
+      "repre&shy;sentation CHAPTER_TITLE hyphen&uuml;ation",
+      "representation hyphenation concatenation representation hyphenation",  // no markup near the middle
+  };
+  std::string half;
+  for (int i = 0; i < 200; ++i) half += "<p>International representation, concatenation.</p>\n";
+  for (const std::string& piece : pieces) {
+    SCOPED_TRACE(piece);
+    for (std::size_t cut : {std::size_t{0}, piece.size() / 3, piece.size() / 2, piece.size() - 1}) {
+      // The middle of the page falls `cut` bytes into the piece.
+      const std::string page = (half + half).substr(0, piece.size() + half.size() - 2 * cut) + piece + half;
+      const PatternPassResult one = HyphenatePage(page, std::numeric_limits<std::size_t>::max());
+      const PatternPassResult two = HyphenatePage(page, 0);
+      EXPECT_EQ(two.text, one.text);
+      EXPECT_EQ(two.words, one.words);
+      EXPECT_EQ(two.unique_words, one.unique_words);
+      EXPECT_EQ(two.words_hyphenated, one.words_hyphenated);
+      EXPECT_EQ(two.soft_hyphens, one.soft_hyphens);
+      EXPECT_EQ(two.words_without_patterns, one.words_without_patterns);
+      EXPECT_EQ(two.tags_without_patterns, one.tags_without_patterns);
+      EXPECT_EQ(two.words_by_tag, one.words_by_tag);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace corvane::html
