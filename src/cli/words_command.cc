@@ -139,6 +139,32 @@ std::shared_ptr<const hyphenation::PatternSet> ChosenSet(WordsOptions& o, hyphen
   return set;
 }
 
+// The engine alone on code page 1254 lines, streamed: a block of whole lines
+// at a time is marked into one buffer and written, so memory stays the size
+// of a block (or of the longest line) however long the input.
+int MarkLinesStreamed(hyphenation::TCorvaneHyphenator& engine, std::istream& in, std::ostream& out) {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  std::string pending;  // bytes read and not yet marked: a line's start
+  std::string result;
+  while (in && out) {
+    const std::size_t kept = pending.size();
+    pending.resize(kept + kBlock);
+    in.read(pending.data() + kept, static_cast<std::streamsize>(kBlock));
+    pending.resize(kept + static_cast<std::size_t>(in.gcount()));
+    // Whole lines only, unless the input has ended. What was kept holds no
+    // LF, so only the new bytes are searched, however long a line grows.
+    const std::size_t last_lf = std::string_view(pending).substr(kept).rfind('\n');
+    const std::size_t whole = !in ? pending.size() : last_lf == std::string_view::npos ? 0 : kept + last_lf + 1;
+    if (whole == 0) continue;
+    result.clear();
+    engine.AppendMarkedLines(std::string_view(pending).substr(0, whole), result);
+    out.write(result.data(), static_cast<std::streamsize>(result.size()));
+    pending.erase(0, whole);
+  }
+  out.flush();
+  return out ? kExitOk : kExitFailure;
+}
+
 }  // namespace
 
 int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -167,6 +193,7 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
   }
   hyphenation::TCorvaneHyphenator engine;
   ConfigureEngine(engine);
+  if (options.engine_only && !options.utf8) return MarkLinesStreamed(engine, in, out);
   wordlist::MyWords dictionary;
   html::ChainedWordLookup lookup;
   if (options.dictionary) {
@@ -186,16 +213,14 @@ int RunWords(const std::vector<std::string>& args, std::istream& in, std::ostrea
       DecodeDocument(ReadStream(in), options.utf8 ? Encoding::kUtf8 : Encoding::kCp1254);
   std::string result;
   result.reserve(input.text.size() + input.text.size() / 4);
-  ForEachLine(input.text, [&](std::string_view line) {
-    if (options.engine_only) {
-      engine.SetInput(std::string(line));
-      engine.Hyphenate();
-      result += engine.OutPut();
-    } else {
+  if (options.engine_only) {
+    engine.AppendMarkedLines(input.text, result);
+  } else {
+    ForEachLine(input.text, [&](std::string_view line) {
       result += marker.MarkedForm(std::string(line));
-    }
-    result += '\n';
-  });
+      result += '\n';
+    });
+  }
   const std::string encoded = EncodeDocument(result, input);
   out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
   out.flush();

@@ -45,6 +45,7 @@
 #ifndef CORVANE_HYPHENATION_HYPHENATOR_H_
 #define CORVANE_HYPHENATION_HYPHENATOR_H_
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,6 +54,8 @@
 #include <vector>
 
 namespace corvane::hyphenation {
+
+class PatternMatcher;
 
 class TCorvaneHyphenator {
  public:
@@ -88,12 +91,29 @@ class TCorvaneHyphenator {
   // The marked form of one word.
   std::string HyphenateWord(std::string_view word);
 
- private:
-  void AppendMarked(std::string_view word, std::string& out);
-  void AppendFromPatterns(std::string_view word, std::string& out);
-  void AppendException(std::string_view word, const std::string& entry, std::string& out) const;
-  const std::string* FindException(std::string_view word);
+  // Appends to `out` each line of `text` as Hyphenate() would leave it in
+  // OutPut(), each followed by LF: lines end with LF, and a final LF starts
+  // no further line. Spares a caller with many lines the copies of Input()
+  // and OutPut().
+  void AppendMarkedLines(std::string_view text, std::string& out);
 
+ private:
+  template <bool kLines>
+  void AppendMarkedTokens(std::string_view text, std::string& out);
+  void WriteWord(std::string_view word, const char* readable_end, std::string& out, size_t& used);
+  // Writes the pattern form of a word at `to` and returns its end. `to` has
+  // room for twice the word and kSlack bytes more; bytes of the word's
+  // buffer up to `readable_end` may be read.
+  char* WriteFromPatterns(std::string_view word, char* to, const char* readable_end);
+  template <typename Copy>
+  char* WritePieces(std::string_view word, char* to, Copy copy);
+  void MakeExceptionForm(std::string_view word, const std::string& entry);
+  const std::string* FindException(std::string_view word);
+  void IndexExceptions();
+
+  static constexpr size_t kSlack = 16;
+
+  const PatternMatcher* matcher_;
   std::string input_;
   std::string output_;
   char mark_ = '_';
@@ -104,15 +124,19 @@ class TCorvaneHyphenator {
   // first entry that gives it; rebuilt when the list or the mark has changed
   // since the last lookup.
   std::unordered_map<std::string, size_t> exception_index_;
-  // Bit min(length, 63) set for each key length, so most words skip the
-  // lowering and hashing altogether.
+  // Bit min(length, 63) set for each key length, and the first and last
+  // bytes of the keys, so that most words skip the lowering and hashing
+  // altogether.
   uint64_t exception_lengths_ = 0;
+  std::bitset<256> exception_firsts_;
+  std::bitset<256> exception_lasts_;
   bool exception_index_valid_ = false;
   char exception_index_mark_ = '_';
 
   // Per-word work space, kept to avoid allocating for every word.
   std::string lowered_;
-  std::vector<uint8_t> levels_;
+  std::string exception_form_;
+  std::vector<uint8_t> scratch_;
 };
 
 }  // namespace corvane::hyphenation

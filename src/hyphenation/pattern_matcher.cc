@@ -28,13 +28,35 @@ char FirstLetter(std::string_view pattern) {
 PatternMatcher PatternMatcher::Build() { return PatternMatcher(); }
 
 PatternMatcher::PatternMatcher(const Packed& packed)
-    : next_(packed.next), window_(packed.window), entry_count_(packed.entry_count) {
+    : next_(packed.next),
+      window_(packed.window),
+      sink_(static_cast<uint16_t>(packed.window.size() - 1)),
+      entry_count_(packed.entry_count) {
   MapSymbols();
+  MakeStarts();
+}
+
+void PatternMatcher::MakeStarts() {
+  start_state_.assign(kSymbols * kColumns, 0);
+  start_window_.assign(kSymbols * kColumns, 0);
+  for (size_t first = 0; first < kSymbols; ++first) {
+    for (size_t second = 0; second < kSymbols; ++second) {
+      size_t state = 0;
+      uint64_t window = 0;
+      for (size_t symbol : {size_t{kDotSymbol}, first, second}) {
+        state = next_[state * kColumns + symbol];
+        window = (window >> 8) | window_[state];
+      }
+      start_state_[first * kColumns + second] = static_cast<uint16_t>(state);
+      start_window_[first * kColumns + second] = window;
+    }
+  }
 }
 
 void PatternMatcher::MapSymbols() {
   std::fill(std::begin(symbol_of_), std::end(symbol_of_), kNoSymbol);
   symbol_of_[static_cast<unsigned char>('.')] = kDotSymbol;
+  symbol_of_[static_cast<unsigned char>('-')] = kDashSymbol;
   for (int c = 0; c < 26; ++c) {
     symbol_of_['a' + c] = static_cast<uint8_t>(1 + c);
     symbol_of_['A' + c] = static_cast<uint8_t>(1 + c);
@@ -61,6 +83,7 @@ PatternMatcher::PatternMatcher() {
     }
   }
   Pack(trie);
+  MakeStarts();
 }
 
 void PatternMatcher::Insert(std::vector<BuildNode>& trie, const char* pattern, size_t length) {
@@ -76,7 +99,7 @@ void PatternMatcher::Insert(std::vector<BuildNode>& trie, const char* pattern, s
     // Upper-case letters share symbols with lower-case ones for word bytes,
     // but a pattern written with one could never equal a lowered substring.
     const uint8_t symbol = c >= 'A' && c <= 'Z' ? kNoSymbol : symbol_of_[static_cast<unsigned char>(c)];
-    if (symbol == kNoSymbol || letters == kMaxLetters) return;
+    if (symbol >= kNoSymbol || letters == kMaxLetters) return;
     symbols[letters++] = symbol;
   }
 
@@ -109,10 +132,13 @@ uint64_t MaxLevels(uint64_t a, uint64_t b) {
 }
 
 // The levels counted back from the end (byte r = r gaps back) as the
-// eight-gap window of the state (byte 7 - r).
+// eight-gap window of the state (byte 7 - r), each level v as its low v bits.
 uint64_t WindowOf(uint64_t levels_from_end) {
   uint64_t window = 0;
-  for (int r = 0; r < 8; ++r) window |= ((levels_from_end >> (8 * r)) & 0xFF) << (8 * (7 - r));
+  for (int r = 0; r < 8; ++r) {
+    const uint64_t level = (levels_from_end >> (8 * r)) & 0xFF;
+    window |= ((uint64_t{1} << level) - 1) << (8 * (7 - r));
+  }
   return window;
 }
 
@@ -120,13 +146,13 @@ uint64_t WindowOf(uint64_t levels_from_end) {
 
 void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
   // Only a far larger pattern table than the built-in one could get here.
-  if (trie.size() > kMaxStates) throw Error("pattern automaton exceeds its state space");
-  const size_t states = trie.size();
-  // The transitions are written straight into their final 16-bit form (a
-  // state fits in 15 bits), the digit marks added once all windows are known.
+  if (trie.size() + 1 > kMaxStates) throw Error("pattern automaton exceeds its state space");
+  const size_t states = trie.size() + 1;
+  const auto sink = static_cast<uint16_t>(trie.size());
   std::vector<uint16_t> fail(states, 0);
   std::vector<uint16_t>& next = built_next_;
   next.assign(states * kColumns, 0);
+  std::fill_n(&next[size_t{sink} * kColumns], kSymbols, sink);
   // Breadth first, so that a state's failure state, being shallower, is
   // complete before the state itself.
   std::vector<size_t> queue = {0};
@@ -136,13 +162,14 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
     BuildNode& node = trie[u];
     if (u != 0) node.levels_from_end = MaxLevels(node.levels_from_end, trie[fail[u]].levels_from_end);
     // Where the failure state goes, except where a child of this one leads
-    // on; kNoSymbol always back to the root.
+    // on; kNoSymbol always back to the root, kDashSymbol to the sink.
     uint16_t* const row = &next[u * kColumns];
     if (u != 0) std::memcpy(row, &next[size_t{fail[u]} * kColumns], kColumns * sizeof(uint16_t));
     row[kNoSymbol] = 0;
-    for (size_t symbol = 0; symbol < kColumns; ++symbol) {
+    row[kDashSymbol] = sink;
+    for (size_t symbol = 0; symbol < kNoSymbol; ++symbol) {
       const auto child = static_cast<size_t>(node.children[symbol]);
-      if (child == 0 || symbol == kNoSymbol) continue;
+      if (child == 0) continue;
       fail[child] = row[symbol];
       row[symbol] = static_cast<uint16_t>(child);
       queue.push_back(child);
@@ -150,38 +177,45 @@ void PatternMatcher::Pack(std::vector<BuildNode>& trie) {
   }
   std::vector<uint64_t>& window = built_window_;
   window.assign(states, 0);
-  std::vector<uint16_t> digit_mark(states, 0);
-  for (size_t u = 0; u < states; ++u) {
-    window[u] = WindowOf(trie[u].levels_from_end);
-    digit_mark[u] = window[u] != 0 ? kHasDigits : 0;
-  }
-  for (uint16_t& entry : next) entry |= digit_mark[entry];
+  for (size_t u = 0; u < trie.size(); ++u) window[u] = WindowOf(trie[u].levels_from_end);
   next_ = next;
   window_ = window;
+  sink_ = sink;
 }
 
-void PatternMatcher::FindLevels(std::string_view word, uint8_t* levels) const {
+const uint8_t* PatternMatcher::FindLevelCodes(std::string_view word, uint8_t* scratch) const {
   const uint16_t* next = next_.data();
   const uint64_t* windows = window_.data();
-  // window byte j is the gap t - 7 + j after reading dotted symbol t - 1;
-  // the bytes for gaps before 0 stay zero and are never written out.
+  // Slot t receives the gap that leaves the window at step t, gap t - 7;
+  // the first seven slots thus take gaps before the word, all zero.
+  uint8_t* slot = scratch;
   uint64_t window = 0;
   size_t state = 0;
-  size_t t = 0;  // dotted symbols read
   auto step = [&](uint8_t symbol) {
-    const uint16_t entry = next[state * kColumns + symbol];
-    state = entry & kStateMask;
-    // Gap t + 1 enters the window; gap t - 7 leaves it, final.
-    if (t >= 7) levels[t - 7] = static_cast<uint8_t>(window);
-    window >>= 8;
-    if (entry & kHasDigits) window = MaxLevels(window, windows[state]);
-    ++t;
+    state = next[state * kColumns + symbol];
+    *slot++ = static_cast<uint8_t>(window);
+    window = (window >> 8) | windows[state];
   };
+  const char* at = word.data();
+  const char* const end = at + word.size();
+  if (word.size() >= 2) {
+    const size_t pair = symbol_of_[static_cast<unsigned char>(at[0])] * kColumns +
+                        symbol_of_[static_cast<unsigned char>(at[1])];
+    state = start_state_[pair];
+    window = start_window_[pair];
+    std::memset(slot, 0, 3);
+    slot += 3;
+    at += 2;
+  } else {
+    step(kDotSymbol);
+  }
+  for (; at < end; ++at) step(symbol_of_[static_cast<unsigned char>(*at)]);
   step(kDotSymbol);
-  for (char c : word) step(symbol_of_[static_cast<unsigned char>(c)]);
-  step(kDotSymbol);
-  // The last eight gaps, t - 7 .. t, are still in the window.
-  for (size_t g = t >= 7 ? t - 7 : 0; g <= t; ++g) levels[g] = static_cast<uint8_t>(window >> (8 * (g + 7 - t)));
+  if (state == sink_) return nullptr;
+  // The last eight gaps are still in the window.
+  for (int j = 0; j < 8; ++j) slot[j] = static_cast<uint8_t>(window >> (8 * j));
+  std::memset(slot + 8, 0, 8);
+  return scratch + 7;
 }
 
 }  // namespace corvane::hyphenation

@@ -118,6 +118,16 @@ TEST(CliTest, WordsCommand) {
   // Code page 1254 by default, UTF-8 on request.
   EXPECT_EQ(Cli({"words"}, "\xF6\xF0retmen\n").out, "\xF6\xF0ret_men\n");
   EXPECT_EQ(Cli({"words", "--utf8"}, "öğretmen\n").out, "öğret_men\n");
+  // The engine alone reads in blocks: lines that straddle them, and a last
+  // line longer than a block with no LF, come out whole.
+  std::string input, expected;
+  for (int i = 0; i < 150000; ++i) {
+    input += "concatenation\n";
+    expected += "con_cate_na_tion\n";
+  }
+  std::string tail;
+  for (int i = 0; i < 400000; ++i) tail += "abc ";
+  EXPECT_EQ(Cli({"words", "--engine-only"}, input + tail).out, expected + tail + "\n");
 }
 
 TEST(CliTest, Utf8DocumentsComeBackAsUtf8) {

@@ -100,6 +100,28 @@ TEST(EquivalenceTest, RandomTextThroughHyphenate) {
   }
 }
 
+// Many lines at once, each as Hyphenate() marks it alone; what `out`
+// already holds stays in front.
+TEST(EquivalenceTest, RandomLinesThroughAppendMarkedLines) {
+  std::mt19937 rng(11);
+  TCorvaneHyphenator h;
+  h.SetExceptionList(kOwnerList);
+  for (int i = 0; i < 300; ++i) {
+    std::string text, expected = "kept";
+    for (int line = 0, lines = static_cast<int>(rng() % 6); line < lines; ++line) {
+      std::string one = RandomWord(rng, 60);
+      one.erase(std::remove(one.begin(), one.end(), '_'), one.end());
+      text += one;
+      expected += reference::Hyphenate(one, '_', kOwnerList) + "\n";
+      // An empty last line exists only with its LF.
+      if (line + 1 < lines || one.empty() || rng() % 2 == 0) text += '\n';
+    }
+    std::string out = "kept";
+    h.AppendMarkedLines(text, out);
+    ASSERT_EQ(out, expected) << text;
+  }
+}
+
 TEST(EquivalenceTest, WordsLongerThanFortyEightBytes) {
   TCorvaneHyphenator h;
   std::string word;
