@@ -169,7 +169,10 @@ void LanguageScopes::Feed(std::string_view tag) {
   // Most tags carry no lang attribute, and an end tag closes only open
   // scopes: such tags are passed over without being read.
   const bool end_tag = !tag.empty() && tag[0] == '/';
-  if (end_tag ? scopes_.empty() : !MentionsLang(tag)) return;
+  if (end_tag ? scopes_.empty() || tag.size() < 2 || open_by_initial_[FoldAscii(tag[1]) & 31] == 0
+              : !MentionsLang(tag)) {
+    return;
+  }
   const TagFacts facts = ReadTag(tag);
   if (facts.name.empty()) return;
   if (facts.end) {
@@ -179,6 +182,7 @@ void LanguageScopes::Feed(std::string_view tag) {
     const std::size_t first = it->second.front();
     while (scopes_.size() > first) {
       open_by_name_[scopes_.back().name].pop_back();
+      --open_by_initial_[scopes_.back().name[0] & 31];
       scopes_.pop_back();
     }
     return;
@@ -186,6 +190,7 @@ void LanguageScopes::Feed(std::string_view tag) {
   if (!facts.lang || !facts.opens_content) return;
   std::string name = FoldedName(facts.name);
   open_by_name_[name].push_back(scopes_.size());
+  ++open_by_initial_[name[0] & 31];
   // An empty value says the language is unknown: the page's own then serves.
   const std::string_view value = facts.lang->empty() && reading_ != nullptr ? page_tag_ : *facts.lang;
   const Language language = reading_ != nullptr

@@ -23,6 +23,7 @@
 #ifndef CORVANE_HTML_LANGUAGE_H_
 #define CORVANE_HTML_LANGUAGE_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -88,6 +89,10 @@ class LanguageScopes {
   // Positions in scopes_ of the open scopes of each name, ascending, so an
   // end tag finds its earliest scope at once however deep the page nests.
   std::unordered_map<std::string, std::vector<std::size_t>> open_by_name_;
+  // Open scopes by the last five bits of their name's first letter: an end
+  // tag whose name starts with none of them closes nothing, and most end
+  // tags of a page under one lang are such.
+  std::array<uint32_t, 32> open_by_initial_{};
 };
 
 // Languages over a text as change points: one language from each point to

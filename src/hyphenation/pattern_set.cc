@@ -184,6 +184,9 @@ void LowerInPlace(std::u32string& word, bool turkic) {
   for (char32_t& c : word) {
     if (c < 0x80) {
       if (c >= U'A' && c <= U'Z') c = turkic && c == U'I' ? U'\u0131' : c + 32;
+    } else if (c < 0x100) {
+      // Latin-1's capitals lower-case 32 code points up, as ASCII's do.
+      if (c >= 0xC0 && c <= 0xDE && c != 0xD7) c += 32;
     } else if (turkic && c == U'\u0130') {
       c = U'i';
     } else {

@@ -14,6 +14,10 @@ constexpr size_t kJointMinimum = 2;
 
 bool IsLetter(char32_t c) {
   if (c < 0x80) return (c | 0x20) >= U'a' && (c | 0x20) <= U'z';
+  // Latin-1's letters and all of Latin Extended-A, which hold most letters
+  // of European pages, answered without the character database.
+  if (c < 0x100) return c >= 0xC0 ? c != 0xD7 && c != 0xF7 : c == 0xAA || c == 0xB5 || c == 0xBA;
+  if (c < 0x180) return true;
   if (c == 0xFFFD) return false;
   const auto mask = U_GET_GC_MASK(static_cast<UChar32>(c));
   return (mask & (U_GC_L_MASK | U_GC_M_MASK)) != 0;

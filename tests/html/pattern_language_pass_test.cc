@@ -83,5 +83,41 @@ TEST(PatternPassThreadsTest, ResultInPiecesIsTheWholeResult) {
   EXPECT_EQ(streamed.soft_hyphens, whole.soft_hyphens);
 }
 
+// A page with no lang goes to the pattern pass alone only when the 1 % rule
+// finds it not Turkish: one Turkish letter in 100 letters of text is
+// Turkish, in 101 not, however markup, references and other characters lie
+// around them.
+TEST(PatternPassAloneTest, TheOnePercentRuleCountsOnlyTheLettersOfText) {
+  static const PatternLanguage english{hyphenation::BuiltInEnglishSet(), hyphenation::kBuiltInEnglishMinimums};
+  TagReading reading;
+  reading.classify = [](std::string_view) { return Language::kOther; };
+  reading.default_tag = "en";
+  reading.default_language = Language::kOther;
+  ClassicStart start;
+  start.reading = &reading;
+  std::string padding;
+  for (int i = 0; i < 60; ++i) padding += i % 3 ? "<div class=\"x\"></div>\n" : "<b>&nbsp;</b> 12 \u00bb <!-- a -->";
+  struct Case {
+    std::string turkish;  // one Turkish letter, as text or reference
+    std::string more;     // what else holds letters, or only seems to
+    bool alone;
+  };
+  const std::string letters_99 = std::string(40, 'a') + " " + std::string(30, 'b') + "-" + std::string(29, 'c');
+  const Case cases[] = {
+      {"\u015f", letters_99, false},
+      {"\u015f", letters_99 + "d", true},
+      {"&scedil;", letters_99, false},
+      {"&scedil;", letters_99 + "&eacute;", true},
+      {"\u015f", letters_99 + "<!-- \u015f\u015f e -->\u00bb<i title=\"\u015f\">", false},
+      {"\u015f", letters_99 + "<!-- \u015f\u015f e -->\u00bb<i title=\"\u015f\">f", true},
+  };
+  for (const Case& c : cases) {
+    const std::string page = padding + "<p>" + c.more.substr(0, 37) + c.turkish + c.more.substr(37) + "</p>" + padding;
+    const std::optional<PatternPassResult> result = HyphenateWithPatternsAlone(
+        page, start, ExclusionRules(), [](std::string_view) { return &english; }, PatternPassSettings());
+    EXPECT_EQ(result.has_value(), c.alone) << c.turkish << " " << c.more;
+  }
+}
+
 }  // namespace
 }  // namespace corvane::html

@@ -3,6 +3,9 @@
 #include "hyphenation/word_reader.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+
+#include "hyphenation/pattern_set.h"
 
 namespace corvane::hyphenation {
 namespace {
@@ -32,11 +35,28 @@ TEST(WordReaderTest, PunctuationOfAnyKindEndsAWord) {
   for (const Case& c : cases) EXPECT_EQ(Words(c.text, c.inner), c.words) << c.text;
 }
 
+// The Latin letters are answered without the character database: every
+// one must still be a letter, and lower-cased, exactly as the database says.
+TEST(WordReaderTest, LatinLettersAgreeWithTheCharacterDatabase) {
+  for (char32_t c = 0x80; c < 0x250; ++c) {
+    const bool letter = (U_GET_GC_MASK(static_cast<UChar32>(c)) & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
+    std::string text(1, 'a');
+    AppendUtf8(c, text);
+    text.push_back('b');
+    EXPECT_EQ(Words(text).size(), letter ? 1u : 2u) << std::hex << static_cast<uint32_t>(c);
+    EXPECT_EQ(LowerWord(std::u32string(1, c)), std::u32string(1, static_cast<char32_t>(u_tolower(static_cast<UChar32>(c)))))
+        << std::hex << static_cast<uint32_t>(c);
+  }
+}
+
 std::string Marked(const PatternSet& set, std::string_view word, Minimums m) {
-  std::string out(word);
-  const std::vector<size_t> breaks = WordBreaks(set, word, m);
-  for (auto it = breaks.rbegin(); it != breaks.rend(); ++it) out.insert(*it, "_");
-  return out;
+  std::string out;
+  size_t written = 0;
+  for (size_t at : WordBreaks(set, word, m)) {
+    out.append(word.substr(written, at - written)).push_back('_');
+    written = at;
+  }
+  return out.append(word.substr(written));
 }
 
 TEST(WordReaderTest, CompoundsBreakPartByPartAwayFromTheJoint) {
