@@ -236,7 +236,9 @@ std::string IndexFlags(uint8_t options) {
       {table::ixExpression, "expression"},    {table::ixNonMaintained, "not-maintained"}};
   std::string flags;
   for (const auto& [bit, name] : kFlags) {
-    if (options & bit) flags += (flags.empty() ? "" : ",") + std::string(name);
+    if (!(options & bit)) continue;
+    if (!flags.empty()) flags += ',';
+    flags += name;
   }
   return flags;
 }
@@ -264,7 +266,8 @@ void Schema(const DbArgs& a, std::ostream& out) {
     std::string fields;
     for (std::size_t k = 0; k < h.fields.size(); ++k) {
       const std::string name = h.fields[k] < 0 ? data.IdFieldName() : layout.fields[static_cast<std::size_t>(h.fields[k])].name;
-      fields += (k ? ";" : "") + ToUtf8(name);
+      if (k > 0) fields += ';';
+      fields += ToUtf8(name);
       if (!h.all_descending && !h.ascending[k]) fields += " desc";
       if (!h.all_case_insensitive && h.case_insensitive[k]) fields += " ci";
     }
