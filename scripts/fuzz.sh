@@ -76,8 +76,13 @@ echo "filter expressions:"
 clang++ -std=c++20 -O1 -I"$root/src" "$root/tools/gen_automaton.cc" "$root"/src/hyphenation/pattern_{matcher,table}.cc \
   "$root"/src/platform/*.cc -o "$build/gen_automaton"
 "$build/gen_automaton" "$build/built_in_automaton_table.cc"
+# And the same patterns as text, for the set English words go through.
+clang++ -std=c++20 -O1 -I"$root/src" "$root/tools/gen_english_patterns.cc" "$root"/src/hyphenation/pattern_{matcher,table}.cc \
+  "$root"/src/platform/*.cc -o "$build/gen_english_patterns"
+"$build/gen_english_patterns" "$build/built_in_english_patterns.cc"
 clang++ "${flags[@]}" "$root/tests/fuzz/pass_fuzz.cc" "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
-  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -licuuc -licudata -o "$build/pass_fuzz"
+  "$build/built_in_automaton_table.cc" "$build/built_in_english_patterns.cc" "$root"/src/platform/*.cc -licuuc -licudata \
+  -o "$build/pass_fuzz"
 pass_corpus=$build/pass_corpus
 mkdir -p "$pass_corpus"
 if [[ -z $(ls -A "$pass_corpus") ]]; then
@@ -105,4 +110,5 @@ run_seeded wordlist 65536 "$root"/src/wordlist/line_cipher.cc "$root"/src/wordli
 run_seeded color_rule 16384 "$root"/src/editor/*.cc "$root"/src/platform/*.cc
 run_seeded pattern_image 65536 "$root"/src/hyphenation/code_point_automaton.cc "$root"/src/platform/error.cc
 run_seeded epub_package 65536 "$root"/src/ebook/epub_package.cc "$root"/src/html/*.cc "$root"/src/hyphenation/*.cc \
-  "$build/built_in_automaton_table.cc" "$root"/src/platform/*.cc -lexpat -licuuc -licudata
+  "$build/built_in_automaton_table.cc" "$build/built_in_english_patterns.cc" "$root"/src/platform/*.cc -lexpat -licuuc \
+  -licudata

@@ -297,6 +297,7 @@ bool NamesExcludedElement(std::string_view page) {
 }  // namespace
 
 bool ExclusionRules::MayExcludeIn(std::string_view page) const {
+  if (page.empty()) return false;  // nothing to keep whole (and no bytes to search)
   if (!selectors_.empty()) return true;
   for (const std::string& name : classes_) {
     if (name.empty() || memmem(page.data(), page.size(), name.data(), name.size()) != nullptr) return true;
